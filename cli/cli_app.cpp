@@ -1,0 +1,60 @@
+#include "cli/cli_app.h"
+
+#include <CLI/CLI.hpp>
+
+#include "cli/command_context.h"
+#include "cli/command_registry.h"
+#include "config/settings_location.h"
+
+namespace qv {
+
+namespace {
+
+constexpr char kProgram[] = "quorvane-cli";
+
+void AddCommands(TCommandRegistry& registry) {
+  AddMirrorCommands(registry);
+  AddFilterCommands(registry);
+  AddMinimalAgeCommands(registry);
+  AddFileMappingCommands(registry);
+  AddSettingCommands(registry);
+  AddShowCommand(registry);
+  AddExportCommand(registry);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environment) {
+  CLI::App app("Edits the mirrors and settings of Quorvane without its window.", kProgram);
+  app.set_version_flag("--version", std::string(kProgram) + " " + QUORVANE_VERSION);
+  TCommandRegistry registry(app);
+  AddCommands(registry);
+
+  std::vector<const char*> argv = {kProgram};
+  for (const std::string& arg : args) argv.push_back(arg.c_str());
+  try {
+    app.parse(static_cast<int>(argv.size()), argv.data());
+  } catch (const CLI::ParseError& e) {
+    if (e.get_exit_code() == static_cast<int>(CLI::ExitCodes::Success)) {
+      return app.exit(e, environment.out, environment.err);  // --help, --version
+    }
+    std::string message = e.what();
+    // CLI11 takes a misspelt command for a missing one.
+    const std::vector<std::string> left = app.remaining(true);
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty()) {
+      message = "unknown command " + left.front();
+    }
+    environment.err << kProgram << ": " << message << " (see " << kProgram << " --help)\n";
+    return kExitCannotRun;
+  }
+
+  std::string settings = registry.settings_path();
+  if (settings.empty()) settings = DefaultSettingsPath(environment.platform);
+  TCommandContext context(environment.platform, settings, environment.busy_timeout_ms,
+                          environment.out, environment.err);
+  const int status = registry.selected()(context);
+  environment.out.flush();
+  return status;
+}
+
+}  // namespace qv

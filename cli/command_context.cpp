@@ -1,0 +1,51 @@
+#include "cli/command_context.h"
+
+#include <utility>
+
+#include "config/qv_ini_file.h"
+
+namespace qv {
+
+TCommandContext::TCommandContext(Platform& platform, std::string settings_path, int busy_timeout_ms,
+                                 std::ostream& out, std::ostream& err)
+    : platform_(platform),
+      settings_path_(std::move(settings_path)),
+      busy_timeout_ms_(busy_timeout_ms),
+      out_(out),
+      err_(err) {}
+
+TCommandContext::~TCommandContext() = default;
+
+TQVIniFile* TCommandContext::Store() {
+  if (ini_ == nullptr) {
+    ini_ = std::make_unique<TQVIniFile>(platform_, settings_path_, busy_timeout_ms_);
+  }
+  if (!ini_->Failed()) return ini_.get();
+  Fail(ini_->FailureText());
+  return nullptr;
+}
+
+int TCommandContext::Edit(const std::function<int(TQVIniFile& ini)>& edit) {
+  TQVIniFile* ini = Store();
+  if (ini == nullptr) return kExitCannotRun;
+  TSettingsTransaction transaction(ini->db());
+  const int status = edit(*ini);
+  if (status != kExitOk) return status;
+  std::string error;
+  if (!transaction.Commit(&error)) return FailWrite(error);
+  return kExitOk;
+}
+
+int TCommandContext::Fail(const std::string& message) {
+  err_ << "quorvane-cli: " << message << '\n';
+  err_.flush();
+  return kExitCannotRun;
+}
+
+int TCommandContext::FailWrite(const std::string& error) {
+  if (!error.empty()) return Fail(error);
+  if (ini_ != nullptr && ini_->Failed()) return Fail(ini_->FailureText());
+  return Fail("Cannot write the settings store " + settings_path_);
+}
+
+}  // namespace qv

@@ -1,0 +1,62 @@
+#ifndef QUORVANE_CLI_COMMAND_CONTEXT_H_
+#define QUORVANE_CLI_COMMAND_CONTEXT_H_
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace qv {
+
+class Platform;
+class TQVIniFile;
+
+// Exit statuses of the headless tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitScanErrors = 1;  // a scan ran and logged errors
+inline constexpr int kExitCannotRun = 2;   // bad input, or the store or a service failed
+
+// Everything a command needs once its command line is parsed. The settings
+// store is opened on first use, so that a command checks its arguments before
+// it touches (or creates) the settings file.
+//
+// Threads: the main thread only.
+class TCommandContext {
+ public:
+  TCommandContext(Platform& platform, std::string settings_path, int busy_timeout_ms,
+                  std::ostream& out, std::ostream& err);
+  ~TCommandContext();
+  TCommandContext(const TCommandContext&) = delete;
+  TCommandContext& operator=(const TCommandContext&) = delete;
+
+  Platform& platform() const { return platform_; }
+  std::ostream& out() const { return out_; }
+
+  // The open store, or null after writing why it cannot be read.
+  TQVIniFile* Store();
+  // Runs edit in one transaction, which holds the store's write lock from
+  // edit's first read on: its writes land together, and only when it answers
+  // kExitOk (having reported nothing). A failed write fails the commit, which
+  // is then reported.
+  int Edit(const std::function<int(TQVIniFile& ini)>& edit);
+  // Writes "quorvane-cli: " + message as the one error line of the run.
+  int Fail(const std::string& message);
+  // Fails with the best text for a failed write: error when the write gave
+  // one, else the store's failure, else a plain statement naming the file.
+  int FailWrite(const std::string& error);
+
+ private:
+  Platform& platform_;
+  const std::string settings_path_;
+  const int busy_timeout_ms_;
+  std::ostream& out_;
+  std::ostream& err_;
+  std::unique_ptr<TQVIniFile> ini_;
+};
+
+// What a command does after parsing; answers the exit status.
+using TCommand = std::function<int(TCommandContext& context)>;
+
+}  // namespace qv
+
+#endif  // QUORVANE_CLI_COMMAND_CONTEXT_H_

@@ -1,0 +1,53 @@
+#ifndef QUORVANE_CLI_COMMAND_REGISTRY_H_
+#define QUORVANE_CLI_COMMAND_REGISTRY_H_
+
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include "cli/command_context.h"
+
+namespace qv {
+
+// Builds the command tree on a CLI11 app. Every command also takes
+// --settings FILE (given before or after the command's name) and falls
+// through to the app's --help and --version. Parsing selects the one command
+// to run; nothing runs during parsing.
+class TCommandRegistry {
+ public:
+  explicit TCommandRegistry(CLI::App& app);
+  TCommandRegistry(const TCommandRegistry&) = delete;
+  TCommandRegistry& operator=(const TCommandRegistry&) = delete;
+
+  CLI::App& app() { return app_; }
+  // A word that groups commands ("mirror"); one of its commands must follow.
+  CLI::App* AddGroup(const std::string& name, const std::string& description);
+  // A command below parent (the app or a group). Arguments are bound to
+  // storage the command shares with its action.
+  CLI::App* AddCommand(CLI::App* parent, const std::string& name, const std::string& description,
+                       TCommand action);
+
+  // Valid after a successful parse.
+  const std::string& settings_path() const { return settings_path_; }
+  const TCommand& selected() const { return selected_; }
+
+ private:
+  void AddSettingsOption(CLI::App* command);
+
+  CLI::App& app_;
+  std::string settings_path_;
+  TCommand selected_;
+};
+
+// The groups of commands, one file each.
+void AddMirrorCommands(TCommandRegistry& registry);
+void AddFilterCommands(TCommandRegistry& registry);
+void AddMinimalAgeCommands(TCommandRegistry& registry);
+void AddFileMappingCommands(TCommandRegistry& registry);
+void AddSettingCommands(TCommandRegistry& registry);
+void AddShowCommand(TCommandRegistry& registry);
+void AddExportCommand(TCommandRegistry& registry);
+
+}  // namespace qv
+
+#endif  // QUORVANE_CLI_COMMAND_REGISTRY_H_

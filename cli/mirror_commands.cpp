@@ -1,0 +1,252 @@
+// mirror add | list | remove | enable | disable
+
+#include <memory>
+#include <string>
+
+#include "cli/command_registry.h"
+#include "cli/list_keys.h"
+#include "cli/text_table.h"
+#include "cli/user_input.h"
+#include "config/mappings.h"
+#include "config/qv_ini_file.h"
+#include "filesys/path_ops.h"
+#include "filesys/text_format.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+struct TMirrorAddArgs {
+  std::string source;
+  std::string destination;
+  bool disabled = false;
+  bool no_copy_security = false;
+  bool no_copy_creation_time = false;
+  bool no_copy_times_dir = false;
+  // Empty: not given (the default).
+  std::string min_free;
+  std::string max_size;
+  std::string max_compressed_size;
+  std::string max_archive_size;
+  std::string max_compressed_archive_size;
+  std::string creation_time_resolution;
+  std::string write_time_resolution;
+};
+
+bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
+                        std::string* error) {
+  struct TValueOption {
+    const std::string& text;
+    const char* name;
+    int64_t* field;
+    bool (*read)(const std::string&, const std::string&, int64_t*, std::string*);
+  };
+  TMappingSettings& s = *settings;
+  const TValueOption options[] = {
+      {args.min_free, "--min-free", &s.free_bytes_wanted, ReadSize},
+      {args.max_size, "--max-size", &s.max_size_dest, ReadSize},
+      {args.max_compressed_size, "--max-compressed-size", &s.max_compressed_size_dest, ReadSize},
+      {args.max_archive_size, "--max-archive-size", &s.max_archive_size, ReadSize},
+      {args.max_compressed_archive_size, "--max-compressed-archive-size",
+       &s.max_compressed_archive_size, ReadSize},
+      {args.creation_time_resolution, "--creation-time-resolution", &s.creation_time_resolution,
+       ReadDuration},
+      {args.write_time_resolution, "--write-time-resolution", &s.write_time_resolution,
+       ReadDuration},
+  };
+  for (const TValueOption& option : options) {
+    if (!option.text.empty() && !option.read(option.text, option.name, option.field, error)) {
+      return false;
+    }
+  }
+  s.enabled = !args.disabled;
+  s.copy_security_info = !args.no_copy_security;
+  s.copy_creation_time = !args.no_copy_creation_time;
+  s.copy_creation_time_dir = !args.no_copy_times_dir;
+  return true;
+}
+
+// Every stored mirror in Row order, unchecked, as the configuration dialog
+// sees them. False after reporting a failed store.
+bool LoadMirrors(TCommandContext& context, TQVIniFile& ini, TMappings* mappings) {
+  TLogger discard;
+  if (mappings->Load(discard, nullptr, false, true)) return true;
+  context.Fail(ini.FailureText());
+  return false;
+}
+
+// The checks a scan makes when it loads the mirrors, so that a mirror added
+// here is never rejected there.
+bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::string& source,
+                    const std::string& destination, std::string* error) {
+  if (source == destination || IsInside(source, destination)) {
+    *error = "the source " + source + " lies inside its destination " + destination;
+    return false;
+  }
+  for (int i = 0; i < mappings.Count(); ++i) {
+    if (NormaliseDirectory(platform, mappings.Source(i), false) == source) {
+      *error = "the source " + source + " is already mirrored to " + mappings.Destination(i) +
+               "; one source cannot be mirrored to several destinations (mirror " +
+               mappings.Destination(i) + " instead)";
+      return false;
+    }
+  }
+  for (int i = 0; i < mappings.Count(); ++i) {
+    if (Overlap(mappings.Destination(i), destination)) {
+      *error = "the destination " + destination + " overlaps with the destination " +
+               mappings.Destination(i) + " of another mirror";
+      return false;
+    }
+  }
+  return true;
+}
+
+int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
+  Platform& platform = context.platform();
+  std::string error;
+  TUserPath source;
+  TUserPath destination;
+  TMappingSettings settings;
+  if (!ReadPath(platform, args.source, TPathKind::kDirectory, "the source", &source, &error) ||
+      !ReadPath(platform, args.destination, TPathKind::kDirectory, "the destination", &destination,
+                &error) ||
+      !ReadMirrorSettings(args, &settings, &error)) {
+    return context.Fail(error);
+  }
+  return context.Edit([&](TQVIniFile& ini) {
+    TMappings mappings(ini);
+    if (!LoadMirrors(context, ini, &mappings)) return kExitCannotRun;
+    if (!CheckNewMirror(platform, mappings, source.expanded, destination.expanded, &error)) {
+      return context.Fail(error);
+    }
+    // The stored destination carries no references: the key is made from it.
+    TMapping mapping(ini, destination.expanded);
+    if (ini.KeyExists(mapping.key())) {
+      // Two destinations that share their first 255 bytes share a key.
+      return context.Fail("the settings key of destination " + destination.expanded +
+                          " is taken by " + ini.ReadString(mapping.key(), ""));
+    }
+    mapping.SetSource(source.stored);
+    mapping.mutable_settings() = settings;
+    mapping.mutable_settings().row = NextRow(ini, kMappingsKey);
+    (void)mapping.Save();  // joins the transaction
+    return kExitOk;
+  });
+}
+
+int ListMirrors(TCommandContext& context, bool destinations_only) {
+  TQVIniFile* ini = context.Store();
+  if (ini == nullptr) return kExitCannotRun;
+  TMappings mappings(*ini);
+  if (!LoadMirrors(context, *ini, &mappings)) return kExitCannotRun;
+  if (destinations_only) {
+    // One path per line, unescaped, for scripts (grep -x).
+    for (int i = 0; i < mappings.Count(); ++i) context.out() << mappings.Destination(i) << '\n';
+    return kExitOk;
+  }
+  TTextTable table({"Row", "Enabled", "Source", "Destination"});
+  for (int i = 0; i < mappings.Count(); ++i) {
+    const TMappingSettings& s = mappings.Mapping(i)->settings();
+    table.AddRow({s.row == kRowUnset ? "-" : std::to_string(s.row), BoolText(s.enabled),
+                  NormaliseDirectory(context.platform(), mappings.Source(i), false),
+                  mappings.Destination(i)});
+  }
+  table.Print(context.out());
+  return kExitOk;
+}
+
+// Runs change on the mirror whose destination the user typed.
+int ChangeMirror(TCommandContext& context, const std::string& typed,
+                 void (*change)(TQVIniFile& ini, const TMapping& mapping)) {
+  TUserPath destination;
+  std::string error;
+  if (!ReadPath(context.platform(), typed, TPathKind::kDirectory, "the destination", &destination,
+                &error)) {
+    return context.Fail(error);
+  }
+  return context.Edit([&](TQVIniFile& ini) {
+    TMappings mappings(ini);
+    if (!LoadMirrors(context, ini, &mappings)) return kExitCannotRun;
+    for (int i = 0; i < mappings.Count(); ++i) {
+      if (mappings.Destination(i) != destination.expanded) continue;
+      change(ini, *mappings.Mapping(i));
+      return kExitOk;
+    }
+    return context.Fail("no mirror has the destination " + destination.expanded);
+  });
+}
+
+// The changes join the command's transaction, whose commit reports a failure.
+void RemoveMapping(TQVIniFile& ini, const TMapping& mapping) {
+  // Counters and archive information below the key go with it.
+  (void)ini.DeleteKey(mapping.key());
+}
+
+void EnableMapping(TQVIniFile& ini, const TMapping& mapping) {
+  (void)ini.WriteBool(mapping.key(), "Enabled", true);
+}
+
+void DisableMapping(TQVIniFile& ini, const TMapping& mapping) {
+  (void)ini.WriteBool(mapping.key(), "Enabled", false);
+}
+
+void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
+  auto args = std::make_shared<TMirrorAddArgs>();
+  CLI::App* add =
+      registry.AddCommand(group, "add", "Add a mirror of SOURCE into DESTINATION, after all others",
+                          [args](TCommandContext& context) { return AddMirror(context, *args); });
+  add->add_option("SOURCE", args->source, "Directory to mirror")->required();
+  add->add_option("DESTINATION", args->destination, "Directory that receives the copy")->required();
+  add->add_flag("--disabled", args->disabled, "Store the mirror switched off");
+  add->add_option("--min-free", args->min_free, "Bytes to keep free on the destination's drive");
+  add->add_option("--max-size", args->max_size, "Largest size of the mirror");
+  add->add_option("--max-compressed-size", args->max_compressed_size,
+                  "Largest size on disk of the mirror");
+  add->add_option("--max-archive-size", args->max_archive_size, "Largest size of the archive");
+  add->add_option("--max-compressed-archive-size", args->max_compressed_archive_size,
+                  "Largest size on disk of the archive");
+  add->add_flag("--no-copy-security", args->no_copy_security,
+                "Do not copy owners, permissions and ACLs");
+  add->add_flag("--no-copy-creation-time", args->no_copy_creation_time,
+                "Do not copy creation times");
+  add->add_flag("--no-copy-times-dir", args->no_copy_times_dir, "Do not copy times of directories");
+  add->add_option("--creation-time-resolution", args->creation_time_resolution,
+                  "Creation times closer than this count as equal (e.g. \"2 sec\")");
+  add->add_option("--write-time-resolution", args->write_time_resolution,
+                  "Write times closer than this count as equal (e.g. \"2 sec\")");
+}
+
+void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
+  auto destinations_only = std::make_shared<bool>(false);
+  CLI::App* list =
+      registry.AddCommand(group, "list", "List the mirrors in the order in which they are scanned",
+                          [destinations_only](TCommandContext& context) {
+                            return ListMirrors(context, *destinations_only);
+                          });
+  list->add_flag("--destinations", *destinations_only, "Print only the destinations, one a line");
+}
+
+void AddMirrorChange(TCommandRegistry& registry, CLI::App* group, const std::string& name,
+                     const std::string& description, void (*change)(TQVIniFile&, const TMapping&)) {
+  auto destination = std::make_shared<std::string>();
+  CLI::App* command = registry.AddCommand(
+      group, name, description,
+      [destination, change](TCommandContext& c) { return ChangeMirror(c, *destination, change); });
+  command->add_option("DESTINATION", *destination, "Destination of the mirror")->required();
+}
+
+}  // namespace
+
+void AddMirrorCommands(TCommandRegistry& registry) {
+  CLI::App* group =
+      registry.AddGroup("mirror", "Mirrors: a source directory kept in a destination");
+  AddMirrorAdd(registry, group);
+  AddMirrorList(registry, group);
+  AddMirrorChange(registry, group, "remove",
+                  "Remove a mirror with its stored statistics (the files stay)", RemoveMapping);
+  AddMirrorChange(registry, group, "enable", "Let a mirror take part in scans", EnableMapping);
+  AddMirrorChange(registry, group, "disable", "Leave a mirror out of scans", DisableMapping);
+}
+
+}  // namespace qv

@@ -1,0 +1,110 @@
+#include "filesys/listing.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "filesys/file_ops.h"
+#include "filesys/path_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+// Lists dir and builds the records with make(entry). The list is filled
+// unsorted and sorted once: inserting in order would cost a move per entry.
+template <class T, class Make>
+Status ListInto(Platform& platform, const std::string& dir, TWideStringList<T>* list,
+                const Make& make) {
+  *list = TWideStringList<T>();
+  std::vector<DirEntry> entries;
+  const Status status = platform.ListDir(dir, &entries);
+  if (!status.ok()) return status;
+  list->Reserve(static_cast<int>(entries.size()));
+  for (const DirEntry& entry : entries) list->Add(entry.name, make(entry));
+  list->Sort();
+  return status;
+}
+
+class DirectoryWalk {
+ public:
+  DirectoryWalk(Platform& platform, TCounts* counters, int64_t* visited, TLogger& logger,
+                int options)
+      : platform_(platform),
+        counters_(*counters),
+        visited_(*visited),
+        logger_(logger),
+        polling_((options & kDirSizeNoPolling) == 0),
+        on_disk_((options & kDirSizeOnDisk) != 0) {}
+
+  // dir ends with "/".
+  bool Walk(const std::string& dir) {
+    if (polling_ && !logger_.CheckSuspend()) return false;
+    logger_.SetStatus(dir);
+    ++visited_;
+    std::vector<DirEntry> entries;
+    const Status status = platform_.ListDir(dir, &entries);
+    if (!status.ok()) {
+      logger_.LogSysError(status.code(), "Could not get directory listing of " + dir);
+      return false;
+    }
+    bool complete = true;
+    for (const DirEntry& entry : entries) {
+      if (polling_ && logger_.IsTerminated()) return false;
+      if (!Count(dir, entry)) complete = false;
+    }
+    return complete;
+  }
+
+ private:
+  bool Count(const std::string& dir, const DirEntry& entry) {
+    const FileInfo& info = entry.info;
+    if (info.IsDirectory()) {
+      ++counters_.dirs;
+      return info.IsReparsePoint() || Walk(dir + entry.name + kSep);
+    }
+    ++visited_;
+    counters_.AddFile(info.size, on_disk_ ? info.size_on_disk : info.size);
+    return true;
+  }
+
+  Platform& platform_;
+  TCounts& counters_;
+  int64_t& visited_;
+  TLogger& logger_;
+  const bool polling_;
+  const bool on_disk_;
+};
+
+}  // namespace
+
+Status ListDirectory(Platform& platform, const std::string& dir,
+                     TWideStringList<TFoundFile>* list) {
+  return ListInto(platform, dir, list,
+                  [](const DirEntry& entry) { return std::make_unique<TFoundFile>(entry.info); });
+}
+
+Status ListDestDirectory(Platform& platform, const std::string& dir,
+                         TWideStringList<TFoundDestFile>* list) {
+  return ListInto(platform, dir, list, [&dir](const DirEntry& entry) {
+    return std::make_unique<TFoundDestFile>(dir, entry);
+  });
+}
+
+int64_t FileSize(Platform& platform, const std::string& path) {
+  FileInfo info;
+  return platform.Stat(path, &info).ok() ? info.size : -1;
+}
+
+bool DirectorySize(Platform& platform, const std::string& path, TCounts* counters, int64_t* visited,
+                   TLogger& logger, int options) {
+  const int64_t attributes = ReadAttributes(platform, path, logger);
+  if (attributes < 0) return false;
+  if ((options & kDirSizeCountStart) != 0) ++counters->dirs;
+  if ((attributes & kAttrReparsePoint) != 0) return true;
+  DirectoryWalk walk(platform, counters, visited, logger, options);
+  return walk.Walk(IncludeTrailingSeparator(path));
+}
+
+}  // namespace qv

@@ -1,0 +1,210 @@
+#ifndef QUORVANE_FILESYS_PLATFORM_H_
+#define QUORVANE_FILESYS_PLATFORM_H_
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "filesys/local_time.h"
+#include "filesys/status.h"
+
+namespace qv {
+
+// Bits of the 32-bit attribute word. POSIX fills only some of them (see
+// FileInfo); the others are never set there.
+enum : uint32_t {
+  kAttrReadOnly = 0x1,
+  kAttrHidden = 0x2,
+  kAttrSystem = 0x4,
+  kAttrDirectory = 0x10,
+  kAttrArchive = 0x20,
+  kAttrDevice = 0x40,
+  kAttrTemporary = 0x100,
+  kAttrSparse = 0x200,
+  kAttrReparsePoint = 0x400,
+  kAttrCompressed = 0x800,
+  kAttrOffline = 0x1000,
+  kAttrNotIndexed = 0x2000,
+  kAttrEncrypted = 0x4000,
+};
+
+// Reparse tag of a symbolic link.
+inline constexpr uint32_t kReparseTagSymlink = 0xA000000C;
+
+// What is known of one directory entry, as the listing and Stat deliver it.
+// POSIX: a symbolic link is reported as itself (never followed): reparse
+// point, tag kReparseTagSymlink, plus kAttrDirectory when its target is a
+// directory; FIFOs, sockets and devices carry kAttrDevice; hidden follows a
+// leading "."; read only means the owner has no write permission.
+struct FileInfo {
+  uint32_t attributes = 0;
+  FileTime creation_time = 0;  // 0 = not known (always on POSIX)
+  FileTime last_access_time = 0;
+  FileTime last_write_time = 0;
+  int64_t size = 0;
+  uint32_t reparse_tag = 0;
+  // st_blocks * 512 for sparse or compressed files, otherwise the size.
+  int64_t size_on_disk = 0;
+  // POSIX details the engine needs for security and identity checks.
+  uint32_t mode = 0;  // st_mode, type bits included
+  uint32_t uid = 0;
+  uint32_t gid = 0;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint64_t link_count = 0;
+
+  bool IsDirectory() const { return (attributes & kAttrDirectory) != 0; }
+  bool IsReparsePoint() const { return (attributes & kAttrReparsePoint) != 0; }
+};
+
+struct DirEntry {
+  std::string name;  // never "." or ".."
+  FileInfo info;
+};
+
+// Owner, group, permission bits and the raw POSIX ACL blocks of a file.
+struct SecurityDescriptor {
+  uint32_t uid = 0;
+  uint32_t gid = 0;
+  uint32_t mode = 0;  // permission bits only (07777)
+  std::optional<std::string> acl_access;
+  std::optional<std::string> acl_default;  // directories only
+};
+
+// The file system that holds a path.
+struct VolumeInfo {
+  std::string mount_point;  // ends with "/"
+  std::string fs_type;      // "ext4", "vfat", "tmpfs", ...
+  std::string label;        // may be empty
+  std::string uuid;         // may be empty when the system does not know it
+  uint64_t device = 0;      // st_dev of the mount point
+  bool supports_compression = false;
+};
+
+struct MountEntry {
+  std::string mount_point;  // ends with "/"
+  std::string fs_type;
+};
+
+// Progress of a copy: bytes copied so far and the total. Answers 0 to go on,
+// or an errno (ECANCELED to stop) with which the copy then fails.
+using CopyProgress = std::function<int(int64_t copied, int64_t total)>;
+
+// Every operating-system service the program uses. The POSIX implementation
+// (filesys/posix/) is the product; tests wrap it (PlatformWrapper,
+// FaultPlatform). Methods never log; callers turn a failed Status into the
+// program's log line (filesys/file_ops.h).
+//
+// Paths are byte strings of the file system; directory paths may or may not
+// end with "/" unless a method says otherwise. No method follows a symbolic
+// link in the last component of a path it changes or stats.
+//
+// Threads: every method may be called from any thread.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // ---- Entries
+  // lstat semantics (see FileInfo). Not found: Cond::kNotFound.
+  virtual Status Stat(const std::string& path, FileInfo* info) = 0;
+  // Lists a directory without "." and "..", in no particular order, with one
+  // stat per entry relative to the open directory. A listing that fails part
+  // way answers the error and leaves *entries unspecified: a failed listing is
+  // never an empty directory. The directory itself must not be a symbolic link.
+  virtual Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) = 0;
+  // Creates one directory level (mode 0777 less the umask).
+  virtual Status CreateDir(const std::string& path) = 0;
+  // Removes an empty directory.
+  virtual Status RemoveDir(const std::string& path) = 0;
+  // Removes a file, a symbolic link or a special file (never a directory).
+  virtual Status DeleteFile(const std::string& path) = 0;
+  // Renames from to to on the same file system. Never replaces: when to
+  // exists the move fails with Cond::kExists and nothing changes.
+  virtual Status Move(const std::string& from, const std::string& to) = 0;
+  // Makes a hard link; never replaces an existing to.
+  virtual Status Link(const std::string& from, const std::string& to) = 0;
+  // Applies the read-only bit (clear: the owner's write bit comes back; set:
+  // every write bit goes). Other bits are ignored on POSIX.
+  virtual Status SetAttributes(const std::string& path, uint32_t attributes) = 0;
+  // Sets access and write time of the entry itself (not a link's target);
+  // a time of 0 leaves that time as it is.
+  virtual Status SetTimes(const std::string& path, FileTime access, FileTime write) = 0;
+  virtual Status ReadLink(const std::string& path, std::string* target) = 0;
+  virtual Status CreateSymlink(const std::string& target, const std::string& path) = 0;
+
+  // ---- Copy service
+  // Copies the regular file src into a new temporary file in the directory of
+  // dst (exclusive create, mode 0600 until committed, name recognisable as a
+  // leftover of this program and within NAME_MAX). The source is opened
+  // without following a link and without blocking; anything but a regular
+  // file is refused; a source whose size or write time changed during the
+  // copy fails with Status::SourceChanged(). Holes of sparse files and user.*
+  // extended attributes are kept. Progress is reported at least every MiB;
+  // a progress answer other than 0 stops the copy with that code. On failure
+  // nothing is left behind. On success *temp names the file, which carries
+  // the source's permission bits and times, and dst is untouched.
+  virtual Status CopyToTemp(const std::string& src, const std::string& dst,
+                            const CopyProgress& progress, std::string* temp) = 0;
+  // Renames a temporary file made by CopyToTemp over dst, replacing dst when
+  // it exists (dst must not be a directory).
+  virtual Status CommitTemp(const std::string& temp, const std::string& dst) = 0;
+  // True for a name made by CopyToTemp.
+  virtual bool IsTempName(const std::string& name) = 0;
+  // CopyToTemp then CommitTemp; the temporary file is removed on failure.
+  Status CopyFile(const std::string& src, const std::string& dst, const CopyProgress& progress);
+
+  // ---- Security
+  virtual Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) = 0;
+  // Sets owner, group, permission bits and ACLs; an absent ACL removes the
+  // destination's.
+  virtual Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) = 0;
+  // Ok when the process holds the capabilities to read and set the security
+  // of files it does not own; Cond::kNotImplemented for an unprivileged user.
+  virtual Status EnablePrivileges() = 0;
+
+  // ---- Volumes
+  virtual Status GetVolume(const std::string& path, VolumeInfo* info) = 0;
+  // Bytes available to the user and the size of the volume holding path.
+  virtual Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) = 0;
+  virtual Status ListMounts(std::vector<MountEntry>* mounts) = 0;
+
+  // ---- Small text files (logs, exports, autostart)
+  virtual Status ReadFile(const std::string& path, std::string* data) = 0;
+  // Replaces the file's content atomically (temporary file and rename).
+  virtual Status WriteFile(const std::string& path, const std::string& data) = 0;
+  // Appends, creating the file when missing; *created tells which happened.
+  virtual Status AppendFile(const std::string& path, const std::string& data, bool* created) = 0;
+
+  // ---- Environment, user and process
+  virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
+  virtual uint32_t UserId() = 0;
+  // Full path of the running program.
+  virtual std::string ExecutablePath() = 0;
+  // Start at logon: the XDG autostart entry whose Exec runs command.
+  virtual Status GetAutostart(bool* enabled) = 0;
+  virtual Status SetAutostart(bool enabled, const std::string& command) = 0;
+
+  // ---- Time and threads
+  virtual FileTime Now() = 0;
+  virtual TLocalTime ToLocalTime(FileTime time) = 0;
+  // Milliseconds of a monotonic clock.
+  virtual int64_t TickMs() = 0;
+  // Milliseconds since the user's last input; Cond::kNotImplemented when the
+  // desktop offers no such service.
+  virtual Status MillisSinceLastInput(int64_t* millis) = 0;
+  // Priority of the calling thread by index: 0 "System idle" .. 6 "Time
+  // critical". A refused raise is not an error.
+  virtual Status SetThreadPriority(int priority_index) = 0;
+};
+
+// The POSIX implementation. Only main() of each program calls this; everything
+// else receives the platform it should use.
+Platform& DefaultPlatform();
+std::unique_ptr<Platform> NewPosixPlatform();
+
+}  // namespace qv
+
+#endif  // QUORVANE_FILESYS_PLATFORM_H_

@@ -1,0 +1,161 @@
+#include "filesys/posix/copy_file.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <random>
+#include <string_view>
+
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "filesys/posix/copy_steps.h"
+#include "filesys/posix/posix_util.h"
+#include "filesys/posix/unique_fd.h"
+
+namespace qv {
+namespace {
+
+constexpr std::string_view kTempPrefix = ".qv-tmp-";
+constexpr size_t kRandomDigits = 16;
+constexpr int kCreateAttempts = 64;
+
+std::string RandomHex() {
+  thread_local std::mt19937_64 engine([] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device()};
+    return std::mt19937_64(seed);
+  }());
+  char digits[kRandomDigits + 1];
+  std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<uint64_t>(engine()));
+  return digits;
+}
+
+// A fresh temporary path beside dst, whose name is dst_name.
+std::string TempPath(std::string_view dir, std::string_view dst_name) {
+  std::string name = std::string(kTempPrefix) + RandomHex() + "-";
+  // Cut bytes, not characters: the name only has to be recognisable.
+  name += dst_name.substr(0, NAME_MAX - name.size());
+  return std::string(dir) + name;
+}
+
+// Creates the temporary file exclusively, trying new names while one exists.
+Status CreateTemp(const std::string& dst, UniqueFd* out, std::string* path) {
+  const size_t cut = dst.rfind('/') + 1;  // 0 without a directory part
+  if (cut == dst.size()) return Status::FromErrno(EISDIR);
+  const std::string_view dir = std::string_view(dst).substr(0, cut);
+  std::string_view dst_name = std::string_view(dst).substr(cut);
+  for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
+    *path = TempPath(dir, dst_name);
+    const int fd = RetryOnEintr(
+        [&] { return open(path->c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600); });
+    if (fd >= 0) {
+      *out = UniqueFd(fd);
+      return Status::Ok();
+    }
+    // Names shorter than NAME_MAX (ecryptfs, some network shares): the
+    // target may fit where its temporary name does not; leave its name out.
+    if (errno == ENAMETOOLONG && !dst_name.empty()) {
+      dst_name = {};
+      continue;
+    }
+    if (errno != EEXIST) return ErrnoStatus();
+  }
+  return Status::FromErrno(EEXIST);
+}
+
+// Opens src without following a link and without blocking (a FIFO would wait
+// for a writer forever) and refuses anything but a regular file.
+Status OpenSource(const std::string& src, UniqueFd* in, struct stat* st) {
+  *in = UniqueFd(RetryOnEintr(
+      [&] { return open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); }));
+  if (!in->valid()) return ErrnoStatus();  // a link answers ELOOP
+  if (fstat(in->get(), st) != 0) return ErrnoStatus();
+  if (S_ISDIR(st->st_mode)) return Status::FromErrno(EISDIR);
+  if (!S_ISREG(st->st_mode)) return Status::FromErrno(EINVAL);
+  // Some file systems (FUSE) would pass the flag on to their reads.
+  if (fcntl(in->get(), F_SETFL, 0) != 0) return ErrnoStatus();
+  return Status::Ok();
+}
+
+bool SameStamp(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+// The copy holds what src held throughout: same size and write time on the
+// open file, and src still names that file (not one renamed over it, nor
+// nothing). A writer that keeps size and write time cannot be seen.
+Status CheckUnchanged(int in, const std::string& src, const struct stat& before) {
+  struct stat after;
+  if (fstat(in, &after) != 0) return ErrnoStatus();
+  struct stat named;
+  if (after.st_size != before.st_size || !SameStamp(after.st_mtim, before.st_mtim) ||
+      lstat(src.c_str(), &named) != 0 || named.st_ino != before.st_ino ||
+      named.st_dev != before.st_dev) {
+    return Status::SourceChanged();
+  }
+  return Status::Ok();
+}
+
+// Makes the temporary file a complete copy of in.
+//
+// Durability is not bought per file: an fdatasync per copy costs a journal
+// commit each and made a first mirror of small files several times slower
+// than a plain copy. The engine syncs the destination's file system once at
+// the end of each mirror instead. Until then a power loss may leave a copy
+// of this scan empty on the disk; its size then differs from the source's
+// and the next scan copies it again. Pages are pushed to the disk early by
+// the DONTNEED below, which starts their write-back.
+Status FillTemp(int in, int out, const std::string& src, const struct stat& st,
+                const CopyProgress& progress) {
+  Status s = CopyFileData(in, out, st, progress);
+  if (s.ok()) s = CheckUnchanged(in, src, st);
+  if (s.ok()) s = CopyUserXattrs(in, out);
+  if (s.ok()) s = ApplyModeAndTimes(out, st);
+  // A backup passes through once: keep the user's working set in the page
+  // cache rather than our data. On the output this starts write-back of the
+  // dirty pages; a failed copy's pages go with the file.
+  (void)posix_fadvise(in, 0, 0, POSIX_FADV_DONTNEED);
+  if (s.ok()) (void)posix_fadvise(out, 0, 0, POSIX_FADV_DONTNEED);
+  return s;
+}
+
+}  // namespace
+
+Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
+                       std::string* temp) {
+  UniqueFd in;
+  struct stat st;
+  Status s = OpenSource(src, &in, &st);
+  if (!s.ok()) return s;
+  UniqueFd out;
+  std::string path;
+  s = CreateTemp(dst, &out, &path);
+  if (!s.ok()) return s;
+  s = FillTemp(in.get(), out.get(), src, st, progress);
+  // Some file systems (NFS, FUSE) report write errors only when closing.
+  if (s.ok() && out.Close() != 0) s = ErrnoStatus();
+  if (!s.ok()) {
+    unlink(path.c_str());
+    return s;
+  }
+  *temp = path;
+  return Status::Ok();
+}
+
+Status PosixCommitTemp(const std::string& temp, const std::string& dst) {
+  if (rename(temp.c_str(), dst.c_str()) != 0) return ErrnoStatus();
+  return Status::Ok();
+}
+
+bool PosixIsTempName(const std::string& name) {
+  std::string_view rest = LeafName(name);
+  if (!rest.starts_with(kTempPrefix)) return false;
+  rest.remove_prefix(kTempPrefix.size());
+  if (rest.size() <= kRandomDigits || rest[kRandomDigits] != '-') return false;
+  return rest.substr(0, kRandomDigits).find_first_not_of("0123456789abcdef") ==
+         std::string_view::npos;
+}
+
+}  // namespace qv

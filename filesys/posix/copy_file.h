@@ -1,0 +1,32 @@
+#ifndef QUORVANE_FILESYS_POSIX_COPY_FILE_H_
+#define QUORVANE_FILESYS_POSIX_COPY_FILE_H_
+
+#include <string>
+
+#include "filesys/platform.h"
+#include "filesys/status.h"
+
+namespace qv {
+
+// The copy service behind Platform::CopyToTemp / CommitTemp / IsTempName; the
+// contract is the one written there. In short: the temporary file is
+// ".qv-tmp-<16 hex>-" + as many leading bytes of dst's name as fit in NAME_MAX,
+// created beside dst; its data is on disk (fdatasync) before it is handed
+// back, so that a name committed by rename never shows a torn or empty file
+// after a power loss. A failed copy removes the temporary file; dst is never
+// touched.
+Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
+                       std::string* temp);
+
+// rename(2) of temp over dst. The rename is atomic but not made durable (no
+// fsync of the directory): after a crash the directory shows the old entry or
+// the new one, both complete. When dst is a directory the rename fails
+// (EISDIR) and temp is left for the caller to delete.
+Status PosixCommitTemp(const std::string& temp, const std::string& dst);
+
+// True for a name made by PosixCopyToTemp; only the last path component counts.
+bool PosixIsTempName(const std::string& name);
+
+}  // namespace qv
+
+#endif  // QUORVANE_FILESYS_POSIX_COPY_FILE_H_

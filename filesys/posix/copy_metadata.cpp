@@ -1,0 +1,73 @@
+#include <string>
+#include <string_view>
+
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include "filesys/posix/copy_steps.h"
+#include "filesys/posix/posix_util.h"
+
+namespace qv {
+namespace {
+
+constexpr std::string_view kUserNamespace = "user.";
+
+// Reads an attribute list or value with get(buffer, size), which answers the
+// needed size for size 0. The size may grow between the two calls; then it
+// is asked again.
+template <typename Get>
+Status ReadSized(Get get, std::string* result) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ssize_t n = get(nullptr, 0);
+    if (n <= 0) {
+      result->clear();
+      return n == 0 ? Status::Ok() : ErrnoStatus();
+    }
+    result->resize(static_cast<size_t>(n));
+    n = get(result->data(), result->size());
+    if (n >= 0) {
+      result->resize(static_cast<size_t>(n));
+      return Status::Ok();
+    }
+    if (errno != ERANGE) return ErrnoStatus();
+  }
+  return Status::FromErrno(ERANGE);
+}
+
+bool Unsupported(int code) { return code == ENOTSUP || code == EOPNOTSUPP; }
+
+}  // namespace
+
+Status CopyUserXattrs(int in, int out) {
+  std::string names;
+  Status s = ReadSized([in](char* buf, size_t size) { return flistxattr(in, buf, size); }, &names);
+  if (!s.ok()) return Unsupported(s.code()) ? Status::Ok() : s;
+  std::string value;
+  for (size_t pos = 0; pos < names.size();) {
+    const std::string name = names.c_str() + pos;  // the list is "name\0name\0..."
+    pos += name.size() + 1;
+    if (!name.starts_with(kUserNamespace)) continue;
+    s = ReadSized([&](char* buf, size_t size) { return fgetxattr(in, name.c_str(), buf, size); },
+                  &value);
+    if (s.code() == ENODATA) continue;  // removed since it was listed
+    if (!s.ok()) return s;
+    if (fsetxattr(out, name.c_str(), value.data(), value.size(), 0) == 0) continue;
+    if (Unsupported(errno)) return Status::Ok();      // the destination keeps none
+    if (errno == E2BIG || errno == ERANGE) continue;  // beyond the destination's limits
+    return ErrnoStatus();
+  }
+  return Status::Ok();
+}
+
+Status ApplyModeAndTimes(int out, const struct stat& st) {
+  mode_t mode = st.st_mode & 07777;
+  // Another user's setuid program must not become one that runs as us.
+  if (geteuid() != 0) mode &= ~static_cast<mode_t>(S_ISUID | S_ISGID);
+  if (fchmod(out, mode) != 0) return ErrnoStatus();
+  const struct timespec times[2] = {st.st_atim, st.st_mtim};
+  if (futimens(out, times) != 0) return ErrnoStatus();
+  return Status::Ok();
+}
+
+}  // namespace qv

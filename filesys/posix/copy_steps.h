@@ -1,0 +1,45 @@
+#ifndef QUORVANE_FILESYS_POSIX_COPY_STEPS_H_
+#define QUORVANE_FILESYS_POSIX_COPY_STEPS_H_
+
+#include <cerrno>
+#include <cstdint>
+
+#include <sys/stat.h>
+
+#include "filesys/platform.h"
+#include "filesys/status.h"
+
+namespace qv {
+
+// The most a copy moves between two progress reports, and the buffer of the
+// read/write path.
+inline constexpr int64_t kCopyChunk = int64_t{1} << 20;
+
+// Calls f again for as long as it fails with EINTR.
+template <typename F>
+auto RetryOnEintr(F f) {
+  auto result = f();
+  while (result == -1 && errno == EINTR) result = f();
+  return result;
+}
+
+// Copies the data of the regular file open as in, described by st (its fstat
+// when it was opened), to the same offsets of out: holes stay holes and out
+// ends exactly st.st_size bytes long. Progress is reported before the first
+// byte, after every chunk of at most kCopyChunk bytes and at the end, with the
+// file offset reached (holes count as done); an answer other than 0 stops the
+// copy with that code. A source that ends early fails with SourceChanged.
+Status CopyFileData(int in, int out, const struct stat& st, const CopyProgress& progress);
+
+// The user.* extended attributes of in, set on out. A destination without
+// extended attributes, or one that cannot hold a value that large, is not an
+// error; security.*, trusted.* and system.* are left to the security copy.
+Status CopyUserXattrs(int in, int out);
+
+// Permission bits (setuid and setgid only for root) and access and write time
+// of st, applied to out; after the last write, as writing moves the write time.
+Status ApplyModeAndTimes(int out, const struct stat& st);
+
+}  // namespace qv
+
+#endif  // QUORVANE_FILESYS_POSIX_COPY_STEPS_H_

@@ -1,0 +1,57 @@
+#ifndef QUORVANE_FILESYS_POSIX_POSIX_PLATFORM_H_
+#define QUORVANE_FILESYS_POSIX_POSIX_PLATFORM_H_
+
+#include "filesys/platform.h"
+
+namespace qv {
+
+// The Platform of Linux and other POSIX systems. Stateless: one object may
+// serve every thread. The methods are spread over the posix_*.cpp files by
+// subject (entries, listing, security, volumes, text files, environment).
+class PosixPlatform : public Platform {
+ public:
+  Status Stat(const std::string& path, FileInfo* info) override;
+  Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override;
+  Status CreateDir(const std::string& path) override;
+  Status RemoveDir(const std::string& path) override;
+  Status DeleteFile(const std::string& path) override;
+  Status Move(const std::string& from, const std::string& to) override;
+  Status Link(const std::string& from, const std::string& to) override;
+  Status SetAttributes(const std::string& path, uint32_t attributes) override;
+  Status SetTimes(const std::string& path, FileTime access, FileTime write) override;
+  Status ReadLink(const std::string& path, std::string* target) override;
+  Status CreateSymlink(const std::string& target, const std::string& path) override;
+
+  Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
+                    std::string* temp) override;
+  Status CommitTemp(const std::string& temp, const std::string& dst) override;
+  bool IsTempName(const std::string& name) override;
+
+  Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override;
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;
+  Status EnablePrivileges() override;
+
+  Status GetVolume(const std::string& path, VolumeInfo* info) override;
+  Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) override;
+  Status ListMounts(std::vector<MountEntry>* mounts) override;
+
+  Status ReadFile(const std::string& path, std::string* data) override;
+  Status WriteFile(const std::string& path, const std::string& data) override;
+  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
+
+  std::optional<std::string> GetEnv(const std::string& name) override;
+  uint32_t UserId() override;
+  std::string ExecutablePath() override;
+  Status GetAutostart(bool* enabled) override;
+  Status SetAutostart(bool enabled, const std::string& command) override;
+
+  FileTime Now() override;
+  TLocalTime ToLocalTime(FileTime time) override;
+  int64_t TickMs() override;
+  Status MillisSinceLastInput(int64_t* millis) override;
+  Status SetThreadPriority(int priority_index) override;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_FILESYS_POSIX_POSIX_PLATFORM_H_

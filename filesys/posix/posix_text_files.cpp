@@ -1,0 +1,90 @@
+// Small whole files: logs, exports, the autostart entry.
+#include <cstdio>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "filesys/posix/posix_platform.h"
+#include "filesys/posix/posix_util.h"
+#include "filesys/posix/unique_fd.h"
+
+namespace qv {
+
+namespace {
+
+std::string RandomHex() {
+  thread_local std::mt19937_64 generator{std::random_device{}()};
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
+  return text;
+}
+
+// A new file beside entry, created exclusively so that nothing else is
+// overwritten or shared.
+Status OpenTempBeside(const std::string& entry, std::string* temp, UniqueFd* fd) {
+  const std::string dir = entry.substr(0, entry.rfind('/') + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    *temp = dir + ".qv-write-" + RandomHex();
+    UniqueFd opened(::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    if (opened.valid()) {
+      *fd = std::move(opened);
+      return Status::Ok();
+    }
+    if (errno != EEXIST) return ErrnoStatus();
+  }
+  return Status::FromErrno(EEXIST);
+}
+
+// A file that is replaced keeps its permission bits.
+Status KeepMode(const std::string& entry, int fd) {
+  struct stat st;
+  if (::lstat(entry.c_str(), &st) != 0) return errno == ENOENT ? Status::Ok() : ErrnoStatus();
+  if (S_ISREG(st.st_mode) && ::fchmod(fd, st.st_mode & 07777) != 0) return ErrnoStatus();
+  return Status::Ok();
+}
+
+}  // namespace
+
+Status PosixPlatform::ReadFile(const std::string& path, std::string* data) {
+  return ReadWholeFile(path, data);
+}
+
+Status PosixPlatform::WriteFile(const std::string& path, const std::string& data) {
+  const std::string entry = EntryPath(path);
+  std::string temp;
+  UniqueFd fd;
+  Status s = OpenTempBeside(entry, &temp, &fd);
+  if (!s.ok()) return s;
+  s = KeepMode(entry, fd.get());
+  if (s.ok()) s = WriteAll(fd.get(), data);
+  // Data on disk before the rename, so the name never shows a torn file.
+  if (s.ok() && ::fsync(fd.get()) != 0) s = ErrnoStatus();
+  if (s.ok() && fd.Close() != 0) s = ErrnoStatus();
+  if (s.ok() && ::rename(temp.c_str(), entry.c_str()) != 0) s = ErrnoStatus();
+  if (!s.ok()) (void)::unlink(temp.c_str());
+  return s;
+}
+
+Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
+  const std::string entry = EntryPath(path);
+  constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
+  for (;;) {
+    // Exclusive create first: that is the only race-free way to know whether
+    // this call made the file.
+    UniqueFd fd(::open(entry.c_str(), kFlags | O_CREAT | O_EXCL, 0666));
+    *created = fd.valid();
+    if (!fd.valid()) {
+      if (errno != EEXIST) return ErrnoStatus();
+      fd = UniqueFd(::open(entry.c_str(), kFlags));
+      if (!fd.valid() && errno == ENOENT) continue;  // removed meanwhile: create it
+      if (!fd.valid()) return ErrnoStatus();
+    }
+    Status s = WriteAll(fd.get(), data);
+    if (s.ok() && fd.Close() != 0) s = ErrnoStatus();
+    return s;
+  }
+}
+
+}  // namespace qv

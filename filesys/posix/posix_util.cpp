@@ -1,0 +1,80 @@
+#include "filesys/posix/posix_util.h"
+
+#include <cstdlib>
+#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "filesys/posix/unique_fd.h"
+
+namespace qv {
+
+std::string EntryPath(const std::string& path) {
+  size_t end = path.size();
+  while (end > 1 && path[end - 1] == '/') --end;
+  return path.substr(0, end);
+}
+
+std::string_view LeafName(std::string_view entry) {
+  const size_t slash = entry.rfind('/');
+  return slash == std::string_view::npos ? entry : entry.substr(slash + 1);
+}
+
+Status ReadAll(int fd, std::string* data) {
+  data->clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got == 0) return Status::Ok();
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return ErrnoStatus();
+    }
+    data->append(buffer, static_cast<size_t>(got));
+  }
+}
+
+Status WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t done = ::write(fd, data.data(), data.size());
+    if (done < 0) {
+      if (errno == EINTR) continue;
+      return ErrnoStatus();
+    }
+    data.remove_prefix(static_cast<size_t>(done));
+  }
+  return Status::Ok();
+}
+
+Status ReadWholeFile(const std::string& path, std::string* data) {
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd.valid()) return ErrnoStatus();
+  return ReadAll(fd.get(), data);
+}
+
+Status RealPath(const std::string& path, std::string* real) {
+  std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                       &std::free);
+  if (!resolved) return ErrnoStatus();
+  *real = resolved.get();
+  return Status::Ok();
+}
+
+Status ChangeModeNoFollow(const std::string& entry, mode_t mode) {
+  if (::fchmodat(AT_FDCWD, entry.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoStatus();
+  return Status::Ok();
+}
+
+Status MakeDirectories(const std::string& dir) {
+  const std::string target = EntryPath(dir);
+  // Create each level from the top; levels that exist answer EEXIST.
+  for (size_t slash = target.find('/', 1);; slash = target.find('/', slash + 1)) {
+    const std::string level = target.substr(0, slash);
+    if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return ErrnoStatus();
+    if (slash == std::string::npos) return Status::Ok();
+  }
+}
+
+}  // namespace qv

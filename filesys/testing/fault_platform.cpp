@@ -1,0 +1,216 @@
+#include "filesys/testing/fault_platform.h"
+
+namespace qv {
+
+namespace {
+
+// The real call, unless a fault answered instead.
+template <typename Call>
+Status Unless(Status fault, Call call) {
+  return fault.ok() ? call() : fault;
+}
+
+}  // namespace
+
+void FaultPlatform::AddFault(const Fault& fault) {
+  std::lock_guard lock(mu_);
+  faults_.push_back(fault);
+}
+
+void FaultPlatform::ClearFaults() {
+  std::lock_guard lock(mu_);
+  faults_.clear();
+}
+
+int FaultPlatform::Calls(Op op) const {
+  std::lock_guard lock(mu_);
+  return calls_[static_cast<size_t>(op)];
+}
+
+void FaultPlatform::SetNow(FileTime now) {
+  std::lock_guard lock(mu_);
+  now_ = now;
+}
+
+void FaultPlatform::Advance(int64_t ticks) {
+  std::lock_guard lock(mu_);
+  if (!now_) now_ = PlatformWrapper::Now();
+  *now_ += ticks;
+}
+
+void FaultPlatform::SetFreeSpace(int64_t free_bytes, int64_t total_bytes) {
+  std::lock_guard lock(mu_);
+  free_space_ = std::make_pair(free_bytes, total_bytes);
+}
+
+FaultPlatform::Due FaultPlatform::Enter(Op op, const std::string& path) {
+  if (on_call) on_call(op, path);
+  std::lock_guard lock(mu_);
+  ++calls_[static_cast<size_t>(op)];
+  for (Fault& fault : faults_) {
+    if (fault.op != op || fault.times == 0 || path.find(fault.path_part) == std::string::npos) {
+      continue;
+    }
+    if (fault.after > 0) {
+      --fault.after;
+      continue;
+    }
+    if (fault.times > 0) --fault.times;
+    return Due{fault.error, op == Op::kCopyToTemp ? fault.after_bytes : -1};
+  }
+  return Due{};
+}
+
+Status FaultPlatform::Check(Op op, const std::string& path) {
+  return Status::FromErrno(Enter(op, path).error);
+}
+
+Status FaultPlatform::Stat(const std::string& path, FileInfo* info) {
+  return Unless(Check(Op::kStat, path), [&] { return PlatformWrapper::Stat(path, info); });
+}
+
+Status FaultPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
+  return Unless(Check(Op::kListDir, dir), [&] { return PlatformWrapper::ListDir(dir, entries); });
+}
+
+Status FaultPlatform::CreateDir(const std::string& path) {
+  return Unless(Check(Op::kCreateDir, path), [&] { return PlatformWrapper::CreateDir(path); });
+}
+
+Status FaultPlatform::RemoveDir(const std::string& path) {
+  return Unless(Check(Op::kRemoveDir, path), [&] { return PlatformWrapper::RemoveDir(path); });
+}
+
+Status FaultPlatform::DeleteFile(const std::string& path) {
+  return Unless(Check(Op::kDeleteFile, path), [&] { return PlatformWrapper::DeleteFile(path); });
+}
+
+Status FaultPlatform::Move(const std::string& from, const std::string& to) {
+  return Unless(Check(Op::kMove, from), [&] { return PlatformWrapper::Move(from, to); });
+}
+
+Status FaultPlatform::Link(const std::string& from, const std::string& to) {
+  return Unless(Check(Op::kLink, from), [&] { return PlatformWrapper::Link(from, to); });
+}
+
+Status FaultPlatform::SetAttributes(const std::string& path, uint32_t attributes) {
+  return Unless(Check(Op::kSetAttributes, path),
+                [&] { return PlatformWrapper::SetAttributes(path, attributes); });
+}
+
+Status FaultPlatform::SetTimes(const std::string& path, FileTime access, FileTime write) {
+  return Unless(Check(Op::kSetTimes, path),
+                [&] { return PlatformWrapper::SetTimes(path, access, write); });
+}
+
+Status FaultPlatform::ReadLink(const std::string& path, std::string* target) {
+  return Unless(Check(Op::kReadLink, path),
+                [&] { return PlatformWrapper::ReadLink(path, target); });
+}
+
+Status FaultPlatform::CreateSymlink(const std::string& target, const std::string& path) {
+  return Unless(Check(Op::kCreateSymlink, path),
+                [&] { return PlatformWrapper::CreateSymlink(target, path); });
+}
+
+Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
+                                 const CopyProgress& progress, std::string* temp) {
+  const Due due = Enter(Op::kCopyToTemp, src);
+  if (due.error == 0) return PlatformWrapper::CopyToTemp(src, dst, progress, temp);
+  if (due.after_bytes < 0) return Status::FromErrno(due.error);
+  // The copy runs for real and is stopped through its progress answer, so
+  // that the copy service's own clean-up after a failure is exercised.
+  const CopyProgress failing = [&progress, due](int64_t copied, int64_t total) {
+    if (copied >= due.after_bytes) return due.error;
+    return progress ? progress(copied, total) : 0;
+  };
+  return PlatformWrapper::CopyToTemp(src, dst, failing, temp);
+}
+
+Status FaultPlatform::CommitTemp(const std::string& temp, const std::string& dst) {
+  return Unless(Check(Op::kCommitTemp, temp),
+                [&] { return PlatformWrapper::CommitTemp(temp, dst); });
+}
+
+Status FaultPlatform::ReadSecurity(const std::string& path, SecurityDescriptor* sd) {
+  return Unless(Check(Op::kReadSecurity, path),
+                [&] { return PlatformWrapper::ReadSecurity(path, sd); });
+}
+
+Status FaultPlatform::WriteSecurity(const std::string& path, const SecurityDescriptor& sd) {
+  return Unless(Check(Op::kWriteSecurity, path),
+                [&] { return PlatformWrapper::WriteSecurity(path, sd); });
+}
+
+Status FaultPlatform::EnablePrivileges() {
+  return Unless(Check(Op::kEnablePrivileges, ""),
+                [&] { return PlatformWrapper::EnablePrivileges(); });
+}
+
+Status FaultPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
+  return Unless(Check(Op::kGetVolume, path),
+                [&] { return PlatformWrapper::GetVolume(path, info); });
+}
+
+Status FaultPlatform::FreeSpace(const std::string& path, int64_t* free_bytes,
+                                int64_t* total_bytes) {
+  Status s = Check(Op::kFreeSpace, path);
+  if (!s.ok()) return s;
+  {
+    std::lock_guard lock(mu_);
+    if (free_space_) {
+      *free_bytes = free_space_->first;
+      *total_bytes = free_space_->second;
+      return Status::Ok();
+    }
+  }
+  return PlatformWrapper::FreeSpace(path, free_bytes, total_bytes);
+}
+
+Status FaultPlatform::ListMounts(std::vector<MountEntry>* mounts) {
+  return Unless(Check(Op::kListMounts, ""), [&] { return PlatformWrapper::ListMounts(mounts); });
+}
+
+Status FaultPlatform::ReadFile(const std::string& path, std::string* data) {
+  return Unless(Check(Op::kReadFile, path), [&] { return PlatformWrapper::ReadFile(path, data); });
+}
+
+Status FaultPlatform::WriteFile(const std::string& path, const std::string& data) {
+  return Unless(Check(Op::kWriteFile, path),
+                [&] { return PlatformWrapper::WriteFile(path, data); });
+}
+
+Status FaultPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
+  return Unless(Check(Op::kAppendFile, path),
+                [&] { return PlatformWrapper::AppendFile(path, data, created); });
+}
+
+Status FaultPlatform::GetAutostart(bool* enabled) {
+  return Unless(Check(Op::kGetAutostart, ""),
+                [&] { return PlatformWrapper::GetAutostart(enabled); });
+}
+
+Status FaultPlatform::SetAutostart(bool enabled, const std::string& command) {
+  return Unless(Check(Op::kSetAutostart, ""),
+                [&] { return PlatformWrapper::SetAutostart(enabled, command); });
+}
+
+FileTime FaultPlatform::Now() {
+  {
+    std::lock_guard lock(mu_);
+    if (now_) return *now_;
+  }
+  return PlatformWrapper::Now();
+}
+
+Status FaultPlatform::MillisSinceLastInput(int64_t* millis) {
+  return Unless(Check(Op::kMillisSinceLastInput, ""),
+                [&] { return PlatformWrapper::MillisSinceLastInput(millis); });
+}
+
+Status FaultPlatform::SetThreadPriority(int priority_index) {
+  return Unless(Check(Op::kSetThreadPriority, ""),
+                [&] { return PlatformWrapper::SetThreadPriority(priority_index); });
+}
+
+}  // namespace qv

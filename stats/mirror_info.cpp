@@ -1,0 +1,50 @@
+#include "stats/mirror_info.h"
+
+#include "config/config_keys.h"
+#include "config/mapping.h"
+#include "config/qv_ini_file.h"
+#include "filesys/platform.h"
+
+namespace qv {
+
+namespace {
+
+// Whether all four values were stored does not matter for the display.
+void ReadInto(TQVIniFile& ini, const std::string& key, TDirInfo* counters) {
+  TCounts counts;
+  (void)ini.ReadCounters(key, &counts);
+  counters->SetCounts(counts);
+}
+
+void QueryDrive(Platform& platform, const std::string& path, int64_t* free_bytes,
+                int64_t* total_bytes) {
+  if (!platform.FreeSpace(path, free_bytes, total_bytes).ok()) {
+    *free_bytes = kDriveQueryFailed;
+    *total_bytes = kDriveQueryFailed;
+  }
+}
+
+}  // namespace
+
+void TMirrorInfo::LoadMirrorInfo(const std::string& source, const std::string& destination,
+                                 bool query_drives, TQVIniFile& ini, Platform& platform) {
+  source_dir_ = source;
+  destination_dir_ = destination;
+  // The mapping derives its key paths from the destination; nothing is loaded.
+  const TMapping mapping(ini, destination);
+  const std::string source_key = mapping.key() + kSourceSubkey;
+  enabled_ = ini.ReadBool(mapping.key(), "Enabled", true);
+  ReadInto(ini, source_key, &source_);
+  ReadInto(ini, source_key + kExcludedSubkey, &source_excluded_);
+  ReadInto(ini, mapping.dest_key(), &destination_);
+  ReadInto(ini, mapping.dest_key() + kExcludedSubkey, &destination_excluded_);
+  ReadInto(ini, mapping.archive_key(), &archive_);
+  if (query_drives) {
+    QueryDrive(platform, source, &source_free_, &source_total_);
+    QueryDrive(platform, destination, &destination_free_, &destination_total_);
+  } else {
+    source_free_ = source_total_ = destination_free_ = destination_total_ = kDriveNotQueried;
+  }
+}
+
+}  // namespace qv
