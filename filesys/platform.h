@@ -175,7 +175,8 @@ class Platform {
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;
   // Replaces the file's content atomically (temporary file and rename).
   virtual Status WriteFile(const std::string& path, const std::string& data) = 0;
-  // Appends, creating the file when missing; *created tells which happened.
+  // Appends all of data or nothing (a failed append is cut back off), creating
+  // the file when missing; *created tells which happened.
   virtual Status AppendFile(const std::string& path, const std::string& data, bool* created) = 0;
 
   // ---- Environment, user and process

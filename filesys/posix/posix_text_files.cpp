@@ -81,8 +81,19 @@ Status PosixPlatform::AppendFile(const std::string& path, const std::string& dat
       if (!fd.valid() && errno == ENOENT) continue;  // removed meanwhile: create it
       if (!fd.valid()) return ErrnoStatus();
     }
+    // All or nothing: a failed append is cut back off, so that retrying it
+    // later does not write its first part twice.
+    struct stat before;
+    if (fstat(fd.get(), &before) != 0) return ErrnoStatus();
     Status s = WriteAll(fd.get(), data);
     if (s.ok() && fd.Close() != 0) s = ErrnoStatus();
+    if (!s.ok()) {
+      if (*created) {
+        (void)::unlink(entry.c_str());
+      } else if (fd.valid()) {
+        (void)::ftruncate(fd.get(), before.st_size);
+      }
+    }
     return s;
   }
 }

@@ -18,12 +18,14 @@
 #include "filesys/posix/posix_platform.h"
 #include "filesys/testing/fault_platform.h"
 #include "tests/filesys/posix_fixture.h"
+#include "tests/support/scoped_mount.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv {
 namespace {
 
 using testing::ReadFile;
+using testing::ScopedMount;
 using testing::WriteFile;
 
 constexpr int64_t kMiB = int64_t{1} << 20;
@@ -57,22 +59,6 @@ bool HasTempFile(const std::string& dir) {
   }
   return false;
 }
-
-// Another file system on dir while the object lives (root only).
-struct ScopedMount {
-  ScopedMount(const std::string& where, const char* type, const char* options) : dir(where) {
-    testing::MakeDirs(dir);
-    mounted = geteuid() == 0 && mount(type, dir.c_str(), type, 0, options) == 0;
-  }
-  ~ScopedMount() {
-    if (mounted) umount2(dir.c_str(), MNT_DETACH);
-  }
-  std::string dir;
-  bool mounted = false;
-};
-
-#define SKIP_UNLESS_MOUNTED(m) \
-  if (!(m).mounted) GTEST_SKIP() << "needs root and mount(2) for another file system"
 
 class CopyFileTest : public ::testing::Test {
  protected:

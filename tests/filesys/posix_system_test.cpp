@@ -15,6 +15,7 @@
 #include "filesys/posix/disk_links.h"
 #include "filesys/posix/mountinfo.h"
 #include "tests/filesys/posix_fixture.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv {
 namespace {
@@ -24,6 +25,7 @@ using testing::ModeOf;
 using testing::PathExists;
 using testing::PosixTest;
 using testing::ReadFile;
+using testing::ScopedMount;
 using testing::WriteFile;
 
 // Sets an environment variable for one test and puts the old value back.
@@ -198,6 +200,20 @@ TEST_F(PosixSystemTest, AppendFileTellsWhetherItCreatedTheFile) {
   EXPECT_EQ(ReadFile(log), "ab");
   ASSERT_TRUE(platform_.ReadFile("/proc/self/status", &data).ok());  // reports size 0
   EXPECT_NE(data.find("CapEff:"), std::string::npos);
+}
+
+// A log save that fails part way must not leave its first part behind: the
+// retry writes the whole text again.
+TEST_F(PosixSystemTest, FailedAppendLeavesTheFileAsItWas) {
+  ScopedMount small(temp_ / "small/", "tmpfs", "size=64k");
+  SKIP_UNLESS_MOUNTED(small);
+  bool created = false;
+  ASSERT_TRUE(platform_.AppendFile(small.dir + "log", "kept", &created).ok());
+  const std::string huge(1 << 20, 'x');
+  EXPECT_EQ(platform_.AppendFile(small.dir + "log", huge, &created).cond(), Cond::kDiskFull);
+  EXPECT_EQ(ReadFile(small.dir + "log"), "kept");
+  EXPECT_EQ(platform_.AppendFile(small.dir + "new", huge, &created).cond(), Cond::kDiskFull);
+  EXPECT_FALSE(PathExists(small.dir + "new"));
 }
 
 TEST_F(PosixSystemTest, ClocksAndLocalTime) {
