@@ -22,6 +22,9 @@ inline constexpr char kDestinationSubkey[] = "\\Destination";
 inline constexpr char kExcludedSubkey[] = "\\Excluded";
 inline constexpr char kArchiveSubkey[] = "\\Archive";
 
+// Name of the archive directory inside a destination.
+inline constexpr char kArchiveDirName[] = "Quorvane archive";
+
 // Row of an entry stored without one: after all others.
 inline constexpr int32_t kRowUnset = std::numeric_limits<int32_t>::max();
 // The most minutes whose milliseconds fit a signed 32-bit integer.

@@ -1,0 +1,167 @@
+// Finding and removing archive days.
+#include <algorithm>
+#include <cstdio>
+
+#include "archive/archive.h"
+#include "archive/confirm_gate.h"
+#include "archive/counter_arithmetic.h"
+#include "filesys/file_ops.h"
+#include "filesys/path_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+constexpr size_t kYearWidth = 4;
+constexpr size_t kMonthWidth = 2;
+constexpr size_t kDayWidth = 2;
+
+// The digits of n, zero-padded to width.
+std::string Digits(int n, size_t width) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%0*d", static_cast<int>(width), n);
+  return text;
+}
+
+// The number written as exactly width digits at text[at], or -1.
+int NumberAt(const std::string& text, size_t at, size_t width) {
+  if (text.size() < at + width) return -1;
+  int n = 0;
+  for (size_t i = at; i < at + width; ++i) {
+    if (text[i] < '0' || text[i] > '9') return -1;
+    n = n * 10 + (text[i] - '0');
+  }
+  return n;
+}
+
+// The smallest of the sorted numbers that is at least least, or -1.
+int FirstAtLeast(const std::vector<int>& numbers, int least) {
+  const auto it = std::lower_bound(numbers.begin(), numbers.end(), least);
+  return it == numbers.end() ? -1 : *it;
+}
+
+}  // namespace
+
+// Numbers of the real subdirectories of dir whose names are width digits,
+// sorted. A missing dir has none.
+bool TArchive::ListDayFolders(const std::string& dir, size_t width, std::vector<int>* numbers,
+                              TLogger& logger) {
+  numbers->clear();
+  if (!logger.CheckSuspend()) return false;
+  std::vector<DirEntry> entries;
+  const Status status = platform_.ListDir(dir, &entries);
+  if (status.cond() == Cond::kNotFound) return true;
+  if (!status.ok()) {
+    logger.LogSysError(status.code(), "Failed to retrieve listing of " + dir);
+    return false;
+  }
+  for (const DirEntry& entry : entries) {
+    const bool real_dir = entry.info.IsDirectory() && !entry.info.IsReparsePoint();
+    const int n = NumberAt(entry.name, 0, width);
+    if (real_dir && entry.name.size() == width && n >= 0) numbers->push_back(n);
+  }
+  std::sort(numbers->begin(), numbers->end());
+  return true;
+}
+
+bool TArchive::FindOldestDay(const std::string& after, std::string* day, TLogger& logger) {
+  day->clear();
+  int year = std::max(NumberAt(after, 0, kYearWidth), 0);
+  int month = std::max(NumberAt(after, 5, kMonthWidth), 0);
+  int day_number = std::max(NumberAt(after, 8, kDayWidth), 0);
+  std::vector<int> years;
+  std::vector<int> months;
+  std::vector<int> days;
+  for (;;) {
+    if (!ListDayFolders(archive_dir_, kYearWidth, &years, logger)) return false;
+    const int found_year = FirstAtLeast(years, year);
+    if (found_year < 0) return true;
+    if (found_year > year) month = day_number = 0;
+    year = found_year;
+    const std::string year_dir = archive_dir_ + Digits(year, kYearWidth) + kSep;
+    for (;;) {
+      if (!ListDayFolders(year_dir, kMonthWidth, &months, logger)) return false;
+      const int found_month = FirstAtLeast(months, month);
+      if (found_month < 0) break;
+      if (found_month > month) day_number = 0;
+      month = found_month;
+      const std::string month_dir = year_dir + Digits(month, kMonthWidth) + kSep;
+      if (!ListDayFolders(month_dir, kDayWidth, &days, logger)) return false;
+      const int found_day = FirstAtLeast(days, day_number + 1);
+      if (found_day >= 0) {
+        *day = Digits(year, kYearWidth) + kSep + Digits(month, kMonthWidth) + kSep +
+               Digits(found_day, kDayWidth) + kSep;
+        return true;
+      }
+      if (days.empty()) (void)RemoveTree(month_dir, logger);
+      ++month;
+      day_number = 0;
+    }
+    if (months.empty()) (void)RemoveTree(year_dir, logger);
+    ++year;
+    month = day_number = 0;
+  }
+}
+
+bool TArchive::RemoveDay(const std::string& day, uint16_t* flags, bool* skipped, TLogger& logger) {
+  const std::string day_dir = archive_dir_ + day;
+  if (!PassGateAs(kConfirmRemoveDay, gate_, "Remove day " + day_dir + " from the archive?", day_dir,
+                  flags)) {
+    *skipped = true;
+    return false;
+  }
+  // Another mirror may free space in an archive whose run has closed.
+  const bool was_open = run_open_;
+  MarkRunOpen();
+  logger.LogLine("Removing day " + day_dir);
+  const TCounts before = content_.Get();
+  bool removed = RemoveDayFolder(day_dir, logger);
+  if (!logger.IsTerminated()) {
+    if (removed) {
+      RemoveEmptyDirs(ParentDir(day_dir), archive_dir_.size() - 1);
+      RemoveLogsUpTo(day, logger);
+    } else {
+      logger.LogLine("Please remove it manually.");
+    }
+  }
+  logger.LogLine("Removed " + CountsText(Difference(before, content_.Get())));
+  if (!logger.IsTerminated() && CountersImplausible()) {
+    removed = ScanArchive(nullptr, logger) && removed;
+  }
+  if (!was_open) CloseRun();
+  return removed;
+}
+
+// The day folder with everything in it; for today's folder while this run
+// files into it, everything except the running time slot.
+bool TArchive::RemoveDayFolder(const std::string& day_dir, TLogger& logger) {
+  if (day_dir != day_path_ || !slot_claimed_ || !FileExists(platform_, time_slot_path_)) {
+    return RemoveTree(day_dir, logger);
+  }
+  std::vector<DirEntry> entries;
+  const Status status = platform_.ListDir(day_dir, &entries);
+  if (!status.ok()) {
+    logger.LogSysError(status.code(), "Could not delete " + day_dir);
+    return false;
+  }
+  const std::string running = LastComponent(time_slot_path_);
+  bool removed = true;
+  for (const DirEntry& entry : entries) {
+    if (entry.name != running) removed = RemoveTree(day_dir + entry.name, logger) && removed;
+  }
+  return removed;
+}
+
+// Removes the log files of day and older days (of the days before today when
+// day is today or later); the archive's counters follow the log directory's.
+void TArchive::RemoveLogsUpTo(const std::string& day, TLogger& logger) {
+  if (!IsDirectory(platform_, log_dir_.log_dir())) return;
+  const TCounts removed_before = log_dir_.removed();
+  SubtractCounts(&content_, log_dir_.kept());
+  log_dir_.RemoveUpTo(day, today_, logger, use_compressed_);
+  AddCounts(&content_, log_dir_.kept());
+  AddCounts(&removed_, Difference(log_dir_.removed(), removed_before));
+}
+
+}  // namespace qv

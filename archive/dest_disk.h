@@ -1,0 +1,93 @@
+#ifndef QUORVANE_ARCHIVE_DEST_DISK_H_
+#define QUORVANE_ARCHIVE_DEST_DISK_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qv {
+
+class Platform;
+class TArchive;
+class TDestDisks;
+class TLogger;
+
+// One destination drive during a scan: the free bytes it has for the
+// mirrors after the largest reservation of the mappings on it, and the
+// archives on it, which give up their oldest days, drive-wide, when space
+// runs short.
+//
+// Threads: the scan thread only.
+class TDestDisk {
+ public:
+  // root is the mount point with a trailing "/". owner receives the news
+  // that space was short.
+  TDestDisk(Platform& platform, TDestDisks& owner, std::string root, int64_t wanted_free_bytes);
+  TDestDisk(const TDestDisk&) = delete;
+  TDestDisk& operator=(const TDestDisk&) = delete;
+
+  // Archives register on creation and leave on destruction (TArchive does
+  // both); the order of registration breaks ties between equal days.
+  void AddArchive(const std::string& dest_dir, TArchive* archive);
+  void RemoveArchive(const TArchive* archive);
+  // The larger reservation wins.
+  void KeepWanted(int64_t wanted_free_bytes);
+
+  // Asks the system; with report, logs the drive's free bytes. On failure
+  // the free and total bytes are -1.
+  bool RefreshFreeBytes(bool report, TLogger& logger);
+  // Refreshes, and makes space when fewer than threshold bytes are free.
+  bool EnsureFree(uint16_t* flags, bool report, TLogger& logger, int64_t needed, int64_t threshold);
+  // Removes archive days of this drive, oldest first across all its
+  // archives, until threshold + kShrinkMargin (or needed, when larger) bytes
+  // are free. False when fewer than needed bytes could be freed (logged once
+  // per scan), the user declined a removal, or the scan is being stopped.
+  bool MakeSpace(uint16_t* flags, TLogger& logger, int64_t needed, int64_t threshold);
+  // The answer to a write that failed because the file system is full while
+  // needing about needed bytes. When more than needed bytes are still free,
+  // the file system is out of file entries (inodes): removing archive days
+  // to free bytes would not help, so that is reported (once per scan) and
+  // the answer is false. Otherwise MakeSpace with needed as both amounts.
+  bool MakeSpaceAfterDiskFull(uint16_t* flags, TLogger& logger, int64_t needed);
+  // After a scan in which space was short: whether enough is free now to
+  // run the scan again.
+  bool CheckRestart(TLogger& logger);
+  void ReportOutOfSpace(TLogger& logger) const;
+
+  const std::string& root() const { return root_; }
+  // Bytes available for the mirrors; -1 after a failed query.
+  int64_t free_bytes() const { return free_bytes_; }
+  // The drive's free bytes before the reservation; -1 after a failed query.
+  int64_t raw_free_bytes() const { return raw_free_bytes_; }
+  int64_t total_bytes() const { return total_bytes_; }
+  int64_t wanted_free_bytes() const { return wanted_free_bytes_; }
+  bool out_of_space_reported() const { return out_of_space_reported_; }
+  int64_t needed_bytes() const { return needed_bytes_; }
+
+ private:
+  struct Entry {
+    std::string dest_dir;
+    TArchive* archive = nullptr;
+    std::string oldest_day;  // "" when the archive has no day left
+  };
+
+  Entry* OldestEntry();
+  bool FindOldestDays(TLogger& logger);
+  bool ReportShortage(TLogger& logger, int64_t needed);
+
+  Platform& platform_;
+  TDestDisks& owner_;
+  const std::string root_;
+  int64_t wanted_free_bytes_;
+  int64_t free_bytes_ = -1;
+  int64_t raw_free_bytes_ = -1;
+  int64_t total_bytes_ = -1;
+  bool out_of_space_reported_ = false;
+  bool out_of_inodes_reported_ = false;
+  int64_t needed_bytes_ = 0;
+  std::vector<Entry> archives_;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_ARCHIVE_DEST_DISK_H_

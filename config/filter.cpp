@@ -1,0 +1,144 @@
+#include "config/filter.h"
+
+#include <utility>
+
+#include "config/wildcard.h"
+#include "filesys/path_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+const char* const kTypeNames[kFilterTypeCount] = {"excluded source", "excluded destination",
+                                                  "included source", "included source dir",
+                                                  "remove empty destination dir"};
+
+bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != text.npos; }
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// A pattern that MatchPatterns would read exactly as written.
+bool IsLiteral(const std::string& pattern) {
+  return !pattern.empty() && pattern.find_first_of("*?;") == pattern.npos &&
+         !IsBlank(pattern.front()) && !IsBlank(pattern.back());
+}
+
+std::string DirectoryPart(const std::string& pattern) {
+  const std::string own = pattern.ends_with(kSep) ? pattern.substr(0, pattern.size() - 1) : pattern;
+  const size_t sep = own.rfind(kSep);
+  return sep == std::string::npos ? std::string() : own.substr(0, sep + 1);
+}
+
+std::string_view WithoutTrailingSep(std::string_view path) {
+  if (path.size() > 1 && path.back() == kSep) path.remove_suffix(1);
+  return path;
+}
+
+}  // namespace
+
+const char* FilterTypeName(int type) {
+  return type >= 0 && type < kFilterTypeCount ? kTypeNames[type] : kTypeNames[0];
+}
+
+int FilterTypeFromName(const std::string& name) {
+  for (int type = 1; type < kFilterTypeCount; ++type) {
+    if (name == kTypeNames[type]) return type;
+  }
+  return kExcludedSource;
+}
+
+TFilter::TFilter(std::string pattern_text, int number_value, uint32_t required, bool log_matches)
+    : pattern(std::move(pattern_text)),
+      directory(DirectoryPart(pattern)),
+      rooted(HasRoot(pattern)),
+      number(number_value),
+      required_attributes(required),
+      log(log_matches),
+      literal_(IsLiteral(pattern)),
+      literal_directory_(!HasWildcard(directory)) {}
+
+bool TFilter::Matches(const std::string& dir, const std::string& name,
+                      const std::string& full_path) const {
+  const bool is_dir = full_path.ends_with(kSep);
+  return Matches(dir, WithoutTrailingSep(name), WithoutTrailingSep(full_path), is_dir);
+}
+
+bool TFilter::Matches(std::string_view dir, std::string_view name, std::string_view path,
+                      bool is_dir) const {
+  if (directory.empty()) return MatchesText(pattern, name, is_dir);
+  if (rooted) return MatchesText(pattern, path, is_dir);
+  // A relative pattern applies in every directory that ends with its
+  // directory part as a whole component.
+  const size_t tail = directory.size();
+  if (dir.size() <= tail || !dir.ends_with(directory) || dir[dir.size() - tail - 1] != kSep) {
+    return false;
+  }
+  if (literal_directory_) {
+    return MatchesText(std::string_view(pattern).substr(tail), name, is_dir);
+  }
+  const std::string anchored = std::string(dir.substr(0, dir.size() - tail)) + pattern;
+  return MatchesText(anchored, path, is_dir);
+}
+
+bool TFilter::MatchesText(std::string_view patterns, std::string_view text, bool is_dir) const {
+  if (!literal_) return MatchPatterns(patterns, text, is_dir);
+  if (patterns.ends_with(kSep)) return is_dir && patterns.substr(0, patterns.size() - 1) == text;
+  return patterns == text;
+}
+
+void TFilters::Add(std::unique_ptr<TFilter> filter) {
+  std::string pattern = filter->pattern;
+  list_.Add(std::move(pattern), std::move(filter));
+}
+
+int TFilters::FindMatch(const std::string& directory, const std::string& name, int min_number,
+                        const std::string& full_path) const {
+  const bool is_dir = full_path.ends_with(kSep);
+  const std::string_view bare_name = WithoutTrailingSep(name);
+  const std::string_view path = WithoutTrailingSep(full_path);
+  for (int i = 0; i < Count(); ++i) {
+    const TFilter& filter = Filter(i);
+    if (filter.number >= min_number && filter.Matches(directory, bare_name, path, is_dir)) return i;
+  }
+  return -1;
+}
+
+bool TFilters::MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
+                           const std::string& prefix, bool log_wanted, bool remove_exact,
+                           int min_number, const std::string& full_path, int* number) {
+  const int i = FindMatch(directory, name, min_number, full_path);
+  if (i < 0) return false;
+  const TFilter& filter = Filter(i);
+  if (number != nullptr) *number = filter.number;
+  const bool exact = full_path == filter.pattern;
+  if (log_wanted && filter.log) {
+    logger.LogLine(prefix + full_path + (exact ? "" : " matching " + filter.pattern));
+  }
+  if (exact && remove_exact) Delete(i);
+  return true;
+}
+
+int TFilters::FindFilterInside(const std::string& directory, int min_number) const {
+  for (int i = 0; i < Count(); ++i) {
+    const TFilter& filter = Filter(i);
+    if (filter.rooted && filter.number >= min_number && IsInside(filter.pattern, directory)) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+void TFilters::RemoveFiltersOfDirectory(const std::string& directory) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (Filter(i).directory == directory) Delete(i);
+  }
+}
+
+void TFilters::RemoveFiltersInside(const std::string& directory) {
+  for (int i = Count() - 1; i >= 0; --i) {
+    if (Pattern(i).starts_with(directory)) Delete(i);
+  }
+}
+
+}  // namespace qv

@@ -1,0 +1,105 @@
+#ifndef QUORVANE_CONFIG_FILTER_H_
+#define QUORVANE_CONFIG_FILTER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "filesys/wide_string_list.h"
+
+namespace qv {
+
+class TLogger;
+
+// Stored FilterType values.
+enum TFilterType : int {
+  kExcludedSource = 0,
+  kExcludedDestination = 1,
+  kIncludedSource = 2,
+  kIncludedSourceDir = 3,
+  kRemoveEmptyDestinationDir = 4,
+};
+inline constexpr int kFilterTypeCount = 5;
+
+// The name of a type in log lines and in the configuration grid; "excluded
+// source" for a value outside the range.
+const char* FilterTypeName(int type);
+// Exact comparison with the names of types 1 .. 4; anything else is 0.
+int FilterTypeFromName(const std::string& name);
+
+// One active filter of a mirror.
+class TFilter {
+ public:
+  // pattern is the prepared text; a directory ends with "/".
+  TFilter(std::string pattern, int number, uint32_t required_attributes, bool log);
+
+  // Whether the filter matches an entry of directory (which ends with "/").
+  // full_path is directory + name, with a trailing "/" for a directory. A
+  // pattern ending with "/" matches directories only; other patterns match
+  // files and directories alike.
+  bool Matches(const std::string& directory, const std::string& name,
+               const std::string& full_path) const;
+  // The same with the entry already taken apart: path is the full path
+  // without a trailing "/", name has none either.
+  bool Matches(std::string_view directory, std::string_view name, std::string_view path,
+               bool is_dir) const;
+
+  std::string pattern;
+  // The pattern without its trailing "/", cut after its last "/": empty for a
+  // bare name pattern, "Temp/" for "Temp/*.tmp", "/data/" for "/data/x/".
+  std::string directory;
+  bool rooted = false;  // an absolute pattern, matched against the full path
+  int number = 0;
+  uint32_t required_attributes = 0;  // kAttrDirectory for "included source dir"
+  bool log = true;                   // log every entry it matches
+
+ private:
+  bool MatchesText(std::string_view patterns, std::string_view text, bool is_dir) const;
+
+  bool literal_ = false;            // no wildcard, no list: compared as a string
+  bool literal_directory_ = false;  // the directory part holds no wildcard
+};
+
+// The filters of one list of a mirror, in the order they were added; the list
+// owns them. Used by the mirror thread alone.
+class TFilters {
+ public:
+  int Count() const { return list_.Count(); }
+  bool Empty() const { return list_.Empty(); }
+  const std::string& Pattern(int i) const { return list_.Text(i); }
+  const TFilter& Filter(int i) const { return *list_.Object(i); }
+  // Index of the filter with exactly this pattern, or -1.
+  int Find(const std::string& pattern) const { return list_.Find(pattern); }
+  void Add(std::unique_ptr<TFilter> filter);
+  void Delete(int i) { list_.Delete(i); }
+  void Clear() { list_.Clear(); }
+
+  // Index of the first filter numbered min_number or higher that matches the
+  // entry (see TFilter::Matches), or -1.
+  int FindMatch(const std::string& directory, const std::string& name, int min_number,
+                const std::string& full_path) const;
+  // FindMatch, then: *number (may be null) gets the filter's number; when
+  // log_wanted and the filter logs, logs prefix + full_path, followed by
+  // " matching " + pattern unless they are equal; when remove_exact and the
+  // full path equals the pattern, the filter is removed (a plain path is used
+  // up by its one match). Answers whether a filter matched.
+  bool MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
+                   const std::string& prefix, bool log_wanted, bool remove_exact, int min_number,
+                   const std::string& full_path, int* number);
+  // Index of the first absolute filter numbered min_number or higher whose
+  // pattern lies strictly inside directory, or -1: an included source below
+  // directory that the walk must lead to.
+  int FindFilterInside(const std::string& directory, int min_number) const;
+  // Removes the filters whose directory part is directory.
+  void RemoveFiltersOfDirectory(const std::string& directory);
+  // Removes the filters whose pattern is directory or lies inside it.
+  void RemoveFiltersInside(const std::string& directory);
+
+ private:
+  TWideStringList<TFilter> list_;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_CONFIG_FILTER_H_
