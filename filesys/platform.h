@@ -135,6 +135,24 @@ class Platform {
   virtual Status ReadLink(const std::string& path, std::string* target) = 0;
   virtual Status CreateSymlink(const std::string& target, const std::string& path) = 0;
 
+  // ---- Confinement
+  // Below each of roots (directories ending with "/"), no call passes through
+  // a symbolic link on its way to an entry, so that a directory swapped for a
+  // link while a mirror runs cannot lead a write, a removal or a read
+  // elsewhere. Links in a root's own path are followed: the user chose it.
+  // Confined are every call that creates or changes an entry (both paths of
+  // Move, Link and CommitTemp; both sides of CopyToTemp), and Stat, ListDir,
+  // ReadLink and ReadSecurity. A link met between the root and the last
+  // component fails the call with ELOOP (Cond::kOther), a ".." there with
+  // EINVAL; the last component is treated as without confinement. Paths
+  // outside every root, and the roots themselves, behave as without
+  // confinement. A root is opened at the first call below it and held until
+  // the roots change: one removed and made anew meanwhile is not seen. An
+  // empty list lifts the confinement. The scan confines to its source and
+  // destination roots at its start and lifts that at its end; calls already
+  // running keep the roots they began with.
+  virtual void ConfineTo(const std::vector<std::string>& roots) = 0;
+
   // ---- Copy service
   // Copies the regular file src into a new temporary file in the directory of
   // dst (exclusive create, mode 0600 until committed, name recognisable as a
@@ -170,6 +188,12 @@ class Platform {
   // Bytes available to the user and the size of the volume holding path.
   virtual Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) = 0;
   virtual Status ListMounts(std::vector<MountEntry>* mounts) = 0;
+  // Makes everything written so far to the file system that holds path (a
+  // directory; links are followed) durable. CopyToTemp does not sync each
+  // file: the engine calls this once at the end of each mirror, for each
+  // destination. Missing path: Cond::kNotFound. A write-back error on that
+  // file system that no earlier sync reported fails the call (EIO, ENOSPC).
+  virtual Status SyncVolume(const std::string& path) = 0;
 
   // ---- Small text files (logs, exports, autostart)
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;

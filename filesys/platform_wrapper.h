@@ -37,6 +37,7 @@ class PlatformWrapper : public Platform {
   Status CreateSymlink(const std::string& target, const std::string& path) override {
     return target_.CreateSymlink(target, path);
   }
+  void ConfineTo(const std::vector<std::string>& roots) override { target_.ConfineTo(roots); }
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                     std::string* temp) override {
@@ -62,6 +63,7 @@ class PlatformWrapper : public Platform {
     return target_.FreeSpace(path, free_bytes, total_bytes);
   }
   Status ListMounts(std::vector<MountEntry>* mounts) override { return target_.ListMounts(mounts); }
+  Status SyncVolume(const std::string& path) override { return target_.SyncVolume(path); }
 
   Status ReadFile(const std::string& path, std::string* data) override {
     return target_.ReadFile(path, data);

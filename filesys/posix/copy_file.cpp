@@ -2,6 +2,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string_view>
 
@@ -40,16 +41,19 @@ std::string TempPath(std::string_view dir, std::string_view dst_name) {
   return std::string(dir) + name;
 }
 
-// Creates the temporary file exclusively, trying new names while one exists.
-Status CreateTemp(const std::string& dst, UniqueFd* out, std::string* path) {
-  const size_t cut = dst.rfind('/') + 1;  // 0 without a directory part
-  if (cut == dst.size()) return Status::FromErrno(EISDIR);
-  const std::string_view dir = std::string_view(dst).substr(0, cut);
-  std::string_view dst_name = std::string_view(dst).substr(cut);
+// Creates the temporary file exclusively, trying new names while one exists;
+// *path is relative to dst.dir.
+Status CreateTemp(AtPath dst, UniqueFd* out, std::string* path) {
+  const std::string_view whole(dst.name);
+  const size_t cut = whole.rfind('/') + 1;  // 0 without a directory part
+  if (cut == whole.size()) return Status::FromErrno(EISDIR);
+  const std::string_view dir = whole.substr(0, cut);
+  std::string_view dst_name = whole.substr(cut);
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     *path = TempPath(dir, dst_name);
-    const int fd = RetryOnEintr(
-        [&] { return open(path->c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600); });
+    const int fd = RetryOnEintr([&] {
+      return openat(dst.dir, path->c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    });
     if (fd >= 0) {
       *out = UniqueFd(fd);
       return Status::Ok();
@@ -67,9 +71,9 @@ Status CreateTemp(const std::string& dst, UniqueFd* out, std::string* path) {
 
 // Opens src without following a link and without blocking (a FIFO would wait
 // for a writer forever) and refuses anything but a regular file.
-Status OpenSource(const std::string& src, UniqueFd* in, struct stat* st) {
+Status OpenSource(AtPath src, UniqueFd* in, struct stat* st) {
   *in = UniqueFd(RetryOnEintr(
-      [&] { return open(src.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); }));
+      [&] { return openat(src.dir, src.name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); }));
   if (!in->valid()) return ErrnoStatus();  // a link answers ELOOP
   if (fstat(in->get(), st) != 0) return ErrnoStatus();
   if (S_ISDIR(st->st_mode)) return Status::FromErrno(EISDIR);
@@ -86,13 +90,13 @@ bool SameStamp(const struct timespec& a, const struct timespec& b) {
 // The copy holds what src held throughout: same size and write time on the
 // open file, and src still names that file (not one renamed over it, nor
 // nothing). A writer that keeps size and write time cannot be seen.
-Status CheckUnchanged(int in, const std::string& src, const struct stat& before) {
+Status CheckUnchanged(int in, AtPath src, const struct stat& before) {
   struct stat after;
   if (fstat(in, &after) != 0) return ErrnoStatus();
   struct stat named;
   if (after.st_size != before.st_size || !SameStamp(after.st_mtim, before.st_mtim) ||
-      lstat(src.c_str(), &named) != 0 || named.st_ino != before.st_ino ||
-      named.st_dev != before.st_dev) {
+      fstatat(src.dir, src.name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+      named.st_ino != before.st_ino || named.st_dev != before.st_dev) {
     return Status::SourceChanged();
   }
   return Status::Ok();
@@ -107,8 +111,7 @@ Status CheckUnchanged(int in, const std::string& src, const struct stat& before)
 // of this scan empty on the disk; its size then differs from the source's
 // and the next scan copies it again. Pages are pushed to the disk early by
 // the DONTNEED below, which starts their write-back.
-Status FillTemp(int in, int out, const std::string& src, const struct stat& st,
-                const CopyProgress& progress) {
+Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyProgress& progress) {
   Status s = CopyFileData(in, out, st, progress);
   if (s.ok()) s = CheckUnchanged(in, src, st);
   if (s.ok()) s = CopyUserXattrs(in, out);
@@ -125,6 +128,12 @@ Status FillTemp(int in, int out, const std::string& src, const struct stat& st,
 
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp) {
+  return PosixCopyToTemp(AtPath{AT_FDCWD, src.c_str()}, AtPath{AT_FDCWD, dst.c_str()}, dst,
+                         progress, temp);
+}
+
+Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
+                       const CopyProgress& progress, std::string* temp) {
   UniqueFd in;
   struct stat st;
   Status s = OpenSource(src, &in, &st);
@@ -137,15 +146,20 @@ Status PosixCopyToTemp(const std::string& src, const std::string& dst, const Cop
   // Some file systems (NFS, FUSE) report write errors only when closing.
   if (s.ok() && out.Close() != 0) s = ErrnoStatus();
   if (!s.ok()) {
-    unlink(path.c_str());
+    unlinkat(dst.dir, path.c_str(), 0);
     return s;
   }
-  *temp = path;
+  // dst.name ends dst_path: the temporary file's path is dst_path's up to it.
+  *temp = dst_path.substr(0, dst_path.size() - std::strlen(dst.name)) + path;
   return Status::Ok();
 }
 
 Status PosixCommitTemp(const std::string& temp, const std::string& dst) {
-  if (rename(temp.c_str(), dst.c_str()) != 0) return ErrnoStatus();
+  return PosixCommitTemp(AtPath{AT_FDCWD, temp.c_str()}, AtPath{AT_FDCWD, dst.c_str()});
+}
+
+Status PosixCommitTemp(AtPath temp, AtPath dst) {
+  if (renameat(temp.dir, temp.name, dst.dir, dst.name) != 0) return ErrnoStatus();
   return Status::Ok();
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "filesys/platform.h"
+#include "filesys/posix/posix_util.h"
 #include "filesys/status.h"
 
 namespace qv {
@@ -11,18 +12,22 @@ namespace qv {
 // The copy service behind Platform::CopyToTemp / CommitTemp / IsTempName; the
 // contract is the one written there. In short: the temporary file is
 // ".qv-tmp-<16 hex>-" + as many leading bytes of dst's name as fit in NAME_MAX,
-// created beside dst; its data is on disk (fdatasync) before it is handed
-// back, so that a name committed by rename never shows a torn or empty file
-// after a power loss. A failed copy removes the temporary file; dst is never
-// touched.
+// created beside dst. Its data is not synced: Platform::SyncVolume makes a
+// whole mirror durable at once. A failed copy removes the temporary file; dst
+// is never touched.
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp);
+// The same with src and dst located for the *at calls; dst stands for
+// dst_path, which *temp is built from.
+Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
+                       const CopyProgress& progress, std::string* temp);
 
 // rename(2) of temp over dst. The rename is atomic but not made durable (no
 // fsync of the directory): after a crash the directory shows the old entry or
 // the new one, both complete. When dst is a directory the rename fails
 // (EISDIR) and temp is left for the caller to delete.
 Status PosixCommitTemp(const std::string& temp, const std::string& dst);
+Status PosixCommitTemp(AtPath temp, AtPath dst);
 
 // True for a name made by PosixCopyToTemp; only the last path component counts.
 bool PosixIsTempName(const std::string& name);

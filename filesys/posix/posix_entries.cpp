@@ -1,5 +1,5 @@
 // Calls that create, remove or change one entry. None follows a symbolic link
-// in the last component.
+// in the last component; below a confinement root, none in any component.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,32 +21,9 @@ timespec TimeOrOmit(FileTime time) {
   return omit;
 }
 
-}  // namespace
-
-Status PosixPlatform::CreateDir(const std::string& path) {
-  return Check(::mkdir(path.c_str(), 0777));
-}
-
-Status PosixPlatform::RemoveDir(const std::string& path) {
-  return Check(::rmdir(EntryPath(path).c_str()));
-}
-
-Status PosixPlatform::DeleteFile(const std::string& path) {
-  return Check(::unlink(EntryPath(path).c_str()));
-}
-
-Status PosixPlatform::Move(const std::string& from, const std::string& to) {
-  return MoveNoReplace(EntryPath(from), EntryPath(to));
-}
-
-Status PosixPlatform::Link(const std::string& from, const std::string& to) {
-  return Check(::link(EntryPath(from).c_str(), EntryPath(to).c_str()));
-}
-
-Status PosixPlatform::SetAttributes(const std::string& path, uint32_t attributes) {
-  const std::string entry = EntryPath(path);
+Status SetReadOnly(AtPath entry, uint32_t attributes) {
   struct stat st;
-  if (::lstat(entry.c_str(), &st) != 0) return ErrnoStatus();
+  if (::fstatat(entry.dir, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoStatus();
   // A link's own permission bits mean nothing; its target is not touched.
   if (S_ISLNK(st.st_mode)) return Status::Ok();
   const mode_t mode = st.st_mode & 07777;
@@ -55,18 +32,12 @@ Status PosixPlatform::SetAttributes(const std::string& path, uint32_t attributes
   return ChangeModeNoFollow(entry, wanted);
 }
 
-Status PosixPlatform::SetTimes(const std::string& path, FileTime access, FileTime write) {
-  const timespec times[2] = {TimeOrOmit(access), TimeOrOmit(write)};
-  return Check(::utimensat(AT_FDCWD, EntryPath(path).c_str(), times, AT_SYMLINK_NOFOLLOW));
-}
-
-Status PosixPlatform::ReadLink(const std::string& path, std::string* target) {
-  const std::string entry = EntryPath(path);
+Status ReadLinkAt(AtPath entry, std::string* target) {
   // Grow until the text fits with room to spare (readlink does not say when
   // it cut the text short).
   for (size_t size = 256;; size *= 2) {
     target->resize(size);
-    const ssize_t got = ::readlink(entry.c_str(), target->data(), size);
+    const ssize_t got = ::readlinkat(entry.dir, entry.name, target->data(), size);
     if (got < 0) return ErrnoStatus();
     if (static_cast<size_t>(got) < size) {
       target->resize(static_cast<size_t>(got));
@@ -75,8 +46,51 @@ Status PosixPlatform::ReadLink(const std::string& path, std::string* target) {
   }
 }
 
+}  // namespace
+
+Status PosixPlatform::CreateDir(const std::string& path) {
+  return confinement_.At(path, [](AtPath at) { return Check(::mkdirat(at.dir, at.name, 0777)); });
+}
+
+Status PosixPlatform::RemoveDir(const std::string& path) {
+  return confinement_.At(
+      EntryPath(path), [](AtPath at) { return Check(::unlinkat(at.dir, at.name, AT_REMOVEDIR)); });
+}
+
+Status PosixPlatform::DeleteFile(const std::string& path) {
+  return confinement_.At(EntryPath(path),
+                         [](AtPath at) { return Check(::unlinkat(at.dir, at.name, 0)); });
+}
+
+Status PosixPlatform::Move(const std::string& from, const std::string& to) {
+  return confinement_.At(EntryPath(from), EntryPath(to), MoveNoReplaceAt);
+}
+
+Status PosixPlatform::Link(const std::string& from, const std::string& to) {
+  return confinement_.At(EntryPath(from), EntryPath(to), [](AtPath a, AtPath b) {
+    return Check(::linkat(a.dir, a.name, b.dir, b.name, 0));
+  });
+}
+
+Status PosixPlatform::SetAttributes(const std::string& path, uint32_t attributes) {
+  return confinement_.At(EntryPath(path), [&](AtPath at) { return SetReadOnly(at, attributes); });
+}
+
+Status PosixPlatform::SetTimes(const std::string& path, FileTime access, FileTime write) {
+  const timespec times[2] = {TimeOrOmit(access), TimeOrOmit(write)};
+  return confinement_.At(EntryPath(path), [&](AtPath at) {
+    return Check(::utimensat(at.dir, at.name, times, AT_SYMLINK_NOFOLLOW));
+  });
+}
+
+Status PosixPlatform::ReadLink(const std::string& path, std::string* target) {
+  return confinement_.At(EntryPath(path), [&](AtPath at) { return ReadLinkAt(at, target); });
+}
+
 Status PosixPlatform::CreateSymlink(const std::string& target, const std::string& path) {
-  return Check(::symlink(target.c_str(), EntryPath(path).c_str()));
+  return confinement_.At(EntryPath(path), [&](AtPath at) {
+    return Check(::symlinkat(target.c_str(), at.dir, at.name));
+  });
 }
 
 }  // namespace qv

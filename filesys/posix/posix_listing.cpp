@@ -36,18 +36,19 @@ Status AddEntry(int dir_fd, const char* name, std::vector<DirEntry>* entries) {
 
 Status PosixPlatform::Stat(const std::string& path, FileInfo* info) {
   const std::string entry = EntryPath(path);
-  struct statx stx;
-  Status s = StatEntry(AT_FDCWD, entry.c_str(), &stx);
-  if (s.ok()) FillFileInfo(AT_FDCWD, entry.c_str(), LeafName(entry), stx, info);
-  return s;
+  return confinement_.At(entry, [&](AtPath at) {
+    struct statx stx;
+    Status s = StatEntry(at.dir, at.name, &stx);
+    if (s.ok()) FillFileInfo(at.dir, at.name, LeafName(entry), stx, info);
+    return s;
+  });
 }
 
 Status PosixPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
   entries->clear();
-  // O_NOFOLLOW on the path without its trailing "/": a directory swapped for a
-  // link is refused instead of walked.
-  UniqueFd fd(::open(EntryPath(dir).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return ErrnoStatus();
+  UniqueFd fd;
+  Status opened = confinement_.OpenDirectory(dir, &fd);
+  if (!opened.ok()) return opened;
   alignas(struct dirent64) char buffer[kListBufferSize];
   for (;;) {
     const ssize_t got = ::getdents64(fd.get(), buffer, sizeof buffer);

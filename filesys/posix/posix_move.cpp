@@ -6,43 +6,51 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "filesys/posix/posix_util.h"
-
 namespace qv {
 
 namespace {
 
-Status MoveByLink(const std::string& from, const std::string& to) {
-  if (::link(from.c_str(), to.c_str()) != 0) return ErrnoStatus();
-  if (::unlink(from.c_str()) == 0) return Status::Ok();
+AtPath Whole(const std::string& path) { return AtPath{AT_FDCWD, path.c_str()}; }
+
+Status MoveByLink(AtPath from, AtPath to) {
+  if (::linkat(from.dir, from.name, to.dir, to.name, 0) != 0) return ErrnoStatus();
+  if (::unlinkat(from.dir, from.name, 0) == 0) return Status::Ok();
   Status s = ErrnoStatus();
-  (void)::unlink(to.c_str());  // the new name only: from keeps the data
+  (void)::unlinkat(to.dir, to.name, 0);  // the new name only: from keeps the data
   return s;
 }
 
-Status CheckedRename(const std::string& from, const std::string& to) {
+Status CheckedRename(AtPath from, AtPath to) {
   struct stat st;
-  if (::lstat(to.c_str(), &st) == 0) return Status::FromErrno(EEXIST);
+  if (::fstatat(to.dir, to.name, &st, AT_SYMLINK_NOFOLLOW) == 0) return Status::FromErrno(EEXIST);
   if (errno != ENOENT) return ErrnoStatus();
-  if (::rename(from.c_str(), to.c_str()) != 0) return ErrnoStatus();
+  if (::renameat(from.dir, from.name, to.dir, to.name) != 0) return ErrnoStatus();
   return Status::Ok();
 }
 
 }  // namespace
 
 Status MoveNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+  return MoveNoReplaceAt(Whole(from), Whole(to));
+}
+
+Status MoveNoReplaceFallback(const std::string& from, const std::string& to) {
+  return MoveNoReplaceFallbackAt(Whole(from), Whole(to));
+}
+
+Status MoveNoReplaceAt(AtPath from, AtPath to) {
+  if (::renameat2(from.dir, from.name, to.dir, to.name, RENAME_NOREPLACE) == 0) {
     return Status::Ok();
   }
   if (errno != EINVAL && errno != ENOSYS) return ErrnoStatus();
   // EINVAL also means "into its own subdirectory"; the fallback's rename then
   // answers the same.
-  return MoveNoReplaceFallback(from, to);
+  return MoveNoReplaceFallbackAt(from, to);
 }
 
-Status MoveNoReplaceFallback(const std::string& from, const std::string& to) {
+Status MoveNoReplaceFallbackAt(AtPath from, AtPath to) {
   struct stat st;
-  if (::lstat(from.c_str(), &st) != 0) return ErrnoStatus();
+  if (::fstatat(from.dir, from.name, &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoStatus();
   if (!S_ISDIR(st.st_mode)) {
     Status s = MoveByLink(from, to);
     if (s.ok() || s.code() == EEXIST) return s;

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "filesys/posix/posix_util.h"
 #include "filesys/status.h"
 
 namespace qv {
@@ -20,6 +21,10 @@ Status MoveNoReplace(const std::string& from, const std::string& to);
 // process between the two calls would be replaced. rename(2) offers nothing
 // better there.
 Status MoveNoReplaceFallback(const std::string& from, const std::string& to);
+
+// The same for entries located for the *at calls.
+Status MoveNoReplaceAt(AtPath from, AtPath to);
+Status MoveNoReplaceFallbackAt(AtPath from, AtPath to);
 
 }  // namespace qv
 

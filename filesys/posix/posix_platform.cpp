@@ -6,12 +6,17 @@ namespace qv {
 
 Status PosixPlatform::CopyToTemp(const std::string& src, const std::string& dst,
                                  const CopyProgress& progress, std::string* temp) {
-  return PosixCopyToTemp(src, dst, progress, temp);
+  return confinement_.At(src, dst, [&](AtPath from, AtPath to) {
+    return PosixCopyToTemp(from, to, dst, progress, temp);
+  });
 }
 
 Status PosixPlatform::CommitTemp(const std::string& temp, const std::string& dst) {
-  return PosixCommitTemp(temp, dst);
+  return confinement_.At(temp, dst,
+                         [](AtPath from, AtPath to) { return PosixCommitTemp(from, to); });
 }
+
+void PosixPlatform::ConfineTo(const std::vector<std::string>& roots) { confinement_.Set(roots); }
 
 bool PosixPlatform::IsTempName(const std::string& name) { return PosixIsTempName(name); }
 

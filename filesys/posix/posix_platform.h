@@ -2,12 +2,14 @@
 #define QUORVANE_FILESYS_POSIX_POSIX_PLATFORM_H_
 
 #include "filesys/platform.h"
+#include "filesys/posix/confinement.h"
 
 namespace qv {
 
-// The Platform of Linux and other POSIX systems. Stateless: one object may
-// serve every thread. The methods are spread over the posix_*.cpp files by
-// subject (entries, listing, security, volumes, text files, environment).
+// The Platform of Linux and other POSIX systems. Its only state is the
+// thread-safe confinement: one object may serve every thread. The methods are
+// spread over the posix_*.cpp files by subject (entries, listing, security,
+// volumes, text files, environment).
 class PosixPlatform : public Platform {
  public:
   Status Stat(const std::string& path, FileInfo* info) override;
@@ -21,6 +23,7 @@ class PosixPlatform : public Platform {
   Status SetTimes(const std::string& path, FileTime access, FileTime write) override;
   Status ReadLink(const std::string& path, std::string* target) override;
   Status CreateSymlink(const std::string& target, const std::string& path) override;
+  void ConfineTo(const std::vector<std::string>& roots) override;
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                     std::string* temp) override;
@@ -34,6 +37,7 @@ class PosixPlatform : public Platform {
   Status GetVolume(const std::string& path, VolumeInfo* info) override;
   Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) override;
   Status ListMounts(std::vector<MountEntry>* mounts) override;
+  Status SyncVolume(const std::string& path) override;
 
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
@@ -50,6 +54,12 @@ class PosixPlatform : public Platform {
   int64_t TickMs() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
+
+  // For tests of the resolution without openat2.
+  Confinement& confinement() { return confinement_; }
+
+ private:
+  Confinement confinement_;
 };
 
 }  // namespace qv

@@ -58,10 +58,7 @@ uint64_t EffectiveCapabilities() {
   return std::strtoull(status.c_str() + at + 8, nullptr, 16);
 }
 
-}  // namespace
-
-Status PosixPlatform::ReadSecurity(const std::string& path, SecurityDescriptor* sd) {
-  const std::string entry = EntryPath(path);
+Status ReadSecurityOf(const std::string& entry, SecurityDescriptor* sd) {
   struct stat st;
   if (::lstat(entry.c_str(), &st) != 0) return ErrnoStatus();
   sd->uid = st.st_uid;
@@ -73,8 +70,7 @@ Status PosixPlatform::ReadSecurity(const std::string& path, SecurityDescriptor* 
   return s;
 }
 
-Status PosixPlatform::WriteSecurity(const std::string& path, const SecurityDescriptor& sd) {
-  const std::string entry = EntryPath(path);
+Status WriteSecurityOf(const std::string& entry, const SecurityDescriptor& sd) {
   struct stat st;
   if (::lstat(entry.c_str(), &st) != 0) return ErrnoStatus();
   const bool chown_needed = st.st_uid != sd.uid || st.st_gid != sd.gid;
@@ -89,6 +85,18 @@ Status PosixPlatform::WriteSecurity(const std::string& path, const SecurityDescr
   Status s = WriteAcl(entry, kAclAccess, sd.acl_access);
   if (s.ok() && S_ISDIR(st.st_mode)) s = WriteAcl(entry, kAclDefault, sd.acl_default);
   return s;
+}
+
+}  // namespace
+
+Status PosixPlatform::ReadSecurity(const std::string& path, SecurityDescriptor* sd) {
+  return confinement_.At(EntryPath(path),
+                         [&](AtPath at) { return ReadSecurityOf(ProcPath(at), sd); });
+}
+
+Status PosixPlatform::WriteSecurity(const std::string& path, const SecurityDescriptor& sd) {
+  return confinement_.At(EntryPath(path),
+                         [&](AtPath at) { return WriteSecurityOf(ProcPath(at), sd); });
 }
 
 Status PosixPlatform::EnablePrivileges() {

@@ -22,12 +22,14 @@ std::string RandomHex() {
 }
 
 // A new file beside entry, created exclusively so that nothing else is
-// overwritten or shared.
-Status OpenTempBeside(const std::string& entry, std::string* temp, UniqueFd* fd) {
-  const std::string dir = entry.substr(0, entry.rfind('/') + 1);
+// overwritten or shared; *temp is relative to entry.dir.
+Status OpenTempBeside(AtPath entry, std::string* temp, UniqueFd* fd) {
+  const std::string_view name(entry.name);
+  const std::string_view dir = name.substr(0, name.rfind('/') + 1);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    *temp = dir + ".qv-write-" + RandomHex();
-    UniqueFd opened(::open(temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+    *temp = std::string(dir) + ".qv-write-" + RandomHex();
+    UniqueFd opened(
+        ::openat(entry.dir, temp->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (opened.valid()) {
       *fd = std::move(opened);
       return Status::Ok();
@@ -38,21 +40,16 @@ Status OpenTempBeside(const std::string& entry, std::string* temp, UniqueFd* fd)
 }
 
 // A file that is replaced keeps its permission bits.
-Status KeepMode(const std::string& entry, int fd) {
+Status KeepMode(AtPath entry, int fd) {
   struct stat st;
-  if (::lstat(entry.c_str(), &st) != 0) return errno == ENOENT ? Status::Ok() : ErrnoStatus();
+  if (::fstatat(entry.dir, entry.name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    return errno == ENOENT ? Status::Ok() : ErrnoStatus();
+  }
   if (S_ISREG(st.st_mode) && ::fchmod(fd, st.st_mode & 07777) != 0) return ErrnoStatus();
   return Status::Ok();
 }
 
-}  // namespace
-
-Status PosixPlatform::ReadFile(const std::string& path, std::string* data) {
-  return ReadWholeFile(path, data);
-}
-
-Status PosixPlatform::WriteFile(const std::string& path, const std::string& data) {
-  const std::string entry = EntryPath(path);
+Status ReplaceFile(AtPath entry, const std::string& data) {
   std::string temp;
   UniqueFd fd;
   Status s = OpenTempBeside(entry, &temp, &fd);
@@ -62,22 +59,21 @@ Status PosixPlatform::WriteFile(const std::string& path, const std::string& data
   // Data on disk before the rename, so the name never shows a torn file.
   if (s.ok() && ::fsync(fd.get()) != 0) s = ErrnoStatus();
   if (s.ok() && fd.Close() != 0) s = ErrnoStatus();
-  if (s.ok() && ::rename(temp.c_str(), entry.c_str()) != 0) s = ErrnoStatus();
-  if (!s.ok()) (void)::unlink(temp.c_str());
+  if (s.ok() && ::renameat(entry.dir, temp.c_str(), entry.dir, entry.name) != 0) s = ErrnoStatus();
+  if (!s.ok()) (void)::unlinkat(entry.dir, temp.c_str(), 0);
   return s;
 }
 
-Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  const std::string entry = EntryPath(path);
+Status AppendToFile(AtPath entry, const std::string& data, bool* created) {
   constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
   for (;;) {
     // Exclusive create first: that is the only race-free way to know whether
     // this call made the file.
-    UniqueFd fd(::open(entry.c_str(), kFlags | O_CREAT | O_EXCL, 0666));
+    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, 0666));
     *created = fd.valid();
     if (!fd.valid()) {
       if (errno != EEXIST) return ErrnoStatus();
-      fd = UniqueFd(::open(entry.c_str(), kFlags));
+      fd = UniqueFd(::openat(entry.dir, entry.name, kFlags));
       if (!fd.valid() && errno == ENOENT) continue;  // removed meanwhile: create it
       if (!fd.valid()) return ErrnoStatus();
     }
@@ -89,13 +85,28 @@ Status PosixPlatform::AppendFile(const std::string& path, const std::string& dat
     if (s.ok() && fd.Close() != 0) s = ErrnoStatus();
     if (!s.ok()) {
       if (*created) {
-        (void)::unlink(entry.c_str());
+        (void)::unlinkat(entry.dir, entry.name, 0);
       } else if (fd.valid()) {
         (void)::ftruncate(fd.get(), before.st_size);
       }
     }
     return s;
   }
+}
+
+}  // namespace
+
+Status PosixPlatform::ReadFile(const std::string& path, std::string* data) {
+  return ReadWholeFile(path, data);
+}
+
+Status PosixPlatform::WriteFile(const std::string& path, const std::string& data) {
+  return confinement_.At(EntryPath(path), [&](AtPath at) { return ReplaceFile(at, data); });
+}
+
+Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
+  return confinement_.At(EntryPath(path),
+                         [&](AtPath at) { return AppendToFile(at, data, created); });
 }
 
 }  // namespace qv

@@ -62,8 +62,17 @@ Status RealPath(const std::string& path, std::string* real) {
   return Status::Ok();
 }
 
+std::string ProcPath(AtPath entry) {
+  if (entry.dir == AT_FDCWD) return entry.name;
+  return "/proc/self/fd/" + std::to_string(entry.dir) + "/" + entry.name;
+}
+
 Status ChangeModeNoFollow(const std::string& entry, mode_t mode) {
-  if (::fchmodat(AT_FDCWD, entry.c_str(), mode, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoStatus();
+  return ChangeModeNoFollow(AtPath{AT_FDCWD, entry.c_str()}, mode);
+}
+
+Status ChangeModeNoFollow(AtPath entry, mode_t mode) {
+  if (::fchmodat(entry.dir, entry.name, mode, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoStatus();
   return Status::Ok();
 }
 

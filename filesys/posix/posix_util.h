@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include <fcntl.h>
 #include <sys/types.h>
 
 #include "filesys/local_time.h"
@@ -19,6 +20,14 @@ namespace qv {
 // The failure of the system call that just returned. Call it before anything
 // else can overwrite errno.
 inline Status ErrnoStatus() { return Status::FromErrno(errno); }
+
+// Where an *at call finds an entry: name relative to the directory dir.
+// Outside a confinement root dir is AT_FDCWD and name the whole path
+// (see confinement.h); name is always a suffix of the path it stands for.
+struct AtPath {
+  int dir = AT_FDCWD;
+  const char* name = "";
+};
 
 // path without its trailing "/" ("/" stays). The kernel follows a symbolic
 // link in the last component when a "/" follows it, so every call that must
@@ -57,8 +66,13 @@ Status ReadWholeFile(const std::string& path, std::string* data);
 
 // realpath(3): absolute, without links, "." or "..".
 Status RealPath(const std::string& path, std::string* real);
+// A path that names entry for the calls without an *at variant (extended
+// attributes): below /proc/self/fd, whose link leads to the open directory
+// itself rather than to a path looked up again.
+std::string ProcPath(AtPath entry);
 // chmod of the entry itself; fails rather than follow a symbolic link.
 Status ChangeModeNoFollow(const std::string& entry, mode_t mode);
+Status ChangeModeNoFollow(AtPath entry, mode_t mode);
 // Creates dir and every missing parent (mode 0777 less the umask).
 Status MakeDirectories(const std::string& dir);
 

@@ -1,12 +1,15 @@
 // Volumes: the mount that holds a path, its label and UUID, free space.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "filesys/posix/disk_links.h"
 #include "filesys/posix/mountinfo.h"
 #include "filesys/posix/posix_platform.h"
 #include "filesys/posix/posix_util.h"
+#include "filesys/posix/unique_fd.h"
 
 namespace qv {
 
@@ -96,6 +99,16 @@ Status PosixPlatform::ListMounts(std::vector<MountEntry>* mounts) {
   for (const MountInfo& mount : parsed) {
     mounts->push_back(MountEntry{WithSlash(mount.mount_point), mount.fs_type});
   }
+  return Status::Ok();
+}
+
+Status PosixPlatform::SyncVolume(const std::string& path) {
+  // syncfs needs a descriptor that can be read; O_PATH ones are refused.
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) return ErrnoStatus();
+  if (::syncfs(fd.get()) == 0) return Status::Ok();
+  if (errno != ENOSYS) return ErrnoStatus();
+  ::sync();  // all file systems, and without an error report
   return Status::Ok();
 }
 

@@ -1,0 +1,189 @@
+#include "filesys/posix/confinement.h"
+
+#include <string_view>
+
+#include <linux/openat2.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+namespace qv {
+
+namespace {
+
+constexpr int kSearchFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+
+// rel without leading "/" (the path "/r//b" below the root "/r/" leaves "/b").
+std::string_view SkipSlashes(std::string_view rel) {
+  const size_t start = rel.find_first_not_of('/');
+  return start == std::string_view::npos ? std::string_view() : rel.substr(start);
+}
+
+bool HasDotDot(std::string_view rel) {
+  for (size_t start = 0; start < rel.size();) {
+    size_t end = rel.find('/', start);
+    if (end == std::string_view::npos) end = rel.size();
+    if (rel.substr(start, end - start) == "..") return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+// With O_NOFOLLOW | O_DIRECTORY a link answers ENOTDIR; it is told apart from
+// a file in the path, which keeps that answer.
+Status LinkOr(Status failure, int dir, const std::string& name) {
+  struct stat st;
+  if (failure.code() == ENOTDIR && ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+      S_ISLNK(st.st_mode)) {
+    return Status::FromErrno(ELOOP);
+  }
+  return failure;
+}
+
+}  // namespace
+
+struct Confinement::Root {
+  std::string path;                 // ends with "/"
+  mutable std::atomic<int> fd{-1};  // O_PATH descriptor, opened on first use
+
+  ~Root() {
+    if (fd >= 0) ::close(fd);
+  }
+
+  // The first thread to open the root wins; a later one closes its own.
+  Status Open(int* out) const {
+    int current = fd.load(std::memory_order_acquire);
+    if (current < 0) {
+      const int opened = ::open(path.c_str(), kSearchFlags);
+      if (opened < 0) return ErrnoStatus();
+      if (fd.compare_exchange_strong(current, opened, std::memory_order_acq_rel)) {
+        current = opened;
+      } else {
+        ::close(opened);
+      }
+    }
+    *out = current;
+    return Status::Ok();
+  }
+
+  // Opens the root for path, which lies below it, and cuts path down to rel.
+  Status Enter(const std::string& below, int* root_fd, std::string_view* rel) const {
+    *rel = SkipSlashes(std::string_view(below).substr(path.size()));
+    if (HasDotDot(*rel)) return Status::FromErrno(EINVAL);
+    return Open(root_fd);
+  }
+};
+
+struct Confinement::Roots {
+  explicit Roots(size_t count) : list(count) {}
+  std::vector<Root> list;
+};
+
+Confinement::Confinement() = default;
+Confinement::~Confinement() = default;
+
+void Confinement::Set(const std::vector<std::string>& roots) {
+  std::vector<std::string> paths;
+  for (const std::string& root : roots) {
+    if (!root.empty()) paths.push_back(root.back() == '/' ? root : root + "/");
+  }
+  std::shared_ptr<const Roots> fresh;
+  if (!paths.empty()) {
+    auto made = std::make_shared<Roots>(paths.size());
+    for (size_t i = 0; i < paths.size(); ++i) made->list[i].path = std::move(paths[i]);
+    fresh = std::move(made);
+  }
+  std::lock_guard lock(mu_);
+  roots_.swap(fresh);
+  active_.store(roots_ != nullptr, std::memory_order_release);
+}
+
+const Confinement::Root* Confinement::Match(const std::string& path,
+                                            std::shared_ptr<const Roots>* roots) const {
+  {
+    std::lock_guard lock(mu_);
+    *roots = roots_;
+  }
+  if (*roots == nullptr) return nullptr;
+  const Root* best = nullptr;
+  for (const Root& root : (*roots)->list) {
+    const size_t size = root.path.size();
+    // The innermost root wins; the root itself (with any number of "/") is
+    // not below it.
+    if (path.starts_with(root.path) && path.find_first_not_of('/', size) != std::string::npos &&
+        (best == nullptr || size > best->path.size())) {
+      best = &root;
+    }
+  }
+  return best;
+}
+
+Status Confinement::Resolve(const std::string& path, Resolved* entry) const {
+  entry->at = AtPath{AT_FDCWD, path.c_str()};
+  const Root* root = Match(path, &entry->roots);
+  if (root == nullptr) return Status::Ok();
+  int root_fd = -1;
+  std::string_view rel;
+  Status s = root->Enter(path, &root_fd, &rel);
+  if (!s.ok()) return s;
+  // The leaf keeps its trailing "/", so that the *at call treats it as the
+  // whole-path call did.
+  const size_t leaf = rel.rfind('/', rel.find_last_not_of('/')) + 1;  // npos + 1 == 0
+  entry->at = AtPath{root_fd, rel.data() + leaf};
+  if (leaf == 0) return Status::Ok();
+  s = OpenBelow(root_fd, rel.substr(0, leaf), kSearchFlags, &entry->parent);
+  if (s.ok()) entry->at.dir = entry->parent.get();
+  return s;
+}
+
+Status Confinement::OpenDirectory(const std::string& dir, UniqueFd* fd) const {
+  std::shared_ptr<const Roots> roots;
+  const Root* root = active_.load(std::memory_order_acquire) ? Match(dir, &roots) : nullptr;
+  if (root == nullptr) {
+    // O_NOFOLLOW on the path without its trailing "/": a directory swapped
+    // for a link is refused instead of walked.
+    *fd = UniqueFd(::open(EntryPath(dir).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    return fd->valid() ? Status::Ok() : ErrnoStatus();
+  }
+  int root_fd = -1;
+  std::string_view rel;
+  Status s = root->Enter(dir, &root_fd, &rel);
+  return s.ok() ? OpenBelow(root_fd, rel, O_RDONLY | O_DIRECTORY | O_CLOEXEC, fd) : s;
+}
+
+Status Confinement::OpenBelow(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const {
+  if (!walk_only_.load(std::memory_order_relaxed)) {
+    open_how how{};
+    how.flags = static_cast<uint64_t>(flags);
+    how.resolve = RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH;
+    const std::string text(rel);
+    const long opened = ::syscall(SYS_openat2, root_fd, text.c_str(), &how, sizeof how);
+    if (opened >= 0) {
+      *fd = UniqueFd(static_cast<int>(opened));
+      return Status::Ok();
+    }
+    if (errno != ENOSYS) return ErrnoStatus();
+    walk_only_.store(true, std::memory_order_relaxed);  // before Linux 5.6
+  }
+  return Walk(root_fd, rel, flags, fd);
+}
+
+// rel holds at least one name: the callers pass nothing else.
+Status Confinement::Walk(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const {
+  UniqueFd current;
+  for (size_t start = rel.find_first_not_of('/'); start != std::string_view::npos;) {
+    size_t end = rel.find('/', start);
+    if (end == std::string_view::npos) end = rel.size();
+    const std::string name(rel.substr(start, end - start));
+    start = rel.find_first_not_of('/', end);
+    const int dir = current.valid() ? current.get() : root_fd;
+    const int step = (start == std::string_view::npos ? flags : kSearchFlags) | O_NOFOLLOW;
+    UniqueFd next(::openat(dir, name.c_str(), step | O_DIRECTORY));
+    if (!next.valid()) return LinkOr(ErrnoStatus(), dir, name);
+    current = std::move(next);
+  }
+  *fd = std::move(current);
+  return Status::Ok();
+}
+
+}  // namespace qv

@@ -1,0 +1,95 @@
+#ifndef QUORVANE_FILESYS_POSIX_CONFINEMENT_H_
+#define QUORVANE_FILESYS_POSIX_CONFINEMENT_H_
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "filesys/posix/posix_util.h"
+#include "filesys/posix/unique_fd.h"
+#include "filesys/status.h"
+
+namespace qv {
+
+// The roots of Platform::ConfineTo and the resolution of paths below them.
+//
+// Below a root no symbolic link is followed on the way to an entry: the root
+// itself is opened once, following links (the user chose that path), and the
+// directories between it and the entry are resolved from its descriptor with
+// openat2(RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH), or by a walk of
+// openat(O_NOFOLLOW) where the kernel has no openat2. A link met there fails
+// with ELOOP, a ".." component with EINVAL. The last component is left to the
+// *at call, which decides as before whether it follows a link.
+//
+// Threads: every method may be called from any thread, Set() too. Calls that
+// run while Set() replaces the roots use the roots they started with.
+class Confinement {
+ public:
+  Confinement();
+  ~Confinement();
+  Confinement(const Confinement&) = delete;
+  Confinement& operator=(const Confinement&) = delete;
+
+  // Replaces the roots (directories; a missing trailing "/" is added); an
+  // empty list lifts the confinement. A root is opened when first used.
+  void Set(const std::vector<std::string>& roots);
+
+  // Answers op(AtPath) for path, whose parent directory stays open until op
+  // returns; or the failure of the resolution. Without roots, and for a path
+  // outside every root (the root itself included), op gets AT_FDCWD and path.
+  template <typename Op>
+  Status At(const std::string& path, Op op) const {
+    if (!active_.load(std::memory_order_acquire)) return op(AtPath{AT_FDCWD, path.c_str()});
+    Resolved entry;
+    Status s = Resolve(path, &entry);
+    return s.ok() ? op(entry.at) : s;
+  }
+  // The same for two paths, each resolved against its own root.
+  template <typename Op>
+  Status At(const std::string& first, const std::string& second, Op op) const {
+    if (!active_.load(std::memory_order_acquire)) {
+      return op(AtPath{AT_FDCWD, first.c_str()}, AtPath{AT_FDCWD, second.c_str()});
+    }
+    Resolved one;
+    Resolved two;
+    Status s = Resolve(first, &one);
+    if (s.ok()) s = Resolve(second, &two);
+    return s.ok() ? op(one.at, two.at) : s;
+  }
+
+  // Opens the directory dir for listing; a link as dir itself is refused
+  // too, and not followed anywhere below a root.
+  Status OpenDirectory(const std::string& dir, UniqueFd* fd) const;
+
+  // Resolves by the openat walk even where openat2 exists, as on kernels
+  // before 5.6; lets tests cover that path.
+  void set_walk_only(bool walk_only) { walk_only_.store(walk_only); }
+
+ private:
+  struct Root;
+  struct Roots;
+  // A resolved path; at.dir belongs to parent or to a root held by roots.
+  struct Resolved {
+    std::shared_ptr<const Roots> roots;
+    UniqueFd parent;
+    AtPath at;
+  };
+
+  Status Resolve(const std::string& path, Resolved* entry) const;
+  // The root that holds path, or nullptr; *roots keeps it alive.
+  const Root* Match(const std::string& path, std::shared_ptr<const Roots>* roots) const;
+  // Opens rel, a path below the directory open as root_fd, with flags.
+  Status OpenBelow(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;
+  Status Walk(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;
+
+  mutable std::mutex mu_;
+  std::shared_ptr<const Roots> roots_;  // guarded by mu_
+  std::atomic<bool> active_{false};     // roots_ is not empty; read without the lock
+  mutable std::atomic<bool> walk_only_{false};
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_FILESYS_POSIX_CONFINEMENT_H_
