@@ -35,6 +35,10 @@ struct TArchiveItem {
   bool is_directory = false;
   int64_t size = 0;
   int64_t compressed_size = 0;
+  // A file about to be replaced: it is hard-linked into the archive and stays
+  // where it is until the new version is renamed over it, so its name never
+  // stands empty. Where links are refused it is moved.
+  bool keep_in_place = false;
 };
 
 // The archive of one mirror destination D: D + "Quorvane archive/", holding

@@ -78,10 +78,22 @@ bool TArchive::MoveToArchive(const TArchiveItem& item, const std::string& questi
   const std::string from = ExcludeTrailingSeparator(item.path);
   const std::string to = ExcludeTrailingSeparator(target);
   Status failure;
-  // Move never replaces: an item already at the target stays, and so does
-  // this one.
-  if (!RetryInArchive([&] { return platform_.Move(from, to); },
-                      [&] { return ForceArchiveDirs(to, logger); }, &failure, logger)) {
+  // Neither a link nor a move ever replaces: an item already at the target
+  // stays, and so does this one.
+  const auto attempt = [&] {
+    if (item.keep_in_place && !item.is_directory) {
+      const Status linked = platform_.Link(from, to);
+      const Cond cond = linked.cond();
+      // Anything else means links are refused here (vfat answers EPERM).
+      if (linked.ok() || cond == Cond::kNotFound || cond == Cond::kDiskFull ||
+          cond == Cond::kExists) {
+        return linked;
+      }
+    }
+    return platform_.Move(from, to);
+  };
+  if (!RetryInArchive(
+          attempt, [&] { return ForceArchiveDirs(to, logger); }, &failure, logger)) {
     if (!failure.ok()) {
       logger.LogSysError(failure.code(), "Could not move " + item.path + " to archive " + target);
     }
@@ -124,7 +136,12 @@ bool TArchive::RestoreFromArchive(const std::string& dest_path, TDirInfo* dest_c
     return false;
   }
   const std::string back = ExcludeTrailingSeparator(dest_path);
-  const Status status = platform_.Move(archived, back);
+  // A version archived by link still stands in the destination: only the
+  // archive's name for it goes.
+  FileInfo standing;
+  const bool linked = !info.IsDirectory() && platform_.Stat(back, &standing).ok() &&
+                      standing.device == info.device && standing.inode == info.inode;
+  const Status status = linked ? platform_.DeleteFile(archived) : platform_.Move(archived, back);
   if (!status.ok()) {
     logger.LogSysError(status.code(),
                        "Could not restore " + dest_path + " from archive " + archived);

@@ -166,10 +166,15 @@ class Platform {
   // the source's permission bits and times, and dst is untouched.
   virtual Status CopyToTemp(const std::string& src, const std::string& dst,
                             const CopyProgress& progress, std::string* temp) = 0;
-  // Renames a temporary file made by CopyToTemp over dst, replacing dst when
-  // it exists (dst must not be a directory).
+  // Creates a symbolic link holding the text target under a new temporary
+  // name beside dst, named as CopyToTemp names its files, so that CommitTemp
+  // can put it in place of whatever dst holds in one step.
+  virtual Status SymlinkToTemp(const std::string& target, const std::string& dst,
+                               std::string* temp) = 0;
+  // Renames a temporary entry made by CopyToTemp or SymlinkToTemp over dst,
+  // replacing dst when it exists (dst must not be a directory).
   virtual Status CommitTemp(const std::string& temp, const std::string& dst) = 0;
-  // True for a name made by CopyToTemp.
+  // True for a name made by CopyToTemp or SymlinkToTemp.
   virtual bool IsTempName(const std::string& name) = 0;
   // CopyToTemp then CommitTemp; the temporary file is removed on failure.
   Status CopyFile(const std::string& src, const std::string& dst, const CopyProgress& progress);

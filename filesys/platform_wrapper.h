@@ -43,6 +43,10 @@ class PlatformWrapper : public Platform {
                     std::string* temp) override {
     return target_.CopyToTemp(src, dst, progress, temp);
   }
+  Status SymlinkToTemp(const std::string& target, const std::string& dst,
+                       std::string* temp) override {
+    return target_.SymlinkToTemp(target, dst, temp);
+  }
   Status CommitTemp(const std::string& temp, const std::string& dst) override {
     return target_.CommitTemp(temp, dst);
   }

@@ -47,4 +47,19 @@ void TMirrorInfo::LoadMirrorInfo(const std::string& source, const std::string& d
   }
 }
 
+void TMirrorInfo::SetRunning(const std::string& source, const std::string& destination,
+                             const TDirInfo& source_included, const TDirInfo& source_excluded,
+                             const TDirInfo& destination_included,
+                             const TDirInfo& destination_excluded, const TDirInfo& archive) {
+  source_dir_ = source;
+  destination_dir_ = destination;
+  enabled_ = true;
+  source_.Assign(source_included);
+  source_excluded_.Assign(source_excluded);
+  destination_.Assign(destination_included);
+  destination_excluded_.Assign(destination_excluded);
+  archive_.Assign(archive);
+  source_free_ = source_total_ = destination_free_ = destination_total_ = kDriveNotQueried;
+}
+
 }  // namespace qv

@@ -32,6 +32,12 @@ class TMirrorInfo {
   // volume that cannot be asked); otherwise they are kDriveNotQueried.
   void LoadMirrorInfo(const std::string& source, const std::string& destination, bool query_drives,
                       TQVIniFile& ini, Platform& platform);
+  // The counters of a mirror that is running now, copied from its own; the
+  // mirror is enabled and the drive values are kDriveNotQueried.
+  void SetRunning(const std::string& source, const std::string& destination,
+                  const TDirInfo& source_included, const TDirInfo& source_excluded,
+                  const TDirInfo& destination_included, const TDirInfo& destination_excluded,
+                  const TDirInfo& archive);
 
   const std::string& source_dir() const { return source_dir_; }
   const std::string& destination_dir() const { return destination_dir_; }

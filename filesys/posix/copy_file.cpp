@@ -3,6 +3,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <string_view>
 
@@ -41,9 +42,11 @@ std::string TempPath(std::string_view dir, std::string_view dst_name) {
   return std::string(dir) + name;
 }
 
-// Creates the temporary file exclusively, trying new names while one exists;
-// *path is relative to dst.dir.
-Status CreateTemp(AtPath dst, UniqueFd* out, std::string* path) {
+// Makes a new entry under a fresh temporary name beside dst, trying new
+// names while one exists; create makes the entry at a name relative to
+// dst.dir and answers -1 with errno on failure. *path is relative to dst.dir.
+Status CreateTempEntry(AtPath dst, const std::function<int(const char*)>& create,
+                       std::string* path) {
   const std::string_view whole(dst.name);
   const size_t cut = whole.rfind('/') + 1;  // 0 without a directory part
   if (cut == whole.size()) return Status::FromErrno(EISDIR);
@@ -51,13 +54,7 @@ Status CreateTemp(AtPath dst, UniqueFd* out, std::string* path) {
   std::string_view dst_name = whole.substr(cut);
   for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
     *path = TempPath(dir, dst_name);
-    const int fd = RetryOnEintr([&] {
-      return openat(dst.dir, path->c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
-    });
-    if (fd >= 0) {
-      *out = UniqueFd(fd);
-      return Status::Ok();
-    }
+    if (RetryOnEintr([&] { return create(path->c_str()); }) >= 0) return Status::Ok();
     // Names shorter than NAME_MAX (ecryptfs, some network shares): the
     // target may fit where its temporary name does not; leave its name out.
     if (errno == ENAMETOOLONG && !dst_name.empty()) {
@@ -67,6 +64,23 @@ Status CreateTemp(AtPath dst, UniqueFd* out, std::string* path) {
     if (errno != EEXIST) return ErrnoStatus();
   }
   return Status::FromErrno(EEXIST);
+}
+
+// Creates the temporary file exclusively.
+Status CreateTemp(AtPath dst, UniqueFd* out, std::string* path) {
+  return CreateTempEntry(
+      dst,
+      [&](const char* name) {
+        *out = UniqueFd(openat(dst.dir, name, O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600));
+        return out->valid() ? 0 : -1;
+      },
+      path);
+}
+
+// The path of an entry made beside dst: dst.name ends dst_path, and path is
+// relative to the same directory.
+std::string BesideDst(AtPath dst, const std::string& dst_path, const std::string& path) {
+  return dst_path.substr(0, dst_path.size() - std::strlen(dst.name)) + path;
 }
 
 // Opens src without following a link and without blocking (a FIFO would wait
@@ -149,9 +163,17 @@ Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
     unlinkat(dst.dir, path.c_str(), 0);
     return s;
   }
-  // dst.name ends dst_path: the temporary file's path is dst_path's up to it.
-  *temp = dst_path.substr(0, dst_path.size() - std::strlen(dst.name)) + path;
+  *temp = BesideDst(dst, dst_path, path);
   return Status::Ok();
+}
+
+Status PosixSymlinkToTemp(const std::string& target, AtPath dst, const std::string& dst_path,
+                          std::string* temp) {
+  std::string path;
+  const Status s = CreateTempEntry(
+      dst, [&](const char* name) { return symlinkat(target.c_str(), dst.dir, name); }, &path);
+  if (s.ok()) *temp = BesideDst(dst, dst_path, path);
+  return s;
 }
 
 Status PosixCommitTemp(const std::string& temp, const std::string& dst) {

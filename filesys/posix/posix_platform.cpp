@@ -11,6 +11,11 @@ Status PosixPlatform::CopyToTemp(const std::string& src, const std::string& dst,
   });
 }
 
+Status PosixPlatform::SymlinkToTemp(const std::string& target, const std::string& dst,
+                                    std::string* temp) {
+  return confinement_.At(dst, [&](AtPath to) { return PosixSymlinkToTemp(target, to, dst, temp); });
+}
+
 Status PosixPlatform::CommitTemp(const std::string& temp, const std::string& dst) {
   return confinement_.At(temp, dst,
                          [](AtPath from, AtPath to) { return PosixCommitTemp(from, to); });

@@ -27,6 +27,8 @@ class PosixPlatform : public Platform {
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                     std::string* temp) override;
+  Status SymlinkToTemp(const std::string& target, const std::string& dst,
+                       std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
   bool IsTempName(const std::string& name) override;
 

@@ -127,6 +127,12 @@ Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
   return PlatformWrapper::CopyToTemp(src, dst, failing, temp);
 }
 
+Status FaultPlatform::SymlinkToTemp(const std::string& target, const std::string& dst,
+                                    std::string* temp) {
+  return Unless(Check(Op::kSymlinkToTemp, dst),
+                [&] { return PlatformWrapper::SymlinkToTemp(target, dst, temp); });
+}
+
 Status FaultPlatform::CommitTemp(const std::string& temp, const std::string& dst) {
   return Unless(Check(Op::kCommitTemp, temp),
                 [&] { return PlatformWrapper::CommitTemp(temp, dst); });

@@ -44,6 +44,7 @@ enum class Op {
   kSetAutostart,
   kMillisSinceLastInput,
   kSetThreadPriority,
+  kSymlinkToTemp,
 };
 
 // One injected failure. A call matches when its op is op and path_part is
@@ -99,6 +100,8 @@ class FaultPlatform : public PlatformWrapper {
   Status CreateSymlink(const std::string& target, const std::string& path) override;
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                     std::string* temp) override;
+  Status SymlinkToTemp(const std::string& target, const std::string& dst,
+                       std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override;
   Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;

@@ -138,6 +138,28 @@ TEST_F(ArchiveMoveTest, RestoresFilesAndDirectoriesOfThisRun) {
   EXPECT_EQ(archive->content().Get(), now);
 }
 
+// A file about to be replaced keeps its name while its old version enters
+// the archive; undoing the replacement drops only the archive's name for it.
+TEST_F(ArchiveMoveTest, FileKeptInPlaceIsLinkedAndUndoneByDroppingTheLink) {
+  auto archive = NewArchive();
+  Open(*archive);
+  WriteFile(dest_ + "f.txt", "old");
+  TDirInfo dest_counters(TCounts{1, 0, 3, 3});
+  ASSERT_TRUE(archive->MoveToArchive(TArchiveItem{dest_ + "f.txt", false, 3, 3, true}, "", &flags_,
+                                     &dest_counters, log_));
+  const std::string archived = archive->time_slot_path() + "/f.txt";
+  EXPECT_EQ(ReadFile(dest_ + "f.txt"), "old");
+  EXPECT_EQ(ReadFile(archived), "old");
+  EXPECT_TRUE(log_.Has("Moved " + dest_ + "f.txt to archive"));
+  EXPECT_EQ(archive->content().Get(), Recount());
+
+  ASSERT_TRUE(archive->RestoreFromArchive(dest_ + "f.txt", &dest_counters, 3, 3, log_));
+  EXPECT_EQ(ReadFile(dest_ + "f.txt"), "old");
+  EXPECT_FALSE(PathExists(archived));
+  EXPECT_EQ(dest_counters.Get(), (TCounts{1, 0, 3, 3}));
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
 TEST_F(ArchiveMoveTest, CreatingTheArchiveIsAskedFor) {
   for (const bool answer : {false, true}) {
     gate_.answers = {answer};

@@ -308,6 +308,13 @@ TEST_F(CopyFileTest, CommitReplacesFileOrLinkButNoDirectory) {
   EXPECT_EQ(PosixCommitTemp(temp, dir_ / "dir").code(), EISDIR);
   EXPECT_TRUE(testing::PathExists(temp));  // left for the caller to delete
   EXPECT_TRUE(std::filesystem::is_empty(dir_ / "dir"));
+
+  // A new link replaces the file in one step, under a recognisable name first.
+  ASSERT_TRUE(DefaultPlatform().SymlinkToTemp("elsewhere", dst_, &temp).ok());
+  EXPECT_TRUE(PosixIsTempName(temp));
+  EXPECT_EQ(ReadFile(dst_), "new");
+  ASSERT_TRUE(DefaultPlatform().CommitTemp(temp, dst_).ok());
+  EXPECT_EQ(std::filesystem::read_symlink(dst_), "elsewhere");
 }
 
 }  // namespace

@@ -1,0 +1,40 @@
+#ifndef QUORVANE_ENGINE_DIR_TO_PROCESS_H_
+#define QUORVANE_ENGINE_DIR_TO_PROCESS_H_
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "filesys/found_file.h"
+
+namespace qv {
+
+// Where a walk counts the entries it lists: the entries the previous scan
+// listed as well (done), and those it did not (outside), so that the front
+// end's gauge of done over the weighted total stays honest.
+struct TItemCounters {
+  std::atomic<int32_t>* done;
+  std::atomic<int32_t>* outside;
+};
+
+// Attribute word of a destination directory that does not exist (or could
+// not be read back after it was created).
+inline constexpr int64_t kNoDestDir = -1;
+
+// One directory pair of a mirror's walk.
+struct TDirToProcess {
+  std::string source;  // ends with "/"
+  std::string dest;    // ends with "/"
+  TFoundFile entry;    // the source directory as listed; empty for the roots
+  int64_t dest_attributes = kNoDestDir;
+  uint32_t dest_reparse_tag = 0;
+  int64_t min_age = 0;  // 100-ns units; 0 = none
+  // Set while the source is read when an included-source filter above this
+  // directory included its entries; the filters inside it are used up when
+  // the pair is done.
+  bool include_anchor = false;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_ENGINE_DIR_TO_PROCESS_H_

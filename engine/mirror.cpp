@@ -1,0 +1,113 @@
+// A mirror's run from start to end, and what the scan reads of it.
+#include "engine/mirror.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "archive/confirm_gate.h"
+#include "config/config_data.h"
+#include "config/mapping.h"
+#include "engine/current_mirror.h"
+#include "engine/scan_context.h"
+#include "engine/scan_progress.h"
+#include "engine/volume_guard.h"
+#include "filesys/file_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+// While a mirror runs it is the scan's current one, and nothing below its
+// roots is reached through a symbolic link.
+class TRunScope {
+ public:
+  TRunScope(TScanContext& context, const TMirror& mirror) : context_(context) {
+    context_.current.Set(&mirror);
+    context_.platform.ConfineTo({mirror.source_path(), mirror.dest_path()});
+  }
+  ~TRunScope() {
+    context_.platform.ConfineTo({});
+    context_.current.Clear();
+  }
+  TRunScope(const TRunScope&) = delete;
+  TRunScope& operator=(const TRunScope&) = delete;
+
+ private:
+  TScanContext& context_;
+};
+
+}  // namespace
+
+TMirror::TMirror(TScanContext& context, TMapping& mapping)
+    : context_(context),
+      platform_(context.platform),
+      mapping_(mapping),
+      source_(context.platform, context.ini, mapping),
+      dest_(context.platform, context.ini, mapping, context.disks, context.gate),
+      weights_(mapping.source()),
+      copier_(context.platform) {}
+
+int32_t TMirror::Weight() const {
+  const int64_t weight = source_.GetWeight() + dest_.GetWeight() + 1;
+  return static_cast<int32_t>(std::min<int64_t>(weight, std::numeric_limits<int32_t>::max()));
+}
+
+void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confirm,
+                  bool* default_answer) {
+  logger_ = &logger;
+  start_errors_ = logger.ErrorCount();
+  if (!logger.CheckSuspend()) return;
+  uint16_t flags = *default_answer ? kConfirmDefaultYes : 0;
+  if (*confirm) flags |= kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope;
+  title_ = "mirror from " + source_path() + " to " + dest_path();
+  {
+    TRunScope scope(context_, *this);
+    RunMirror(scan_filters, &flags);
+    dest_.archive().CloseArchive();
+    logger.UpdateCurrentMirrorStats();
+  }
+  if (*confirm && (flags & kConfirmMirrorScope) == 0) {
+    *default_answer = (flags & kConfirmDefaultYes) != 0;
+    *confirm = false;
+  }
+}
+
+void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
+  TDirToProcess root;
+  if (!CheckDestRoot(&root.dest_attributes) ||
+      !CheckVolumes(platform_, context_.ini, mapping_, log()) ||
+      !dest_.archive().OpenArchive(flags, log())) {
+    log().LogLine("Canceling the " + title_);
+    return;
+  }
+  const TItemCounters counters{&context_.progress.items_done, &context_.progress.items_outside};
+  if (!StartUpdate(scan_filters, counters, flags)) return;
+  log().LogLine("Started scan");
+  root.source = source_path();
+  root.dest = dest_path();
+  ProcessDirectory(root, counters, flags);
+  Finish(counters, flags);
+}
+
+bool TMirror::CheckDestRoot(int64_t* attributes) {
+  *attributes = ReadAttributes(platform_, dest_path(), log());
+  if (*attributes < 0) return false;
+  if ((*attributes & kAttrDirectory) != 0) return true;
+  log().LogError("Destination " + dest_path() + " is not an accessible directory.");
+  return false;
+}
+
+void TMirror::LogSummary(TLogger& logger) { dest_.LogSummary(logger); }
+
+bool TMirror::Ask(const std::string& question, const std::string& source, const std::string& dest,
+                  uint16_t* flags, uint16_t kind) {
+  *flags |= kind;
+  const bool yes = PassGate(context_.gate, question, source, dest, flags);
+  *flags &= static_cast<uint16_t>(~kind);
+  return yes;
+}
+
+const TConfigSwitches& TMirror::switches() const { return context_.config.switches; }
+
+}  // namespace qv

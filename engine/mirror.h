@@ -1,0 +1,198 @@
+#ifndef QUORVANE_ENGINE_MIRROR_H_
+#define QUORVANE_ENGINE_MIRROR_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/dir_weights.h"
+#include "config/file_mappings.h"
+#include "config/filter_build.h"
+#include "config/minimal_ages.h"
+#include "engine/dir_to_process.h"
+#include "engine/file_copier.h"
+#include "engine/roots.h"
+#include "filesys/platform.h"
+#include "filesys/wide_string_list.h"
+
+namespace qv {
+
+class Platform;
+class TLogger;
+class TMapping;
+struct TConfigSwitches;
+struct TScanContext;
+
+// Brings one destination up to date with its source. The two trees are
+// walked together one directory pair at a time, depth first; within a pair
+// the destination listing is looked up in the sorted source listing (names
+// compare exactly) and every difference is acted on at once, before the
+// walk descends. What the destination loses (a replaced or removed file or
+// directory) goes into the archive's time slot of this run first. Every
+// change passes the confirmation gate of the scan and the space checks of
+// the destination.
+//
+// Data safety: a destination name never holds a partial file (a new version
+// is copied completely beside it first, and a failed or declined copy leaves
+// the old one in place); an unreadable source directory is never taken for
+// an empty one; roots that moved to another file system cancel the mirror;
+// nothing is followed through a symbolic link below the roots.
+//
+// Lifetime: created by the scan for one run. Threads: the scan thread; the
+// counters and paths are also read by the front end while the mirror is the
+// current one.
+class TMirror {
+ public:
+  TMirror(TScanContext& context, TMapping& mapping);
+  TMirror(const TMirror&) = delete;
+  TMirror& operator=(const TMirror&) = delete;
+
+  // Entries both roots and the archive's logs held at the end of the
+  // previous scan, plus one: this mirror's share of the progress total.
+  int32_t Weight() const;
+  // Runs the mirror. scan_filters holds the inner sources of overlapping
+  // mirrors. *confirm and *default_answer live across the mirrors of a scan:
+  // an answer for the rest of the scan turns *confirm off and becomes the
+  // default.
+  void Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confirm, bool* default_answer);
+  // The scan-end lines of the destination.
+  void LogSummary(TLogger& logger);
+
+  const TDirInfo& source_included() const { return source_.included(); }
+  const TDirInfo& source_excluded() const { return source_.excluded(); }
+  const TDirInfo& dest_included() const { return dest_.included(); }
+  const TDirInfo& dest_excluded() const { return dest_.excluded(); }
+  const TDirInfo& archive_grown() const { return dest_.archive().grown(); }
+  const TDirInfo& archive_removed() const { return dest_.archive().removed(); }
+  const TDirInfo& archive_content() const { return dest_.archive().content(); }
+  const TDirInfo& overwritten_mappings() const { return dest_.overwritten(); }
+  const std::string& source_path() const { return source_.path(); }
+  const std::string& dest_path() const { return dest_.path(); }
+
+ private:
+  struct TFileUpdate;
+  enum class TDirContents { kKept, kEmptied, kEmpty };
+
+  // The run (mirror.cpp, mirror_start.cpp).
+  void RunMirror(TWideStringList<>& scan_filters, uint16_t* flags);
+  bool CheckDestRoot(int64_t* attributes);
+  bool StartUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
+  bool PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
+
+  // The walk (mirror_walk.cpp).
+  void ProcessDirectory(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
+  void WalkPair(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
+  bool MatchDestEntries(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
+                        std::vector<bool>* taken, TWideStringList<TDirToProcess>* queue,
+                        TItemCounters counters, uint16_t* flags);
+  // Answers whether the source entry is done with.
+  bool MatchDestEntry(const TDirToProcess& pair, const TFoundDestFile& dest,
+                      const TFoundFile& source, TWideStringList<TDirToProcess>* queue,
+                      TItemCounters counters, uint16_t* flags);
+  bool HandleNewSources(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
+                        const std::vector<bool>& taken, TWideStringList<TDirToProcess>* queue,
+                        TItemCounters counters, uint16_t* flags);
+  bool ProcessSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
+                             TItemCounters counters, uint16_t* flags);
+  bool DirNeedsReplacing(const TDirToProcess& pair, const std::string& name,
+                         const TFoundFile& source, const TFoundFile& dest);
+  bool IsArchiveEntry(const TDirToProcess& pair, const std::string& name) const;
+  bool Stopped();
+
+  // Reading the source (mirror_source_read.cpp).
+  bool ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
+                     TWideStringList<TFoundFile>* list);
+  bool SkipEntry(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
+                 TItemCounters counters);
+  bool ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+                     std::vector<int>* open, TItemCounters counters,
+                     TWideStringList<TFoundFile>* list);
+  void PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+                      const std::vector<int>& open, TItemCounters counters,
+                      TWideStringList<TFoundFile>* list);
+  int FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
+                  const std::string& full, bool* direct) const;
+  void TakeIntoList(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
+                    const TFilter& filter, const char* prefix, TItemCounters counters,
+                    TWideStringList<TFoundFile>* list);
+  void ExcludeSource(const std::string& full, const TFoundFile& entry, TItemCounters counters);
+  void CountExcludedDir(const std::string& dir, TDirInfo* counters, TItemCounters items);
+
+  // Comparing (mirror_compare.cpp).
+  uint8_t Compare(const TFoundFile& source, const TFoundFile& dest) const;
+  bool LinksDiffer(const std::string& source, const std::string& dest);
+  bool AgeAllowsUpdate(const TDirToProcess& pair, const TFoundDestFile& dest);
+  void TakeMinimalAge(TDirToProcess& pair);
+
+  // Directories (mirror_dirs.cpp).
+  bool CreateDestDir(TDirToProcess& pair, uint16_t* flags);
+  bool CreateDestLink(const TDirToProcess& pair);
+  bool MakeDestDir(const std::string& dir, uint16_t* flags);
+  bool UpdateDestDir(TDirToProcess& pair, uint16_t* flags);
+
+  // Files (mirror_update_file.cpp).
+  void UpdateFile(const TDirToProcess& pair, const std::string& name, const TFoundFile& source,
+                  const TFoundDestFile* dest, uint8_t reasons, TItemCounters counters,
+                  uint16_t* flags);
+  bool ReadyToCopy(TFileUpdate& update, TItemCounters counters, uint16_t* flags);
+  void CopyLoop(TFileUpdate& update, uint16_t* flags);
+  bool CommitCopy(TFileUpdate& update, const TPreparedCopy& copy, const std::string& target);
+  void AfterCopy(const TFileUpdate& update, const std::string& target, int attempt,
+                 uint16_t* flags);
+  void ReportCopyFailure(const std::string& source, const Status& status);
+  void VerifyWriteTime(const std::string& target, FileTime write_time);
+  bool TakeFileMapping(const std::string& source, std::string* target);
+
+  // Removing (mirror_remove.cpp).
+  bool RemoveDestFile(const TFoundDestFile& dest, uint16_t* flags);
+  bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
+  TDirContents RemoveDirContents(const std::string& dir, uint16_t* flags, TItemCounters counters);
+  void RemoveEmptyDestDir(const std::string& dir);
+
+  // Attributes and security (mirror_attributes.cpp).
+  void UpdateAttributes(uint16_t* flags, uint32_t dest_attributes, uint32_t source_attributes,
+                        const std::string& path);
+  void EncryptOrDecrypt(const std::string& source, const std::string& dest, uint16_t* flags,
+                        uint32_t source_attributes);
+  // dest ends with "/" for a directory.
+  bool UpdateSecurity(const std::string& source, const std::string& dest, uint16_t* flags,
+                      bool ask);
+  bool WriteSecurity(const std::string& dest, SecurityDescriptor descriptor);
+
+  // The end (mirror_finish.cpp).
+  void Finish(TItemCounters counters, uint16_t* flags);
+  void CheckDriveSize();
+  void SyncDestination();
+  void LogEnd();
+
+  // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags
+  // during the question.
+  bool Ask(const std::string& question, const std::string& source, const std::string& dest,
+           uint16_t* flags, uint16_t kind = 0);
+  TLogger& log() const { return *logger_; }
+  const TConfigSwitches& switches() const;
+
+  TScanContext& context_;
+  Platform& platform_;
+  TMapping& mapping_;
+  TSource source_;
+  TDest dest_;
+  TMirrorFilters filters_;
+  TMinimalAges min_ages_;  // after the walk: the entries never used
+  TFileMappingList file_mappings_;
+  TDirWeights weights_;
+  TLogger* logger_ = nullptr;  // set by Run
+  int start_errors_ = 0;
+  bool root_seen_ = false;
+  // The excluded directories were not counted at the last scan: what their
+  // count finds lies outside the progress total.
+  bool excluded_dirs_new_ = true;
+  // The scan may set owners and groups.
+  bool privileged_ = false;
+  std::string title_;
+  TFileCopier copier_;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_ENGINE_MIRROR_H_

@@ -1,0 +1,92 @@
+// The end of a mirror: limits once more, durability, the report lines and
+// the stored counters.
+#include "archive/dest_disk.h"
+#include "config/config_data.h"
+#include "config/mapping.h"
+#include "config/qv_ini_file.h"
+#include "engine/mirror.h"
+#include "engine/scan_context.h"
+#include "filesys/text_format.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+// What the last space check wants to fit, and the free bytes below which it
+// makes space.
+constexpr int64_t kFinishNeeded = 102400;
+constexpr int64_t kFinishThreshold = 204800;
+
+}  // namespace
+
+void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
+  if (log().IsTerminated()) {
+    log().LogLine("Skipping shrink of archive due to termination request");
+  } else {
+    int64_t done = 0;
+    int64_t outside = 0;
+    (void)dest_.archive().RefreshLogs(&done, log());
+    (void)dest_.archive().CheckLimits(&outside, flags, log());
+    *counters.done += static_cast<int32_t>(done);
+    *counters.outside += static_cast<int32_t>(outside);
+    (void)dest_.CheckSpace(flags, false, log(), kFinishNeeded, kFinishThreshold);
+    CheckDriveSize();
+  }
+  SyncDestination();
+  source_.Report(log());
+  dest_.Report(log());
+  LogEnd();
+  log().FlushLog();
+  if (dest_.failed()) return;
+  source_.SaveCounters();
+  dest_.SaveCounters();
+  (void)context_.ini.WriteScannedExDirs(mapping_.key(), switches().scan_excluded_dirs);
+}
+
+void TMirror::CheckDriveSize() {
+  const int64_t mirror = dest_.included().GetCompressedSize();
+  const int64_t archive = dest_.archive().content().GetCompressedSize();
+  const TDestDisk& disk = dest_.disk();
+  const int64_t free_bytes = disk.wanted_free_bytes();
+  const int64_t drive = disk.total_bytes();
+  if (mirror < 0 || archive <= 0 || free_bytes <= 0 || drive <= 0) return;
+  if (mirror + archive + free_bytes <= drive) return;
+  log().LogWarning(
+      "The compressed size " + SizeText(mirror, 2) + " plus the compressed size of the archive " +
+      SizeText(archive, 2) + " plus the number of free bytes " + SizeText(free_bytes, 2) +
+      " exceeds the size " + SizeText(drive, 2) + " of destination drive " + disk.root() +
+      ". For more information see the clear archive info command in the operation "
+      "statistics part of the manual.");
+}
+
+// Copies are not flushed one by one; the counters stored next must not
+// claim more than the disk holds after a power loss.
+void TMirror::SyncDestination() {
+  const Status status = platform_.SyncVolume(dest_path());
+  if (!status.ok()) {
+    log().LogSysError(status.code(), "Could not flush the data written to " + dest_path());
+  }
+}
+
+void TMirror::LogEnd() {
+  if (log().IsTerminated()) {
+    log().LogLine("Mirror terminated");
+    return;
+  }
+  if (dest_.failed()) {
+    log().LogLine("Mirror failed. Maximum size of destination is too small.");
+    return;
+  }
+  if (!min_ages_.Empty()) {
+    log().LogLine("Minimal ages not found:");
+    log().LogStrings(min_ages_.Texts());
+  }
+  const int errors = log().ErrorCount() - start_errors_;
+  log().LogLine(errors == 0
+                    ? "Logged no errors for this mirror"
+                    : "Logged " + CountText(errors, "error", "errors") + " for this mirror");
+  log().LogLine("Mirror done");
+}
+
+}  // namespace qv

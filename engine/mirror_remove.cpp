@@ -1,0 +1,110 @@
+// Destination entries without a source: into the archive, unless a filter
+// keeps them; and destination directories that became empty.
+#include "config/config_data.h"
+#include "engine/mirror.h"
+#include "filesys/listing.h"
+#include "filesys/path_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+bool TMirror::RemoveDestFile(const TFoundDestFile& dest, uint16_t* flags) {
+  if (!log().CheckSuspend()) return false;
+  log().SetStatus(dest.full_path);
+  if (filters_.excluded_destinations.MatchAndLog(
+          dest.directory, dest.name, log(), "Skipped excluded destination ",
+          switches().log_excluded, false, 0, dest.full_path, nullptr)) {
+    dest_.included().SubFile(dest.size, dest.size_on_disk);
+    dest_.excluded().AddFile(dest.size, dest.size_on_disk);
+    return false;
+  }
+  return dest_.MoveToArchive(TArchiveItem{dest.full_path, false, dest.size, dest.size_on_disk}, "",
+                             flags, log());
+}
+
+bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters) {
+  if (!log().CheckSuspend()) return false;
+  const std::string dir = dest.full_path + kSep;
+  if (filters_.excluded_destinations.MatchAndLog(dest.directory, dest.name, log(),
+                                                 "Skipped excluded destination ",
+                                                 switches().log_excluded, false, 0, dir, nullptr)) {
+    dest_.included().DecDirs();
+    CountExcludedDir(dir, &dest_.excluded(), counters);
+    return false;
+  }
+  // A directory that holds an excluded entry cannot go as a whole.
+  if (!dest.IsReparsePoint() && filters_.excluded_destinations.FindFilterInside(dir, 0) >= 0) {
+    const TDirContents contents = RemoveDirContents(dir, flags, counters);
+    if (contents != TDirContents::kEmpty) return contents == TDirContents::kEmptied;
+  }
+  log().SetStatus(dir);
+  return dest_.MoveToArchive(TArchiveItem{dir, true, 0, 0}, "", flags, log());
+}
+
+TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_t* flags,
+                                                 TItemCounters counters) {
+  TWideStringList<TFoundDestFile> entries;
+  const Status status = ListDestDirectory(platform_, dir, &entries);
+  if (!status.ok()) {
+    // What it holds is unknown, so it stays.
+    if (status.cond() != Cond::kNotFound) {
+      log().LogSysError(status.code(), "Could not list directory " + dir);
+    }
+    return TDirContents::kKept;
+  }
+  if (entries.Empty()) return TDirContents::kEmpty;
+  int gone = 0;
+  for (const auto& item : entries) {
+    const TFoundDestFile& entry = *item.object;
+    ++*counters.done;
+    dest_.included().AddFound(entry);
+    const bool removed =
+        entry.IsDirectory() ? RemoveDestDir(entry, flags, counters) : RemoveDestFile(entry, flags);
+    if (removed) ++gone;
+  }
+  if (gone == entries.Count()) return TDirContents::kEmptied;
+  if (switches().log_excluded) {
+    log().LogLine("Skipped remove of parent excluded destination " + dir);
+  }
+  dest_.included().DecDirs();
+  dest_.excluded().IncDirs();
+  return TDirContents::kKept;
+}
+
+void TMirror::RemoveEmptyDestDir(const std::string& dir) {
+  if (!log().CheckSuspend()) return;
+  log().SetStatus(dir);
+  std::vector<DirEntry> entries;
+  if (!platform_.ListDir(dir, &entries).ok() || !entries.empty()) return;
+  const std::string parent = ParentDir(dir);
+  const std::string name = LastComponent(dir);
+  if (!filters_.empty_dirs.MatchAndLog(parent, name, log(), "Removing empty destination dir ",
+                                       switches().log_excluded, false, 0, dir, nullptr)) {
+    return;
+  }
+  const auto count_as_excluded = [this] {
+    dest_.included().DecDirs();
+    dest_.excluded().IncDirs();
+  };
+  if (filters_.excluded_destinations.MatchAndLog(parent, name, log(),
+                                                 "Skipped remove excluded empty destination dir ",
+                                                 true, false, 0, dir, nullptr)) {
+    count_as_excluded();
+    return;
+  }
+  const std::string path = ExcludeTrailingSeparator(dir);
+  FileInfo info;
+  Status status = platform_.Stat(path, &info);
+  if (status.ok() && (info.attributes & kAttrReadOnly) != 0) {
+    status = platform_.SetAttributes(path, info.attributes & ~kAttrReadOnly);
+  }
+  if (status.ok()) status = platform_.RemoveDir(path);
+  if (!status.ok()) {
+    log().LogSysError(status.code(), "Could not delete " + dir);
+    return;
+  }
+  count_as_excluded();
+  dest_.EmptyDirRemoved();
+}
+
+}  // namespace qv

@@ -1,0 +1,183 @@
+// Reading a source directory: which entries take part in the mirror, which
+// are excluded, and what excluded directories hold.
+#include <memory>
+
+#include "config/config_data.h"
+#include "engine/mirror.h"
+#include "filesys/listing.h"
+#include "filesys/path_ops.h"
+#include "log/logger.h"
+
+namespace qv {
+
+namespace {
+
+std::string FullPath(const std::string& dir, const std::string& name, const TFoundFile& entry) {
+  return entry.IsDirectory() ? dir + name + kSep : dir + name;
+}
+
+// An included directory named by a plain path includes everything below it.
+bool IncludesBelow(const TFilter& filter, const std::string& dir) {
+  return filter.rooted && filter.pattern.ends_with(kSep) && dir.starts_with(filter.pattern);
+}
+
+const char* IncludePrefix(const TFilter& filter) {
+  return (filter.required_attributes & kAttrDirectory) != 0 ? "Included source dir "
+                                                            : "Included source ";
+}
+
+}  // namespace
+
+bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
+                            TWideStringList<TFoundFile>* list) {
+  log().SetStatus(pair.source);
+  TWideStringList<TFoundFile> found;
+  const Status status = ListDirectory(platform_, pair.source, &found);
+  // A directory that vanished since its parent was listed reads as empty, so
+  // its destination goes to the archive. One that cannot be read (access
+  // denied, an I/O error part way) is never taken for empty: the pair is
+  // skipped and its destination stays as it is.
+  if (!status.ok() && status.cond() != Cond::kNotFound) {
+    log().LogSysError(status.code(), "Failed to read directory " + pair.source);
+    return false;
+  }
+  std::vector<int> open;
+  for (int i = 0; i < found.Count(); ++i) {
+    if (!log().CheckSuspend()) return false;
+    ++*counters.done;
+    if (!SkipEntry(pair, found.Text(i), *found.Object(i), counters)) open.push_back(i);
+  }
+  if (!ApplyIncludes(pair, found, &open, counters, list)) return false;
+  PlaceRemaining(pair, found, open, counters, list);
+  // Plain paths of this directory cannot match anywhere else.
+  filters_.excluded_sources.RemoveFiltersOfDirectory(pair.source);
+  return true;
+}
+
+bool TMirror::SkipEntry(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
+                        TItemCounters counters) {
+  const std::string path = pair.source + name;
+  if (IsArchiveEntry(pair, name)) {
+    ExcludeSource(FullPath(pair.source, name, entry), entry, counters);
+  } else if ((entry.attributes & kAttrTemporary) != 0) {
+    log().LogLine("Skipped temporary file " + path);
+    if (entry.IsDirectory()) {
+      ExcludeSource(path + kSep, entry, counters);
+    } else {
+      source_.AddSkipped(entry);
+    }
+  } else if ((entry.attributes & kAttrDevice) != 0) {
+    // Reading a FIFO would block forever; a device holds no file to copy.
+    log().LogLine("Skipped special file " + path);
+    source_.AddSkipped(entry);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+                            std::vector<int>* open, TItemCounters counters,
+                            TWideStringList<TFoundFile>* list) {
+  std::vector<int> rest;
+  for (const int i : *open) {
+    const std::string& name = found.Text(i);
+    const TFoundFile& entry = *found.Object(i);
+    bool direct = false;
+    const int f =
+        FindInclude(pair.source, name, entry, FullPath(pair.source, name, entry), &direct);
+    if (f < 0) {
+      rest.push_back(i);
+      continue;
+    }
+    const TFilter& filter = filters_.included_sources.Filter(f);
+    // Entries below an included directory are not logged one by one.
+    if (!direct) pair.include_anchor = true;
+    TakeIntoList(pair, name, entry, filter, direct ? IncludePrefix(filter) : nullptr, counters,
+                 list);
+    if (log().IsTerminated()) return false;
+  }
+  *open = std::move(rest);
+  return true;
+}
+
+void TMirror::PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+                             const std::vector<int>& open, TItemCounters counters,
+                             TWideStringList<TFoundFile>* list) {
+  for (const int i : open) {
+    const std::string& name = found.Text(i);
+    const TFoundFile& entry = *found.Object(i);
+    const std::string full = FullPath(pair.source, name, entry);
+    // A directory on the way to an included source further down is entered.
+    const int f = entry.IsDirectory() && !entry.IsReparsePoint()
+                      ? filters_.included_sources.FindFilterInside(full, 0)
+                      : -1;
+    if (f >= 0) {
+      TakeIntoList(pair, name, entry, filters_.included_sources.Filter(f),
+                   "Included parent source ", counters, list);
+    } else {
+      ExcludeSource(full, entry, counters);
+    }
+  }
+}
+
+// The first included-source filter, in list order, that matches the entry
+// (with the attributes it requires) or includes the whole directory.
+int TMirror::FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
+                         const std::string& full, bool* direct) const {
+  const TFilters& includes = filters_.included_sources;
+  for (int i = 0; i < includes.Count(); ++i) {
+    const TFilter& filter = includes.Filter(i);
+    if (IncludesBelow(filter, dir)) {
+      *direct = false;
+      return i;
+    }
+    if ((entry.attributes & filter.required_attributes) == filter.required_attributes &&
+        filter.Matches(dir, name, full)) {
+      *direct = true;
+      return i;
+    }
+  }
+  return -1;
+}
+
+// Excluded-source filters apply when they come after the include that let
+// the entry in (numbers grow in list order).
+void TMirror::TakeIntoList(const TDirToProcess& pair, const std::string& name,
+                           const TFoundFile& entry, const TFilter& filter, const char* prefix,
+                           TItemCounters counters, TWideStringList<TFoundFile>* list) {
+  const std::string full = FullPath(pair.source, name, entry);
+  const bool logged = switches().log_excluded;
+  if (filters_.excluded_sources.MatchAndLog(pair.source, name, log(), "Skipped excluded source ",
+                                            logged, true, filter.number, full, nullptr)) {
+    ExcludeSource(full, entry, counters);
+    return;
+  }
+  if (prefix != nullptr && logged && filter.log) {
+    log().LogLine(prefix + full + (full == filter.pattern ? "" : " matching " + filter.pattern));
+  }
+  list->Add(name, std::make_unique<TFoundFile>(entry));
+  source_.included().AddFound(entry);
+}
+
+void TMirror::ExcludeSource(const std::string& full, const TFoundFile& entry,
+                            TItemCounters counters) {
+  if (entry.IsDirectory()) {
+    CountExcludedDir(full, &source_.excluded(), counters);
+  } else {
+    source_.excluded().AddFound(entry);
+  }
+}
+
+void TMirror::CountExcludedDir(const std::string& dir, TDirInfo* counters, TItemCounters items) {
+  counters->IncDirs();
+  if (!switches().scan_excluded_dirs) return;
+  TCounts counts;
+  int64_t visited = 0;
+  (void)DirectorySize(platform_, dir, &counts, &visited, log(), kDirSizeOnDisk);
+  counters->Add(counts.files, counts.dirs, counts.size, counts.compressed_size);
+  log().LogLine(dir + " reports " + TDirInfo(counts).ToText());
+  *(excluded_dirs_new_ ? items.outside : items.done) += static_cast<int32_t>(visited);
+}
+
+}  // namespace qv

@@ -1,0 +1,66 @@
+#include "engine/mirrors.h"
+
+#include <memory>
+
+#include "config/config_data.h"
+#include "config/mappings.h"
+#include "engine/current_mirror.h"
+#include "engine/mirror.h"
+#include "engine/scan_context.h"
+#include "engine/scan_progress.h"
+#include "log/logger.h"
+
+namespace qv {
+
+TMirrors::TMirrors(TScanContext& context) : context_(context) {
+  context_.progress.items_done = 0;
+  context_.progress.items_outside = 0;
+  context_.progress.weighted_total = 1;
+}
+
+// The front end must not see a mirror that is about to go.
+TMirrors::~TMirrors() { context_.current.Clear(); }
+
+bool TMirrors::Load(TLogger& logger) {
+  TMappings& mappings = context_.mappings;
+  if (!mappings.Load(logger, &scan_filters_, context_.config.switches.auto_filter, false)) {
+    return false;
+  }
+  for (int i = 0; i < mappings.Count(); ++i) {
+    TMapping* mapping = mappings.Mapping(i);
+    if (mapping == nullptr || !mapping->settings().enabled) continue;
+    auto mirror = std::make_unique<TMirror>(context_, *mapping);
+    context_.progress.weighted_total += mirror->Weight();
+    mirrors_.Add(mapping->destination(), std::move(mirror));
+  }
+  return true;
+}
+
+void TMirrors::Run(TLogger& logger) {
+  // Both live across the mirrors: an answer for the rest of the scan turns
+  // the confirm switch off and becomes the default of the later mirrors.
+  bool default_answer = true;
+  bool confirm = context_.config.switches.confirm;
+  for (int i = 0; i < mirrors_.Count(); ++i) {
+    if (logger.IsTerminated()) return;
+    TMirror& mirror = *mirrors_.Object(i);
+    mirror.Run(scan_filters_, logger, &confirm, &default_answer);
+    AddTotals(mirror);
+  }
+}
+
+void TMirrors::AddTotals(const TMirror& mirror) {
+  source_included_.AddCounters(mirror.source_included());
+  source_excluded_.AddCounters(mirror.source_excluded());
+  dest_included_.AddCounters(mirror.dest_included());
+  dest_excluded_.AddCounters(mirror.dest_excluded());
+  archive_grown_.AddCounters(mirror.archive_grown());
+  archive_removed_.AddCounters(mirror.archive_removed());
+  overwritten_mappings_.AddCounters(mirror.overwritten_mappings());
+}
+
+void TMirrors::LogSummary(TLogger& logger) {
+  for (int i = 0; i < mirrors_.Count(); ++i) mirrors_.Object(i)->LogSummary(logger);
+}
+
+}  // namespace qv

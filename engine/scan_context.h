@@ -1,0 +1,33 @@
+#ifndef QUORVANE_ENGINE_SCAN_CONTEXT_H_
+#define QUORVANE_ENGINE_SCAN_CONTEXT_H_
+
+namespace qv {
+
+class Platform;
+class TQVIniFile;
+class TConfigData;
+class TMappings;
+class TDestDisks;
+class TConfirmGate;
+class TCurrentMirror;
+struct TScanProgress;
+
+// What every mirror of one scan shares. The scan thread builds it when the
+// scan starts; nothing in it outlives the scan.
+//
+// Threads: the scan thread; progress and current are also read by the front
+// end (they synchronise themselves).
+struct TScanContext {
+  Platform& platform;
+  TQVIniFile& ini;
+  const TConfigData& config;
+  TMappings& mappings;
+  TDestDisks& disks;
+  TConfirmGate& gate;
+  TScanProgress& progress;
+  TCurrentMirror& current;  // the mirror that runs now, under its lock
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_ENGINE_SCAN_CONTEXT_H_
