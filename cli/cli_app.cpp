@@ -4,6 +4,7 @@
 
 #include "cli/command_context.h"
 #include "cli/command_registry.h"
+#include "cli/console.h"
 #include "config/settings_location.h"
 
 namespace qv {
@@ -20,12 +21,15 @@ void AddCommands(TCommandRegistry& registry) {
   AddSettingCommands(registry);
   AddShowCommand(registry);
   AddExportCommand(registry);
+  AddScanCommand(registry);
+  AddStatsCommand(registry);
 }
 
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environment) {
-  CLI::App app("Edits the mirrors and settings of Quorvane without its window.", kProgram);
+  CLI::App app("Runs the scans of Quorvane and edits its mirrors and settings without its window.",
+               kProgram);
   app.set_version_flag("--version", std::string(kProgram) + " " + QUORVANE_VERSION);
   TCommandRegistry registry(app);
   AddCommands(registry);
@@ -50,8 +54,10 @@ int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environm
 
   std::string settings = registry.settings_path();
   if (settings.empty()) settings = DefaultSettingsPath(environment.platform);
-  TCommandContext context(environment.platform, settings, environment.busy_timeout_ms,
-                          environment.out, environment.err);
+  TConsole no_console;
+  TCommandContext context(environment.platform,
+                          environment.console != nullptr ? *environment.console : no_console,
+                          settings, environment.busy_timeout_ms, environment.out, environment.err);
   const int status = registry.selected()(context);
   environment.out.flush();
   return status;

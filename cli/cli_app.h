@@ -10,6 +10,7 @@
 namespace qv {
 
 class Platform;
+class TConsole;
 
 // Where the tool's services and streams come from; main() passes the real
 // ones, tests their own.
@@ -19,6 +20,9 @@ struct TCliEnvironment {
   std::ostream& err;
   // How long a write waits for another process that holds the store.
   int busy_timeout_ms = kDefaultBusyTimeoutMs;
+  // The terminal and the stop signals; null for none (no terminal, no
+  // signals held back).
+  TConsole* console = nullptr;
 };
 
 // Runs quorvane-cli with its arguments (the program name excluded) and

@@ -2,13 +2,17 @@
 
 #include <utility>
 
+#include "config/mappings.h"
 #include "config/qv_ini_file.h"
+#include "filesys/platform.h"
+#include "log/logger.h"
 
 namespace qv {
 
-TCommandContext::TCommandContext(Platform& platform, std::string settings_path, int busy_timeout_ms,
-                                 std::ostream& out, std::ostream& err)
+TCommandContext::TCommandContext(Platform& platform, TConsole& console, std::string settings_path,
+                                 int busy_timeout_ms, std::ostream& out, std::ostream& err)
     : platform_(platform),
+      console_(console),
       settings_path_(std::move(settings_path)),
       busy_timeout_ms_(busy_timeout_ms),
       out_(out),
@@ -25,6 +29,16 @@ TQVIniFile* TCommandContext::Store() {
   return nullptr;
 }
 
+TQVIniFile* TCommandContext::ExistingStore() {
+  FileInfo info;
+  if (!settings_path_.empty() && platform_.Stat(settings_path_, &info).cond() == Cond::kNotFound) {
+    Fail("there is no settings file " + settings_path_ +
+         "; add a mirror first (quorvane-cli mirror add SOURCE DESTINATION)");
+    return nullptr;
+  }
+  return Store();
+}
+
 int TCommandContext::Edit(const std::function<int(TQVIniFile& ini)>& edit) {
   TQVIniFile* ini = Store();
   if (ini == nullptr) return kExitCannotRun;
@@ -34,6 +48,13 @@ int TCommandContext::Edit(const std::function<int(TQVIniFile& ini)>& edit) {
   std::string error;
   if (!transaction.Commit(&error)) return FailWrite(error);
   return kExitOk;
+}
+
+bool TCommandContext::LoadMirrors(TMappings* mappings) {
+  TLogger discard;
+  if (mappings->Load(discard, nullptr, false, true)) return true;
+  Fail(ini_->FailureText());
+  return false;
 }
 
 int TCommandContext::Fail(const std::string& message) {

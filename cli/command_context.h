@@ -9,6 +9,8 @@
 namespace qv {
 
 class Platform;
+class TConsole;
+class TMappings;
 class TQVIniFile;
 
 // Exit statuses of the headless tool.
@@ -23,22 +25,33 @@ inline constexpr int kExitCannotRun = 2;   // bad input, or the store or a servi
 // Threads: the main thread only.
 class TCommandContext {
  public:
-  TCommandContext(Platform& platform, std::string settings_path, int busy_timeout_ms,
-                  std::ostream& out, std::ostream& err);
+  TCommandContext(Platform& platform, TConsole& console, std::string settings_path,
+                  int busy_timeout_ms, std::ostream& out, std::ostream& err);
   ~TCommandContext();
   TCommandContext(const TCommandContext&) = delete;
   TCommandContext& operator=(const TCommandContext&) = delete;
 
   Platform& platform() const { return platform_; }
+  TConsole& console() const { return console_; }
   std::ostream& out() const { return out_; }
+  std::ostream& err() const { return err_; }
+  const std::string& settings_path() const { return settings_path_; }
+  int busy_timeout_ms() const { return busy_timeout_ms_; }
 
   // The open store, or null after writing why it cannot be read.
   TQVIniFile* Store();
+  // As Store, for commands that only read the configuration: a settings file
+  // that does not exist is reported instead of created empty.
+  TQVIniFile* ExistingStore();
   // Runs edit in one transaction, which holds the store's write lock from
   // edit's first read on: its writes land together, and only when it answers
   // kExitOk (having reported nothing). A failed write fails the commit, which
   // is then reported.
   int Edit(const std::function<int(TQVIniFile& ini)>& edit);
+  // Loads into mappings (made on Store()) every stored mirror in Row order,
+  // unchecked, as the configuration dialog sees them. False after reporting
+  // a failed store.
+  bool LoadMirrors(TMappings* mappings);
   // Writes "quorvane-cli: " + message as the one error line of the run.
   int Fail(const std::string& message);
   // Fails with the best text for a failed write: error when the write gave
@@ -47,6 +60,7 @@ class TCommandContext {
 
  private:
   Platform& platform_;
+  TConsole& console_;
   const std::string settings_path_;
   const int busy_timeout_ms_;
   std::ostream& out_;

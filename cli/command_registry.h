@@ -47,6 +47,8 @@ void AddFileMappingCommands(TCommandRegistry& registry);
 void AddSettingCommands(TCommandRegistry& registry);
 void AddShowCommand(TCommandRegistry& registry);
 void AddExportCommand(TCommandRegistry& registry);
+void AddScanCommand(TCommandRegistry& registry);
+void AddStatsCommand(TCommandRegistry& registry);
 
 }  // namespace qv
 

@@ -1,6 +1,6 @@
 // filter add | list | remove
 
-#include <array>
+#include <algorithm>
 #include <memory>
 #include <string>
 
@@ -9,6 +9,8 @@
 #include "cli/text_table.h"
 #include "cli/user_input.h"
 #include "config/config_keys.h"
+#include "config/filter.h"
+#include "config/filter_store.h"
 #include "config/qv_ini_file.h"
 #include "config/registry_key.h"
 #include "filesys/path_ops.h"
@@ -18,27 +20,36 @@ namespace qv {
 
 namespace {
 
-// Stored as FilterType, by index.
-constexpr std::array<const char*, 5> kFilterTypeNames = {"excluded source", "excluded destination",
-                                                         "included source", "included source dir",
-                                                         "remove empty destination dir"};
+// A type name as typed on a command line: with "-" for its blanks, so that
+// it needs no quotes in a shell.
+std::string Hyphenated(std::string name) {
+  std::replace(name.begin(), name.end(), ' ', '-');
+  return name;
+}
 
-// The type names as the grid shows them, also with "-" for the blanks so
-// that they need no quotes in a shell; case is ignored.
-bool ReadFilterType(const std::string& text, int* type, std::string* error) {
-  std::string name = LowerAscii(Trim(text));
-  for (char& c : name) {
-    if (c == '-') c = ' ';
+// "excluded-source, ... or remove-empty-destination-dir".
+std::string TypeNames() {
+  std::string names;
+  for (int i = 0; i < kFilterTypeCount; ++i) {
+    names += (i == 0                      ? ""
+              : i + 1 == kFilterTypeCount ? " or "
+                                          : ", ") +
+             Hyphenated(FilterTypeName(i));
   }
-  for (size_t i = 0; i < kFilterTypeNames.size(); ++i) {
-    if (name == kFilterTypeNames[i]) {
-      *type = static_cast<int>(i);
+  return names;
+}
+
+// The type names of the configuration grid, with blanks or hyphens; case is
+// ignored.
+bool ReadFilterType(const std::string& text, int* type, std::string* error) {
+  const std::string name = Hyphenated(LowerAscii(Trim(text)));
+  for (int i = 0; i < kFilterTypeCount; ++i) {
+    if (name == Hyphenated(FilterTypeName(i))) {
+      *type = i;
       return true;
     }
   }
-  *error = "unknown filter type \"" + text +
-           "\"; use excluded-source, excluded-destination, included-source, "
-           "included-source-dir or remove-empty-destination-dir";
+  *error = "unknown filter type \"" + text + "\"; use " + TypeNames();
   return false;
 }
 
@@ -57,15 +68,13 @@ int AddFilter(TCommandContext& context, const TFilterAddArgs& args) {
   // refused.
   const std::string text = Trim(args.text);
   if (text.empty()) return context.Fail("the filter text is empty");
-  return context.Edit([&](TQVIniFile& ini) {
-    // No Row: filters are ordered by their key names.
-    const std::string key = SubkeyPath(kFiltersKey, NewNumberedKeyName(ini, kFiltersKey));
-    (void)ini.WriteString(key, "", text);
-    (void)ini.WriteBool(key, "Enabled", !args.disabled);
-    (void)ini.WriteInteger(key, "FilterType", type);
-    (void)ini.WriteBool(key, "LogFilter", !args.no_log);
-    return kExitOk;
-  });
+  TQVIniFile* ini = context.Store();
+  if (ini == nullptr) return kExitCannotRun;
+  int status = kExitOk;
+  // No Row: filters are ordered by their key names.
+  (void)SaveNewFilter(*ini, text, !args.disabled, type, !args.no_log,
+                      [&](const std::string& failure) { status = context.Fail(failure); });
+  return status;
 }
 
 int ListFilters(TCommandContext& context) {
@@ -76,7 +85,7 @@ int ListFilters(TCommandContext& context) {
   for (const std::string& name : ini->ListSubkeys(kFiltersKey)) {
     const std::string key = SubkeyPath(kFiltersKey, name);
     table.AddRow({name, BoolText(ini->ReadBool(key, "Enabled", true)),
-                  kFilterTypeNames[ini->ReadFilterType(key)], BoolText(ini->ReadLogFilter(key)),
+                  FilterTypeName(ini->ReadFilterType(key)), BoolText(ini->ReadLogFilter(key)),
                   ini->ReadString(key, "")});
   }
   if (ini->Failed()) return context.Fail(ini->FailureText());
@@ -113,10 +122,7 @@ void AddFilterCommands(TCommandRegistry& registry) {
   CLI::App* add = registry.AddCommand(
       group, "add", "Add a filter after all others",
       [add_args](TCommandContext& context) { return AddFilter(context, *add_args); });
-  add->add_option("TYPE", add_args->type,
-                  "excluded-source, excluded-destination, included-source, included-source-dir "
-                  "or remove-empty-destination-dir")
-      ->required();
+  add->add_option("TYPE", add_args->type, TypeNames())->required();
   add->add_option("TEXT", add_args->text, "Path, path with wildcards, or name pattern")->required();
   add->add_flag("--disabled", add_args->disabled, "Store the filter switched off");
   add->add_flag("--no-log", add_args->no_log, "Do not log the files the filter matches");

@@ -1,4 +1,4 @@
-// mirror add | list | remove | enable | disable
+// mirror add | list | remove | enable | disable | accept
 
 #include <memory>
 #include <string>
@@ -9,9 +9,9 @@
 #include "cli/user_input.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
+#include "engine/volume_guard.h"
 #include "filesys/path_ops.h"
 #include "filesys/text_format.h"
-#include "log/logger.h"
 
 namespace qv {
 
@@ -67,15 +67,6 @@ bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
   return true;
 }
 
-// Every stored mirror in Row order, unchecked, as the configuration dialog
-// sees them. False after reporting a failed store.
-bool LoadMirrors(TCommandContext& context, TQVIniFile& ini, TMappings* mappings) {
-  TLogger discard;
-  if (mappings->Load(discard, nullptr, false, true)) return true;
-  context.Fail(ini.FailureText());
-  return false;
-}
-
 // The checks a scan makes when it loads the mirrors, so that a mirror added
 // here is never rejected there.
 bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::string& source,
@@ -116,7 +107,7 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
   }
   return context.Edit([&](TQVIniFile& ini) {
     TMappings mappings(ini);
-    if (!LoadMirrors(context, ini, &mappings)) return kExitCannotRun;
+    if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
     if (!CheckNewMirror(platform, mappings, source.expanded, destination.expanded, &error)) {
       return context.Fail(error);
     }
@@ -139,7 +130,7 @@ int ListMirrors(TCommandContext& context, bool destinations_only) {
   TQVIniFile* ini = context.Store();
   if (ini == nullptr) return kExitCannotRun;
   TMappings mappings(*ini);
-  if (!LoadMirrors(context, *ini, &mappings)) return kExitCannotRun;
+  if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
   if (destinations_only) {
     // One path per line, unescaped, for scripts (grep -x).
     for (int i = 0; i < mappings.Count(); ++i) context.out() << mappings.Destination(i) << '\n';
@@ -156,9 +147,12 @@ int ListMirrors(TCommandContext& context, bool destinations_only) {
   return kExitOk;
 }
 
+// What a command does to one mirror inside the command's transaction, whose
+// commit reports a failed write; answers the exit status.
+using TMirrorChange = int (*)(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping);
+
 // Runs change on the mirror whose destination the user typed.
-int ChangeMirror(TCommandContext& context, const std::string& typed,
-                 void (*change)(TQVIniFile& ini, const TMapping& mapping)) {
+int ChangeMirror(TCommandContext& context, const std::string& typed, TMirrorChange change) {
   TUserPath destination;
   std::string error;
   if (!ReadPath(context.platform(), typed, TPathKind::kDirectory, "the destination", &destination,
@@ -167,28 +161,36 @@ int ChangeMirror(TCommandContext& context, const std::string& typed,
   }
   return context.Edit([&](TQVIniFile& ini) {
     TMappings mappings(ini);
-    if (!LoadMirrors(context, ini, &mappings)) return kExitCannotRun;
+    if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
     for (int i = 0; i < mappings.Count(); ++i) {
       if (mappings.Destination(i) != destination.expanded) continue;
-      change(ini, *mappings.Mapping(i));
-      return kExitOk;
+      return change(context, ini, *mappings.Mapping(i));
     }
     return context.Fail("no mirror has the destination " + destination.expanded);
   });
 }
 
-// The changes join the command's transaction, whose commit reports a failure.
-void RemoveMapping(TQVIniFile& ini, const TMapping& mapping) {
+int RemoveMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
   // Counters and archive information below the key go with it.
   (void)ini.DeleteKey(mapping.key());
+  return kExitOk;
 }
 
-void EnableMapping(TQVIniFile& ini, const TMapping& mapping) {
+int EnableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
   (void)ini.WriteBool(mapping.key(), "Enabled", true);
+  return kExitOk;
 }
 
-void DisableMapping(TQVIniFile& ini, const TMapping& mapping) {
+int DisableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
   (void)ini.WriteBool(mapping.key(), "Enabled", false);
+  return kExitOk;
+}
+
+// The file systems the mirror's roots lie on now are the ones to expect.
+int AcceptVolumesOf(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
+  std::string error;
+  if (!AcceptVolumes(ini, context.platform(), mapping, &error)) return context.Fail(error);
+  return kExitOk;
 }
 
 void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
@@ -228,7 +230,7 @@ void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
 }
 
 void AddMirrorChange(TCommandRegistry& registry, CLI::App* group, const std::string& name,
-                     const std::string& description, void (*change)(TQVIniFile&, const TMapping&)) {
+                     const std::string& description, TMirrorChange change) {
   auto destination = std::make_shared<std::string>();
   CLI::App* command = registry.AddCommand(
       group, name, description,
@@ -247,6 +249,10 @@ void AddMirrorCommands(TCommandRegistry& registry) {
                   "Remove a mirror with its stored statistics (the files stay)", RemoveMapping);
   AddMirrorChange(registry, group, "enable", "Let a mirror take part in scans", EnableMapping);
   AddMirrorChange(registry, group, "disable", "Leave a mirror out of scans", DisableMapping);
+  AddMirrorChange(registry, group, "accept",
+                  "Accept the file systems a mirror's source and destination lie on now, after "
+                  "a scan cancelled the mirror because they changed",
+                  AcceptVolumesOf);
 }
 
 }  // namespace qv

@@ -49,7 +49,8 @@ std::string TMappings::DestinationToSource(const std::string& path, const std::s
 
 std::string TMappings::Translate(const std::string& path, const std::string& base, int options,
                                  bool to_source) const {
-  std::string expanded = ExpandEnvironment(ini_.platform(), path);
+  // Trimmed as the lookup trims, so that the remainder is cut at the right place.
+  std::string expanded = Trim(ExpandEnvironment(ini_.platform(), path));
   const bool relative = (options & kFindPatterns) != 0 && IsPattern(expanded) && !HasRoot(expanded);
   if (relative) {
     if (base.empty()) return expanded;
@@ -59,6 +60,7 @@ std::string TMappings::Translate(const std::string& path, const std::string& bas
   if (i < 0) return std::string();
   const std::string from = to_source ? Destination(i) : Source(i);
   std::string result = to_source ? Source(i) : Destination(i);
+  if (result.empty()) return result;  // an entry without a mapping holds no source
   // A path naming the directory itself may lack the trailing "/".
   if (expanded.size() > from.size()) result += expanded.substr(from.size());
   if (relative) result.erase(0, std::min(base.size(), result.size()));

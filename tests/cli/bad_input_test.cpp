@@ -39,6 +39,7 @@ TEST_F(BadInputTest, EachGivesOneErrorLineStatusTwoAndChangesNothing) {
       {{"mirror", "add", "@d2", "@d2"}, "lies inside its destination"},
       {{"mirror", "remove", "@nowhere"}, "no mirror has the destination"},
       {{"mirror", "disable", "rel"}, "must be an absolute directory"},
+      {{"mirror", "accept", "@nowhere"}, "no mirror has the destination"},
       {{"filter", "add", "excluded", "x"}, "unknown filter type"},
       {{"filter", "add", "included-source", "  "}, "the filter text is empty"},
       {{"filter", "remove", "2"}, "no filter has the number 00002"},
@@ -97,6 +98,9 @@ TEST_F(CliTest, AStoreLockedByAnotherWriterIsNamedAndLeftAlone) {
     EXPECT_EQ(run.code, 2);
     EXPECT_NE(run.err.find("Cannot write the settings store " + settings_), std::string::npos)
         << run.err;
+    const CliRun filter = Run({"filter", "add", "excluded-source", "*.tmp"}, 50);
+    EXPECT_EQ(filter.code, 2);
+    EXPECT_EQ(filter.err.find("quorvane-cli: Failed to save the filter to the registry. "), 0u);
   }
   EXPECT_EQ(StoreBytes(), before);
   EXPECT_EQ(RunOk({"mirror", "list", "--destinations"}), "");

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <sstream>
+#include <thread>
 
 #include "cli/cli_app.h"
 #include "config/config_keys.h"
@@ -21,6 +22,18 @@ Status CliTestPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
   return Status::Ok();
 }
 
+std::optional<std::string> ScriptedConsole::ReadLine(const std::function<bool()>& stop) {
+  if (stop_at_question) {
+    asked_ = true;
+    while (!stop()) std::this_thread::yield();
+    return std::nullopt;
+  }
+  if (lines.empty()) return std::nullopt;
+  std::string line = lines.front();
+  lines.pop_front();
+  return line;
+}
+
 CliRun CliTest::Run(std::vector<std::string> args, int busy_timeout_ms) {
   for (std::string& arg : args) {
     for (size_t at = arg.find('@'); at != std::string::npos; at = arg.find('@', at + 1)) {
@@ -32,7 +45,7 @@ CliRun CliTest::Run(std::vector<std::string> args, int busy_timeout_ms) {
   std::ostringstream out;
   std::ostringstream err;
   CliRun run;
-  run.code = RunCli(args, {platform_, out, err, busy_timeout_ms});
+  run.code = RunCli(args, {platform_, out, err, busy_timeout_ms, console_});
   run.out = out.str();
   run.err = err.str();
   return run;

@@ -1,6 +1,9 @@
 #ifndef QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 #define QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 
+#include <atomic>
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -9,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/console.h"
 #include "config/qv_ini_file.h"
 #include "filesys/platform_wrapper.h"
 #include "tests/support/temp_dir.h"
@@ -16,15 +20,36 @@
 namespace qv::testing {
 
 // The real platform with a private environment and, when set, one volume
-// for every path.
+// for every path. Scan threads keep the test's priority: an idle one would
+// crawl on a busy machine.
 class CliTestPlatform : public PlatformWrapper {
  public:
   CliTestPlatform() : PlatformWrapper(DefaultPlatform()) {}
   std::optional<std::string> GetEnv(const std::string& name) override;
   Status GetVolume(const std::string& path, VolumeInfo* info) override;
+  Status SetThreadPriority(int) override { return Status::Ok(); }
 
   std::map<std::string, std::string> env;
   std::optional<VolumeInfo> volume;
+};
+
+// A terminal 40 columns wide on which the user types lines, then ends the
+// input. With stop_at_question the user presses the interrupt key at the
+// first question instead and the answer never comes.
+class ScriptedConsole : public TConsole {
+ public:
+  bool InputIsTerminal() override { return true; }
+  bool ErrorIsTerminal() override { return true; }
+  int ErrorColumns() override { return 40; }
+  std::optional<std::string> ReadLine(const std::function<bool()>& stop) override;
+  bool TakeStopSignal() override { return asked_ && !signalled_.exchange(true); }
+
+  std::deque<std::string> lines;
+  bool stop_at_question = false;
+
+ private:
+  std::atomic<bool> asked_{false};
+  std::atomic<bool> signalled_{false};
 };
 
 struct CliRun {
@@ -54,6 +79,7 @@ class CliTest : public ::testing::Test {
   ScopedTempDir dir_;
   CliTestPlatform platform_;
   std::string settings_;
+  TConsole* console_ = nullptr;  // none: no terminal
 
  private:
   std::unique_ptr<TQVIniFile> ini_;

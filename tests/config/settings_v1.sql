@@ -1,6 +1,3 @@
--- A settings store as the first version of its format stores it. Later
--- versions must keep reading it: the GUI and the headless tool of different
--- releases may share one file.
 PRAGMA application_id = 1364611889;
 PRAGMA user_version = 1;
 CREATE TABLE keys (path TEXT PRIMARY KEY, parent TEXT, name TEXT NOT NULL) WITHOUT ROWID;
@@ -16,7 +13,6 @@ INSERT INTO keys VALUES ('software\kz\quorvane\mappings', 'software\kz\quorvane'
 INSERT INTO keys VALUES ('software\kz\quorvane\mappings\|mnt|backup|', 'software\kz\quorvane\mappings', '|mnt|backup|');
 INSERT INTO keys VALUES ('software\kz\quorvane\mappings\|mnt|backup|\destination', 'software\kz\quorvane\mappings\|mnt|backup|', 'Destination');
 INSERT INTO vals VALUES ('software\kz\quorvane', 'wait', 'Wait', 4, X'3c000000');
-INSERT INTO vals VALUES ('software\kz\quorvane', 'priority', 'Priority', 4, X'03000000');
 INSERT INTO vals VALUES ('software\kz\quorvane', 'confirm', 'Confirm', 4, X'01000000');
 INSERT INTO vals VALUES ('software\kz\quorvane\mappings\|mnt|backup|', '', '', 1, X'2f6d6e742f6261636b75702f00');
 INSERT INTO vals VALUES ('software\kz\quorvane\mappings\|mnt|backup|', 'src', 'Src', 2, X'2f686f6d652f752f00');

@@ -1,7 +1,10 @@
 #ifndef QUORVANE_TESTS_FILESYS_POSIX_FIXTURE_H_
 #define QUORVANE_TESTS_FILESYS_POSIX_FIXTURE_H_
 
+#include <cstdlib>
+#include <ctime>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <grp.h>
@@ -29,11 +32,7 @@ class PosixTest : public ::testing::Test {
 // callers skip when not root.
 inline bool RunAsNobody(const std::function<bool()>& check) {
   const pid_t pid = fork();
-  if (pid == 0) {
-    const bool held =
-        setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0 && check();
-    _exit(held ? 0 : 1);
-  }
+  if (pid == 0) _exit(setgroups(0, nullptr) || setgid(kNobody) || setuid(kNobody) || !check());
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
          WEXITSTATUS(status) == 0;
@@ -44,6 +43,25 @@ inline mode_t ModeOf(const std::string& path) {
   lstat(path.c_str(), &st);
   return st.st_mode & 07777;
 }
+
+// Sets (or, with nullopt, removes) an environment variable while the object
+// lives and re-reads the time zone on both ends.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const std::optional<std::string>& value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    Set(value);
+  }
+  ~ScopedEnv() { Set(old_); }
+
+ private:
+  void Set(const std::optional<std::string>& value) {
+    value ? setenv(name_, value->c_str(), 1) : unsetenv(name_);
+    tzset();
+  }
+  const char* name_;
+  std::optional<std::string> old_;
+};
 
 }  // namespace qv::testing
 

@@ -1,0 +1,145 @@
+#include "cli/headless_scan.h"
+
+#include <chrono>
+#include <cmath>
+
+#include "cli/command_registry.h"
+#include "cli/console.h"
+#include "cli/headless_front_end.h"
+#include "cli/terminal_output.h"
+#include "config/config_data.h"
+#include "config/config_keys.h"
+#include "config/qv_ini_file.h"
+#include "engine/mirror_thread.h"
+#include "filesys/platform.h"
+#include "log/log_buffer.h"
+
+namespace qv {
+
+namespace {
+
+// The main thread looks for the end, a stop signal and new progress this
+// often, so the progress line is drawn at most ten times a second.
+constexpr std::chrono::milliseconds kTick{100};
+
+constexpr char kNoTerminal[] =
+    "Confirm is on, and updates can be confirmed only with standard input and standard error "
+    "on a terminal (to scan without asking: quorvane-cli set Confirm false)";
+
+// Rounded to the nearest whole number, halves to the even one.
+int64_t RoundEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+
+// Holds the stop signals back while the scans run: they become requests to
+// stop instead of ending the process half way through a write.
+class TStopSignalScope {
+ public:
+  explicit TStopSignalScope(TConsole& console) : console_(console) { console_.BlockStopSignals(); }
+  ~TStopSignalScope() { console_.UnblockStopSignals(); }
+  TStopSignalScope(const TStopSignalScope&) = delete;
+  TStopSignalScope& operator=(const TStopSignalScope&) = delete;
+
+ private:
+  TConsole& console_;
+};
+
+class THeadlessScan {
+ public:
+  THeadlessScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config)
+      : context_(context),
+        ini_(ini),
+        config_(config),
+        options_{context.settings_path(), context.busy_timeout_ms()},
+        log_(context.platform(), ini),
+        output_(context.out(), context.err(), context.console()),
+        front_end_(log_, output_, context.console()) {}
+
+  int Run() {
+    {
+      TStopSignalScope signals(context_.console());
+      while (RunOnce()) {
+      }
+      output_.Finish();
+    }
+    return errors_ || front_end_.log_save_failed() ? kExitScanErrors : kExitOk;
+  }
+
+ private:
+  // One scan from the emptied log to its last save; answers whether a drive
+  // asked for the scan to run again.
+  bool RunOnce() {
+    Platform& platform = context_.platform();
+    log_.ClearLog();
+    const FileTime start = platform.Now();
+    TMirrorThread thread(platform, config_, options_, front_end_);
+    front_end_.Attach(thread);
+    thread.Start();
+    while (!front_end_.WaitForEnd(kTick)) {
+      if (context_.console().TakeStopSignal()) front_end_.Stop();
+      front_end_.ShowProgress();
+    }
+    thread.Join();
+    if (thread.error_count() > 0) errors_ = true;
+    const bool again = !thread.IsTerminated() && thread.restart();
+    if (again) {
+      log_.AddLine("Restarting scanner.", true);
+    } else if (!thread.IsTerminated()) {
+      const FileTime end = platform.Now();
+      // As the window: a scan whose time cannot be kept is still done.
+      (void)ini_.Write64(kBaseKey, "LastScan", end);
+      log_.AddLine(ScanDoneText(start, end), true);
+    }
+    // The lines after the last mirror's save (the summary) go into its file.
+    log_.SaveLog(false);
+    return again;
+  }
+
+  TCommandContext& context_;
+  TQVIniFile& ini_;
+  const TConfigData& config_;
+  const TScanOptions options_;
+  TLog log_;
+  TTerminalOutput output_;
+  THeadlessFrontEnd front_end_;
+  bool errors_ = false;
+};
+
+}  // namespace
+
+std::string ScanDoneText(FileTime start, FileTime end) {
+  const double minutes = static_cast<double>(end - start) / (60.0 * kFileTimeTicksPerSecond);
+  const int64_t seconds = RoundEven(minutes * 60);
+  if (minutes < 3) return "Scan done in " + std::to_string(seconds) + " seconds";
+  // From the rounded total, so that 59.5 seconds carry into the minutes
+  // instead of reading "and 60 seconds".
+  std::string text = "Scan done in " + std::to_string(seconds / 60) + " minutes";
+  if (seconds % 60 != 0) text += " and " + std::to_string(seconds % 60) + " seconds";
+  return text;
+}
+
+namespace {
+
+// One scan of every enabled mirror, handled at its end as the window handles
+// it, and again at once when a destination drive asks for it.
+int Scan(TCommandContext& context) {
+  TQVIniFile* ini = context.ExistingStore();
+  if (ini == nullptr) return kExitCannotRun;
+  TConfigData config;
+  if (!config.Load(*ini)) return context.Fail(ini->FailureText());
+  TConsole& console = context.console();
+  if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
+    return context.Fail(kNoTerminal);
+  }
+  THeadlessScan scan(context, *ini, config);
+  return scan.Run();
+}
+
+}  // namespace
+
+void AddScanCommand(TCommandRegistry& registry) {
+  registry.AddCommand(&registry.app(), "scan",
+                      "Bring every enabled mirror up to date now; exit status 0 when no error "
+                      "was logged, 1 when errors were logged, 2 when the scan could not run",
+                      Scan);
+}
+
+}  // namespace qv

@@ -1,0 +1,85 @@
+// The one file of the headless tool that talks to the system directly: the
+// platform layer has no terminal or signal services.
+
+#include <cerrno>
+
+#include <poll.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include "cli/console.h"
+
+namespace qv {
+
+namespace {
+
+// How long ReadLine waits for input before it asks its stop predicate again.
+constexpr int kPollMs = 100;
+
+sigset_t StopSignals() {
+  sigset_t set;
+  sigemptyset(&set);
+  sigaddset(&set, SIGINT);
+  sigaddset(&set, SIGTERM);
+  return set;
+}
+
+class TPosixConsole : public TConsole {
+ public:
+  bool InputIsTerminal() override { return isatty(STDIN_FILENO) == 1; }
+  bool ErrorIsTerminal() override { return isatty(STDERR_FILENO) == 1; }
+
+  int ErrorColumns() override {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) != 0) return 0;
+    return size.ws_col;
+  }
+
+  std::optional<std::string> ReadLine(const std::function<bool()>& stop) override {
+    std::string line;
+    while (!stop()) {
+      pollfd input{STDIN_FILENO, POLLIN, 0};
+      const int ready = poll(&input, 1, kPollMs);
+      if (ready < 0 && errno != EINTR) break;
+      if (ready <= 0) continue;
+      char c = 0;
+      const ssize_t got = read(STDIN_FILENO, &c, 1);
+      if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+      if (got <= 0) {
+        // A last line without its line break still counts.
+        if (line.empty()) break;
+        return line;
+      }
+      if (c == '\n') return line;
+      line += c;
+    }
+    return std::nullopt;
+  }
+
+  void BlockStopSignals() override {
+    const sigset_t stop = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &stop, &saved_mask_);
+  }
+
+  bool TakeStopSignal() override {
+    const sigset_t stop = StopSignals();
+    const timespec no_wait{0, 0};
+    return sigtimedwait(&stop, nullptr, &no_wait) > 0;
+  }
+
+  void UnblockStopSignals() override {
+    while (TakeStopSignal()) {
+    }
+    pthread_sigmask(SIG_SETMASK, &saved_mask_, nullptr);
+  }
+
+ private:
+  sigset_t saved_mask_{};
+};
+
+}  // namespace
+
+std::unique_ptr<TConsole> NewPosixConsole() { return std::make_unique<TPosixConsole>(); }
+
+}  // namespace qv

@@ -1,0 +1,64 @@
+#ifndef QUORVANE_CLI_TERMINAL_OUTPUT_H_
+#define QUORVANE_CLI_TERMINAL_OUTPUT_H_
+
+#include <cstddef>
+#include <mutex>
+#include <ostream>
+#include <string>
+
+namespace qv {
+
+class TConsole;
+
+// text cut to at most width characters (UTF-8) by putting "..." in place of
+// its middle.
+std::string FitToWidth(const std::string& text, size_t width);
+
+// Where a scan's log lines and its progress line meet the user. Log lines go
+// to out whole, one write each, once they are complete: a line stays open
+// while a continuation may still follow, until the next line starts or
+// Finish. While err is a terminal it carries one progress line, which log
+// lines and notices push aside and Finish clears; otherwise err gets only
+// notices.
+//
+// Threads: any; mu_ keeps the two streams from interleaving.
+class TTerminalOutput {
+ public:
+  TTerminalOutput(std::ostream& out, std::ostream& err, TConsole& console);
+  TTerminalOutput(const TTerminalOutput&) = delete;
+  TTerminalOutput& operator=(const TTerminalOutput&) = delete;
+
+  // A piece as the log buffer appends it: a new line starts with "\n".
+  void AddPiece(const std::string& piece);
+  // Shows counts followed by path, the path shortened so that the line fits
+  // the terminal. Nothing while paused or without a terminal.
+  void ShowProgress(const std::string& counts, const std::string& path);
+  // A line for the user on err, outside the log.
+  void Notice(const std::string& text);
+  // Text on err as it stands (a question and its prompt, while paused).
+  void Prompt(const std::string& text);
+  // Clears the progress line and keeps it away until Resume, so that a
+  // question can use the terminal.
+  void Pause();
+  void Resume();
+  // Writes the open line and clears the progress line; for the end of the run.
+  void Finish();
+
+ private:
+  void ClearProgress();  // REQUIRES(mu_)
+  void EndOpenLine();    // REQUIRES(mu_)
+
+  std::mutex mu_;
+  std::ostream& out_;  // GUARDED_BY(mu_)
+  std::ostream& err_;  // GUARDED_BY(mu_)
+  TConsole& console_;
+  const bool progress_wanted_;  // err is a terminal
+  bool paused_ = false;         // GUARDED_BY(mu_)
+  std::string open_line_;       // GUARDED_BY(mu_)
+  bool line_open_ = false;      // GUARDED_BY(mu_)
+  std::string shown_;           // the progress line on the terminal; GUARDED_BY(mu_)
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_CLI_TERMINAL_OUTPUT_H_
