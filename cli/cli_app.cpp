@@ -4,7 +4,7 @@
 
 #include "cli/command_context.h"
 #include "cli/command_registry.h"
-#include "cli/console.h"
+#include "filesys/console.h"
 #include "config/settings_location.h"
 
 namespace qv {

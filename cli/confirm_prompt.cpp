@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "archive/confirm_gate.h"
-#include "cli/console.h"
+#include "filesys/console.h"
 #include "cli/terminal_output.h"
 #include "config/registry_key.h"
 #include "filesys/path_ops.h"

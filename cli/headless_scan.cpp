@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "cli/command_registry.h"
-#include "cli/console.h"
+#include "filesys/console.h"
 #include "cli/headless_front_end.h"
 #include "cli/terminal_output.h"
 #include "config/config_data.h"

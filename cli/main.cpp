@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
-#include "cli/console.h"
+#include "filesys/console.h"
 #include "filesys/platform.h"
 
 int main(int argc, char** argv) {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "cli/console.h"
+#include "filesys/console.h"
 
 namespace qv {
 

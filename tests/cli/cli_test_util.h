@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cli/console.h"
+#include "filesys/console.h"
 #include "config/qv_ini_file.h"
 #include "filesys/platform_wrapper.h"
 #include "tests/support/temp_dir.h"

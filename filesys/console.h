@@ -1,5 +1,5 @@
-#ifndef QUORVANE_CLI_CONSOLE_H_
-#define QUORVANE_CLI_CONSOLE_H_
+#ifndef QUORVANE_FILESYS_CONSOLE_H_
+#define QUORVANE_FILESYS_CONSOLE_H_
 
 #include <functional>
 #include <memory>
@@ -8,7 +8,7 @@
 
 namespace qv {
 
-// The terminal and the stop signals of the headless tool, beside the streams
+// The terminal and the stop signals of a command-line program, beside the streams
 // it writes to. This base is a run without either: no terminal, nothing to
 // type, no signal; main() passes the real one (NewPosixConsole), tests pass
 // their own.
@@ -46,4 +46,4 @@ std::unique_ptr<TConsole> NewPosixConsole();
 
 }  // namespace qv
 
-#endif  // QUORVANE_CLI_CONSOLE_H_
+#endif  // QUORVANE_FILESYS_CONSOLE_H_

@@ -8,7 +8,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-#include "cli/console.h"
+#include "filesys/console.h"
 
 namespace qv {
 
