@@ -1,0 +1,479 @@
+// The archive of a destination (moves, restores, days, shrinks) and the
+// destination disks that free space by removing archive days.
+#include "archive/archive.h"
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <time.h>
+#include <unistd.h>
+
+#include "archive/confirm_gate.h"
+#include "archive/dest_disks.h"
+#include "config/mapping.h"
+#include "config/qv_ini_file.h"
+#include "filesys/listing.h"
+#include "filesys/path_ops.h"
+#include "filesys/testing/fault_platform.h"
+#include "tests/support/recording_logger.h"
+#include "tests/support/scoped_mount.h"
+#include "tests/support/temp_dir.h"
+
+namespace qv::testing {
+namespace {
+
+using Lines = std::vector<std::string>;
+constexpr int64_t kMiB = 1024 * 1024;
+constexpr int64_t kGiB = 1024 * kMiB;
+
+// 100-ns ticks of a local time "yyyy-mm-dd hh:mm:ss".
+FileTime LocalFileTime(const char* text) {
+  std::tm parts{};
+  EXPECT_NE(strptime(text, "%Y-%m-%d %H:%M:%S", &parts), nullptr) << text;
+  parts.tm_isdst = -1;
+  return (static_cast<int64_t>(mktime(&parts)) + kUnixEpochSeconds) * kFileTimeTicksPerSecond;
+}
+
+// Answers from a script (Yes once it is used up) and remembers every question.
+// on_ask sees the caller's flags before the answer and may change them, as
+// the dialog's scope buttons would.
+struct ScriptedGate : TConfirmGate {
+  bool Confirm(const std::string& question, const std::string&, const std::string&, uint16_t* flags,
+               const std::string&) override {
+    questions.push_back(question);
+    if (on_ask) on_ask(flags);
+    const bool answer = answers.empty() || answers.front();
+    if (!answers.empty()) answers.pop_front();
+    return answer;
+  }
+  std::deque<bool> answers;
+  std::function<void(uint16_t*)> on_ask;
+  Lines questions;
+};
+
+struct ArchiveLogger : RecordingLogger {
+  bool SetLogFileName(const std::string& path) override {
+    log_file = path;
+    return true;
+  }
+  Lines Starting(const std::string& prefix) const {
+    Lines found;
+    for (const std::string& line : lines) {
+      if (line.starts_with(prefix)) found.push_back(line);
+    }
+    return found;
+  }
+  std::string log_file;
+};
+
+// A destination with its archive, a real settings file, the fake clock at
+// 2024-03-05 09:07:30 and scripted answers.
+class ArchiveTest : public ::testing::Test {
+ protected:
+  ArchiveTest() {
+    MakeDirs(dest_);
+    platform_.SetNow(LocalFileTime("2024-03-05 09:07:30"));
+  }
+  // From now on every volume has capacity bytes less what the files in the
+  // test directory take, so that removing archive days frees space.
+  void SetCapacity(int64_t capacity) {
+    platform_.on_call = [this, capacity](Op op, const std::string&) {
+      if (op != Op::kFreeSpace) return;
+      int64_t free_bytes = capacity;
+      for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+        if (entry.is_regular_file() && !entry.is_symlink()) free_bytes -= entry.file_size();
+      }
+      platform_.SetFreeSpace(free_bytes, capacity);
+    };
+  }
+
+  // The mapping onto dest (ends with "/"), made on first use.
+  TMapping& Mapping(const std::string& dest) {
+    auto& mapping = mappings_[dest];
+    if (!mapping) mapping = std::make_unique<TMapping>(ini_, dest);
+    return *mapping;
+  }
+  // A new archive of dest (default dest_), on its disk, after LoadInfo.
+  std::unique_ptr<TArchive> Loaded(std::string dest = "") {
+    if (dest.empty()) dest = dest_;
+    auto archive = std::make_unique<TArchive>(platform_, ini_, Mapping(dest),
+                                              disks_.GetDestDisk(dest, 0, log_), gate_);
+    EXPECT_TRUE(archive->LoadInfo(&items_, &flags_, false, log_)) << log_.Joined();
+    return archive;
+  }
+  // Loaded, opened, and the log directory that opening made counted.
+  std::unique_ptr<TArchive> Opened() {
+    auto archive = Loaded();
+    EXPECT_TRUE(archive->OpenArchive(&flags_, log_) && archive->RefreshLogs(&items_, log_));
+    return archive;
+  }
+  std::string ArchiveDir(const std::string& dest = "") const {
+    return (dest.empty() ? dest_ : dest) + "Quorvane archive/";
+  }
+  // A sparse file of size bytes, its directories made.
+  void Put(const std::string& path, int64_t size) {
+    MakeDirs(ParentDir(path));
+    WriteFile(path, "");
+    ASSERT_EQ(truncate(path.c_str(), size), 0) << path;
+  }
+  // What a fresh count of the archive of dest finds.
+  TCounts Recount(const std::string& dest = "") {
+    TCounts counts;
+    int64_t visited = 0;
+    EXPECT_TRUE(
+        DirectorySize(platform_, ArchiveDir(dest), &counts, &visited, log_, kDirSizeCountStart));
+    return counts;
+  }
+  // Puts dest_ + relative and moves it into the archive.
+  bool Moved(TArchive& archive, const std::string& relative, int64_t size,
+             TDirInfo* counters = nullptr, bool keep_in_place = false) {
+    if (!PathExists(dest_ + relative)) Put(dest_ + relative, size);
+    return archive.MoveToArchive(
+        TArchiveItem{dest_ + relative, relative.ends_with("/"), size, size, keep_in_place}, "",
+        &flags_, counters, log_);
+  }
+
+  ScopedTempDir dir_;
+  std::string dest_ = dir_ / "dest/";
+  FaultPlatform platform_{DefaultPlatform()};
+  TQVIniFile ini_{platform_, dir_ / "settings.db"};
+  ScriptedGate gate_;
+  ArchiveLogger log_;
+  uint16_t flags_ = kConfirmDefaultYes;
+  bool skipped_ = false;
+  int64_t items_ = 0;
+  std::map<std::string, std::unique_ptr<TMapping>> mappings_;
+  TDestDisks disks_{platform_};
+};
+
+// Moving and restoring.
+
+TEST_F(ArchiveTest, FilesItemsUnderDayAndTimeOfTheRun) {
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"2023-12-31 23:59:59", "x", "2023/12/31/23 59 59/x"},
+      {"2024-01-01 00:00:00", "dir/", "2024/01/01/00 00 00/dir/"},
+      {"2024-02-29 12:00:05", "d\xff/\x01n", "2024/02/29/12 00 05/d\xff/\x01n"},
+  };
+  for (const auto& [now, item, expected] : cases) {
+    platform_.SetNow(LocalFileTime(now));
+    EXPECT_EQ(Loaded()->ArchivePath(dest_ + item), ArchiveDir() + expected);
+  }
+  for (const std::string& outside :
+       {dest_, dir_ / "elsewhere/x", ArchiveDir(), ArchiveDir() + "Logs/a.txt"}) {
+    EXPECT_THROW(Loaded()->ArchivePath(outside), std::invalid_argument) << outside;
+  }
+}
+
+// Nothing archived is ever replaced or restored by another run: not by a
+// later run in the same second, not by a later move of the same run.
+TEST_F(ArchiveTest, RunInTheSameSecondNeverTouchesWhatEarlierRunsArchived) {
+  const std::string earlier = ArchiveDir() + "2024/03/05/09 07 30/sub/";
+  MakeDirs(earlier);
+  WriteFile(earlier + "a.txt", "old");
+  WriteFile(earlier + "b.txt", "earlier");
+  MakeDirs(dest_ + "sub");
+  for (const std::string suffix : {" (2)", " (3)"}) {
+    auto archive = Opened();
+    WriteFile(dest_ + "sub/a.txt", "new" + suffix);
+    ASSERT_TRUE(Moved(*archive, "sub/a.txt", 7));
+    WriteFile(dest_ + "sub/a.txt", "again");
+    EXPECT_FALSE(Moved(*archive, "sub/a.txt", 5));
+    const std::string archived = ArchiveDir() + "2024/03/05/09 07 30" + suffix + "/sub/a.txt";
+    EXPECT_EQ(ReadFile(archived), "new" + suffix);
+    EXPECT_EQ(ReadFile(dest_ + "sub/a.txt"), "again");
+    EXPECT_EQ(log_.lines.back(), "Error 17: Could not move " + dest_ + "sub/a.txt to archive " +
+                                     archived + ". File exists");
+    EXPECT_EQ(log_.log_file, ArchiveDir() + "Logs/2024-03-05T09 07 30" + suffix + ".txt");
+    EXPECT_FALSE(archive->RestoreFromArchive(dest_ + "sub/b.txt", nullptr, 7, 7, log_));
+    EXPECT_EQ(archive->content().Get(), Recount());
+  }
+  EXPECT_EQ(ReadFile(earlier + "a.txt"), "old");
+  EXPECT_EQ(ReadFile(earlier + "b.txt"), "earlier");
+}
+
+TEST_F(ArchiveTest, MovesAndRestoresFilesAndDirectoriesOfThisRun) {
+  auto archive = Opened();
+  const TCounts empty_archive = archive->content().Get();
+  Put(dest_ + "d/x", 3);
+  Put(dest_ + "d/e/y", 4);
+  TDirInfo dest_counters;
+  ASSERT_TRUE(Moved(*archive, "d/", 0, &dest_counters));
+  ASSERT_TRUE(Moved(*archive, "f.txt", 9));
+  EXPECT_EQ(log_.Starting("Moved "),
+            (Lines{"Moved " + dest_ + "d/ to archive with 1 directory and 2 files of 7 bytes",
+                   "Moved " + dest_ + "f.txt to archive"}));
+  EXPECT_EQ(archive->content().Get(), Recount());
+  ASSERT_TRUE(archive->RestoreFromArchive(dest_ + "d/", &dest_counters, 0, 0, log_));
+  ASSERT_TRUE(archive->RestoreFromArchive(dest_ + "f.txt", &dest_counters, 9, 9, log_));
+  EXPECT_EQ(log_.Starting("Restored "),
+            (Lines{"Restored " + dest_ + "d/ from archive with 1 directory and 2 files of 7 bytes",
+                   "Restored " + dest_ + "f.txt from archive"}));
+  // d/ left the counters as one directory and came back whole.
+  EXPECT_EQ(dest_counters.Get(), (TCounts{3, 1, 16, 16}));
+  archive->Report(log_);  // only the empty time slot and its day folders were left
+  EXPECT_EQ(archive->content().Get(), empty_archive);
+  EXPECT_FALSE(PathExists(ArchiveDir() + "2024"));
+  EXPECT_FALSE(archive->RestoreFromArchive(dest_ + "never.txt", nullptr, 1, 1, log_));
+  EXPECT_EQ(log_.lines.back(), "Could not restore " + dest_ + "never.txt");
+}
+
+// A file about to be replaced keeps its name while its old version enters
+// the archive; undoing the replacement drops only the archive's name for it.
+TEST_F(ArchiveTest, FileKeptInPlaceIsLinkedAndUndoneByDroppingTheLink) {
+  auto archive = Opened();
+  WriteFile(dest_ + "f.txt", "old");
+  TDirInfo dest_counters(TCounts{1, 0, 3, 3});
+  ASSERT_TRUE(Moved(*archive, "f.txt", 3, &dest_counters, true));
+  const std::string archived = archive->time_slot_path() + "/f.txt";
+  EXPECT_EQ(ReadFile(dest_ + "f.txt"), "old");
+  EXPECT_EQ(ReadFile(archived), "old");
+  EXPECT_EQ(dest_counters.Get(), TCounts());
+  ASSERT_TRUE(archive->RestoreFromArchive(dest_ + "f.txt", &dest_counters, 3, 3, log_));
+  EXPECT_EQ(ReadFile(dest_ + "f.txt"), "old");
+  EXPECT_FALSE(PathExists(archived));
+  EXPECT_EQ(dest_counters.Get(), (TCounts{1, 0, 3, 3}));
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
+// Days and shrinks.
+
+TEST_F(ArchiveTest, FindsDaysInDateOrderAcrossGapsAndDropsEmptyFolders) {
+  for (const char* dir : {"2023/12/31/1", "2024/01/02/1", "2024/01/10/1", "2024/11/01/1",
+                          "2025/99/01/1", "2024/1/05/1", "20245/01/01/1", "Logs/2024/01/1",
+                          "2021/01", "2022", "2023/05", "elsewhere/01/01/1"}) {
+    MakeDirs(ArchiveDir() + dir);
+  }
+  ASSERT_EQ(symlink((ArchiveDir() + "elsewhere").c_str(), (ArchiveDir() + "2020").c_str()), 0);
+  auto archive = Loaded();
+  Lines days;
+  for (std::string after = kNoDay, day;
+       archive->FindOldestDay(after, &day, log_) && !day.empty();) {
+    days.push_back(after = day);
+  }
+  EXPECT_EQ(days,
+            (Lines{"2023/12/31/", "2024/01/02/", "2024/01/10/", "2024/11/01/", "2025/99/01/"}));
+  for (const char* gone : {"2021", "2022", "2023/05"}) {
+    EXPECT_FALSE(PathExists(ArchiveDir() + gone));
+  }
+  EXPECT_TRUE(PathExists(ArchiveDir() + "elsewhere/01/01/1"));
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
+TEST_F(ArchiveTest, RemovingTodayKeepsTheRunningTimeSlot) {
+  Put(ArchiveDir() + "2024/03/05/08 00 00/old.txt", 1000);
+  Put(ArchiveDir() + "2024/03/05/09 07 30/same second.txt", 10);
+  auto archive = Opened();
+  ASSERT_TRUE(Moved(*archive, "a.txt", 100));
+  ASSERT_TRUE(archive->RemoveDay("2024/03/05/", &flags_, &skipped_, log_));
+  EXPECT_TRUE(log_.Has("Removed 2 directories and 2 files of 1010 bytes"));
+  EXPECT_EQ(archive->content().Get(), Recount());
+  ASSERT_TRUE(Moved(*archive, "b.txt", 1));  // later moves of this run still land in its slot
+  EXPECT_TRUE(PathExists(archive->time_slot_path() + "/a.txt"));
+  EXPECT_TRUE(PathExists(archive->time_slot_path() + "/b.txt"));
+}
+
+TEST_F(ArchiveTest, RemovedDayTakesItsLogsAndItsLinksGoAsLinks) {
+  WriteFile(dir_ / "keep.txt", "keep");
+  const std::string slot = ArchiveDir() + "2024/01/05/10 00 00/";
+  Put(slot + "f", 1);
+  ASSERT_EQ(symlink(dir_.path().c_str(), (slot + "dir link").c_str()), 0);
+  ASSERT_EQ(symlink((dir_ / "keep.txt").c_str(), (slot + "file link").c_str()), 0);
+  const std::string logs = ArchiveDir() + "Logs/2024-01-0";
+  for (const char* day : {"5", "7"}) Put(logs + day + "T10 00 00.txt", 50);
+  auto archive = Loaded();
+  ASSERT_TRUE(archive->RemoveDay("2024/01/05/", &flags_, &skipped_, log_)) << log_.Joined();
+  EXPECT_TRUE(log_.Has("Removed " + logs + "5T10 00 00.txt from the archive"));
+  EXPECT_TRUE(PathExists(logs + "7T10 00 00.txt"));
+  EXPECT_FALSE(PathExists(ArchiveDir() + "2024"));
+  EXPECT_EQ(ReadFile(dir_ / "keep.txt"), "keep");
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
+// A No for the rest of the mirror is written back into the caller's flags.
+TEST_F(ArchiveTest, DeclinedRemovalStopsTheShrinkAndKeepsItsScope) {
+  Put(ArchiveDir() + "2024/01/05/10 00 00/f", 1000);
+  gate_.answers = {false};
+  gate_.on_ask = [](uint16_t* f) {
+    EXPECT_NE(*f & kConfirmRemoveDay, 0);
+    *f &= ~(kConfirmAsk | kConfirmDirScope | kConfirmDefaultYes);
+  };
+  uint16_t flags = kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope;
+  EXPECT_FALSE(Loaded()->Shrink(TArchiveMeasure::kSize, &flags, &skipped_, 0, 0, log_));
+  EXPECT_TRUE(skipped_);
+  EXPECT_EQ(flags, kConfirmMirrorScope);
+  EXPECT_EQ(gate_.questions, Lines{"Remove day " + ArchiveDir() + "2024/01/05/ from the archive?"});
+  EXPECT_TRUE(PathExists(ArchiveDir() + "2024/01/05"));
+}
+
+TEST_F(ArchiveTest, ShrinksTenMegabytesBelowAnExceededMaximum) {
+  const char* days[] = {"2024/01/05/", "2024/01/07/", "2024/02/01/"};  // 6 MiB each
+  const std::tuple<int64_t, int64_t, bool> cases[] = {{18 * kMiB, kNoLimit, false},
+                                                      {18 * kMiB - 1, kNoLimit, true},
+                                                      {kNoLimit, 18 * kMiB - 1, true}};
+  for (const auto& [max_size, max_compressed, shrinks] : cases) {
+    for (const char* day : days) Put(ArchiveDir() + day + "10 00 00/f", 6 * kMiB);
+    Mapping(dest_).mutable_settings().max_archive_size = max_size;
+    Mapping(dest_).mutable_settings().max_compressed_archive_size = max_compressed;
+    auto archive = Loaded();
+    EXPECT_EQ(PathExists(ArchiveDir() + days[0]), !shrinks) << max_size << " " << max_compressed;
+    EXPECT_EQ(PathExists(ArchiveDir() + days[1]), !shrinks) << "two days, for the margin";
+    EXPECT_TRUE(PathExists(ArchiveDir() + days[2])) << "the newest day goes last";
+    EXPECT_EQ(archive->content().Get(), Recount());
+  }
+}
+
+TEST_F(ArchiveTest, ArchiveOfOnlyLogsShrinksOnlyWithMoreFolders) {
+  Put(ArchiveDir() + "Logs/2024-01-05T10 00 00.txt", 100);
+  Mapping(dest_).mutable_settings().max_archive_size = 5 * kMiB;
+  const std::string& key = Mapping(dest_).archive_key();
+  int searches = 0;
+  platform_.on_call = [&](Op op, const std::string& path) {
+    searches += op == Op::kListDir && path == ArchiveDir();
+  };
+  for (const bool empty_year : {false, true}) {
+    if (empty_year) MakeDirs(ArchiveDir() + "2023");
+    // Stored counters, so that loading does not walk the archive.
+    ASSERT_TRUE(ini_.WriteCounters(key, TCounts{1, empty_year ? 3 : 2, 100, 100}));
+    ASSERT_TRUE(ini_.WriteCounters(key + "\\Logs", TCounts{1, 1, 100, 100}));
+    searches = 0;
+    auto archive = Loaded();
+    EXPECT_EQ(searches > 0, empty_year);  // the archive and its logs alone: no search for days
+    EXPECT_FALSE(PathExists(ArchiveDir() + "2023"));
+    EXPECT_EQ(archive->content().Get(), Recount());
+  }
+}
+
+// A run that did not close (killed, power loss) leaves a mark that makes the
+// next run count the archive; a closed one leaves counters to trust, also
+// after a removal that another mirror made later.
+TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
+  Put(ArchiveDir() + "2024/01/05/10 00 00/f", 10);
+  ASSERT_TRUE(Moved(*Opened(), "a.txt", 42));
+  for (const bool closed_before : {false, true}) {
+    log_.lines.clear();
+    auto archive = Loaded();
+    EXPECT_EQ(log_.Starting("Scanning archive " + ArchiveDir()).size(), closed_before ? 0u : 1u);
+    EXPECT_EQ(archive->content().Get(), Recount());
+    archive->CloseArchive();
+    EXPECT_TRUE(!closed_before || archive->RemoveDay("2024/01/05/", &flags_, &skipped_, log_));
+  }
+  EXPECT_TRUE(
+      log_.Has("The registry reports the archive with 9 directories and 2 files of 52 bytes"));
+  TCounts stored;
+  ASSERT_TRUE(ini_.ReadCounters(Mapping(dest_).archive_key(), &stored));
+  EXPECT_EQ(stored, Recount());
+  EXPECT_EQ(ini_.ReadInteger(Mapping(dest_).archive_key(), "RunOpen", 0), 0);
+}
+
+// Destination disks.
+
+TEST_F(ArchiveTest, ShortageIsReportedOnceAndDecidesTheRestart) {
+  TDestDisk& disk = disks_.GetDestDisk(dest_, 0, log_);
+  // Destinations on one drive share it, with the larger reservation.
+  EXPECT_EQ(&disks_.GetDestDisk(dir_ / "not yet/made/", 1024, log_), &disk);
+  platform_.SetFreeSpace(1000 + 1024, kGiB);
+  EXPECT_FALSE(disk.MakeSpace(&flags_, log_, 2000000, 0));
+  EXPECT_FALSE(disk.MakeSpace(&flags_, log_, 2000000, 0));
+  EXPECT_EQ(
+      log_.Starting("Not enough space on "),
+      Lines{"Not enough space on " + disk.root() + ". Continuing scan to collect free space."});
+  EXPECT_EQ(log_.ErrorCount(), 0);
+  EXPECT_FALSE(disks_.AnyDiskCanRestart(log_));
+  EXPECT_TRUE(log_.Has("Error: Destination disk " + disk.root() + " is full."));
+  EXPECT_TRUE(
+      log_.Has("Need 2,000,000 free bytes, found 2,024 free bytes and the mirror "
+               "specifies 1.00 KB to keep free"));
+  platform_.SetFreeSpace(2000000 + 1024, kGiB);  // exactly enough
+  EXPECT_TRUE(disks_.AnyDiskCanRestart(log_));
+  EXPECT_EQ(log_.lines.back(),
+            "Found enough free space on " + disk.root() + " to restart the scanner");
+  platform_.AddFault(Fault{Op::kFreeSpace, "", 0, EIO, 1});
+  EXPECT_FALSE(disk.RefreshFreeBytes(false, log_));  // -1: the mirror refuses to start
+  EXPECT_EQ(disk.free_bytes(), -1);
+}
+
+// Two mirrors on one drive give up their days oldest first, whichever
+// mirror they belong to; on equal days the archive created first.
+TEST_F(ArchiveTest, OldestDayOfTheDriveGoesFirst) {
+  const std::string dest_b = dir_ / "dest b/";
+  const std::string a = ArchiveDir() + "2024/01/", b = ArchiveDir(dest_b) + "2024/01/";
+  for (const char* day : {"05", "07"}) Put(a + day + "/s/f", 6 * kMiB);
+  for (const char* day : {"03", "05"}) Put(b + day + "/s/f", 6 * kMiB);
+  auto archive_a = Loaded();
+  auto archive_b = Loaded(dest_b);
+  SetCapacity(25 * kMiB);
+  EXPECT_FALSE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 100 * kMiB, 0));
+  Lines removed;
+  for (const std::string& day : {b + "03/", a + "05/", b + "05/", a + "07/"}) {
+    removed.push_back("Removing day " + day);
+  }
+  EXPECT_EQ(log_.Starting("Removing day "), removed);
+  EXPECT_EQ(archive_a->content().Get(), Recount());
+  EXPECT_EQ(archive_b->content().Get(), Recount(dest_b));
+}
+
+TEST_F(ArchiveTest, FullDiskWhileArchivingMakesSpaceAndRetries) {
+  for (const char* day : {"05", "07"}) Put(ArchiveDir() + "2024/01/" + day + "/s/f", 6 * kMiB);
+  auto archive = Opened();
+  SetCapacity(12 * kMiB + 1000);
+  platform_.AddFault(Fault{Op::kMove, dest_ + "a.txt", 0, ENOSPC, 1});
+  ASSERT_TRUE(Moved(*archive, "a.txt", 100)) << log_.Joined();
+  EXPECT_TRUE(PathExists(archive->time_slot_path() + "/a.txt"));
+  EXPECT_EQ(log_.Starting("Removing day ").size(), 2u);  // the needed bytes and 10 MiB more
+  EXPECT_EQ(log_.ErrorCount(), 0);
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
+TEST_F(ArchiveTest, OutOfInodesIsSaidOnceAndKeepsEveryDay) {
+  Put(ArchiveDir() + "2024/01/05/10 00 00/old", 10);
+  auto archive = Opened();
+  platform_.SetFreeSpace(kGiB, 2 * kGiB);
+  platform_.AddFault(Fault{Op::kCreateDir, "09 07 30", 0, ENOSPC});
+  EXPECT_FALSE(Moved(*archive, "a.txt", 10));
+  EXPECT_FALSE(Moved(*archive, "b.txt", 10));
+  EXPECT_TRUE(PathExists(dest_ + "a.txt") && PathExists(dest_ + "b.txt"));
+  EXPECT_EQ(log_.Starting("Error"),
+            Lines{"Error: Drive " + disks_.GetDestDisk(dest_, 0, log_).root() +
+                  " is out of inodes (no free file entries) although 1.0 GB are free."});
+  EXPECT_TRUE(PathExists(ArchiveDir() + "2024/01/05/10 00 00/old"));
+}
+
+// The same on a real, small file system.
+TEST_F(ArchiveTest, FullTmpfsGivesUpItsOldestDays) {
+  ScopedMount mount(dir_ / "mnt", "tmpfs", "size=24m");
+  SKIP_UNLESS_MOUNTED(mount);
+  dest_ = mount.dir + "/dest/";
+  const std::string days = ArchiveDir() + "2024/01/0";
+  for (const char* day : {"5", "7", "9"}) {
+    MakeDirs(days + day);
+    WriteFile(days + day + "/f", std::string(6 * kMiB, 'o'));
+  }
+  auto archive = Opened();
+  const int fd = open((dest_ + "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+  const std::string chunk(4096, 'x');
+  while (write(fd, chunk.data(), chunk.size()) == static_cast<ssize_t>(chunk.size())) {
+  }
+  close(fd);
+  const std::string fresh(64 * 1024, 'n');
+  ASSERT_EQ(platform_.WriteFile(dest_ + "new", fresh).cond(), Cond::kDiskFull);
+  TDestDisk& disk = disks_.GetDestDisk(dest_, 0, log_);
+  ASSERT_TRUE(disk.MakeSpaceAfterDiskFull(&flags_, log_, fresh.size())) << log_.Joined();
+  // Ten MiB beyond what is needed: two days of 6 MiB.
+  EXPECT_EQ(log_.Starting("Removing day "),
+            (Lines{"Removing day " + days + "5/", "Removing day " + days + "7/"}));
+  EXPECT_TRUE(platform_.WriteFile(dest_ + "new", fresh).ok());
+  EXPECT_EQ(archive->content().Get(), Recount());
+}
+
+}  // namespace
+}  // namespace qv::testing
