@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,9 @@ class TArchive {
   // Settings.
   void SaveInfo();
   void MarkRunOpen();
+  // Whether an earlier run left the archive marked open; read once, before
+  // this run marks it (the archive opens before its counters load).
+  bool WasLeftOpen();
   void CloseRun();
   bool CreateArchiveDir(uint16_t* flags, TLogger& logger);
 
@@ -183,6 +187,7 @@ class TArchive {
   bool use_compressed_ = true;
   bool slot_claimed_ = false;
   bool run_open_ = false;
+  std::optional<bool> left_open_;
 };
 
 }  // namespace qv

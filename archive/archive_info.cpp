@@ -28,8 +28,14 @@ void TArchive::SaveInfo() {
   (void)transaction.Commit();
 }
 
+bool TArchive::WasLeftOpen() {
+  if (!left_open_) left_open_ = ini_.ReadInteger(archive_key_, kRunOpenValue, 0) != 0;
+  return *left_open_;
+}
+
 void TArchive::MarkRunOpen() {
   if (run_open_) return;
+  (void)WasLeftOpen();
   run_open_ = true;
   ini_.WriteInteger(archive_key_, kRunOpenValue, 1);
 }
@@ -47,7 +53,7 @@ bool TArchive::LoadInfo(int64_t* items, uint16_t* flags, bool use_compressed, TL
   loading_ = true;
   use_compressed_ = use_compressed;
   log_dir_.LoadInfo();
-  const bool interrupted = ini_.ReadInteger(archive_key_, kRunOpenValue, 0) != 0;
+  const bool interrupted = WasLeftOpen();
   TCounts stored;
   bool loaded = false;
   if (!interrupted && ini_.ReadCounters(archive_key_, &stored)) {

@@ -145,6 +145,10 @@ class TMirror {
 
   // Removing (mirror_remove.cpp).
   bool RemoveDestFile(const TFoundDestFile& dest, uint16_t* flags);
+  // A temporary file of a copy that never finished (the scan was killed):
+  // not the user's data, so it is deleted instead of archived.
+  bool IsLeftoverTemp(const TFoundDestFile& dest);
+  void RemoveLeftoverTemp(const TFoundDestFile& dest);
   bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
   TDirContents RemoveDirContents(const std::string& dir, uint16_t* flags, TItemCounters counters);
   void RemoveEmptyDestDir(const std::string& dir);

@@ -22,6 +22,19 @@ bool TMirror::RemoveDestFile(const TFoundDestFile& dest, uint16_t* flags) {
                              flags, log());
 }
 
+bool TMirror::IsLeftoverTemp(const TFoundDestFile& dest) {
+  return !dest.IsDirectory() && platform_.IsTempName(dest.name);
+}
+
+void TMirror::RemoveLeftoverTemp(const TFoundDestFile& dest) {
+  const Status status = platform_.DeleteFile(dest.full_path);
+  if (status.ok()) {
+    log().LogLine("Removed unfinished copy " + dest.full_path);
+  } else {
+    log().LogSysError(status.code(), "Could not delete " + dest.full_path);
+  }
+}
+
 bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters) {
   if (!log().CheckSuspend()) return false;
   const std::string dir = dest.full_path + kSep;

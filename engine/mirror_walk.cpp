@@ -78,9 +78,13 @@ bool TMirror::MatchDestEntries(const TDirToProcess& pair,
     if (!log().CheckSuspend() || dest_.failed()) return false;
     const TFoundDestFile& dest = *item.object;
     if (IsArchiveEntry(pair, dest.name)) continue;
+    const int i = sources.Find(dest.name);
+    if (i < 0 && IsLeftoverTemp(dest)) {
+      RemoveLeftoverTemp(dest);
+      continue;
+    }
     ++*counters.done;
     dest_.included().AddFound(dest);
-    const int i = sources.Find(dest.name);
     if (i < 0) {
       if (dest.IsDirectory()) {
         (void)RemoveDestDir(dest, flags, counters);

@@ -103,18 +103,23 @@ class ArchiveTest : public ::testing::Test {
     if (!mapping) mapping = std::make_unique<TMapping>(ini_, dest);
     return *mapping;
   }
-  // A new archive of dest (default dest_), on its disk, after LoadInfo.
-  std::unique_ptr<TArchive> Loaded(std::string dest = "") {
+  // A new archive of dest (default dest_), on its disk.
+  std::unique_ptr<TArchive> New(std::string dest = "") {
     if (dest.empty()) dest = dest_;
-    auto archive = std::make_unique<TArchive>(platform_, ini_, Mapping(dest),
-                                              disks_.GetDestDisk(dest, 0, log_), gate_);
+    return std::make_unique<TArchive>(platform_, ini_, Mapping(dest),
+                                      disks_.GetDestDisk(dest, 0, log_), gate_);
+  }
+  // New, after LoadInfo.
+  std::unique_ptr<TArchive> Loaded(std::string dest = "") {
+    auto archive = New(dest);
     EXPECT_TRUE(archive->LoadInfo(&items_, &flags_, false, log_)) << log_.Joined();
     return archive;
   }
-  // Loaded, opened, and the log directory that opening made counted.
+  // New, opened and loaded in the order a mirror does it.
   std::unique_ptr<TArchive> Opened() {
-    auto archive = Loaded();
-    EXPECT_TRUE(archive->OpenArchive(&flags_, log_) && archive->RefreshLogs(&items_, log_));
+    auto archive = New();
+    EXPECT_TRUE(archive->OpenArchive(&flags_, log_));
+    EXPECT_TRUE(archive->LoadInfo(&items_, &flags_, false, log_)) << log_.Joined();
     return archive;
   }
   std::string ArchiveDir(const std::string& dest = "") const {
@@ -361,7 +366,7 @@ TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   ASSERT_TRUE(Moved(*Opened(), "a.txt", 42));
   for (const bool closed_before : {false, true}) {
     log_.lines.clear();
-    auto archive = Loaded();
+    auto archive = Opened();
     EXPECT_EQ(log_.Starting("Scanning archive " + ArchiveDir()).size(), closed_before ? 0u : 1u);
     EXPECT_EQ(archive->content().Get(), Recount());
     archive->CloseArchive();
