@@ -166,7 +166,6 @@ class TMirror {
   // The end (mirror_finish.cpp).
   void Finish(TItemCounters counters, uint16_t* flags);
   void CheckDriveSize();
-  void SyncDestination();
   void LogEnd();
 
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags

@@ -33,7 +33,6 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
     (void)dest_.CheckSpace(flags, false, log(), kFinishNeeded, kFinishThreshold);
     CheckDriveSize();
   }
-  SyncDestination();
   source_.Report(log());
   dest_.Report(log());
   LogEnd();
@@ -58,15 +57,6 @@ void TMirror::CheckDriveSize() {
       " exceeds the size " + SizeText(drive, 2) + " of destination drive " + disk.root() +
       ". For more information see the clear archive info command in the operation "
       "statistics part of the manual.");
-}
-
-// Copies are not flushed one by one; the counters stored next must not
-// claim more than the disk holds after a power loss.
-void TMirror::SyncDestination() {
-  const Status status = platform_.SyncVolume(dest_path());
-  if (!status.ok()) {
-    log().LogSysError(status.code(), "Could not flush the data written to " + dest_path());
-  }
 }
 
 void TMirror::LogEnd() {

@@ -193,12 +193,6 @@ class Platform {
   // Bytes available to the user and the size of the volume holding path.
   virtual Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) = 0;
   virtual Status ListMounts(std::vector<MountEntry>* mounts) = 0;
-  // Makes everything written so far to the file system that holds path (a
-  // directory; links are followed) durable. CopyToTemp does not sync each
-  // file: the engine calls this once at the end of each mirror, for each
-  // destination. Missing path: Cond::kNotFound. A write-back error on that
-  // file system that no earlier sync reported fails the call (EIO, ENOSPC).
-  virtual Status SyncVolume(const std::string& path) = 0;
 
   // ---- Small text files (logs, exports, autostart)
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;

@@ -67,7 +67,6 @@ class PlatformWrapper : public Platform {
     return target_.FreeSpace(path, free_bytes, total_bytes);
   }
   Status ListMounts(std::vector<MountEntry>* mounts) override { return target_.ListMounts(mounts); }
-  Status SyncVolume(const std::string& path) override { return target_.SyncVolume(path); }
 
   Status ReadFile(const std::string& path, std::string* data) override {
     return target_.ReadFile(path, data);

@@ -118,13 +118,14 @@ Status CheckUnchanged(int in, AtPath src, const struct stat& before) {
 
 // Makes the temporary file a complete copy of in.
 //
-// Durability is not bought per file: an fdatasync per copy costs a journal
-// commit each and made a first mirror of small files several times slower
-// than a plain copy. The engine syncs the destination's file system once at
-// the end of each mirror instead. Until then a power loss may leave a copy
-// of this scan empty on the disk; its size then differs from the source's
-// and the next scan copies it again. Pages are pushed to the disk early by
-// the DONTNEED below, which starts their write-back.
+// Durability is left to the file system's write-back: an fdatasync per copy
+// costs a journal commit each and made a first mirror of small files several
+// times slower than a plain copy, and one sync per mirror still doubled it.
+// The journalling file systems write a file's data before the rename that
+// names it is committed (or keep its size at zero), so after a power loss a
+// copy of this scan is complete or empty; an empty one differs in size from
+// its source and the next scan copies it again. The DONTNEED below starts
+// the write-back early.
 Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyProgress& progress) {
   Status s = CopyFileData(in, out, st, progress);
   if (s.ok()) s = CheckUnchanged(in, src, st);

@@ -12,9 +12,8 @@ namespace qv {
 // The copy service behind Platform::CopyToTemp / CommitTemp / IsTempName; the
 // contract is the one written there. In short: the temporary file is
 // ".qv-tmp-<16 hex>-" + as many leading bytes of dst's name as fit in NAME_MAX,
-// created beside dst. Its data is not synced: Platform::SyncVolume makes a
-// whole mirror durable at once. A failed copy removes the temporary file; dst
-// is never touched.
+// created beside dst. Its data is not synced (see copy_file.cpp). A failed
+// copy removes the temporary file; dst is never touched.
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp);
 // The same with src and dst located for the *at calls; dst stands for

@@ -39,7 +39,6 @@ class PosixPlatform : public Platform {
   Status GetVolume(const std::string& path, VolumeInfo* info) override;
   Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) override;
   Status ListMounts(std::vector<MountEntry>* mounts) override;
-  Status SyncVolume(const std::string& path) override;
 
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;

@@ -102,14 +102,4 @@ Status PosixPlatform::ListMounts(std::vector<MountEntry>* mounts) {
   return Status::Ok();
 }
 
-Status PosixPlatform::SyncVolume(const std::string& path) {
-  // syncfs needs a descriptor that can be read; O_PATH ones are refused.
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.valid()) return ErrnoStatus();
-  if (::syncfs(fd.get()) == 0) return Status::Ok();
-  if (errno != ENOSYS) return ErrnoStatus();
-  ::sync();  // all file systems, and without an error report
-  return Status::Ok();
-}
-
 }  // namespace qv

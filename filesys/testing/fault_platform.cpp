@@ -177,9 +177,6 @@ Status FaultPlatform::ListMounts(std::vector<MountEntry>* mounts) {
   return Unless(Check(Op::kListMounts, ""), [&] { return PlatformWrapper::ListMounts(mounts); });
 }
 
-Status FaultPlatform::SyncVolume(const std::string& path) {
-  return Unless(Check(Op::kSyncVolume, path), [&] { return PlatformWrapper::SyncVolume(path); });
-}
 
 Status FaultPlatform::ReadFile(const std::string& path, std::string* data) {
   return Unless(Check(Op::kReadFile, path), [&] { return PlatformWrapper::ReadFile(path, data); });

@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "filesys/console.h"
 #include "config/qv_ini_file.h"
+#include "filesys/console.h"
 #include "filesys/platform_wrapper.h"
 #include "tests/support/temp_dir.h"
 
@@ -25,8 +25,14 @@ namespace qv::testing {
 class CliTestPlatform : public PlatformWrapper {
  public:
   CliTestPlatform() : PlatformWrapper(DefaultPlatform()) {}
-  std::optional<std::string> GetEnv(const std::string& name) override;
-  Status GetVolume(const std::string& path, VolumeInfo* info) override;
+  std::optional<std::string> GetEnv(const std::string& name) override {
+    return env.contains(name) ? std::optional(env.at(name)) : std::nullopt;
+  }
+  Status GetVolume(const std::string& path, VolumeInfo* info) override {
+    if (!volume) return PlatformWrapper::GetVolume(path, info);
+    *info = *volume;
+    return Status::Ok();
+  }
   Status SetThreadPriority(int) override { return Status::Ok(); }
 
   std::map<std::string, std::string> env;
@@ -72,6 +78,8 @@ class CliTest : public ::testing::Test {
   // error and nothing on standard output; answers that line.
   std::string RunFails(const std::vector<std::string>& args);
   std::string At(const std::string& relative) const { return dir_ / relative; }
+  // text with every "@" replaced by the temporary directory.
+  std::string Expand(std::string text) const;
   // A second connection to the settings file, as the GUI would have.
   TQVIniFile& Store();
   std::string StoreBytes() const { return ReadFile(settings_); }
@@ -88,7 +96,9 @@ class CliTest : public ::testing::Test {
 // Key of the mapping whose destination is given.
 std::string MappingKey(const std::string& destination);
 // Type and bytes of a stored value, for exact comparisons.
-TRegValue Raw(TQVIniFile& ini, const std::string& key, const std::string& name);
+inline TRegValue Raw(TQVIniFile& ini, const std::string& key, const std::string& name) {
+  return ini.ReadRaw(key, name).value_or(TRegValue{0, "<missing>"});
+}
 
 }  // namespace qv::testing
 

@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <functional>
 #include <memory>
@@ -7,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -18,7 +18,6 @@
 #include "engine/front_end.h"
 #include "engine/mirror_thread.h"
 #include "filesys/platform_wrapper.h"
-#include "stats/mirror_info.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::testing {
@@ -28,7 +27,7 @@ constexpr uint16_t kAsk = kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope;
 constexpr uint16_t kYes = kConfirmDefaultYes;
 
 // Records the lines (read them once the scan has ended); scripts answer
-// questions and react to lines, statistics and the wake-up timer.
+// questions and react to lines and the wake-up timer.
 class RecordingFrontEnd : public TFrontEnd {
  public:
   void AddLogLine(const std::string& text, bool) override {
@@ -36,7 +35,7 @@ class RecordingFrontEnd : public TFrontEnd {
     on_line(text);
   }
   bool SetLogFileName(const std::string&) override { return true; }
-  void UpdateCurrentMirrorStats() override { on_stats(); }
+  void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
   void FlushLog() override {}
   bool PrepareConfirm(const std::string&, const std::string&, const std::string&,
@@ -48,16 +47,14 @@ class RecordingFrontEnd : public TFrontEnd {
     armed.push_back(millis);
     on_arm();
   }
-  bool IsMinimised() override { return minimised; }
+  bool IsMinimised() override { return false; }
   bool IsHiddenInTray() override { return hidden_in_tray; }
   void ScanEnded() override { ended = true; }
 
   std::vector<std::string> lines;
   std::function<void(const std::string&)> on_line = [](const std::string&) {};
-  std::function<void()> on_stats = [] {};
   std::function<bool(uint16_t*)> prepare;
   std::function<void()> on_arm;
-  std::atomic<bool> minimised{false};
   bool hidden_in_tray = false;
   bool ended = false;
   int questions = 0;
@@ -77,24 +74,30 @@ class ScriptedPlatform : public PlatformWrapper {
   std::optional<int64_t> idle_millis;
 };
 
-// One scan's world: a temporary store, the settings and the doubles. Tests
-// that call scan-thread methods act as the scan thread.
+// One scan's world: a temporary store holding a mirror of source (none when
+// null) onto d/, the settings and the doubles. Tests that call scan-thread
+// methods act as the scan thread.
 struct ScanBench {
-  void AddMapping(const std::string& source, const std::string& destination) {
-    TMapping mapping(*ini, temp / destination);
+  explicit ScanBench(const char* source = "s/") {
+    if (source == nullptr) return;
+    TMapping mapping(*ini, temp / "d/");
     mapping.SetSource(temp / source);
-    ASSERT_TRUE(mapping.Save());
+    EXPECT_TRUE(mapping.Save());
   }
   TMirrorThread& NewThread() {
     thread = std::make_unique<TMirrorThread>(platform, config, options, front_end);
     return *thread;
   }
-  const std::vector<std::string>& RunScan() {
+  // The last n lines of a scan that ends before the mirror.
+  std::vector<std::string> ScanTail(size_t n) {
     if (!thread) NewThread();
     thread->Start();
     thread->Join();
     EXPECT_TRUE(front_end.ended);
-    return front_end.lines;
+    const std::vector<std::string>& lines = front_end.lines;
+    EXPECT_EQ(lines.front(), "Scan started");
+    EXPECT_FALSE(PathExists(temp / "d"));
+    return {lines.end() - std::min(n, lines.size()), lines.end()};
   }
 
   ScopedTempDir temp;
@@ -109,109 +112,56 @@ struct ScanBench {
 using Lines = std::vector<std::string>;
 const char kOneError[] = "Logged 1 error for all mirrors during this scan";
 
-// The last n lines of a scan of bench that ends before its mirror s/ -> d/.
-Lines ScanTail(ScanBench& bench, size_t n) {
-  const Lines lines = bench.RunScan();
-  EXPECT_EQ(lines.front(), "Scan started");
-  EXPECT_FALSE(PathExists(bench.temp / "d"));
-  return Lines(lines.end() - std::min(n, lines.size()), lines.end());
-}
-
-TEST(DriverScanTest, SummaryCountsTheErrorsOfTheScan) {
-  ScanBench none;
-  EXPECT_EQ(none.RunScan().back(), "Logged no errors during this scan");
-  ScanBench rejected;
-  rejected.AddMapping("d/s/", "d/");  // a source inside its destination
-  EXPECT_EQ(rejected.RunScan().back(), kOneError);
-}
-
-TEST(DriverScanTest, TerminationOrExceptionEndsTheScanEarly) {
-  ScanBench first;
-  first.AddMapping("s/", "d/");
-  first.NewThread().Terminate();
-  EXPECT_EQ(ScanTail(first, 9), (Lines{"Scan started", "", "Scanner terminated"}));
-  ScanBench during;
-  during.AddMapping("s/", "d/");
-  during.front_end.on_line = [&](const std::string& line) {
-    if (line.rfind("Thread priority", 0) == 0) during.thread->Terminate();
-  };
-  EXPECT_EQ(ScanTail(during, 2), (Lines{"", "Scanner terminated"}));
-  ScanBench thrown;  // ends without summary
+TEST(DriverScanTest, SummaryCountsTheErrorsAndAnExceptionEndsTheScan) {
+  EXPECT_EQ(ScanBench(nullptr).ScanTail(1), Lines{"Logged no errors during this scan"});
+  EXPECT_EQ(ScanBench("d/s/").ScanTail(1), Lines{kOneError});  // source inside destination
+  ScanBench thrown;
   thrown.front_end.on_line = [](const std::string& line) {
     if (line.rfind("Thread priority", 0) == 0) throw std::runtime_error("exploded");
   };
-  EXPECT_EQ(ScanTail(thrown, 2), (Lines{"Thread priority System idle", "Error: exploded"}));
+  EXPECT_EQ(thrown.ScanTail(2), (Lines{"Thread priority System idle", "Error: exploded"}));
 }
 
-TEST(DriverScanTest, UnreadableStoreCancelsTheScanWithOneError) {
-  for (const bool locked : {false, true}) {
-    ScanBench bench;
-    bench.AddMapping("s/", "d/");
-    sqlite3* holder = nullptr;
-    if (locked) {
-      ASSERT_EQ(sqlite3_open(bench.options.settings_path.c_str(), &holder), SQLITE_OK);
-      ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    } else {
-      bench.ini.reset();
-      WriteFile(bench.options.settings_path, std::string(4096, 'x'));
-    }
-    EXPECT_EQ(ScanTail(bench, 3)[0].rfind("Error: Cannot read the settings store ", 0), 0u);
-    EXPECT_EQ(bench.front_end.lines.back(), kOneError);
-    EXPECT_EQ(bench.thread->error_count(), 1);
-    sqlite3_close(holder);
-  }
+TEST(DriverScanTest, UnreadableStoreCancelsTheScanBeforeAnyMirror) {
+  ScanBench bench;
+  sqlite3* holder = nullptr;  // another writer
+  ASSERT_EQ(sqlite3_open(bench.options.settings_path.c_str(), &holder), SQLITE_OK);
+  ASSERT_EQ(sqlite3_exec(holder, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+  const std::vector<std::string> tail = bench.ScanTail(3);
+  EXPECT_EQ(tail[0].rfind("Error: Cannot read the settings store ", 0), 0u) << tail[0];
+  EXPECT_EQ(tail[2], kOneError);
+  EXPECT_EQ(bench.thread->error_count(), 1);
+  sqlite3_close(holder);
 }
 
 TEST(DriverScanTest, BackupOnlySavesTheRegistryAndSkipsTheMirrors) {
   ScanBench bench;
-  bench.AddMapping("s/", "d/");
   ASSERT_TRUE(bench.ini->WriteBackupDir(bench.temp / "backup"));
   ASSERT_TRUE(bench.ini->WriteHiveListKey(""));
   ASSERT_TRUE(bench.ini->WriteString(std::string(kRegistryKey) + "\\SaveKeys\\1", "",
                                      "HKEY_CURRENT_USER\\Software\\KZ"));
   bench.options.backup_registry = 3;
-  EXPECT_EQ(ScanTail(bench, 3),
+  EXPECT_EQ(bench.ScanTail(3),
             (Lines{"Saved HKEY_CURRENT_USER\\Software\\KZ",
                    "Skipped mirrors because backup registry only specified", ""}));
   EXPECT_TRUE(bench.thread->registry_backed_up());
 }
 
-TEST(DriverScanTest, RealMirrorCopiesAFileAndShowsItsCounters) {
-  ScanBench bench;
-  bench.AddMapping("s/", "d/");
-  MakeDirs(bench.temp / "s");
-  MakeDirs(bench.temp / "d");
-  WriteFile(bench.temp / "s/a.txt", "contents");
-  std::string shown;
-  bench.front_end.on_stats = [&] {
-    TMirrorInfo info;
-    if (bench.thread->current().Snapshot(&info)) shown = info.source_dir();
-  };
-  const std::vector<std::string> lines = bench.RunScan();
-  EXPECT_EQ(ReadFile(bench.temp / "d/a.txt"), "contents");
-  EXPECT_EQ(lines.back(), "Logged no errors during this scan");
-  EXPECT_EQ(shown, bench.temp / "s/");
-  EXPECT_EQ(bench.thread->progress().weighted_total, 2);  // nothing stored yet: 1 + 1
-}
-
 TEST(DriverScanTest, ScopeOfAnAnswer) {
   const uint16_t all = kAsk | kYes | kConfirmNewItem;
-  const struct {
-    bool yes;
-    TConfirmScope scope;
-    uint16_t in, out;
-  } cases[] = {
+  const uint16_t mirror_on = kConfirmMirrorScope | kConfirmNewItem;
+  const std::tuple<bool, TConfirmScope, uint16_t, uint16_t> cases[] = {
+      // yes, scope, in, out
       {false, TConfirmScope::kThisUpdate, all, all},
       {true, TConfirmScope::kDirectory, kAsk, kConfirmDirScope | kConfirmMirrorScope | kYes},
-      {false, TConfirmScope::kDirectory, all,
-       kConfirmDirScope | kConfirmMirrorScope | kConfirmNewItem},
+      {false, TConfirmScope::kDirectory, all, kConfirmDirScope | mirror_on},
       {true, TConfirmScope::kMirror, kAsk, kConfirmMirrorScope | kYes},
-      {false, TConfirmScope::kMirror, all, kConfirmMirrorScope | kConfirmNewItem},
+      {false, TConfirmScope::kMirror, all, mirror_on},
       {true, TConfirmScope::kScan, kAsk, kYes},
       {false, TConfirmScope::kScan, all, kConfirmNewItem},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(ApplyConfirmScope(c.yes, c.scope, c.in), c.out) << static_cast<int>(c.scope);
+  for (const auto& [yes, scope, in, out] : cases) {
+    EXPECT_EQ(ApplyConfirmScope(yes, scope, in), out) << static_cast<int>(scope);
   }
 }
 
@@ -263,43 +213,25 @@ TEST(DriverScanTest, QuestionsAnsweredAtOnceLaterOrNever) {
 }
 
 TEST(DriverScanTest, SuspendsAfterInputOnlyWhenHiddenInTrayAndConfigured) {
-  const struct {
-    bool hidden;
-    int setting;
-    std::optional<int64_t> idle;  // nullopt: no input service
-    std::vector<int64_t> armed;
-  } cases[] = {
+  // Hidden in the tray, the setting, the idle time (nullopt: no input
+  // service) and the wake-up timers armed.
+  const std::tuple<bool, int, std::optional<int64_t>, std::vector<int64_t>> cases[] = {
       {true, 5000, 1200, {3800}}, {true, 5000, 5000, {}},         {false, 5000, 0, {}},
       {true, 0, 0, {}},           {true, 5000, std::nullopt, {}},
   };
   ScanBench bench;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(&c - cases);
+  for (const auto& [hidden, setting, idle, armed] : cases) {
+    SCOPED_TRACE(::testing::Message() << hidden << " " << setting << " " << idle.value_or(-1));
     bench.front_end.armed.clear();
-    bench.front_end.hidden_in_tray = c.hidden;
-    bench.config.SetSuspendMillis(c.setting);
-    bench.platform.idle_millis = c.idle;
+    bench.front_end.hidden_in_tray = hidden;
+    bench.config.SetSuspendMillis(setting);
+    bench.platform.idle_millis = idle;
     TMirrorThread& thread = bench.NewThread();
     // A resume that comes before the thread waits must not be lost.
     bench.front_end.on_arm = [&] { thread.Resume(); };
     EXPECT_TRUE(thread.CheckSuspend());
-    EXPECT_EQ(bench.front_end.armed, c.armed);
+    EXPECT_EQ(bench.front_end.armed, armed);
   }
-}
-
-TEST(DriverScanTest, StatusKeepsTheLatestTextAndSkipsAMinimisedWindow) {
-  ScanBench bench;
-  TLogger& logger = bench.NewThread().logger();
-  std::string text = "before";
-  bench.front_end.minimised = true;
-  logger.SetStatus("dropped");
-  EXPECT_FALSE(bench.thread->mailbox().Take(&text));
-  bench.front_end.minimised = false;
-  logger.SetStatus("first");
-  logger.SetStatus("Copying a\nb");
-  EXPECT_TRUE(bench.thread->mailbox().Take(&text));
-  EXPECT_EQ(text, "Copying a\\x0Ab");
-  EXPECT_FALSE(bench.thread->mailbox().Take(&text));
 }
 
 }  // namespace

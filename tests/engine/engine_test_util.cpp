@@ -1,6 +1,5 @@
 #include "tests/engine/engine_test_util.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -16,30 +15,28 @@ namespace qv::testing {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> MirrorLogger::From(const std::string& first) const {
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i] == first) return std::vector<std::string>(lines.begin() + i, lines.end());
-  }
-  return {};
-}
-
 bool ScriptedGate::Confirm(const std::string& question, const std::string&, const std::string&,
                            uint16_t* flags, const std::string&) {
   questions.push_back(question);
   if (on_ask) on_ask(flags);
-  bool yes = true;
-  if (!answers.empty()) {
-    yes = answers.front();
-    answers.pop_front();
-  }
+  const bool yes = answers.empty() || answers.front();
+  if (!answers.empty()) answers.pop_front();
   if (!yes) logger_.LogSysError(ECANCELED, question);
   return yes;
 }
 
-Status MirrorPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
-  const Status status = FaultPlatform::GetVolume(path, info);
-  if (status.ok() && !uuid.empty()) info->uuid = uuid;
-  return status;
+void MakeTree(const std::string& root, const Tree& entries) {
+  for (const std::string& entry : entries) {
+    const size_t content = entry.find('=');
+    const size_t link = content == std::string::npos ? entry.find("->") : std::string::npos;
+    const std::string path = root + entry.substr(0, std::min(content, link));
+    fs::create_directories(fs::path(path).parent_path());
+    if (content != std::string::npos) {
+      WriteFile(path, entry.substr(content + 1));
+    } else if (link != std::string::npos) {
+      fs::create_symlink(entry.substr(link + 2), path);
+    }
+  }
 }
 
 MirrorTest::MirrorTest()
@@ -90,22 +87,10 @@ void MirrorTest::StoreFilter(const std::string& text, int type) {
   ASSERT_TRUE(ini_.WriteInteger(key, "FilterType", type));
 }
 
-void MirrorTest::StoreMinimalAge(const std::string& dir, int minutes) {
-  const std::string key = std::string(kMinimalAgesKey) + "\\1";
-  ASSERT_TRUE(ini_.WriteString(key, "", dir));
-  ASSERT_TRUE(ini_.WriteInteger(key, "MinAge", minutes));
-}
-
-void MirrorTest::StoreFileMapping(const std::string& target, const std::string& source) {
-  const std::string key = std::string(kFileMappingsKey) + "\\1";
-  ASSERT_TRUE(ini_.WriteString(key, "", target));
-  ASSERT_TRUE(ini_.WriteString(key, "Source", source));
-}
-
-std::vector<std::string> MirrorTest::DestTree() const {
-  std::vector<std::string> tree;
-  for (auto it = fs::recursive_directory_iterator(dst_); it != fs::end(it); ++it) {
-    const std::string path = it->path().string().substr(dst_.size());
+Tree ListTree(const std::string& root) {
+  Tree tree;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it) {
+    const std::string path = it->path().string().substr(root.size());
     if (path == kArchiveDirName) {
       it.disable_recursion_pending();
     } else if (it->is_symlink()) {

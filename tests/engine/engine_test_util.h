@@ -1,6 +1,7 @@
 #ifndef QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
+#include <algorithm>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -26,7 +27,9 @@ class MirrorLogger : public RecordingLogger {
  public:
   bool SetLogFileName(const std::string&) override { return true; }
   // The lines from the first one equal to first on; empty when none is.
-  std::vector<std::string> From(const std::string& first) const;
+  std::vector<std::string> From(const std::string& first) const {
+    return {std::find(lines.begin(), lines.end(), first), lines.end()};
+  }
 };
 
 // Answers from a script (Yes once it is used up) and logs a No as the
@@ -51,9 +54,23 @@ class ScriptedGate : public TConfirmGate {
 class MirrorPlatform : public FaultPlatform {
  public:
   MirrorPlatform() : FaultPlatform(DefaultPlatform()) {}
-  Status GetVolume(const std::string& path, VolumeInfo* info) override;
+  Status GetVolume(const std::string& path, VolumeInfo* info) override {
+    const Status status = FaultPlatform::GetVolume(path, info);
+    if (status.ok() && !uuid.empty()) info->uuid = uuid;
+    return status;
+  }
   std::string uuid;  // when set, every file system reports it
 };
+
+// Entries of a tree as ListTree gives them.
+using Tree = std::vector<std::string>;
+
+// Builds entries below root, written as ListTree lists them; parents are
+// made on the way.
+void MakeTree(const std::string& root, const Tree& entries);
+// Every entry below root (but a top "Quorvane archive") as "path=content", a
+// directory as "path/", a link as "path->target", sorted.
+Tree ListTree(const std::string& root);
 
 // One mapping of dir/src/ onto dir/dst/ in a real settings file. Public, so
 // that table rows can arrange a case.
@@ -67,11 +84,7 @@ class MirrorTest : public ::testing::Test {
   // Where relative (below dst/) went in the archive during the last run.
   std::string Archived(const std::string& relative);
   void StoreFilter(const std::string& text, int type);
-  void StoreMinimalAge(const std::string& dir, int minutes);
-  void StoreFileMapping(const std::string& target, const std::string& source);
-  // Every entry below dst/ (outside the archive) as "path=content", a
-  // directory as "path/", a link as "path->target".
-  std::vector<std::string> DestTree() const;
+  Tree DestTree() const { return ListTree(dst_); }
 
   ScopedTempDir dir_;
   const std::string src_;

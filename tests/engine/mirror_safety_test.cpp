@@ -1,12 +1,15 @@
-// A replaced file is never lost or half written: whatever goes wrong during
-// its update, the destination keeps the complete old version, the archive
-// gets nothing and no temporary file is left.
+// What a mirror never loses or follows: a replaced file whatever goes wrong
+// during its update, a destination whose source cannot be read or is on
+// another file system, places behind a link swapped in mid-scan; and the
+// room it may fill.
 #include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <string>
 
+#include "config/mapping.h"
 #include "filesys/status.h"
+#include "log/log_dir.h"
 #include "tests/engine/engine_test_util.h"
 
 namespace qv::testing {
@@ -16,6 +19,8 @@ namespace fs = std::filesystem;
 
 constexpr size_t kBigFile = 3 * 1024 * 1024;  // the copy reports progress on the way
 
+// Whatever goes wrong during the update of a file, the destination keeps the
+// complete old version, the archive gets nothing and no temporary file is left.
 struct FailureCase {
   const char* name;
   std::function<void(MirrorTest&)> arrange;
@@ -42,20 +47,27 @@ TEST_P(UpdateFailureTest, LeavesTheOldVersionInPlace) {
 
   EXPECT_TRUE(log_.HasPart(Expand(GetParam().line_part))) << log_.Joined();
   EXPECT_EQ(errors_, GetParam().errors) << log_.Joined();
-  EXPECT_EQ(DestTree(), std::vector<std::string>{"f.txt=old"});
+  EXPECT_EQ(DestTree(), Tree{"f.txt=old"});
   EXPECT_FALSE(PathExists(Archived("f.txt")));
 }
 
+std::function<void(MirrorTest&)> Failing(const Fault& fault) {
+  return [fault](MirrorTest& m) { m.platform_.AddFault(fault); };
+}
+
+// Runs action when the copy of the new version starts.
+std::function<void(MirrorTest&)> AtCopy(void (*action)(MirrorTest&)) {
+  return [action](MirrorTest& m) {
+    m.platform_.on_call = [&m, action](Op op, const std::string&) {
+      if (op == Op::kCopyToTemp) action(m);
+    };
+  };
+}
+
 const FailureCase kFailures[] = {
-    {"ReadErrorPartWay",
-     [](MirrorTest& m) {
-       m.platform_.AddFault({Op::kCopyToTemp, "f.txt", 0, EIO, 1, 1 << 20});
-     },
+    {"ReadErrorPartWay", Failing({Op::kCopyToTemp, "f.txt", 0, EIO, 1, 1 << 20}),
      "Error 5: Copy of SRCf.txt failed. Input/output error", 1},
-    {"CommitFailsAfterArchiving",
-     [](MirrorTest& m) {
-       m.platform_.AddFault({Op::kCommitTemp, "f.txt", 0, EIO});
-     },
+    {"CommitFailsAfterArchiving", Failing({Op::kCommitTemp, "f.txt", 0, EIO}),
      "Restored DSTf.txt from archive", 1},
     {"Declined",
      [](MirrorTest& m) {
@@ -63,25 +75,11 @@ const FailureCase kFailures[] = {
        m.gate_.answers = {true, false};  // the archive directory, then the update
      },
      "Error 125: Update DSTf.txt? (", 1},
-    {"SourceVanished",
-     [](MirrorTest& m) {
-       m.platform_.on_call = [&m](Op op, const std::string&) {
-         if (op == Op::kCopyToTemp) fs::remove(m.src_ + "f.txt");
-       };
-     },
+    {"SourceVanished", AtCopy([](MirrorTest& m) { fs::remove(m.src_ + "f.txt"); }),
      "Warning: SRCf.txt vanished before it could be copied", 0},
-    {"SourceChanged",
-     [](MirrorTest& m) {
-       m.platform_.AddFault({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1});
-     },
+    {"SourceChanged", Failing({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1}),
      "Warning: SRCf.txt changed while it was copied", 0},
-    {"Terminated",
-     [](MirrorTest& m) {
-       m.platform_.on_call = [&m](Op op, const std::string&) {
-         if (op == Op::kCopyToTemp) m.log_.terminated = true;
-       };
-     },
-     "Mirror terminated", 1},
+    {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
 };
 
 std::string CaseName(const ::testing::TestParamInfo<FailureCase>& param) {
@@ -93,21 +91,116 @@ INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailure
 // An unreadable source directory is not an empty one: what its destination
 // holds stays, whatever the reason.
 TEST_F(MirrorTest, UnreadableSourceDirectoryLeavesItsDestinationAlone) {
-  MakeDirs(src_ + "sub");
-  WriteFile(src_ + "sub/x.txt", "x");
-  MakeDirs(dst_ + "sub");
-  WriteFile(dst_ + "sub/x.txt", "x");
-  WriteFile(dst_ + "sub/extra.txt", "keep me");
+  MakeTree(src_, {"sub/x.txt=x"});
+  MakeTree(dst_, {"sub/x.txt=x", "sub/extra.txt=keep me"});
   for (const int error : {EACCES, EIO}) {
     platform_.AddFault({Op::kListDir, "src/sub", 0, error});
     Run();
     platform_.ClearFaults();
     EXPECT_TRUE(log_.HasPart("Failed to read directory " + src_ + "sub/. ")) << log_.Joined();
     EXPECT_EQ(errors_, 1) << log_.Joined();
-    EXPECT_EQ(DestTree(),
-              (std::vector<std::string>{"sub/", "sub/extra.txt=keep me", "sub/x.txt=x"}));
+    EXPECT_EQ(DestTree(), (Tree{"sub/", "sub/extra.txt=keep me", "sub/x.txt=x"}));
     EXPECT_FALSE(PathExists(Archived("sub")));
   }
+}
+
+// A source disk that is not mounted leaves its empty mount point behind, or
+// none: mirroring it would send the whole destination into the archive.
+TEST_F(MirrorTest, RootsOnAnotherFileSystemOrMissingCancelTheMirror) {
+  WriteFile(src_ + "first.txt", "1");
+  Run();
+  ASSERT_EQ(errors_, 0) << log_.Joined();
+  WriteFile(src_ + "second.txt", "2");
+  const std::string recorded = ini_.ReadString(mapping_->key(), "SourceVolume");
+  EXPECT_FALSE(recorded.empty());
+  platform_.uuid = "0f6e-other";
+
+  Run();
+
+  EXPECT_TRUE(log_.Has("Error: The source " + src_ +
+                       " is on another file system than at the last scan (was " + recorded +
+                       ", now uuid 0f6e-other). If this is intended, run: quorvane-cli mirror "
+                       "accept " +
+                       dst_))
+      << log_.Joined();
+  EXPECT_TRUE(log_.HasPart("Error: The destination " + dst_ + " is on another file system"));
+  EXPECT_EQ(log_.lines.back(), "Canceling the mirror from " + src_ + " to " + dst_);
+  EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
+
+  platform_.uuid.clear();
+  fs::remove_all(src_);
+  Run();
+  EXPECT_TRUE(log_.HasPart("Could not read file attributes of " + src_)) << log_.Joined();
+  EXPECT_TRUE(log_.Has("Canceling this mirror."));
+  EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
+}
+
+// A destination directory swapped for a link to somewhere else while the
+// mirror runs: nothing there is written, moved or removed.
+TEST_F(MirrorTest, DirectorySwappedForALinkMidScanLeadsNowhere) {
+  const std::string outside = dir_ / "outside/";
+  MakeTree(outside, {"changed.txt=outside", "gone.txt=outside"});
+  MakeTree(dst_, {"sub/changed.txt=old", "sub/gone.txt=old"});
+  MakeTree(src_, {"sub/changed.txt=new content", "sub/new.txt=new"});
+  platform_.on_call = [&](Op op, const std::string& path) {
+    if (op != Op::kCopyToTemp || path.find("sub/changed.txt") == std::string::npos) return;
+    fs::rename(dst_ + "sub", dir_ / "moved-away");
+    fs::create_directory_symlink(outside, dst_ + "sub");
+    platform_.on_call = nullptr;
+  };
+
+  Run();
+
+  EXPECT_GT(errors_, 0) << log_.Joined();
+  EXPECT_EQ(ListTree(outside), (Tree{"changed.txt=outside", "gone.txt=outside"}));
+}
+
+constexpr int64_t kGiB = 1024LL * 1024 * 1024;
+
+// The drive runs full when the copy starts; freeing the oldest archive day
+// makes room and the copy is done again.
+TEST_F(MirrorTest, DiskFullRemovesTheOldestArchiveDayAndCopiesAgain) {
+  const std::string old_day = dst_ + kArchiveDirName + "/2020/01/01/";
+  MakeTree(old_day, {"10 00 00/old.bin=ancient"});
+  MakeTree(src_, {"new.bin=data"});
+  platform_.AddFault({Op::kCopyToTemp, "new.bin", 0, ENOSPC, 1});
+  platform_.on_call = [this](Op op, const std::string& path) {
+    if (op == Op::kCopyToTemp) platform_.SetFreeSpace(1000, kGiB);
+    if (op == Op::kRemoveDir && path.find("2020") != std::string::npos) {
+      platform_.SetFreeSpace(kGiB / 2, kGiB);
+    }
+  };
+
+  Run();
+
+  EXPECT_EQ(errors_, 0) << log_.Joined();
+  EXPECT_TRUE(log_.Has("Removing day " + old_day)) << log_.Joined();
+  EXPECT_TRUE(log_.Has("Created file " + dst_ + "new.bin")) << log_.Joined();
+  EXPECT_FALSE(PathExists(old_day));
+  EXPECT_EQ(DestTree(), Tree{"new.bin=data"});
+}
+
+// A limit the mirror outgrows fails it: the walk stops, the end says why,
+// the scan summary repeats it and no counter is stored.
+TEST_F(MirrorTest, DestinationLimitSmallerThanTheDataFailsTheMirror) {
+  mapping_->mutable_settings().max_size_dest = 200 * 1024;
+  const std::string b = "b.bin=" + std::string(150 * 1024, 'b');
+  MakeTree(src_, {"a.bin=" + std::string(150 * 1024, 'a'), b});
+
+  Run();
+
+  EXPECT_TRUE(log_.Has("Error: The maximum size of 200.00 KB for destination " + dst_ +
+                       " is not large enough to store all files. At least 300.00 KB is needed, "
+                       "but it should be set much higher."))
+      << log_.Joined();
+  ASSERT_GE(log_.lines.size(), 2u);
+  EXPECT_EQ(std::vector<std::string>(log_.lines.end() - 2, log_.lines.end()),
+            (Tree{"Mirror failed. Maximum size of destination is too small.",
+                  "Maximum size of 200.00 KB for destination " + dst_ +
+                      " is too small. This mirror failed."}));
+  EXPECT_EQ(DestTree(), Tree{b});
+  TCounts stored;
+  EXPECT_FALSE(ini_.ReadCounters(mapping_->dest_key(), &stored));
 }
 
 }  // namespace

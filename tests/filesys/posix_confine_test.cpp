@@ -141,13 +141,6 @@ TEST_P(PosixConfineTest, RootsChangeWhileCallsRun) {
   EXPECT_EQ(failures, 0);
 }
 
-using PosixSyncTest = testing::PosixTest;
-
-TEST_F(PosixSyncTest, NeedsAnExistingDirectory) {
-  EXPECT_TRUE(platform_.SyncVolume(temp_.path()).ok());
-  EXPECT_EQ(platform_.SyncVolume(temp_ / "missing/").cond(), Cond::kNotFound);
-}
-
 INSTANTIATE_TEST_SUITE_P(Resolution, PosixConfineTest, ::testing::Bool(),
                          [](const auto& param) { return param.param ? "Walk" : "Openat2"; });
 

@@ -1,0 +1,219 @@
+// The commands that edit or print the stored configuration.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/config_keys.h"
+#include "config/registry_values.h"
+#include "tests/cli/cli_test_util.h"
+
+namespace qv::testing {
+namespace {
+
+using ConfigCommandsTest = CliTest;
+
+TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndChangesNothing) {
+  const std::string long_name = "@" + std::string(260, 'x');  // keys keep 255 bytes
+  RunOk({"mirror", "add", "@src", "@dst"});
+  RunOk({"mirror", "add", "@a", long_name + "/one"});
+  const struct {
+    std::vector<std::string> args;
+    const char* says;  // part of the error line
+  } kCases[] = {
+      {{"mirror", "add", "relative", "@d2"}, "must be an absolute directory"},
+      {{"mirror", "add", "@s2", "@d*"}, "without wildcards"},
+      {{"mirror", "add", "@s2", "@d2", "--max-archive-size", "1000000 PB"}, "must be a size"},
+      {{"mirror", "add", "@s2", "@d2", "--write-time-resolution", "soon"}, "must be a duration"},
+      {{"mirror", "add", "@src", "@d2"}, "is already mirrored to"},
+      {{"mirror", "add", "@s2", "@dst/inner"}, "overlaps with the destination"},
+      {{"mirror", "add", "@d2/sub", "@d2"}, "lies inside its destination"},
+      {{"mirror", "add", "@b", long_name + "/two"}, "is taken by"},
+      {{"filter", "add", "excluded", "x"}, "unknown filter type"},
+      {{"filter", "add", "included-source", "  "}, "the filter text is empty"},
+      {{"filter", "remove", "one"}, "must be a whole number"},
+      {{"filemap", "add", "@etc/passwd", "@etc/passwd"}, "cannot be updated from itself"},
+      {{"set", "Colour", "1"}, "unknown setting \"Colour\""},
+      {{"set", "Wait", "35792"}, "Wait must be a whole number from -1 to 35791"},
+      {{"set", "Confirm", "maybe"}, "must be true or false"},
+      {{"export", "Software\\Nothing"}, "no key HKEY_CURRENT_USER\\Software\\Nothing"},
+      {{"mirror", "add", "@s2"}, "DESTINATION is required"},
+      {{"mirror", "list", "--bogus"}, "--bogus"},
+      {{"frobnicate"}, "unknown command frobnicate"},
+  };
+  const std::string before = StoreBytes();
+  for (const auto& c : kCases) {
+    const std::string error = RunFails(c.args);
+    EXPECT_NE(error.find(c.says), std::string::npos) << c.args[0] << ": " << error;
+    EXPECT_EQ(StoreBytes(), before) << error;
+  }
+  {  // a store locked by another writer
+    TQVIniFile other(platform_, settings_);
+    TSettingsTransaction hold(other.db());
+    ASSERT_TRUE(other.WriteInteger(kBaseKey, "Wait", 9));
+    const CliRun run = Run({"mirror", "add", "@s2", "@d2"}, 50);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_NE(run.err.find("Cannot write the settings store " + settings_), std::string::npos)
+        << run.err;
+  }
+  EXPECT_EQ(StoreBytes(), before);
+}
+
+TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
+  platform_.env["DATA"] = At("data");
+  RunOk({"mirror", "add", "%DATA%/docs", "@dst", "--disabled", "--min-free=1 KB",
+         "--max-size=1.5 GB", "--max-compressed-size=2048", "--max-archive-size=1 MB",
+         "--max-compressed-archive-size=3 MB", "--no-copy-security", "--no-copy-creation-time",
+         "--no-copy-times-dir", "--creation-time-resolution=2 sec",
+         "--write-time-resolution=10 milli sec"});
+  const std::string key = MappingKey(At("dst/"));
+  const std::string dest = key + kDestinationSubkey;
+  const std::string archive = dest + kArchiveSubkey;
+  const struct {
+    std::string key, name;
+    TRegValue value;
+  } kExpected[] = {
+      {key, "", StringValue(At("dst/"), false)},
+      {key, "Src", StringValue("%DATA%/docs/", false)},  // references kept
+      {key, "Enabled", DwordValue(0)},
+      {key, "Row", DwordValue(0)},
+      {key, "CopySecurityInfo", DwordValue(0)},
+      {key, "CopyCreationTime", DwordValue(0)},
+      {key, "CopyCreationTimeDir", DwordValue(0)},
+      {dest, "FreeBytesWanted", Int64Value(1024)},
+      {dest, "MaxSizeDest", Int64Value(1610612736)},
+      {dest, "MaxCompressedSizeDest", Int64Value(2048)},
+      {archive, "MaxArchiveSize", Int64Value(1048576)},
+      {archive, "MaxCompressedArchiveSize", Int64Value(3145728)},
+      {dest, "CreationTimeResolution", Int64Value(20000000)},
+      {dest, "WriteTimeResolution", Int64Value(100000)},
+  };
+  for (const auto& e : kExpected) EXPECT_EQ(Raw(Store(), e.key, e.name), e.value) << e.name;
+}
+
+TEST_F(ConfigCommandsTest, MirrorRowsListDisableEnableAndRemove) {
+  RunOk({"mirror", "add", "@a", "@da"});
+  ASSERT_TRUE(Store().WriteInteger(MappingKey(At("da/")), "Row", 7));
+  RunOk({"mirror", "add", "@src", "@dst"});  // after the largest row
+  RunOk({"mirror", "remove", "@da"});
+  const std::string key = MappingKey(At("dst/"));
+  ASSERT_TRUE(Store().WriteCounters(key + kSourceSubkey, TCounts{}));
+  RunOk({"mirror", "disable", "@dst"});
+  EXPECT_EQ(Raw(Store(), key, "Enabled"), DwordValue(0));
+  EXPECT_EQ(RunOk({"mirror", "list"}),
+            Expand("Row  Enabled  Source" + std::string(At("src/").size() - 6, ' ') +
+                   "  Destination\n8    false    @src/  @dst/\n"));
+  RunOk({"mirror", "enable", "@dst/"});
+  EXPECT_EQ(Raw(Store(), key, "Enabled"), DwordValue(1));
+  RunOk({"mirror", "remove", "@dst"});
+  EXPECT_FALSE(Store().KeyExists(key));
+  EXPECT_FALSE(Store().KeyExists(key + kSourceSubkey));
+}
+
+// A new entry takes a number no other entry has, so that it replaces none.
+TEST_F(ConfigCommandsTest, FiltersMinimalAgesAndFileMappings) {
+  for (const char* type :
+       {" Excluded source ", "INCLUDED-SOURCE", "remove-empty-destination-dir"}) {
+    RunOk({"filter", "add", type, "a"});
+  }
+  RunOk({"filter", "remove", "00002"});
+  RunOk({"filter", "add", "excluded-destination", " @dst/cache/ ", "--disabled", "--no-log"});
+  const std::string key = std::string(kFiltersKey) + "\\00004";  // 2 filters + 1 = 00003 is taken
+  EXPECT_EQ(Raw(Store(), key, ""), StringValue(At("dst/cache/"), false));
+  EXPECT_EQ(Raw(Store(), key, "FilterType"), DwordValue(1));
+  EXPECT_FALSE(Store().ValueExists(key, "Row"));
+  EXPECT_EQ(RunOk({"filter", "list"}),
+            Expand("Number  Enabled  Type                          Log    Filter\n"
+                   "00001   true     excluded source               true   a\n"
+                   "00003   true     remove empty destination dir  true   a\n"
+                   "00004   false    excluded destination          false  @dst/cache/\n"));
+  platform_.env["DATA"] = At("data");
+  RunOk({"minage", "add", "%DATA%/work", "30"});
+  EXPECT_EQ(Raw(Store(), std::string(kMinimalAgesKey) + "\\00001", ""),
+            StringValue("%DATA%/work/", false));
+  RunOk({"minage", "add", "@src/b", "30"});
+  RunOk({"minage", "remove", "@data/work"});  // found through its expansion
+  RunOk({"minage", "add", "@src/c", "5"});    // 1 + 1 = 00002 is taken
+  EXPECT_EQ(RunOk({"minage", "list"}), Expand("Enabled  Minutes  Directory\n"
+                                              "true     30       @src/b/\n"
+                                              "true     5        @src/c/\n"));
+  RunOk({"filemap", "add", "@etc/hosts", "@src/hosts"});
+  EXPECT_EQ(Raw(Store(), std::string(kFileMappingsKey) + "\\00001", "Source"),
+            StringValue(At("src/hosts"), false));
+  RunOk({"filemap", "remove", "@etc/hosts"});
+  EXPECT_EQ(RunOk({"filemap", "list"}), "Target  Source\n");
+}
+
+TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsThem) {
+  const struct {
+    const char *typed, *value, *key, *name;
+    int32_t stored;
+    const char* got;
+  } kCases[] = {
+      {"wait", "-1", kBaseKey, "Wait", -1, "-1"},
+      {"MILLISECONDSTOSUSPENDAFTERUSERINPUT", "2147483647", kBaseKey,
+       "MilliSecondsToSuspendAfterUserInput", 2147483647, "2147483647"},
+      {"CloseWhenDone", "yes", kBaseKey, "CloseWhenDone", 1, "true"},
+      {"LogCreate", "no", kBaseKey, "LogCreate", 0, "false"},
+      {"autofilter", "0", kFiltersKey, "AutoFilter", 0, "false"},
+  };
+  for (const auto& c : kCases) {
+    RunOk({"set", c.typed, c.value});
+    EXPECT_EQ(Raw(Store(), c.key, c.name), DwordValue(c.stored)) << c.typed;
+    EXPECT_EQ(RunOk({"get", c.typed}), std::string(c.got) + "\n") << c.typed;
+  }
+  ASSERT_TRUE(Store().WriteInteger(kBaseKey, "Priority", 7));  // out of range
+  EXPECT_EQ(RunOk({"get", "Priority"}) + RunOk({"get", "LogMinAges"}), "0\ntrue\n");
+}
+
+TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
+  platform_.volume = VolumeInfo{"/media/stick/", "vfat", "", "", 0, false};
+  RunOk({"set", "MilliSecondsToSuspendAfterUserInput", "5500"});
+  RunOk({"set", "Priority", "3"});
+  RunOk({"set", "UseArchiveBit", "true"});
+  RunOk({"set", "AutoFilter", "false"});
+  RunOk({"mirror", "add", "@src", "@dst", "--max-size", "1.5 GB", "--max-compressed-archive-size",
+         "512 MB", "--no-copy-security", "--no-copy-creation-time"});
+  RunOk(
+      {"mirror", "add", "@src2", "@dst2", "--disabled", "--write-time-resolution", "10 milli sec"});
+  // Written behind the tool's back, as an old configuration might hold it.
+  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "", At("dst3/")));
+  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "Src", At("src/")));
+  EXPECT_EQ(RunOk({"show"}), Expand(R"(Resuming scan in 5 seconds after user input when minimized
+Thread priority Normal
+Disabled automatic filters
+Enabled update of files wich have their archive attribute set
+Error: Rejected mapping of @src/ to @dst3/ because its source overlaps with @src/
+
+mirror from @src/ to @dst/
+The maximum size of destination is 1.50 GB
+The maximum compressed size of the archive is 512.00 MB
+Don't copy security descriptors
+Copy creation time is disabled
+File system of destination drive /media/stick/ is vfat
+Using write time resolution of 2 sec
+
+mirror from @src2/ to @dst2/ (disabled)
+Copy security descriptors
+File system of destination drive /media/stick/ is vfat
+Using creation time resolution of 2 sec
+Using write time resolution of 10 milli sec
+)"));
+  RunOk({"filter", "add", "excluded-source", "C:\\\"odd\"\t"});
+  EXPECT_EQ(RunOk({"export", "HKEY_CURRENT_USER/Software/KZ/Quorvane/Filters"}),
+            R"(Quorvane settings export 1
+
+[HKEY_CURRENT_USER\Software\KZ\Quorvane\Filters]
+"AutoFilter"=dword:00000000
+
+[HKEY_CURRENT_USER\Software\KZ\Quorvane\Filters\00001]
+@="C:\\\"odd\""
+"Enabled"=dword:00000001
+"FilterType"=dword:00000000
+"LogFilter"=dword:00000001
+)");
+}
+
+}  // namespace
+}  // namespace qv::testing
