@@ -7,11 +7,13 @@
 namespace qv {
 
 Status TFileCopier::Prepare(const std::string& source, const TFoundFile& entry,
-                            const std::string& dest, TLogger& logger, TPreparedCopy* copy) {
+                            const std::string& dest, bool with_security, TLogger& logger,
+                            TPreparedCopy* copy) {
   *copy = TPreparedCopy();
   logger.SetStatus(source);
   if (!entry.IsReparsePoint()) {
-    return platform_.CopyToTemp(source, dest, CopyStatusProgress(source, logger), &copy->temp);
+    return platform_.CopyToTemp(source, dest, CopyStatusProgress(source, logger), with_security,
+                                &copy->temp);
   }
   std::string target;
   Status status = platform_.ReadLink(source, &target);

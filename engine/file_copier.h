@@ -28,11 +28,12 @@ class TFileCopier {
  public:
   explicit TFileCopier(Platform& platform) : platform_(platform) {}
 
-  // entry is the source as listed. On failure nothing is left behind: a
-  // source that vanished answers Cond::kNotFound, one that changed while it
-  // was read Cond::kSourceChanged.
+  // entry is the source as listed. with_security has a file copy carry the
+  // source's security descriptor (links get theirs separately). On failure
+  // nothing is left behind: a source that vanished answers Cond::kNotFound,
+  // one that changed while it was read Cond::kSourceChanged.
   Status Prepare(const std::string& source, const TFoundFile& entry, const std::string& dest,
-                 TLogger& logger, TPreparedCopy* copy);
+                 bool with_security, TLogger& logger, TPreparedCopy* copy);
   // Replaces whatever file or link dest holds in one step. On failure the
   // prepared copy is gone and dest is as it was.
   Status Commit(const TPreparedCopy& copy, const std::string& dest);

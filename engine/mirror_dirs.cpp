@@ -50,7 +50,7 @@ bool TMirror::CreateDestLink(const TDirToProcess& pair) {
   const std::string link = ExcludeTrailingSeparator(pair.dest);
   TPreparedCopy copy;
   Status status =
-      copier_.Prepare(ExcludeTrailingSeparator(pair.source), pair.entry, link, log(), &copy);
+      copier_.Prepare(ExcludeTrailingSeparator(pair.source), pair.entry, link, false, log(), &copy);
   if (status.ok()) status = copier_.Commit(copy, link);
   if (!status.ok()) {
     log().LogSysError(status.code(), "Failed to create reparse point " + pair.dest);

@@ -82,7 +82,8 @@ void TMirror::CopyLoop(TFileUpdate& update, uint16_t* flags) {
       ask = false;
     }
     TPreparedCopy copy;
-    const Status status = copier_.Prepare(update.source, update.entry, target, log(), &copy);
+    const Status status = copier_.Prepare(update.source, update.entry, target,
+                                          mapping_.settings().copy_security_info, log(), &copy);
     if (status.cond() == Cond::kDiskFull) {
       if (!dest_.disk().MakeSpaceAfterDiskFull(flags, log(), size + extra)) break;
       extra *= 2;
@@ -137,8 +138,12 @@ void TMirror::AfterCopy(const TFileUpdate& update, const std::string& target, in
     log().LogLine("Created file " + target);
   }
   const TFoundFile& entry = update.entry;
-  const bool secured = !mapping_.settings().copy_security_info ||
-                       UpdateSecurity(update.source, target, flags, false);
+  // A file copy carried its security descriptor; a link gets its own here.
+  const bool copy_security = mapping_.settings().copy_security_info;
+  const bool carried = copy_security && !entry.IsReparsePoint();
+  if (carried) dest_.SecuritySet();
+  const bool secured =
+      !copy_security || carried || UpdateSecurity(update.source, target, flags, false);
   if (switches().use_archive_bit && secured) {
     (void)ClearArchiveBit(platform_, update.source, entry.attributes, log());
   }

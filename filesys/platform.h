@@ -163,9 +163,13 @@ class Platform {
   // extended attributes are kept. Progress is reported at least every MiB;
   // a progress answer other than 0 stops the copy with that code. On failure
   // nothing is left behind. On success *temp names the file, which carries
-  // the source's permission bits and times, and dst is untouched.
+  // the source's permission bits and times, and dst is untouched. With
+  // with_security it also carries what WriteSecurity would set: the source's
+  // POSIX ACL (or none), and its owner and group where the process may give
+  // them away (otherwise the copy keeps its own).
   virtual Status CopyToTemp(const std::string& src, const std::string& dst,
-                            const CopyProgress& progress, std::string* temp) = 0;
+                            const CopyProgress& progress, bool with_security,
+                            std::string* temp) = 0;
   // Creates a symbolic link holding the text target under a new temporary
   // name beside dst, named as CopyToTemp names its files, so that CommitTemp
   // can put it in place of whatever dst holds in one step.

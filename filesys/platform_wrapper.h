@@ -40,8 +40,8 @@ class PlatformWrapper : public Platform {
   void ConfineTo(const std::vector<std::string>& roots) override { target_.ConfineTo(roots); }
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    std::string* temp) override {
-    return target_.CopyToTemp(src, dst, progress, temp);
+                    bool with_security, std::string* temp) override {
+    return target_.CopyToTemp(src, dst, progress, with_security, temp);
   }
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override {

@@ -45,6 +45,10 @@ Status LinkOr(Status failure, int dir, const std::string& name) {
 struct Confinement::Root {
   std::string path;                 // ends with "/"
   mutable std::atomic<int> fd{-1};  // O_PATH descriptor, opened on first use
+  // The parent directory resolved last, below this root.
+  mutable std::mutex cache_mu;
+  mutable std::string cached_rel;                     // guarded by cache_mu
+  mutable std::shared_ptr<const UniqueFd> cached_fd;  // guarded by cache_mu
 
   ~Root() {
     if (fd >= 0) ::close(fd);
@@ -131,9 +135,36 @@ Status Confinement::Resolve(const std::string& path, Resolved* entry) const {
   const size_t leaf = rel.rfind('/', rel.find_last_not_of('/')) + 1;  // npos + 1 == 0
   entry->at = AtPath{root_fd, rel.data() + leaf};
   if (leaf == 0) return Status::Ok();
-  s = OpenBelow(root_fd, rel.substr(0, leaf), kSearchFlags, &entry->parent);
-  if (s.ok()) entry->at.dir = entry->parent.get();
-  return s;
+  const std::string_view parent = rel.substr(0, leaf);
+  {
+    std::lock_guard lock(root->cache_mu);
+    if (root->cached_fd != nullptr && root->cached_rel == parent) entry->parent = root->cached_fd;
+  }
+  if (entry->parent == nullptr) {
+    UniqueFd opened;
+    s = OpenBelow(root_fd, parent, kSearchFlags, &opened);
+    if (!s.ok()) return s;
+    entry->parent = std::make_shared<const UniqueFd>(std::move(opened));
+    std::lock_guard lock(root->cache_mu);
+    root->cached_rel = parent;
+    root->cached_fd = entry->parent;
+  }
+  entry->at.dir = entry->parent->get();
+  return Status::Ok();
+}
+
+void Confinement::Forget() const {
+  std::shared_ptr<const Roots> roots;
+  {
+    std::lock_guard lock(mu_);
+    roots = roots_;
+  }
+  if (roots == nullptr) return;
+  for (const Root& root : roots->list) {
+    std::lock_guard lock(root.cache_mu);
+    root.cached_fd.reset();
+    root.cached_rel.clear();
+  }
 }
 
 Status Confinement::OpenDirectory(const std::string& dir, UniqueFd* fd) const {

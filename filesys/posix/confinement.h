@@ -63,6 +63,14 @@ class Confinement {
   // too, and not followed anywhere below a root.
   Status OpenDirectory(const std::string& dir, UniqueFd* fd) const;
 
+  // Forgets the directories resolved so far. Each root keeps the last parent
+  // directory it resolved open, so that a walk working in one directory
+  // resolves it once; a directory renamed or removed through this platform
+  // must not be found under its old name again. (One renamed by somebody
+  // else is still used through its open descriptor: writes then land in the
+  // directory itself, never behind a link.)
+  void Forget() const;
+
   // Resolves by the openat walk even where openat2 exists, as on kernels
   // before 5.6; lets tests cover that path.
   void set_walk_only(bool walk_only) { walk_only_.store(walk_only); }
@@ -73,7 +81,7 @@ class Confinement {
   // A resolved path; at.dir belongs to parent or to a root held by roots.
   struct Resolved {
     std::shared_ptr<const Roots> roots;
-    UniqueFd parent;
+    std::shared_ptr<const UniqueFd> parent;
     AtPath at;
   };
 

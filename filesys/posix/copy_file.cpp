@@ -128,10 +128,12 @@ Status CheckUnchanged(int in, AtPath src, const struct stat& before) {
 // copy of this scan is complete or empty; an empty one differs in size from
 // its source and the next scan copies it again. The DONTNEED below starts
 // the write-back of large files early.
-Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyProgress& progress) {
+Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyProgress& progress,
+                bool with_security) {
   Status s = CopyFileData(in, out, st, progress);
   if (s.ok()) s = CheckUnchanged(in, src, st);
   if (s.ok()) s = CopyUserXattrs(in, out);
+  if (s.ok() && with_security) s = CopySecurity(in, out, st);
   if (s.ok()) s = ApplyModeAndTimes(out, st);
   // A backup passes through once: keep the user's working set in the page
   // cache rather than the data of large files (on the output this starts
@@ -149,11 +151,11 @@ Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyPr
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp) {
   return PosixCopyToTemp(AtPath{AT_FDCWD, src.c_str()}, AtPath{AT_FDCWD, dst.c_str()}, dst,
-                         progress, temp);
+                         progress, false, temp);
 }
 
 Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
-                       const CopyProgress& progress, std::string* temp) {
+                       const CopyProgress& progress, bool with_security, std::string* temp) {
   UniqueFd in;
   struct stat st;
   Status s = OpenSource(src, &in, &st);
@@ -162,7 +164,7 @@ Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
   std::string path;
   s = CreateTemp(dst, &out, &path);
   if (!s.ok()) return s;
-  s = FillTemp(in.get(), out.get(), src, st, progress);
+  s = FillTemp(in.get(), out.get(), src, st, progress, with_security);
   // Some file systems (NFS, FUSE) report write errors only when closing.
   if (s.ok() && out.Close() != 0) s = ErrnoStatus();
   if (!s.ok()) {

@@ -17,9 +17,9 @@ namespace qv {
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp);
 // The same with src and dst located for the *at calls; dst stands for
-// dst_path, which *temp is built from.
+// dst_path, which *temp is built from. with_security as Platform::CopyToTemp.
 Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
-                       const CopyProgress& progress, std::string* temp);
+                       const CopyProgress& progress, bool with_security, std::string* temp);
 
 // rename(2) of temp over dst. The rename is atomic but not made durable (no
 // fsync of the directory): after a crash the directory shows the old entry or

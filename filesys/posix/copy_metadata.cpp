@@ -60,6 +60,37 @@ Status CopyUserXattrs(int in, int out) {
   return Status::Ok();
 }
 
+Status CopySecurity(int in, int out, const struct stat& st) {
+  struct stat now;
+  if (fstat(out, &now) != 0) return ErrnoStatus();
+  if ((now.st_uid != st.st_uid || now.st_gid != st.st_gid) &&
+      fchown(out, st.st_uid, st.st_gid) != 0 && errno != EPERM) {
+    return ErrnoStatus();
+  }
+  constexpr char kAclAccess[] = "system.posix_acl_access";
+  std::string acl(256, '\0');
+  ssize_t size = fgetxattr(in, kAclAccess, acl.data(), acl.size());
+  if (size < 0 && errno == ERANGE) {
+    size = fgetxattr(in, kAclAccess, nullptr, 0);
+    if (size >= 0) {
+      acl.resize(static_cast<size_t>(size));
+      size = fgetxattr(in, kAclAccess, acl.data(), acl.size());
+    }
+  }
+  if (size >= 0) {
+    if (fsetxattr(out, kAclAccess, acl.data(), static_cast<size_t>(size), 0) != 0) {
+      return ErrnoStatus();
+    }
+    return Status::Ok();
+  }
+  if (errno != ENODATA && errno != ENOTSUP) return ErrnoStatus();
+  // A default ACL of the directory may have given the new file one.
+  if (fremovexattr(out, kAclAccess) != 0 && errno != ENODATA && errno != ENOTSUP) {
+    return ErrnoStatus();
+  }
+  return Status::Ok();
+}
+
 Status ApplyModeAndTimes(int out, const struct stat& st) {
   mode_t mode = st.st_mode & 07777;
   // Another user's setuid program must not become one that runs as us.

@@ -36,6 +36,11 @@ Status CopyFileData(int in, int out, const struct stat& st, const CopyProgress& 
 // error; security.*, trusted.* and system.* are left to the security copy.
 Status CopyUserXattrs(int in, int out);
 
+// Owner and group of st (where the process may give files away; otherwise
+// out keeps its own) and the POSIX ACL of in (or none) on out. Before
+// ApplyModeAndTimes, as a change of owner clears the set-ID bits.
+Status CopySecurity(int in, int out, const struct stat& st);
+
 // Permission bits (setuid and setgid only for root) and access and write time
 // of st, applied to out; after the last write, as writing moves the write time.
 Status ApplyModeAndTimes(int out, const struct stat& st);

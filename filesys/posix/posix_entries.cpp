@@ -53,8 +53,10 @@ Status PosixPlatform::CreateDir(const std::string& path) {
 }
 
 Status PosixPlatform::RemoveDir(const std::string& path) {
-  return confinement_.At(
+  const Status s = confinement_.At(
       EntryPath(path), [](AtPath at) { return Check(::unlinkat(at.dir, at.name, AT_REMOVEDIR)); });
+  confinement_.Forget();
+  return s;
 }
 
 Status PosixPlatform::DeleteFile(const std::string& path) {
@@ -63,7 +65,9 @@ Status PosixPlatform::DeleteFile(const std::string& path) {
 }
 
 Status PosixPlatform::Move(const std::string& from, const std::string& to) {
-  return confinement_.At(EntryPath(from), EntryPath(to), MoveNoReplaceAt);
+  const Status s = confinement_.At(EntryPath(from), EntryPath(to), MoveNoReplaceAt);
+  confinement_.Forget();
+  return s;
 }
 
 Status PosixPlatform::Link(const std::string& from, const std::string& to) {

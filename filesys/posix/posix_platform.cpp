@@ -5,9 +5,10 @@
 namespace qv {
 
 Status PosixPlatform::CopyToTemp(const std::string& src, const std::string& dst,
-                                 const CopyProgress& progress, std::string* temp) {
+                                 const CopyProgress& progress, bool with_security,
+                                 std::string* temp) {
   return confinement_.At(src, dst, [&](AtPath from, AtPath to) {
-    return PosixCopyToTemp(from, to, dst, progress, temp);
+    return PosixCopyToTemp(from, to, dst, progress, with_security, temp);
   });
 }
 

@@ -26,7 +26,7 @@ class PosixPlatform : public Platform {
   void ConfineTo(const std::vector<std::string>& roots) override;
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    std::string* temp) override;
+                    bool with_security, std::string* temp) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;

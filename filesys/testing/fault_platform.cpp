@@ -114,9 +114,10 @@ Status FaultPlatform::CreateSymlink(const std::string& target, const std::string
 }
 
 Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
-                                 const CopyProgress& progress, std::string* temp) {
+                                 const CopyProgress& progress, bool with_security,
+                                 std::string* temp) {
   const Due due = Enter(Op::kCopyToTemp, src);
-  if (due.error == 0) return PlatformWrapper::CopyToTemp(src, dst, progress, temp);
+  if (due.error == 0) return PlatformWrapper::CopyToTemp(src, dst, progress, with_security, temp);
   if (due.after_bytes < 0) return Status::FromErrno(due.error);
   // The copy runs for real and is stopped through its progress answer, so
   // that the copy service's own clean-up after a failure is exercised.
@@ -124,7 +125,7 @@ Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
     if (copied >= due.after_bytes) return due.error;
     return progress ? progress(copied, total) : 0;
   };
-  return PlatformWrapper::CopyToTemp(src, dst, failing, temp);
+  return PlatformWrapper::CopyToTemp(src, dst, failing, with_security, temp);
 }
 
 Status FaultPlatform::SymlinkToTemp(const std::string& target, const std::string& dst,
@@ -176,7 +177,6 @@ Status FaultPlatform::FreeSpace(const std::string& path, int64_t* free_bytes,
 Status FaultPlatform::ListMounts(std::vector<MountEntry>* mounts) {
   return Unless(Check(Op::kListMounts, ""), [&] { return PlatformWrapper::ListMounts(mounts); });
 }
-
 
 Status FaultPlatform::ReadFile(const std::string& path, std::string* data) {
   return Unless(Check(Op::kReadFile, path), [&] { return PlatformWrapper::ReadFile(path, data); });

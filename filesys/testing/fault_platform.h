@@ -98,6 +98,7 @@ class FaultPlatform : public PlatformWrapper {
   Status ReadLink(const std::string& path, std::string* target) override;
   Status CreateSymlink(const std::string& target, const std::string& path) override;
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
+                    bool with_security,
                     std::string* temp) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;

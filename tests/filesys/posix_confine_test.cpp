@@ -79,11 +79,11 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
     {"SetTimes", [](P p, T t) { return p.SetTimes(t.sub + "f", 0, 1); }},
     {"CreateSymlink", [](P p, T t) { return p.CreateSymlink("f", t.sub + "l"); }},
     {"CopyToTemp in",
-     [](P p, T t) { return p.CopyToTemp(t.root + "own", t.sub + "c", {}, &temp); }},
-    {"CopyToTemp out", [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, &temp); }},
+     [](P p, T t) { return p.CopyToTemp(t.root + "own", t.sub + "c", {}, false, &temp); }},
+    {"CopyToTemp out", [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, false, &temp); }},
     {"CommitTemp",
      [](P p, T t) {
-       EXPECT_TRUE(p.CopyToTemp(t.root + "own", t.root + "c", {}, &temp).ok());
+       EXPECT_TRUE(p.CopyToTemp(t.root + "own", t.root + "c", {}, false, &temp).ok());
        return p.CommitTemp(temp, t.sub + "f");
      }},
     {"WriteSecurity", [](P p, T t) { return p.WriteSecurity(t.sub + "f", kMine); }},

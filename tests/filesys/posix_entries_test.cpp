@@ -129,6 +129,15 @@ TEST_F(PosixEntriesTest, AclsRoundTripAndAnAbsentAclRemovesTheDestinations) {
   if (written.cond() == Cond::kNotImplemented) GTEST_SKIP() << "no POSIX ACLs here";
   ASSERT_TRUE(written.ok() && platform_.ReadSecurity(file, &read).ok()) << written.message();
   EXPECT_EQ(read.acl_access, acl);
+  // A copy with its security carries the ACL and, where allowed, the owner.
+  const uint32_t owner = geteuid() == 0 ? 1234 : geteuid();
+  ASSERT_EQ(chown(file.c_str(), owner, getegid()), 0);
+  std::string temp;
+  SecurityDescriptor copied;
+  ASSERT_TRUE(platform_.CopyToTemp(file, temp_ / "copy", {}, true, &temp).ok());
+  ASSERT_TRUE(platform_.ReadSecurity(temp, &copied).ok());
+  EXPECT_EQ(copied.acl_access, acl);
+  EXPECT_EQ(copied.uid, owner);
   sd.acl_access.reset();
   ASSERT_TRUE(platform_.WriteSecurity(file, sd).ok() && platform_.ReadSecurity(file, &read).ok());
   EXPECT_FALSE(read.acl_access.has_value());
