@@ -193,8 +193,10 @@ Status Confinement::OpenBelow(int root_fd, std::string_view rel, int flags, Uniq
       *fd = UniqueFd(static_cast<int>(opened));
       return Status::Ok();
     }
-    if (errno != ENOSYS) return ErrnoStatus();
-    walk_only_.store(true, std::memory_order_relaxed);  // before Linux 5.6
+    // Before Linux 5.6 there is no openat2; a container's system-call
+    // filter may refuse it with EPERM, which a lookup never answers itself.
+    if (errno != ENOSYS && errno != EPERM) return ErrnoStatus();
+    walk_only_.store(true, std::memory_order_relaxed);
   }
   return Walk(root_fd, rel, flags, fd);
 }
