@@ -103,25 +103,17 @@ class ArchiveTest : public ::testing::Test {
     if (!mapping) mapping = std::make_unique<TMapping>(ini_, dest);
     return *mapping;
   }
-  // A new archive of dest (default dest_), on its disk.
-  std::unique_ptr<TArchive> New(std::string dest = "") {
+  // A new archive of dest (default dest_) on its disk, loaded; opened first,
+  // as a mirror does it, when open.
+  std::unique_ptr<TArchive> Loaded(std::string dest = "", bool open = false) {
     if (dest.empty()) dest = dest_;
-    return std::make_unique<TArchive>(platform_, ini_, Mapping(dest),
-                                      disks_.GetDestDisk(dest, 0, log_), gate_);
-  }
-  // New, after LoadInfo.
-  std::unique_ptr<TArchive> Loaded(std::string dest = "") {
-    auto archive = New(dest);
+    auto archive = std::make_unique<TArchive>(platform_, ini_, Mapping(dest),
+                                              disks_.GetDestDisk(dest, 0, log_), gate_);
+    EXPECT_TRUE(!open || archive->OpenArchive(&flags_, log_));
     EXPECT_TRUE(archive->LoadInfo(&items_, &flags_, false, log_)) << log_.Joined();
     return archive;
   }
-  // New, opened and loaded in the order a mirror does it.
-  std::unique_ptr<TArchive> Opened() {
-    auto archive = New();
-    EXPECT_TRUE(archive->OpenArchive(&flags_, log_));
-    EXPECT_TRUE(archive->LoadInfo(&items_, &flags_, false, log_)) << log_.Joined();
-    return archive;
-  }
+  std::unique_ptr<TArchive> Opened() { return Loaded("", true); }
   std::string ArchiveDir(const std::string& dest = "") const {
     return (dest.empty() ? dest_ : dest) + "Quorvane archive/";
   }
@@ -267,9 +259,8 @@ TEST_F(ArchiveTest, FindsDaysInDateOrderAcrossGapsAndDropsEmptyFolders) {
   }
   EXPECT_EQ(days,
             (Lines{"2023/12/31/", "2024/01/02/", "2024/01/10/", "2024/11/01/", "2025/99/01/"}));
-  for (const char* gone : {"2021", "2022", "2023/05"}) {
+  for (const char* gone : {"2021", "2022", "2023/05"})
     EXPECT_FALSE(PathExists(ArchiveDir() + gone));
-  }
   EXPECT_TRUE(PathExists(ArchiveDir() + "elsewhere/01/01/1"));
   EXPECT_EQ(archive->content().Get(), Recount());
 }
@@ -419,9 +410,8 @@ TEST_F(ArchiveTest, OldestDayOfTheDriveGoesFirst) {
   SetCapacity(25 * kMiB);
   EXPECT_FALSE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 100 * kMiB, 0));
   Lines removed;
-  for (const std::string& day : {b + "03/", a + "05/", b + "05/", a + "07/"}) {
+  for (const std::string& day : {b + "03/", a + "05/", b + "05/", a + "07/"})
     removed.push_back("Removing day " + day);
-  }
   EXPECT_EQ(log_.Starting("Removing day "), removed);
   EXPECT_EQ(archive_a->content().Get(), Recount());
   EXPECT_EQ(archive_b->content().Get(), Recount(dest_b));

@@ -57,8 +57,7 @@ TEST_F(BinaryTest, WithoutSettingsOptionTheUsersDefaultFileIsUsed) {
 
 TEST_F(BinaryTest, InterruptsStopTheCopyAndLeaveNoPartBehind) {
   const size_t size = size_t{100} << 20;
-  MakeDirs(dir_ / "src");
-  MakeDirs(dir_ / "dst");
+  for (const char* dir : {"src", "dst"}) MakeDirs(dir_ / dir);
   WriteFile(dir_ / "src/big.bin", std::string(size, 'q'));
   const std::string settings = " --settings " + dir_.path() + "s.db";
   ASSERT_EQ(Run("", "mirror add " + dir_.path() + "src " + dir_.path() + "dst" + settings), 0);

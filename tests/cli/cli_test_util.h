@@ -7,11 +7,16 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "cli/cli_app.h"
+#include "config/config_keys.h"
+#include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "filesys/console.h"
 #include "filesys/platform_wrapper.h"
@@ -47,7 +52,17 @@ class ScriptedConsole : public TConsole {
   bool InputIsTerminal() override { return true; }
   bool ErrorIsTerminal() override { return true; }
   int ErrorColumns() override { return 40; }
-  std::optional<std::string> ReadLine(const std::function<bool()>& stop) override;
+  std::optional<std::string> ReadLine(const std::function<bool()>& stop) override {
+    if (stop_at_question) {
+      asked_ = true;
+      while (!stop()) std::this_thread::yield();
+      return std::nullopt;
+    }
+    if (lines.empty()) return std::nullopt;
+    const std::string line = lines.front();
+    lines.pop_front();
+    return line;
+  }
   bool TakeStopSignal() override { return asked_ && !signalled_.exchange(true); }
 
   std::deque<std::string> lines;
@@ -60,8 +75,7 @@ class ScriptedConsole : public TConsole {
 
 struct CliRun {
   int code = -1;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // Runs the tool in-process on a fresh settings file per test.
@@ -71,17 +85,43 @@ class CliTest : public ::testing::Test {
 
   // "@" in an argument stands for the temporary directory; --settings is
   // appended.
-  CliRun Run(std::vector<std::string> args, int busy_timeout_ms = 200);
+  CliRun Run(std::vector<std::string> args, int busy_timeout_ms = 200) {
+    for (std::string& arg : args) arg = Expand(arg);
+    args.insert(args.end(), {"--settings", settings_});
+    std::ostringstream out, err;
+    const int code = RunCli(args, {platform_, out, err, busy_timeout_ms, console_});
+    return {code, out.str(), err.str()};
+  }
   // Runs and expects success with nothing on standard error.
-  std::string RunOk(const std::vector<std::string>& args);
+  std::string RunOk(const std::vector<std::string>& args) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.code, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    return run.out;
+  }
   // Expects exit status 2 with exactly one "quorvane-cli: " line on standard
   // error and nothing on standard output; answers that line.
-  std::string RunFails(const std::vector<std::string>& args);
+  std::string RunFails(const std::vector<std::string>& args) {
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.code, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(run.err.starts_with("quorvane-cli: ") && run.err.find('\n') + 1 == run.err.size())
+        << run.err;
+    return run.err;
+  }
   std::string At(const std::string& relative) const { return dir_ / relative; }
   // text with every "@" replaced by the temporary directory.
-  std::string Expand(std::string text) const;
+  std::string Expand(std::string text) const {
+    const std::string& dir = dir_.path();
+    for (size_t at = text.find('@'); at != std::string::npos; at = text.find('@', at + dir.size()))
+      text.replace(at, 1, dir);
+    return text;
+  }
   // A second connection to the settings file, as the GUI would have.
-  TQVIniFile& Store();
+  TQVIniFile& Store() {
+    if (ini_ == nullptr) ini_ = std::make_unique<TQVIniFile>(platform_, settings_, 200);
+    return *ini_;
+  }
   std::string StoreBytes() const { return ReadFile(settings_); }
 
   ScopedTempDir dir_;
@@ -94,7 +134,9 @@ class CliTest : public ::testing::Test {
 };
 
 // Key of the mapping whose destination is given.
-std::string MappingKey(const std::string& destination);
+inline std::string MappingKey(const std::string& destination) {
+  return std::string(kMappingsKey) + "\\" + MappingKeyName(destination);
+}
 // Type and bytes of a stored value, for exact comparisons.
 inline TRegValue Raw(TQVIniFile& ini, const std::string& key, const std::string& name) {
   return ini.ReadRaw(key, name).value_or(TRegValue{0, "<missing>"});

@@ -23,8 +23,7 @@ class ConfigTestPlatform : public PlatformWrapper {
  public:
   ConfigTestPlatform() : PlatformWrapper(DefaultPlatform()) {}
   std::optional<std::string> GetEnv(const std::string& name) override {
-    const auto it = env.find(name);
-    return it == env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    return env.contains(name) ? std::optional(env.at(name)) : std::nullopt;
   }
   Status ListMounts(std::vector<MountEntry>* list) override {
     if (mounts_error != 0) return Status::FromErrno(mounts_error);
@@ -53,14 +52,6 @@ class StoreTest : public ::testing::Test {
     ASSERT_GT(bytes.size(), 4096u);
     for (size_t i = 4096; i < bytes.size(); ++i) bytes[i] = static_cast<char>(0xA5);
     WriteFile(db_path_, bytes);
-  }
-  // Stores a mapping the way the configuration dialog does; row < 0 writes no Row.
-  void StoreMapping(const std::string& destination, const std::string& source, int row) {
-    const std::string key = std::string(kMappingsKey) + "\\" + MappingKeyName(destination);
-    TSettingsTransaction transaction(ini().db());
-    ASSERT_TRUE(ini().WriteString(key, "", destination) && ini().WriteString(key, "Src", source));
-    ASSERT_TRUE(row < 0 || ini().WriteInteger(key, "Row", row));
-    ASSERT_TRUE(transaction.Commit());
   }
   TQVIniFile& ini() { return *ini_; }
 

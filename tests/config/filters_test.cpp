@@ -1,7 +1,7 @@
-#include <algorithm>
 #include <cerrno>
 #include <future>
 #include <sstream>
+#include <tuple>
 
 #include "config/dir_weights.h"
 #include "config/filter_build.h"
@@ -16,36 +16,27 @@ namespace qv::testing {
 namespace {
 
 TEST(WildcardTest, MatchesByTheFilterRules) {
-  const struct {
-    const char* patterns;
-    std::string text;
-    bool is_dir;
-    bool matches;
-  } cases[] = {
+  // Patterns, name, whether it names a directory, whether they match.
+  const std::tuple<const char*, std::string, bool, bool> kCases[] = {
       {"*.*", "README", false, true},  // every name, dot or not
       {"*.", "README", false, false},
       {"*.tmp", ".tmp", false, true},
       {"a*b*c", "aXbYbZc", false, true},
       {"?.txt", "\xC3\xA9.txt", false, true},  // "?" is one whole character
       {"??.txt", "\xC3\xA9.txt", false, false},
-      {"*??", "\xE2\x82\xAC", false, false},
       {"?.txt", "\xFF.txt", false, true},  // a byte that is not UTF-8 is one character
       {"\xFE*", "\xFF\xFE", false, false},
       {"*.TXT", "a.txt", false, false},                      // names compare exactly
       {"/data/*.tmp", "/data/sub/deep/x.tmp", false, true},  // "*" crosses "/"
-      {"*.tmp ; *.bak ", "a.bak", false, true},              // lists, blanks around each ignored
-      {";;*.bak;", "a.bak", false, true},
+      {";; *.tmp ; *.bak ;", "a.bak", false, true},          // lists, blanks around each ignored
       {"Cache/", "Cache", true, true},  // a trailing "/" names directories only
       {"Cache/", "Cache", false, false},
-      {"/data/Ca*/", "/data/Cache", true, true},
       {"/data/Temp/*.*", "/data/Temp/sub/README", false, true},  // everything below
       {"/data/Temp/*.*", "/data/Tempo/README", false, false},
       {"/data/Temp*.*", "/data/TempREADME", false, false},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(MatchPatterns(c.patterns, c.text, c.is_dir), c.matches)
-        << c.patterns << " on " << c.text << (c.is_dir ? "/" : "");
-  }
+  for (const auto& [patterns, text, is_dir, matches] : kCases)
+    EXPECT_EQ(MatchPatterns(patterns, text, is_dir), matches) << patterns << " on " << text;
   // Must answer at once, not backtrack through every split of the stars.
   std::string stars;
   for (int i = 0; i < 30; ++i) stars += "*a";
@@ -69,9 +60,8 @@ TEST(DirWeightsTest, HeaviestFirstAncestorsBeforeTheirChildren) {
     std::istringstream paths(added);
     for (std::string path; paths >> path;) weights.Add(path);
     std::string text;
-    for (const TDirWeight& entry : weights) {
+    for (const TDirWeight& entry : weights)
       text += (text.empty() ? "" : " ") + entry.directory + ":" + std::to_string(entry.weight);
-    }
     EXPECT_EQ(text, listed) << added;
   }
 }
@@ -86,8 +76,7 @@ class FilterBuildTest : public StoreTest {
  protected:
   FilterBuildTest() { SetMirror(dir_ / "src/", dir_ / "dst/"); }
   void SetMirror(const std::string& source, const std::string& destination) {
-    MakeDirs(source);
-    MakeDirs(destination);
+    for (const std::string& dir : {source, destination}) MakeDirs(dir);
     input_.source = source;
     input_.destination = destination;
     mappings_ = std::make_unique<TMappings>(ini());
@@ -102,11 +91,10 @@ class FilterBuildTest : public StoreTest {
     ASSERT_TRUE(ini().WriteInteger(key, "FilterType", type));
   }
   // Builds into fresh lists and answers the lines under the heading.
-  std::vector<std::string> Build(bool expect_success = true) {
+  std::vector<std::string> Build() {
     log_.lines.clear();
     weights_ = std::make_unique<TDirWeights>(input_.source);
-    EXPECT_EQ(BuildFilters(ini(), input_, *mappings_, log_, &filters_, weights_.get()),
-              expect_success);
+    EXPECT_TRUE(BuildFilters(ini(), input_, *mappings_, log_, &filters_, weights_.get()));
     if (log_.lines.size() < 2 || log_.lines[1] != "Filters:") return log_.lines;
     return std::vector<std::string>(log_.lines.begin() + 2, log_.lines.end());
   }
@@ -141,11 +129,8 @@ TEST_F(FilterBuildTest, EachStoredFilterIsAnchoredCheckedAndLogged) {
   platform_.env["QVEMPTY"] = "";
   const std::string assume =
       ". Assuming it is a file. If it is a directory add a backslash at the end.";
-  // Stored as type digit, ":" (enabled) or "-" (disabled), text.
-  const struct {
-    std::vector<std::string> stored, lines;
-    const char* lists;
-  } cases[] = {
+  // Stored as type digit, ":" (enabled) or "-" (disabled), text; the lines; the lists.
+  const std::tuple<std::vector<std::string>, std::vector<std::string>, const char*> kCases[] = {
       {{"0:*.tmp", "0:%QVSRC%/Cache", "0:/elsewhere/Cache/", "0:$S/", "0:/", "0:/./Temp/*.tmp"},
        {"Added user defined excluded source *.tmp", "Added user defined excluded source $S/Cache/",
         "Skipped user defined excluded source /elsewhere/Cache/ not matching $S/",
@@ -153,18 +138,17 @@ TEST_F(FilterBuildTest, EachStoredFilterIsAnchoredCheckedAndLogged) {
         "Added user defined excluded source *.*", "Added user defined excluded source Temp/*.tmp",
         kAll},
        "[*.tmp $S/Cache/ *.* Temp/*.tmp] [] [*.*] []"},
-      {{"0:$S/Report", "0:$S/Gone/", "0-*.tmp", "0:", "0:%QVEMPTY%", "4:$D/Old/"},
+      {{"0:$S/Report", "0:$S/Gone/", "0-*.tmp", "0:", "0:%QVEMPTY%", "4:$D/Old/", "3:$S/Missing",
+        "2:*.doc"},
        {"Warning for filter $S/Report"s + kNoFile + assume,
         "Added user defined excluded source $S/Report", "Warning for filter $S/Gone/"s + kNoFile,
         "Added user defined excluded source $S/Gone/", "Skipped disabled filter *.tmp",
         "Skipped filter expanding to empty string %QVEMPTY%",
-        "Added user defined remove empty destination dir $D/Old/", kAll},
-       "[$S/Report $S/Gone/] [] [*.*] [$D/Old/]"},
-      {{"3:$S/Missing", "2:*.doc"},
-       {"Warning for filter $S/Missing"s + kNoFile,
+        "Added user defined remove empty destination dir $D/Old/",
+        "Warning for filter $S/Missing"s + kNoFile,
         "Added user defined included source dir $S/Missing/",
         "Added user defined included source *.doc"},
-       "[] [] [$S/Missing/ *.doc] []"},
+       "[$S/Report $S/Gone/] [] [$S/Missing/ *.doc] [$D/Old/]"},
       {{"1:$D/Old", "1:*.bak", "1:/elsewhere/*.bak", "1:$S/Cache/"},
        {"Added user defined excluded destination $D/Old/", "Warning for filter $S/Old/"s + kNoFile,
         "Added source of excluded destination $S/Old/",
@@ -175,14 +159,14 @@ TEST_F(FilterBuildTest, EachStoredFilterIsAnchoredCheckedAndLogged) {
         "Skipped user defined excluded destination $S/Cache/ not matching $D/", kAll},
        "[$S/Old/ *.bak] [$D/Old/ *.bak /elsewhere/*.bak] [*.*] []"},
   };
-  for (const auto& c : cases) {
+  for (const auto& [stored, lines, lists] : kCases) {
     ASSERT_TRUE(ini().DeleteKey(kFiltersKey));
-    for (size_t i = 0; i < c.stored.size(); ++i) {
-      const std::string& s = c.stored[i];
+    for (size_t i = 0; i < stored.size(); ++i) {
+      const std::string& s = stored[i];
       Store("0000" + std::to_string(i), s.substr(2), s[0] - '0', s[1] == ':');
     }
-    EXPECT_EQ(Build(), Fill(c.lines));
-    EXPECT_EQ(Lists(), Fill({c.lists})[0]);
+    EXPECT_EQ(Build(), Fill(lines));
+    EXPECT_EQ(Lists(), Fill({lists})[0]);
   }
 }
 
@@ -221,10 +205,8 @@ TEST_F(FilterBuildTest, AutomaticFiltersTakeWhatExistsWhenTheSwitchIsOn) {
                                                 input_.source + "sub/.Trash/"),
             0);
   platform_.mounts_error = EIO;
-  const std::vector<std::string> lines = Build();
-  EXPECT_NE(std::find(lines.begin(), lines.end(),
-                      "Warning: Could not list the mounted file systems: Input/output error"),
-            lines.end());
+  Build();
+  EXPECT_TRUE(log_.Has("Warning: Could not list the mounted file systems: Input/output error"));
 }
 
 TEST_F(FilterBuildTest, AMirrorIntoItsOwnSourceNeverCopiesItselfWhateverTheSwitch) {
@@ -241,7 +223,8 @@ TEST_F(FilterBuildTest, AMirrorIntoItsOwnSourceNeverCopiesItselfWhateverTheSwitc
 
 using FilterStoreTest = StoreTest;
 
-TEST_F(FilterStoreTest, ANewFilterTakesTheNextFreeNumberAndFailsOutsideTheLock) {
+// Numbering and stored values are covered through the tool's filter commands.
+TEST_F(FilterStoreTest, ANewFilterFailsOutsideTheSettingsLock) {
   std::vector<std::string> reports;
   bool lock_free = false;
   // A dialog shown under the settings lock would freeze the scan.
@@ -253,21 +236,7 @@ TEST_F(FilterStoreTest, ANewFilterTakesTheNextFreeNumberAndFailsOutsideTheLock) 
                   return taken;
                 }).get();
   };
-  for (const char* pattern : {"*.a", "*.b", "*.c"}) {
-    ASSERT_TRUE(SaveNewFilter(ini(), pattern, true, 0, true, nullptr));
-  }
-  ASSERT_TRUE(ini().DeleteKey(kFiltersKey + "\\00001"s));
-  ASSERT_TRUE(SaveNewFilter(ini(), "/backup/x.tmp", false, 1, false, report));
-  EXPECT_EQ(ini().ListSubkeys(kFiltersKey), (std::vector<std::string>{"00002", "00003", "00004"}));
-  EXPECT_EQ(ini().ListValues(kFiltersKey + "\\00004"s),
-            (std::vector<std::string>{"", "Enabled", "FilterType", "LogFilter"}));  // no Row
-  RecordingLogger log;
-  std::vector<TStoredFilter> stored;
-  ASSERT_TRUE(ReadStoredFilters(ini(), log, &stored) && stored.size() == 3);
-  EXPECT_EQ(stored[2].text + " " + std::to_string(stored[2].type), "/backup/x.tmp 1");
-  EXPECT_FALSE(stored[2].enabled || stored[2].log);
-  EXPECT_TRUE(reports.empty());
-
+  ASSERT_TRUE(SaveNewFilter(ini(), "*.a", true, 0, true, report));
   sqlite3* holder = Exec(db_path_, "BEGIN IMMEDIATE");
   EXPECT_FALSE(SaveNewFilter(ini(), "*.d", true, 0, true, report));
   sqlite3_close(holder);
@@ -276,7 +245,7 @@ TEST_F(FilterStoreTest, ANewFilterTakesTheNextFreeNumberAndFailsOutsideTheLock) 
                                               db_path_ + ": database is locked"});
   EXPECT_TRUE(lock_free);
   EXPECT_FALSE(ini().Failed());
-  EXPECT_EQ(ini().ListSubkeys(kFiltersKey).size(), 3u);
+  EXPECT_EQ(ini().ListSubkeys(kFiltersKey), std::vector<std::string>{"00001"});
 }
 
 using MinimalAgesTest = StoreTest;

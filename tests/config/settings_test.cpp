@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <functional>
+#include <tuple>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,57 +27,52 @@ constexpr char kKey[] = "Software\\KZ\\Quorvane\\Test";
 using SettingsStoreTest = StoreTest;
 
 TEST_F(SettingsStoreTest, ValuesKeepTheirTypeSizeRangeAndDeletionRules) {
-  struct Case {
-    const char* what;
-    TRegValue stored;
-    int64_t as_int, as_64, non_negative, positive;  // defaults 99, 5, 5, 5
-    const char* as_string;                          // default "dflt"
-  } const cases[] = {
-      {"dword", DwordValue(-7), -7, 5, 5, 5, "dflt"},
-      {"dword 0", DwordValue(0), 0, 5, 5, 5, "dflt"},
-      {"three-byte dword", {kRegDword, std::string(3, '\1')}, 99, 5, 5, 5, "dflt"},
-      {"four binary bytes", {kRegBinary, std::string(4, '\1')}, 99, 5, 5, 5, "dflt"},
-      {"no limit", Int64Value(kNoLimit), 99, kNoLimit, kNoLimit, kNoLimit, "dflt"},
-      {"above the band", Int64Value(kNoLimit + 1), 99, 5, 5, 5, "dflt"},
-      {"lowest in the band", Int64Value(-kNoLimit), 99, -kNoLimit, 5, 5, "dflt"},
-      {"below the band", Int64Value(-kNoLimit - 1), 99, 5, 5, 5, "dflt"},
-      {"64-bit 0", Int64Value(0), 99, 0, 0, 5, "dflt"},
-      {"seven bytes", {kRegBinary, std::string(7, '\0')}, 99, 5, 5, 5, "dflt"},
-      {"number as string", StringValue("42", false), 99, 5, 5, 5, "42"},
-      {"empty string", StringValue("", false), 99, 5, 5, 5, ""},
-      {"expandable, kept unexpanded", StringValue("%HOME%/x", true), 99, 5, 5, 5, "%HOME%/x"},
-      {"not UTF-8", StringValue("/\xff\xfe\x80/", false), 99, 5, 5, 5, "/\xff\xfe\x80/"},
-      {"binary text", {kRegBinary, "abc"}, 99, 5, 5, 5, "dflt"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    ASSERT_TRUE(ini().WriteRaw(kKey, "V", c.stored));
-    EXPECT_EQ(ini().ReadInteger(kKey, "V", 99), c.as_int);
-    EXPECT_EQ(ini().ReadBool(kKey, "V", true), c.as_int != 0);
-    EXPECT_EQ(ini().Read64(kKey, "V", 5), c.as_64);
-    EXPECT_EQ(ini().Read64NonNegative(kKey, "V", 5), c.non_negative);
-    EXPECT_EQ(ini().Read64Positive(kKey, "V", 5), c.positive);
-    EXPECT_EQ(ini().ReadString(kKey, "V", "dflt"), c.as_string);
+  // What; stored; read as int, 64-bit, non-negative, positive (defaults 99,
+  // 5, 5, 5) and as string (default "dflt").
+  const std::tuple<const char*, TRegValue, int64_t, int64_t, int64_t, int64_t, const char*>
+      kCases[] = {
+          {"dword", DwordValue(-7), -7, 5, 5, 5, "dflt"},
+          {"dword 0", DwordValue(0), 0, 5, 5, 5, "dflt"},
+          {"three-byte dword", {kRegDword, std::string(3, '\1')}, 99, 5, 5, 5, "dflt"},
+          {"four binary bytes", {kRegBinary, "abcd"}, 99, 5, 5, 5, "dflt"},
+          {"no limit", Int64Value(kNoLimit), 99, kNoLimit, kNoLimit, kNoLimit, "dflt"},
+          {"above the band", Int64Value(kNoLimit + 1), 99, 5, 5, 5, "dflt"},
+          {"lowest in the band", Int64Value(-kNoLimit), 99, -kNoLimit, 5, 5, "dflt"},
+          {"below the band", Int64Value(-kNoLimit - 1), 99, 5, 5, 5, "dflt"},
+          {"64-bit 0", Int64Value(0), 99, 0, 0, 5, "dflt"},
+          {"seven bytes", {kRegBinary, std::string(7, '\0')}, 99, 5, 5, 5, "dflt"},
+          {"number as string", StringValue("42", false), 99, 5, 5, 5, "42"},
+          {"empty string", StringValue("", false), 99, 5, 5, 5, ""},
+          {"expandable, kept unexpanded", StringValue("%HOME%/x", true), 99, 5, 5, 5, "%HOME%/x"},
+          {"not UTF-8", StringValue("/\xff\xfe\x80/", false), 99, 5, 5, 5, "/\xff\xfe\x80/"},
+      };
+  for (const auto& [what, stored, as_int, as_64, non_negative, positive, as_string] : kCases) {
+    SCOPED_TRACE(what);
+    ASSERT_TRUE(ini().WriteRaw(kKey, "V", stored));
+    EXPECT_EQ(ini().ReadInteger(kKey, "V", 99), as_int);
+    EXPECT_EQ(ini().ReadBool(kKey, "V", true), as_int != 0);
+    EXPECT_EQ(std::tuple(ini().Read64(kKey, "V", 5), ini().Read64NonNegative(kKey, "V", 5),
+                         ini().Read64Positive(kKey, "V", 5)),
+              std::tuple(as_64, non_negative, positive));
+    EXPECT_EQ(ini().ReadString(kKey, "V", "dflt"), as_string);
   }
-  // Writing what means "unset" deletes the value.
+  // Writing what means "unset" (second) deletes the value; another (third) stays.
   using Write = bool (TQVIniFile::*)(const std::string&, const std::string&, int64_t);
-  const struct {
-    Write write;
-    int64_t unset, kept;
-  } unset_cases[] = {{&TQVIniFile::WriteSizeLimit, kNoLimit, kNoLimit - 1},
-                     {&TQVIniFile::WriteResolution, 0, 1},
-                     {&TQVIniFile::WriteResolution, -1, 1}};
-  for (const auto& c : unset_cases) {
-    ASSERT_TRUE((ini().*c.write)(kKey, "V", c.kept));
-    EXPECT_EQ(ini().Read64(kKey, "V", -9), c.kept);
-    ASSERT_TRUE((ini().*c.write)(kKey, "V", c.unset));
-    EXPECT_FALSE(ini().ValueExists(kKey, "V")) << c.unset;
+  const std::tuple<Write, int64_t, int64_t> kUnset[] = {
+      {&TQVIniFile::WriteSizeLimit, kNoLimit, kNoLimit - 1},
+      {&TQVIniFile::WriteResolution, 0, 1},
+      {&TQVIniFile::WriteResolution, -1, 1}};
+  for (const auto& [write, unset, kept] : kUnset) {
+    ASSERT_TRUE((ini().*write)(kKey, "V", kept));
+    EXPECT_EQ(ini().Read64(kKey, "V", -9), kept);
+    ASSERT_TRUE((ini().*write)(kKey, "V", unset));
+    EXPECT_FALSE(ini().ValueExists(kKey, "V")) << unset;
   }
   EXPECT_TRUE(ini().WriteFreeBytesWanted(kKey, 1) && ini().ValueExists(kKey, "FreeBytesWanted"));
   EXPECT_TRUE(ini().WriteFreeBytesWanted(kKey, 0) && !ini().ValueExists(kKey, "FreeBytesWanted"));
 }
 
-TEST_F(SettingsStoreTest, NamesIgnoreAsciiCaseKeepTheirSpellingAndListInOrder) {
+TEST_F(SettingsStoreTest, NamesIgnoreAsciiCaseKeepTheirSpellingListInOrderAndDeleteExactly) {
   const std::string mappings = "Software\\KZ\\Quorvane\\Mappings\\";
   ASSERT_TRUE(ini().WriteString(mappings + "|Data|", "Src", "/a/"));
   ASSERT_TRUE(ini().WriteString("software\\kz\\\\QUORVANE\\MAPPINGS\\|DATA|", "src", "/b/"));
@@ -87,13 +83,9 @@ TEST_F(SettingsStoreTest, NamesIgnoreAsciiCaseKeepTheirSpellingAndListInOrder) {
   // Only ASCII letters fold: other bytes compare as they are.
   ASSERT_TRUE(ini().WriteString("Software\\\xc3\x89t\xc3\xa9", "", "x"));
   EXPECT_FALSE(ini().KeyExists("Software\\\xc3\xa9t\xc3\xa9"));
-}
-
-TEST_F(SettingsStoreTest, DeleteKeyRemovesTheWholeTreeAndNothingBeside) {
-  const std::string mappings = "Software\\KZ\\Quorvane\\Mappings\\";
-  for (const char* sub : {"", "\\Source", "\\Source\\Excluded", "\\Destination\\Archive"}) {
+  // DeleteKey removes the whole tree and nothing beside.
+  for (const char* sub : {"", "\\Source", "\\Source\\Excluded", "\\Destination\\Archive"})
     ASSERT_TRUE(ini().WriteInteger(mappings + "|m|" + sub, "NumberOfFiles", 1));
-  }
   // Names that sort right beside the deleted key must survive.
   const char* const kNeighbours[] = {"|m|x", "|m|-", "|m|]", "|m|_", "|m", "|M|2"};
   for (const char* name : kNeighbours) ASSERT_TRUE(ini().WriteInteger(mappings + name, "V", 1));
@@ -110,17 +102,13 @@ TEST_F(SettingsStoreTest, AnotherProcessSeesEveryCommittedChange) {
   ASSERT_TRUE(ini().WriteInteger(kKey, "Counter", 1));
   EXPECT_EQ(ini().ReadInteger(kKey, "Counter", 0), 1);
   const pid_t child = fork();
-  ASSERT_GE(child, 0);
   if (child == 0) {
     ConfigTestPlatform platform;
     TQVIniFile other(platform, db_path_);
-    const bool ok = other.ReadInteger(kKey, "Counter", 0) == 1 &&
-                    other.WriteInteger(kKey, "Counter", 2) &&
-                    other.DeleteKey(std::string(kKey) + "\\Sub");
-    _exit(ok ? 0 : 1);
+    _exit(other.ReadInteger(kKey, "Counter", 0) != 1 || !other.WriteInteger(kKey, "Counter", 2));
   }
   int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child);
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   EXPECT_EQ(ini().ReadInteger(kKey, "Counter", 0), 2);
 }
@@ -136,10 +124,8 @@ TEST_F(SettingsStoreTest, EmptyOrMissingFileIsAFreshStore) {
 // A file that is there but unreadable must fail closed: one error per store
 // naming the file, defaults for reads, refused writes, the bytes unchanged.
 TEST_F(SettingsStoreTest, AnUnreadableFileFailsClosed) {
-  const struct {
-    const char* reason;
-    std::function<sqlite3*()> spoil;  // answers a connection to close afterwards
-  } cases[] = {
+  // The failure text; what spoils the file, answering a connection to close afterwards.
+  const std::pair<const char*, std::function<sqlite3*()>> kCases[] = {
       {"file is not a database",
        [&] { return WriteFile(db_path_, std::string(3000, 'x')), nullptr; }},
       {"the file holds no Quorvane settings",
@@ -147,12 +133,12 @@ TEST_F(SettingsStoreTest, AnUnreadableFileFailsClosed) {
       {"database disk image is malformed", [&] { return DamagePages(), nullptr; }},
       {"database is locked", [&] { return Exec(db_path_, "BEGIN EXCLUSIVE"); }},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.reason);
+  for (const auto& [reason, spoil] : kCases) {
+    SCOPED_TRACE(reason);
     Reopen();
     ASSERT_TRUE(ini().WriteString(kKey, "V", std::string(5000, 'v')));
     ini_.reset();
-    sqlite3* holder = c.spoil();
+    sqlite3* holder = spoil();
     const std::string before = ReadFile(db_path_);
     // Each load on a store that has not met the damage yet must find it by
     // its own reads and answer false with nothing half loaded: a mirror must
@@ -174,7 +160,7 @@ TEST_F(SettingsStoreTest, AnUnreadableFileFailsClosed) {
     }
     EXPECT_TRUE(filters.included_sources.Empty() && ages.Empty() && stored.empty());
     EXPECT_EQ(ini().ReadInteger(kKey, "V", -3), -3);
-    EXPECT_EQ(ini().FailureText(), "Cannot read the settings store " + db_path_ + ": " + c.reason);
+    EXPECT_EQ(ini().FailureText(), "Cannot read the settings store " + db_path_ + ": " + reason);
     std::string error;
     EXPECT_FALSE(ini().WriteStringOrFail(kKey, "Src", "/d/", false, &error));
     EXPECT_EQ(error, "Failed to set value Src of key HKEY_CURRENT_USER\\" + std::string(kKey) +
@@ -199,8 +185,7 @@ TEST_F(SettingsStoreTest, ReadsTheFirstStoredFormat) {
   Reopen();
   RecordingLogger log;
   TMappings mappings(ini());
-  ASSERT_TRUE(mappings.Load(log, nullptr, false, false));
-  ASSERT_EQ(mappings.Count(), 1);
+  ASSERT_TRUE(mappings.Load(log, nullptr, false, false) && mappings.Count() == 1);
   EXPECT_EQ(mappings.Destination(0) + "=" + mappings.Source(0), "/mnt/backup/=/home/u/");
   const TMappingSettings& s = mappings.Mapping(0)->settings();
   EXPECT_TRUE(s.row == 1 && !s.copy_security_info && s.max_size_dest == 1 << 20);
@@ -243,12 +228,12 @@ TEST_F(ConfigDataTest, NumbersKeepTheirRangesFromStoreAndSetters) {
   void (TConfigData::*const kSetters[])(int) = {
       &TConfigData::SetWaitMinutes, &TConfigData::SetPriority, &TConfigData::SetSuspendMillis,
       &TConfigData::SetMinMinutesToWait};
-  const std::pair<std::array<int, 4>, const char*> cases[] = {
-      {{35791, 6, 2500, 35791}, "35791 6 2500 35791"},
-      {{35792, 7, -5, 35792}, "-1 0 0 0"},
-      {{-2, -1, 0, -1}, "-1 0 0 0"},
-      {{0, 0, 0, 0}, "0 0 0 0"}};
-  for (const auto& [stored, read] : cases) {
+  const std::pair<std::array<int, 4>, std::array<int, 4>> kCases[] = {
+      {{35791, 6, 2500, 35791}, {35791, 6, 2500, 35791}},
+      {{35792, 7, -5, 35792}, {-1, 0, 0, 0}},
+      {{-2, -1, 0, -1}, {-1, 0, 0, 0}},
+      {{0, 0, 0, 0}, {0, 0, 0, 0}}};
+  for (const auto& [stored, read] : kCases) {
     TConfigData loaded, set;
     for (int i = 0; i < 4; ++i) {
       ASSERT_TRUE(ini().WriteInteger(kBaseKey, kNames[i], stored[i]));
@@ -256,22 +241,14 @@ TEST_F(ConfigDataTest, NumbersKeepTheirRangesFromStoreAndSetters) {
     }
     EXPECT_TRUE(loaded.Load(ini()));
     for (const TConfigData* d : {&loaded, &set}) {
-      EXPECT_EQ(std::to_string(d->wait_minutes()) + " " + std::to_string(d->priority()) + " " +
-                    std::to_string(d->suspend_millis()) + " " +
-                    std::to_string(d->min_minutes_to_wait()),
+      EXPECT_EQ((std::array{d->wait_minutes(), d->priority(), d->suspend_millis(),
+                            d->min_minutes_to_wait()}),
                 read);
     }
   }
 }
 
 TEST_F(ConfigDataTest, TheSettingsLinesSayWhatDiffersFromTheUsual) {
-  RecordingLogger log;
-  TConfigData().LogSettings(log);
-  EXPECT_EQ(log.lines, (std::vector<std::string>{
-                           "The scanner will not suspend on user input",
-                           "Thread priority System idle",
-                           "Disabled update of files wich have their archive attribute set",
-                       }));
   TConfigData saved;
   saved.SetSuspendMillis(2999);
   saved.SetPriority(6);
@@ -280,7 +257,7 @@ TEST_F(ConfigDataTest, TheSettingsLinesSayWhatDiffersFromTheUsual) {
   EXPECT_FALSE(ini().ReadBool(kFiltersKey, "AutoFilter", true));
   TConfigData loaded;
   ASSERT_TRUE(loaded.Load(ini()));
-  log.lines.clear();
+  RecordingLogger log;
   loaded.LogSettings(log);
   EXPECT_EQ(log.lines, (std::vector<std::string>{
                            "Resuming scan in 2 seconds after user input when minimized",
@@ -308,15 +285,13 @@ TEST(StartAtLogonTest, RegistersQuotesAndRemovesTheProgram) {
   const std::string entry = dir / "autostart/quorvane.desktop";
   Platform& platform = DefaultPlatform();
   EXPECT_FALSE(StartsAtLogon(platform));
-  EXPECT_TRUE(SetStartAtLogon(platform, true, false, "/usr/bin/quorvane"));
-  EXPECT_TRUE(StartsAtLogon(platform));
-  EXPECT_NE(ReadFile(entry).find("\nExec=/usr/bin/quorvane /START\n"), std::string::npos);
-  EXPECT_TRUE(SetStartAtLogon(platform, false, true, "/usr/bin/quorvane"));
-  EXPECT_FALSE(StartsAtLogon(platform));
   EXPECT_TRUE(SetStartAtLogon(platform, true, false, "/opt/my apps/q$\\uorvane 100%"));
+  EXPECT_TRUE(StartsAtLogon(platform));
   EXPECT_NE(ReadFile(entry).find("\nExec=\"/opt/my apps/q\\\\$\\\\\\\\uorvane 100%%\" /START\n"),
             std::string::npos)
       << ReadFile(entry);
+  EXPECT_TRUE(SetStartAtLogon(platform, false, true, "/opt/my apps/q$\\uorvane 100%"));
+  EXPECT_FALSE(StartsAtLogon(platform));
   old != nullptr ? setenv("XDG_CONFIG_HOME", saved.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -5,18 +5,14 @@
 
 #include "tests/filesys/posix_fixture.h"
 
-namespace qv {
+namespace qv::testing {
 namespace {
 
-using testing::MakeDirs;
-using testing::PathExists;
-using testing::WriteFile;
-
-// One tree per case: base/dst/ is the confined root; base/dst/sub/ and
-// base/outside/ hold the same names, so that a call led from sub to outside
+// One tree per case: name/dst/ is the confined root; name/dst/sub/ and
+// name/outside/ hold the same names, so that a call led from sub to outside
 // by a link would succeed there.
 struct Tree {
-  std::string base, root, sub, outside;
+  std::string root, sub, outside;
 };
 
 // Name, size, mode and write time of each entry of dir (a call led there
@@ -33,13 +29,13 @@ std::set<std::string> Snapshot(const std::string& dir) {
 }
 
 // The parameter: resolve by the openat walk of kernels without openat2.
-class PosixConfineTest : public testing::PosixTest, public ::testing::WithParamInterface<bool> {
+class PosixConfineTest : public PosixTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override { platform_.confinement().set_walk_only(GetParam()); }
 
   Tree MakeTree(const std::string& name) {
     const std::string base = temp_ / (name + "/");
-    Tree tree{base, base + "dst/", base + "dst/sub/", base + "outside/"};
+    Tree tree{base + "dst/", base + "dst/sub/", base + "outside/"};
     for (const std::string& dir : {tree.sub, tree.outside}) {
       MakeDirs(dir + "d");
       WriteFile(dir + "f", "inside");
@@ -47,13 +43,6 @@ class PosixConfineTest : public testing::PosixTest, public ::testing::WithParamI
     WriteFile(tree.root + "own", "own");
     platform_.ConfineTo({tree.root});
     return tree;
-  }
-
-  // sub becomes a link to outside, as an attacker with write access to the
-  // destination would make it between two calls.
-  static void SwapSubForLink(const Tree& tree) {
-    ASSERT_EQ(rename(tree.sub.c_str(), (tree.root + "sub.real").c_str()), 0);
-    ASSERT_EQ(symlink(tree.outside.c_str(), (tree.root + "sub").c_str()), 0);
   }
 };
 
@@ -80,7 +69,8 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
     {"CreateSymlink", [](P p, T t) { return p.CreateSymlink("f", t.sub + "l"); }},
     {"CopyToTemp in",
      [](P p, T t) { return p.CopyToTemp(t.root + "own", t.sub + "c", {}, false, &temp); }},
-    {"CopyToTemp out", [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, false, &temp); }},
+    {"CopyToTemp out",
+     [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, false, &temp); }},
     {"CommitTemp",
      [](P p, T t) {
        EXPECT_TRUE(p.CopyToTemp(t.root + "own", t.root + "c", {}, false, &temp).ok());
@@ -98,11 +88,14 @@ TEST_P(PosixConfineTest, PlainTreesWorkAndSwappedInLinksAreNeverPassed) {
   for (const auto& [name, call] : kOps) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(call(platform_, MakeTree(std::string("plain ") + name)).ok());
-    const Tree swapped = MakeTree(std::string("swapped ") + name);
-    SwapSubForLink(swapped);
-    const auto before = Snapshot(swapped.outside);
-    EXPECT_EQ(call(platform_, swapped).code(), ELOOP);
-    EXPECT_EQ(Snapshot(swapped.outside), before);
+    // sub becomes a link to outside, as an attacker with write access to the
+    // destination would make it between two calls.
+    const Tree t = MakeTree(std::string("swapped ") + name);
+    ASSERT_EQ(rename(t.sub.c_str(), (t.root + "sub.real").c_str()), 0);
+    ASSERT_EQ(symlink(t.outside.c_str(), (t.root + "sub").c_str()), 0);
+    const auto before = Snapshot(t.outside);
+    EXPECT_EQ(call(platform_, t).code(), ELOOP);
+    EXPECT_EQ(Snapshot(t.outside), before);
   }
 }
 
@@ -145,4 +138,4 @@ INSTANTIATE_TEST_SUITE_P(Resolution, PosixConfineTest, ::testing::Bool(),
                          [](const auto& param) { return param.param ? "Walk" : "Openat2"; });
 
 }  // namespace
-}  // namespace qv
+}  // namespace qv::testing
