@@ -122,9 +122,7 @@ class TArchive {
   const TDirInfoSync& content() const { return content_; }
   const TDirInfo& grown() const { return grown_; }
   const TDirInfo& removed() const { return removed_; }
-  const std::string& archive_dir() const { return archive_dir_; }
   const std::string& time_slot_path() const { return time_slot_path_; }
-  const TLogDir& log_dir() const { return log_dir_; }
 
  private:
   // Settings.

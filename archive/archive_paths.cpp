@@ -44,15 +44,14 @@ TArchive::TArchive(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
   today_ = DayName(now);
   day_path_ = archive_dir_ + today_;
   time_slot_path_ = day_path_ + SlotName(now);
-  disk_.AddArchive(mapping.destination(), this);
+  disk_.AddArchive(this);
 }
 
 TArchive::~TArchive() { disk_.RemoveArchive(this); }
 
 std::string TArchive::ArchivePath(const std::string& dest_path) const {
   const std::string& dest = mapping_.destination();
-  if (!IsInside(dest_path, dest) ||
-      IncludeTrailingSeparator(dest_path).rfind(archive_dir_, 0) == 0) {
+  if (!IsInside(dest_path, dest) || IncludeTrailingSeparator(dest_path).starts_with(archive_dir_)) {
     throw std::invalid_argument("Not an archivable destination item: " + dest_path);
   }
   return time_slot_path_ + dest_path.substr(dest.size() - 1);

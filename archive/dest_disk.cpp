@@ -19,8 +19,8 @@ TDestDisk::TDestDisk(Platform& platform, TDestDisks& owner, std::string root,
       root_(std::move(root)),
       wanted_free_bytes_(wanted_free_bytes) {}
 
-void TDestDisk::AddArchive(const std::string& dest_dir, TArchive* archive) {
-  archives_.push_back(Entry{dest_dir, archive, std::string()});
+void TDestDisk::AddArchive(TArchive* archive) {
+  archives_.push_back(Entry{archive, std::string()});
 }
 
 void TDestDisk::RemoveArchive(const TArchive* archive) {

@@ -28,7 +28,7 @@ class TDestDisk {
 
   // Archives register on creation and leave on destruction (TArchive does
   // both); the order of registration breaks ties between equal days.
-  void AddArchive(const std::string& dest_dir, TArchive* archive);
+  void AddArchive(TArchive* archive);
   void RemoveArchive(const TArchive* archive);
   // The larger reservation wins.
   void KeepWanted(int64_t wanted_free_bytes);
@@ -57,16 +57,11 @@ class TDestDisk {
   const std::string& root() const { return root_; }
   // Bytes available for the mirrors; -1 after a failed query.
   int64_t free_bytes() const { return free_bytes_; }
-  // The drive's free bytes before the reservation; -1 after a failed query.
-  int64_t raw_free_bytes() const { return raw_free_bytes_; }
   int64_t total_bytes() const { return total_bytes_; }
   int64_t wanted_free_bytes() const { return wanted_free_bytes_; }
-  bool out_of_space_reported() const { return out_of_space_reported_; }
-  int64_t needed_bytes() const { return needed_bytes_; }
 
  private:
   struct Entry {
-    std::string dest_dir;
     TArchive* archive = nullptr;
     std::string oldest_day;  // "" when the archive has no day left
   };
@@ -80,7 +75,7 @@ class TDestDisk {
   const std::string root_;
   int64_t wanted_free_bytes_;
   int64_t free_bytes_ = -1;
-  int64_t raw_free_bytes_ = -1;
+  int64_t raw_free_bytes_ = -1;  // before the reservation
   int64_t total_bytes_ = -1;
   bool out_of_space_reported_ = false;
   bool out_of_inodes_reported_ = false;

@@ -33,10 +33,7 @@ class TDestDisks {
   // After a scan: true when space was short and some disk now has enough.
   bool AnyDiskCanRestart(TLogger& logger);
 
-  bool space_was_short() const { return space_was_short_; }
   void SetSpaceWasShort() { space_was_short_ = true; }
-  int Count() const { return static_cast<int>(disks_.size()); }
-  TDestDisk& operator[](int i) { return *disks_[i]; }
 
  private:
   Platform& platform_;

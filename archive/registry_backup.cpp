@@ -108,7 +108,7 @@ void TRegistryBackup::SaveRegKey(const std::string& key_path) {
   const std::string file = dir_ + RegistryBackupFileName(key_path);
   // The saving service never replaces a file; a delete that fails shows in
   // the save's error.
-  static_cast<void>(ini_.platform().DeleteFile(file));
+  (void)ini_.platform().DeleteFile(file);
   const int code = SaveKeyToFile(ini_.db(), key_path, file);
   if (code != 0) {
     logger_.LogSysError(code, "Save of " + key_path + " to " + file + " failed");

@@ -4,8 +4,8 @@
 
 #include "cli/command_context.h"
 #include "cli/command_registry.h"
-#include "filesys/console.h"
 #include "config/settings_location.h"
+#include "filesys/console.h"
 
 namespace qv {
 

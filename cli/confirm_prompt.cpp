@@ -3,9 +3,9 @@
 #include <string_view>
 
 #include "archive/confirm_gate.h"
-#include "filesys/console.h"
 #include "cli/terminal_output.h"
 #include "config/registry_key.h"
+#include "filesys/console.h"
 #include "filesys/path_ops.h"
 #include "log/logger.h"
 

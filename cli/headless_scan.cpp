@@ -4,13 +4,13 @@
 #include <cmath>
 
 #include "cli/command_registry.h"
-#include "filesys/console.h"
 #include "cli/headless_front_end.h"
 #include "cli/terminal_output.h"
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
 #include "engine/mirror_thread.h"
+#include "filesys/console.h"
 #include "filesys/platform.h"
 #include "log/log_buffer.h"
 

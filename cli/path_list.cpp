@@ -1,5 +1,7 @@
 #include "cli/path_list.h"
 
+#include <utility>
+
 #include "cli/list_keys.h"
 #include "config/qv_ini_file.h"
 
@@ -13,7 +15,7 @@ std::vector<TPathEntry> LoadPathEntries(TQVIniFile& ini, const TPathList& list) 
     entry.key = SubkeyPath(list.key, name);
     entry.path.stored = ini.ReadString(entry.key, "");
     entry.path.expanded = ExpandStoredPath(ini.platform(), entry.path.stored, list.kind);
-    entries.push_back(entry);
+    entries.push_back(std::move(entry));
   }
   return entries;
 }

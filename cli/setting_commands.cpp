@@ -50,8 +50,9 @@ constexpr TSetting kSettings[] = {
 
 // Setting names ignore case, as value names do in the store.
 const TSetting* FindSetting(const std::string& name) {
+  const std::string wanted = LowerAscii(name);
   for (const TSetting& setting : kSettings) {
-    if (LowerAscii(setting.name) == LowerAscii(name)) return &setting;
+    if (LowerAscii(setting.name) == wanted) return &setting;
   }
   return nullptr;
 }

@@ -1,5 +1,6 @@
 #include "cli/terminal_output.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "filesys/console.h"
@@ -25,6 +26,13 @@ std::vector<size_t> CharacterStarts(const std::string& text) {
 }
 
 }  // namespace
+
+size_t DisplayWidth(const std::string& text) {
+  // Continuation bytes 10xxxxxx do not start a character.
+  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
 
 std::string FitToWidth(const std::string& text, size_t width) {
   const std::vector<size_t> starts = CharacterStarts(text);
@@ -57,7 +65,7 @@ void TTerminalOutput::ShowProgress(const std::string& counts, const std::string&
   const int columns = console_.ErrorColumns();
   // The last column stays free: a full line would wrap on some terminals.
   const size_t width = static_cast<size_t>(columns > 0 ? columns : kDefaultColumns) - 1;
-  const size_t counts_width = CharacterStarts(counts).size();
+  const size_t counts_width = DisplayWidth(counts);
   const std::string line = counts_width >= width ? FitToWidth(counts, width)
                                                  : counts + FitToWidth(path, width - counts_width);
   if (line == shown_) return;

@@ -10,6 +10,9 @@ namespace qv {
 
 class TConsole;
 
+// Characters of UTF-8 text, as a terminal gives them columns.
+size_t DisplayWidth(const std::string& text);
+
 // text cut to at most width characters (UTF-8) by putting "..." in place of
 // its middle.
 std::string FitToWidth(const std::string& text, size_t width);

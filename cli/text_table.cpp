@@ -3,20 +3,10 @@
 #include <algorithm>
 #include <utility>
 
+#include "cli/terminal_output.h"
 #include "log/logger.h"
 
 namespace qv {
-
-namespace {
-
-size_t DisplayWidth(const std::string& text) {
-  // Continuation bytes 10xxxxxx do not start a character.
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-}  // namespace
 
 TTextTable::TTextTable(std::vector<std::string> headings) { AddRow(std::move(headings)); }
 

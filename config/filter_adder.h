@@ -43,8 +43,6 @@ class TFilterAdder {
   bool AddPath(TFilters& list, const std::string& path, const std::string& description,
                TDirWeights* weights);
 
-  int counter() const { return counter_; }
-
  private:
   void CompletePlainPath(std::string& pattern, uint32_t required_attributes);
 

@@ -5,9 +5,9 @@
 #include <string_view>
 #include <vector>
 
+#include "config/config_keys.h"
 #include "config/dir_weights.h"
 #include "config/filter_adder.h"
-#include "config/config_keys.h"
 #include "config/filter_build.h"
 #include "filesys/path_ops.h"
 #include "filesys/platform.h"
@@ -66,7 +66,8 @@ void AddAutomaticFilters(TFilterAdder& adder, Platform& platform, const TFilterB
   const std::string& source = input.source;
   TFilters& sources = filters->excluded_sources;
   AddRootDirectories(adder, platform, source, on, sources);
-  adder.AddAutoDir(sources, source + kArchiveDirName + kSep, "archive found in root of source ", on);
+  adder.AddAutoDir(sources, source + kArchiveDirName + kSep, "archive found in root of source ",
+                   on);
   adder.AddAutoFile(sources, source + "swapfile", "virtual memory swap file ", on, nullptr);
   adder.AddAutoFile(sources, source + "swap.img", "virtual memory swap file ", on, nullptr);
   if (on) AddVirtualMounts(adder, platform, input, logger, sources);

@@ -27,8 +27,7 @@ std::string MappingKeyName(const std::string& destination) {
 TMapping::TMapping(TQVIniFile& ini, std::string destination)
     : ini_(ini),
       destination_(std::move(destination)),
-      mapping_key_(MappingKeyName(destination_)),
-      key_(std::string(kMappingsKey) + "\\" + mapping_key_),
+      key_(std::string(kMappingsKey) + "\\" + MappingKeyName(destination_)),
       dest_key_(key_ + kDestinationSubkey),
       archive_key_(dest_key_ + kArchiveSubkey) {}
 

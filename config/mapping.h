@@ -65,7 +65,6 @@ class TMapping {
   const std::string& destination() const { return destination_; }
   const std::string& source() const { return source_; }
   const std::string& raw_source() const { return raw_source_; }
-  const std::string& mapping_key() const { return mapping_key_; }
   const std::string& key() const { return key_; }
   const std::string& dest_key() const { return dest_key_; }
   const std::string& archive_key() const { return archive_key_; }
@@ -83,7 +82,6 @@ class TMapping {
   std::string destination_;
   std::string source_;
   std::string raw_source_;
-  std::string mapping_key_;
   std::string key_;
   std::string dest_key_;
   std::string archive_key_;

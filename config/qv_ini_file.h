@@ -27,7 +27,6 @@ class TQVIniFile : public TSharedIni {
   bool ReadCounters(const std::string& key, TCounts* counts);
   // Writes the four values in one transaction.
   bool WriteCounters(const std::string& key, const TCounts& counts);
-  bool DeleteCounters(const std::string& key);
 
   std::string ReadLastTimeSlot(const std::string& archive_key);
   bool WriteLastTimeSlot(const std::string& archive_key, const std::string& slot);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "config/registry_values.h"
 #include "config/settings_db.h"
 #include "filesys/platform.h"
 
@@ -50,11 +51,10 @@ std::string ValueText(const TRegValue& value) {
     const std::string text = Quote(value.data.substr(0, value.data.size() - 1));
     return value.type == kRegExpandSz ? "expand:" + text : text;
   }
-  if (value.type == kRegDword && value.data.size() == 4) {
-    uint32_t number = 0;
-    for (int i = 3; i >= 0; --i) number = (number << 8) | static_cast<unsigned char>(value.data[i]);
+  int32_t number = 0;
+  if (DecodeDword(value, &number)) {
     char hex[16];
-    std::snprintf(hex, sizeof hex, "dword:%08x", number);
+    std::snprintf(hex, sizeof hex, "dword:%08x", static_cast<uint32_t>(number));
     return hex;
   }
   if (value.type == kRegBinary) return "hex:" + HexBytes(value.data);

@@ -24,11 +24,6 @@ TSqlStatement& TSqlStatement::BindInt(int index, int64_t value) {
   return *this;
 }
 
-TSqlStatement& TSqlStatement::BindNull(int index) {
-  sqlite3_bind_null(stmt_, index);
-  return *this;
-}
-
 int TSqlStatement::Step() {
   if (prepare_rc_ != SQLITE_OK) return prepare_rc_;
   return sqlite3_step(stmt_);

@@ -22,7 +22,6 @@ class TSqlStatement {
   TSqlStatement& BindText(int index, const std::string& text);
   TSqlStatement& BindBlob(int index, const std::string& bytes);
   TSqlStatement& BindInt(int index, int64_t value);
-  TSqlStatement& BindNull(int index);
 
   // SQLITE_ROW, SQLITE_DONE or an error code.
   int Step();

@@ -27,7 +27,6 @@ struct TDirToProcess {
   std::string dest;    // ends with "/"
   TFoundFile entry;    // the source directory as listed; empty for the roots
   int64_t dest_attributes = kNoDestDir;
-  uint32_t dest_reparse_tag = 0;
   int64_t min_age = 0;  // 100-ns units; 0 = none
   // Set while the source is read when an included-source filter above this
   // directory included its entries; the filters inside it are used up when

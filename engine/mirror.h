@@ -62,10 +62,7 @@ class TMirror {
   const TDirInfo& source_excluded() const { return source_.excluded(); }
   const TDirInfo& dest_included() const { return dest_.included(); }
   const TDirInfo& dest_excluded() const { return dest_.excluded(); }
-  const TDirInfo& archive_grown() const { return dest_.archive().grown(); }
-  const TDirInfo& archive_removed() const { return dest_.archive().removed(); }
   const TDirInfo& archive_content() const { return dest_.archive().content(); }
-  const TDirInfo& overwritten_mappings() const { return dest_.overwritten(); }
   const std::string& source_path() const { return source_.path(); }
   const std::string& dest_path() const { return dest_.path(); }
 
@@ -112,9 +109,10 @@ class TMirror {
                       TWideStringList<TFoundFile>* list);
   int FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
                   const std::string& full, bool* direct) const;
+  // full is the entry's path, ending with "/" for a directory.
   void TakeIntoList(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
-                    const TFilter& filter, const char* prefix, TItemCounters counters,
-                    TWideStringList<TFoundFile>* list);
+                    const std::string& full, const TFilter& filter, const char* prefix,
+                    TItemCounters counters, TWideStringList<TFoundFile>* list);
   void ExcludeSource(const std::string& full, const TFoundFile& entry, TItemCounters counters);
   void CountExcludedDir(const std::string& dir, TDirInfo* counters, TItemCounters items);
 

@@ -87,14 +87,16 @@ TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_
 void TMirror::RemoveEmptyDestDir(const std::string& dir) {
   if (!log().CheckSuspend()) return;
   log().SetStatus(dir);
-  std::vector<DirEntry> entries;
-  if (!platform_.ListDir(dir, &entries).ok() || !entries.empty()) return;
   const std::string parent = ParentDir(dir);
   const std::string name = LastComponent(dir);
-  if (!filters_.empty_dirs.MatchAndLog(parent, name, log(), "Removing empty destination dir ",
-                                       switches().log_excluded, false, 0, dir, nullptr)) {
-    return;
-  }
+  // Matched quietly first: listing every directory of the walk again (a stat
+  // per entry) only pays for the ones a filter names.
+  if (filters_.empty_dirs.FindMatch(parent, name, 0, dir) < 0) return;
+  std::vector<DirEntry> entries;
+  if (!platform_.ListDir(dir, &entries).ok() || !entries.empty()) return;
+  // Matches as above; now it is logged.
+  (void)filters_.empty_dirs.MatchAndLog(parent, name, log(), "Removing empty destination dir ",
+                                        switches().log_excluded, false, 0, dir, nullptr);
   const auto count_as_excluded = [this] {
     dest_.included().DecDirs();
     dest_.excluded().IncDirs();

@@ -41,7 +41,9 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
     log().LogSysError(status.code(), "Failed to read directory " + pair.source);
     return false;
   }
+  list->Reserve(found.Count());
   std::vector<int> open;
+  open.reserve(found.Count());
   for (int i = 0; i < found.Count(); ++i) {
     if (!log().CheckSuspend()) return false;
     ++*counters.done;
@@ -56,10 +58,10 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
 
 bool TMirror::SkipEntry(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
                         TItemCounters counters) {
-  const std::string path = pair.source + name;
   if (IsArchiveEntry(pair, name)) {
     ExcludeSource(FullPath(pair.source, name, entry), entry, counters);
   } else if ((entry.attributes & kAttrTemporary) != 0) {
+    const std::string path = pair.source + name;
     log().LogLine("Skipped temporary file " + path);
     if (entry.IsDirectory()) {
       ExcludeSource(path + kSep, entry, counters);
@@ -68,7 +70,7 @@ bool TMirror::SkipEntry(const TDirToProcess& pair, const std::string& name, cons
     }
   } else if ((entry.attributes & kAttrDevice) != 0) {
     // Reading a FIFO would block forever; a device holds no file to copy.
-    log().LogLine("Skipped special file " + path);
+    log().LogLine("Skipped special file " + pair.source + name);
     source_.AddSkipped(entry);
   } else {
     return false;
@@ -83,9 +85,9 @@ bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFil
   for (const int i : *open) {
     const std::string& name = found.Text(i);
     const TFoundFile& entry = *found.Object(i);
+    const std::string full = FullPath(pair.source, name, entry);
     bool direct = false;
-    const int f =
-        FindInclude(pair.source, name, entry, FullPath(pair.source, name, entry), &direct);
+    const int f = FindInclude(pair.source, name, entry, full, &direct);
     if (f < 0) {
       rest.push_back(i);
       continue;
@@ -93,8 +95,8 @@ bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFil
     const TFilter& filter = filters_.included_sources.Filter(f);
     // Entries below an included directory are not logged one by one.
     if (!direct) pair.include_anchor = true;
-    TakeIntoList(pair, name, entry, filter, direct ? IncludePrefix(filter) : nullptr, counters,
-                 list);
+    TakeIntoList(pair, name, entry, full, filter, direct ? IncludePrefix(filter) : nullptr,
+                 counters, list);
     if (log().IsTerminated()) return false;
   }
   *open = std::move(rest);
@@ -113,7 +115,7 @@ void TMirror::PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TF
                       ? filters_.included_sources.FindFilterInside(full, 0)
                       : -1;
     if (f >= 0) {
-      TakeIntoList(pair, name, entry, filters_.included_sources.Filter(f),
+      TakeIntoList(pair, name, entry, full, filters_.included_sources.Filter(f),
                    "Included parent source ", counters, list);
     } else {
       ExcludeSource(full, entry, counters);
@@ -144,9 +146,9 @@ int TMirror::FindInclude(const std::string& dir, const std::string& name, const 
 // Excluded-source filters apply when they come after the include that let
 // the entry in (numbers grow in list order).
 void TMirror::TakeIntoList(const TDirToProcess& pair, const std::string& name,
-                           const TFoundFile& entry, const TFilter& filter, const char* prefix,
-                           TItemCounters counters, TWideStringList<TFoundFile>* list) {
-  const std::string full = FullPath(pair.source, name, entry);
+                           const TFoundFile& entry, const std::string& full, const TFilter& filter,
+                           const char* prefix, TItemCounters counters,
+                           TWideStringList<TFoundFile>* list) {
   const bool logged = switches().log_excluded;
   if (filters_.excluded_sources.MatchAndLog(pair.source, name, log(), "Skipped excluded source ",
                                             logged, true, filter.number, full, nullptr)) {

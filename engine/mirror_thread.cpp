@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <exception>
-#include <memory>
 
 #include "archive/dest_disks.h"
 #include "archive/registry_backup.h"

@@ -29,7 +29,6 @@ TDirToProcess ChildPair(const TDirToProcess& parent, const std::string& name,
   child.entry = source;
   if (dest != nullptr) {
     child.dest_attributes = dest->attributes;
-    child.dest_reparse_tag = dest->reparse_tag;
     child.min_age = parent.min_age;
   }
   return child;

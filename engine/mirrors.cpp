@@ -41,22 +41,10 @@ void TMirrors::Run(TLogger& logger) {
   // the confirm switch off and becomes the default of the later mirrors.
   bool default_answer = true;
   bool confirm = context_.config.switches.confirm;
-  for (int i = 0; i < mirrors_.Count(); ++i) {
+  for (const auto& item : mirrors_) {
     if (logger.IsTerminated()) return;
-    TMirror& mirror = *mirrors_.Object(i);
-    mirror.Run(scan_filters_, logger, &confirm, &default_answer);
-    AddTotals(mirror);
+    item.object->Run(scan_filters_, logger, &confirm, &default_answer);
   }
-}
-
-void TMirrors::AddTotals(const TMirror& mirror) {
-  source_included_.AddCounters(mirror.source_included());
-  source_excluded_.AddCounters(mirror.source_excluded());
-  dest_included_.AddCounters(mirror.dest_included());
-  dest_excluded_.AddCounters(mirror.dest_excluded());
-  archive_grown_.AddCounters(mirror.archive_grown());
-  archive_removed_.AddCounters(mirror.archive_removed());
-  overwritten_mappings_.AddCounters(mirror.overwritten_mappings());
 }
 
 void TMirrors::LogSummary(TLogger& logger) {

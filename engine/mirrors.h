@@ -2,7 +2,6 @@
 #define QUORVANE_ENGINE_MIRRORS_H_
 
 #include "filesys/wide_string_list.h"
-#include "stats/dir_info.h"
 
 namespace qv {
 
@@ -11,7 +10,7 @@ class TMirror;
 struct TScanContext;
 
 // The mirrors of one scan, one per enabled mapping in configuration order,
-// each under its destination path, and the totals of the scan.
+// each under its destination path.
 //
 // Threads: the scan thread only; the progress in the context is read by the
 // front end.
@@ -27,34 +26,15 @@ class TMirrors {
   // False when the settings could not be read (logged once): then no mirror
   // exists and the scan must not run.
   bool Load(TLogger& logger);
-  // Runs the mirrors in order until the scan is terminated, adding each
-  // one's counters to the totals.
+  // Runs the mirrors in order until the scan is terminated.
   void Run(TLogger& logger);
   // The end-of-scan lines of every destination.
   void LogSummary(TLogger& logger);
 
-  int Count() const { return mirrors_.Count(); }
-  const TDirInfo& source_included() const { return source_included_; }
-  const TDirInfo& source_excluded() const { return source_excluded_; }
-  const TDirInfo& dest_included() const { return dest_included_; }
-  const TDirInfo& dest_excluded() const { return dest_excluded_; }
-  const TDirInfo& archive_grown() const { return archive_grown_; }
-  const TDirInfo& archive_removed() const { return archive_removed_; }
-  const TDirInfo& overwritten_mappings() const { return overwritten_mappings_; }
-
  private:
-  void AddTotals(const TMirror& mirror);
-
   TScanContext& context_;
   TWideStringList<> scan_filters_;
   TWideStringList<TMirror> mirrors_;
-  TDirInfo source_included_;
-  TDirInfo source_excluded_;
-  TDirInfo dest_included_;
-  TDirInfo dest_excluded_;
-  TDirInfo archive_grown_;
-  TDirInfo archive_removed_;
-  TDirInfo overwritten_mappings_;
 };
 
 }  // namespace qv

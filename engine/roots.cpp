@@ -12,12 +12,6 @@
 
 namespace qv {
 
-namespace {
-
-bool HasItems(const TDirInfo& counters) { return counters.Items() != 0; }
-
-}  // namespace
-
 TSourceOrDest::TSourceOrDest(Platform& platform, TQVIniFile& ini, std::string path, std::string key)
     : platform_(platform), ini_(ini), path_(std::move(path)), key_(std::move(key)) {}
 
@@ -53,8 +47,8 @@ void TSource::Report(TLogger& logger) const {
   if (logger.IsTerminated()) return;
   logger.LogEmpty();
   logger.LogLine("Source " + path() + " contains " + included().ToText());
-  if (HasItems(excluded())) logger.LogLine("Excluded sources found: " + excluded().ToText());
-  if (HasItems(skipped_)) {
+  if (excluded().Items() != 0) logger.LogLine("Excluded sources found: " + excluded().ToText());
+  if (skipped_.Items() != 0) {
     logger.LogLine("Including " + skipped_.ToText() + " with the temporary file attribute set");
   }
 }

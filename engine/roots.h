@@ -69,8 +69,6 @@ class TSource : public TSourceOrDest {
   // The end lines; nothing while the scan is being stopped.
   void Report(TLogger& logger) const;
 
-  const TDirInfo& skipped() const { return skipped_; }
-
  private:
   TDirInfo skipped_;
 };
@@ -114,8 +112,6 @@ class TDest : public TSourceOrDest {
   const TArchive& archive() const { return archive_; }
   TDestDisk& disk() { return disk_; }
   const TDestDisk& disk() const { return disk_; }
-  const TDirInfo& copied() const { return copied_; }
-  const TDirInfo& overwritten() const { return overwritten_; }
 
  private:
   bool CheckLimit(TArchiveMeasure measure, int64_t limit, uint16_t* flags, int64_t needed,

@@ -22,7 +22,10 @@ Status ListInto(Platform& platform, const std::string& dir, TWideStringList<T>* 
   const Status status = platform.ListDir(dir, &entries);
   if (!status.ok()) return status;
   list->Reserve(static_cast<int>(entries.size()));
-  for (const DirEntry& entry : entries) list->Add(entry.name, make(entry));
+  for (DirEntry& entry : entries) {
+    std::unique_ptr<T> object = make(entry);  // before the name moves out of entry
+    list->Add(std::move(entry.name), std::move(object));
+  }
   list->Sort();
   return status;
 }

@@ -68,12 +68,6 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
-std::string LastChars(const std::string& text, size_t n) {
-  return n >= text.size() ? text : text.substr(text.size() - n);
-}
-
-std::string FirstChars(const std::string& text, size_t n) { return text.substr(0, n); }
-
 int ComparePaths(const std::string& a, const std::string& b) {
   const int order = a.compare(b);
   return (order > 0) - (order < 0);

@@ -25,8 +25,6 @@ std::string IncludeTrailingSeparator(const std::string& path);  // "" becomes "/
 std::string ExcludeTrailingSeparator(const std::string& path);
 // Removes every character with code 32 or less from both ends.
 std::string Trim(const std::string& text);
-std::string LastChars(const std::string& text, size_t n);
-std::string FirstChars(const std::string& text, size_t n);
 
 // Exact comparison: 0 equal, sign gives the order.
 int ComparePaths(const std::string& a, const std::string& b);

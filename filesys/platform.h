@@ -231,7 +231,6 @@ class Platform {
 // The POSIX implementation. Only main() of each program calls this; everything
 // else receives the platform it should use.
 Platform& DefaultPlatform();
-std::unique_ptr<Platform> NewPosixPlatform();
 
 }  // namespace qv
 

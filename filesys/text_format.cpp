@@ -20,6 +20,8 @@ constexpr std::array<const char*, 9> kSizeUnits = {" bytes", " KB", " MB", " GB"
 constexpr std::array<const char*, 9> kSizeUnitWords = {"BYTES", "KB", "MB", "GB", "TB",
                                                        "PB",    "EB", "ZB", "YB"};
 
+// Smallest first, each 1000 of the one before (DurationText steps through
+// them); "sec" last, since every other word contains it.
 struct DurationUnit {
   const char* word;
   double multiplier;  // 100-ns units per unit
@@ -184,7 +186,7 @@ std::string ShortPath(const std::string& path) {
   constexpr size_t kMaxLength = 127;
   const std::string root = RootOf(path);
   if (path.size() <= kMaxLength || root.empty()) return path;
-  return root + kSep + "..." + LastChars(path, kMaxLength - 4 - root.size());
+  return root + kSep + "..." + path.substr(path.size() - (kMaxLength - 4 - root.size()));
 }
 
 std::string BoolText(bool value) { return value ? "true" : "false"; }
@@ -226,19 +228,17 @@ int64_t ParseDurationText(const std::string& text, int64_t default_value) {
 }
 
 std::string DurationText(int64_t resolution) {
-  static constexpr std::array<const char*, 4> kUnits = {" nano sec", " micro sec", " milli sec",
-                                                        " sec"};
   // Nanoseconds as digits, so that no multiplication can overflow.
   std::string digits = std::to_string(Magnitude(resolution));
   if (digits != "0") digits += "00";
   size_t unit = 0;
-  while (unit < kUnits.size() - 1 && digits.size() > 3 &&
+  while (unit < kDurationUnits.size() - 1 && digits.size() > 3 &&
          digits.compare(digits.size() - 3, 3, "000") == 0) {
     digits.resize(digits.size() - 3);
     ++unit;
   }
-  if (digits == "0") unit = kUnits.size() - 1;
-  return (resolution < 0 ? "-" : "") + GroupDigits(digits) + kUnits[unit];
+  if (digits == "0") unit = kDurationUnits.size() - 1;
+  return (resolution < 0 ? "-" : "") + GroupDigits(digits) + " " + kDurationUnits[unit].word;
 }
 
 }  // namespace qv

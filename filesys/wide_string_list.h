@@ -43,9 +43,6 @@ class TWideStringList {
     items_.insert(items_.begin() + at, Item{std::move(text), std::move(object)});
     return at;
   }
-  void Insert(int i, std::string text, std::unique_ptr<T> object = nullptr) {
-    items_.insert(items_.begin() + i, Item{std::move(text), std::move(object)});
-  }
   // Index of the first entry equal to text, or -1.
   int Find(const std::string& text) const {
     if (sorted_) {
@@ -66,21 +63,19 @@ class TWideStringList {
   }
   void Clear() { items_.clear(); }
   void Sort() {
-    std::stable_sort(items_.begin(), items_.end(), [](const Item& a, const Item& b) {
-      return CompareNames(a.text, b.text) < 0;
-    });
+    std::stable_sort(items_.begin(), items_.end(),
+                     [](const Item& a, const Item& b) { return CompareNames(a.text, b.text) < 0; });
     sorted_ = true;
   }
-  bool Sorted() const { return sorted_; }
 
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
 
  private:
   int LowerBound(const std::string& text) const {
-    auto it = std::lower_bound(items_.begin(), items_.end(), text, [](const Item& a, const std::string& b) {
-      return CompareNames(a.text, b) < 0;
-    });
+    auto it = std::lower_bound(
+        items_.begin(), items_.end(), text,
+        [](const Item& a, const std::string& b) { return CompareNames(a.text, b) < 0; });
     return static_cast<int>(it - items_.begin());
   }
 

@@ -3,7 +3,7 @@
 #include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
-#include "filesys/platform.h"
+#include "filesys/file_ops.h"
 
 namespace qv {
 
@@ -16,13 +16,7 @@ void ReadInto(TQVIniFile& ini, const std::string& key, TDirInfo* counters) {
   counters->SetCounts(counts);
 }
 
-void QueryDrive(Platform& platform, const std::string& path, int64_t* free_bytes,
-                int64_t* total_bytes) {
-  if (!platform.FreeSpace(path, free_bytes, total_bytes).ok()) {
-    *free_bytes = kDriveQueryFailed;
-    *total_bytes = kDriveQueryFailed;
-  }
-}
+static_assert(kDriveQueryFailed == -1, "GetFreeSpace answers -1 for a volume it cannot ask");
 
 }  // namespace
 
@@ -40,8 +34,8 @@ void TMirrorInfo::LoadMirrorInfo(const std::string& source, const std::string& d
   ReadInto(ini, mapping.dest_key() + kExcludedSubkey, &destination_excluded_);
   ReadInto(ini, mapping.archive_key(), &archive_);
   if (query_drives) {
-    QueryDrive(platform, source, &source_free_, &source_total_);
-    QueryDrive(platform, destination, &destination_free_, &destination_total_);
+    GetFreeSpace(platform, source, &source_free_, &source_total_);
+    GetFreeSpace(platform, destination, &destination_free_, &destination_total_);
   } else {
     source_free_ = source_total_ = destination_free_ = destination_total_ = kDriveNotQueried;
   }

@@ -1,10 +1,7 @@
 #include "filesys/posix/copy_file.h"
 
-#include <cinttypes>
-#include <cstdio>
 #include <cstring>
 #include <functional>
-#include <random>
 #include <string_view>
 
 #include <fcntl.h>
@@ -20,21 +17,10 @@ namespace qv {
 namespace {
 
 constexpr std::string_view kTempPrefix = ".qv-tmp-";
-constexpr size_t kRandomDigits = 16;
+constexpr size_t kRandomDigits = 16;  // of RandomHex()
 constexpr int kCreateAttempts = 64;
 // Files from this size on leave the page cache once copied.
 constexpr off_t kDropFromCacheSize = off_t{8} << 20;
-
-std::string RandomHex() {
-  thread_local std::mt19937_64 engine([] {
-    std::random_device device;
-    std::seed_seq seed{device(), device(), device(), device()};
-    return std::mt19937_64(seed);
-  }());
-  char digits[kRandomDigits + 1];
-  std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<uint64_t>(engine()));
-  return digits;
-}
 
 // A fresh temporary path beside dst, whose name is dst_name.
 std::string TempPath(std::string_view dir, std::string_view dst_name) {

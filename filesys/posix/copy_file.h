@@ -21,15 +21,15 @@ Status PosixCopyToTemp(const std::string& src, const std::string& dst, const Cop
 Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
                        const CopyProgress& progress, bool with_security, std::string* temp);
 
-// rename(2) of temp over dst. The rename is atomic but not made durable (no
-// fsync of the directory): after a crash the directory shows the old entry or
-// the new one, both complete. When dst is a directory the rename fails
-// (EISDIR) and temp is left for the caller to delete.
 // A symbolic link holding target under a temporary name beside dst (relative
 // to dst.dir as PosixCopyToTemp does); *temp is its path beside dst_path.
 Status PosixSymlinkToTemp(const std::string& target, AtPath dst, const std::string& dst_path,
                           std::string* temp);
 
+// rename(2) of temp over dst. The rename is atomic but not made durable (no
+// fsync of the directory): after a crash the directory shows the old entry or
+// the new one, both complete. When dst is a directory the rename fails
+// (EISDIR) and temp is left for the caller to delete.
 Status PosixCommitTemp(const std::string& temp, const std::string& dst);
 Status PosixCommitTemp(AtPath temp, AtPath dst);
 

@@ -13,28 +13,6 @@ namespace {
 
 constexpr std::string_view kUserNamespace = "user.";
 
-// Reads an attribute list or value with get(buffer, size), which answers the
-// needed size for size 0. The size may grow between the two calls; then it
-// is asked again.
-template <typename Get>
-Status ReadSized(Get get, std::string* result) {
-  for (int attempt = 0; attempt < 8; ++attempt) {
-    ssize_t n = get(nullptr, 0);
-    if (n <= 0) {
-      result->clear();
-      return n == 0 ? Status::Ok() : ErrnoStatus();
-    }
-    result->resize(static_cast<size_t>(n));
-    n = get(result->data(), result->size());
-    if (n >= 0) {
-      result->resize(static_cast<size_t>(n));
-      return Status::Ok();
-    }
-    if (errno != ERANGE) return ErrnoStatus();
-  }
-  return Status::FromErrno(ERANGE);
-}
-
 bool Unsupported(int code) { return code == ENOTSUP || code == EOPNOTSUPP; }
 
 }  // namespace

@@ -10,8 +10,6 @@ namespace qv {
 
 namespace {
 
-AtPath Whole(const std::string& path) { return AtPath{AT_FDCWD, path.c_str()}; }
-
 Status MoveByLink(AtPath from, AtPath to) {
   if (::linkat(from.dir, from.name, to.dir, to.name, 0) != 0) return ErrnoStatus();
   if (::unlinkat(from.dir, from.name, 0) == 0) return Status::Ok();
@@ -30,12 +28,8 @@ Status CheckedRename(AtPath from, AtPath to) {
 
 }  // namespace
 
-Status MoveNoReplace(const std::string& from, const std::string& to) {
-  return MoveNoReplaceAt(Whole(from), Whole(to));
-}
-
 Status MoveNoReplaceFallback(const std::string& from, const std::string& to) {
-  return MoveNoReplaceFallbackAt(Whole(from), Whole(to));
+  return MoveNoReplaceFallbackAt(AtPath{AT_FDCWD, from.c_str()}, AtPath{AT_FDCWD, to.c_str()});
 }
 
 Status MoveNoReplaceAt(AtPath from, AtPath to) {

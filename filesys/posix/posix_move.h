@@ -10,9 +10,9 @@ namespace qv {
 
 // Renames the entry from to to (both without trailing "/") and never replaces
 // an existing to: that fails with EEXIST and changes nothing. Uses
-// renameat2(RENAME_NOREPLACE) and MoveNoReplaceFallback where the file system
-// refuses that flag.
-Status MoveNoReplace(const std::string& from, const std::string& to);
+// renameat2(RENAME_NOREPLACE) and MoveNoReplaceFallbackAt where the file
+// system refuses that flag.
+Status MoveNoReplaceAt(AtPath from, AtPath to);
 
 // The same for file systems without RENAME_NOREPLACE. A file or link moves as
 // link(2) + unlink(2), which refuses an existing to atomically. Where hard
@@ -20,11 +20,9 @@ Status MoveNoReplace(const std::string& from, const std::string& to);
 // missing and then renames: an empty directory created at to by another
 // process between the two calls would be replaced. rename(2) offers nothing
 // better there.
-Status MoveNoReplaceFallback(const std::string& from, const std::string& to);
-
-// The same for entries located for the *at calls.
-Status MoveNoReplaceAt(AtPath from, AtPath to);
 Status MoveNoReplaceFallbackAt(AtPath from, AtPath to);
+// The fallback for whole paths.
+Status MoveNoReplaceFallback(const std::string& from, const std::string& to);
 
 }  // namespace qv
 

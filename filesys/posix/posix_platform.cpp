@@ -31,6 +31,4 @@ Platform& DefaultPlatform() {
   return platform;
 }
 
-std::unique_ptr<Platform> NewPosixPlatform() { return std::make_unique<PosixPlatform>(); }
-
 }  // namespace qv

@@ -22,21 +22,13 @@ constexpr char kAclDefault[] = "system.posix_acl_default";
 bool MeansNoAcl(int code) { return code == ENODATA || code == ENOTSUP; }
 
 Status ReadAcl(const std::string& entry, const char* name, std::optional<std::string>* acl) {
+  std::string value;
+  const Status s = ReadSized(
+      [&](char* buffer, size_t size) { return ::lgetxattr(entry.c_str(), name, buffer, size); },
+      &value);
   acl->reset();
-  for (;;) {
-    const ssize_t size = ::lgetxattr(entry.c_str(), name, nullptr, 0);
-    if (size < 0) return MeansNoAcl(errno) ? Status::Ok() : ErrnoStatus();
-    std::string value(static_cast<size_t>(size), '\0');
-    const ssize_t got = ::lgetxattr(entry.c_str(), name, value.data(), value.size());
-    if (got >= 0) {
-      value.resize(static_cast<size_t>(got));
-      *acl = std::move(value);
-      return Status::Ok();
-    }
-    if (MeansNoAcl(errno)) return Status::Ok();
-    if (errno != ERANGE) return ErrnoStatus();
-    // The ACL grew between the two calls: ask for its size again.
-  }
+  if (s.ok()) *acl = std::move(value);
+  return MeansNoAcl(s.code()) ? Status::Ok() : s;
 }
 
 // Sets the ACL, or removes it when absent (removing none is no error).

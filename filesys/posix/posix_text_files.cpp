@@ -1,7 +1,4 @@
 // Small whole files: logs, exports, the autostart entry.
-#include <cstdio>
-#include <random>
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,13 +10,6 @@
 namespace qv {
 
 namespace {
-
-std::string RandomHex() {
-  thread_local std::mt19937_64 generator{std::random_device{}()};
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(generator()));
-  return text;
-}
 
 // A new file beside entry, created exclusively so that nothing else is
 // overwritten or shared; *temp is relative to entry.dir.

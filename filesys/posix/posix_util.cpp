@@ -1,7 +1,10 @@
 #include "filesys/posix/posix_util.h"
 
+#include <cinttypes>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <random>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -84,6 +87,17 @@ Status MakeDirectories(const std::string& dir) {
     if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST) return ErrnoStatus();
     if (slash == std::string::npos) return Status::Ok();
   }
+}
+
+std::string RandomHex() {
+  thread_local std::mt19937_64 engine([] {
+    std::random_device device;
+    std::seed_seq seed{device(), device(), device(), device()};
+    return std::mt19937_64(seed);
+  }());
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<uint64_t>(engine()));
+  return digits;
 }
 
 }  // namespace qv

@@ -58,6 +58,28 @@ inline timespec ToTimespec(FileTime time) {
   return ts;
 }
 
+// Reads an extended attribute list or value with get(buffer, size), which
+// answers the needed size for size 0 (the *xattr calls). The size may grow
+// between the two calls; then it is asked again.
+template <typename Get>
+Status ReadSized(Get get, std::string* result) {
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    ssize_t n = get(nullptr, 0);
+    if (n <= 0) {
+      result->clear();
+      return n == 0 ? Status::Ok() : ErrnoStatus();
+    }
+    result->resize(static_cast<size_t>(n));
+    n = get(result->data(), result->size());
+    if (n >= 0) {
+      result->resize(static_cast<size_t>(n));
+      return Status::Ok();
+    }
+    if (errno != ERANGE) return ErrnoStatus();
+  }
+  return Status::FromErrno(ERANGE);
+}
+
 // Reads fd to its end (sizes of /proc files read as 0, so no size is trusted).
 Status ReadAll(int fd, std::string* data);
 Status WriteAll(int fd, std::string_view data);
@@ -75,6 +97,10 @@ Status ChangeModeNoFollow(const std::string& entry, mode_t mode);
 Status ChangeModeNoFollow(AtPath entry, mode_t mode);
 // Creates dir and every missing parent (mode 0777 less the umask).
 Status MakeDirectories(const std::string& dir);
+
+// 16 lower-case hex digits from a generator of the calling thread, for the
+// names of temporary files.
+std::string RandomHex();
 
 }  // namespace qv
 

@@ -1,23 +1,17 @@
 // Volumes: the mount that holds a path, its label and UUID, free space.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
-#include <unistd.h>
 
+#include "filesys/path_ops.h"
 #include "filesys/posix/disk_links.h"
 #include "filesys/posix/mountinfo.h"
 #include "filesys/posix/posix_platform.h"
 #include "filesys/posix/posix_util.h"
-#include "filesys/posix/unique_fd.h"
 
 namespace qv {
 
 namespace {
-
-std::string WithSlash(const std::string& mount_point) {
-  return mount_point.back() == '/' ? mount_point : mount_point + "/";
-}
 
 std::string ParentOf(const std::string& entry) {
   const size_t slash = entry.rfind('/');
@@ -41,7 +35,7 @@ Status StatNearestExisting(const std::string& path, std::string* existing, struc
 }
 
 void FillVolume(const MountInfo& mount, VolumeInfo* info) {
-  info->mount_point = WithSlash(mount.mount_point);
+  info->mount_point = IncludeTrailingSeparator(mount.mount_point);
   info->fs_type = mount.fs_type;
   info->supports_compression = mount.fs_type == "btrfs";
   struct stat st;
@@ -97,7 +91,7 @@ Status PosixPlatform::ListMounts(std::vector<MountEntry>* mounts) {
   if (!s.ok()) return s;
   mounts->clear();
   for (const MountInfo& mount : parsed) {
-    mounts->push_back(MountEntry{WithSlash(mount.mount_point), mount.fs_type});
+    mounts->push_back(MountEntry{IncludeTrailingSeparator(mount.mount_point), mount.fs_type});
   }
   return Status::Ok();
 }

@@ -29,6 +29,7 @@ enum class Op {
   kReadLink,
   kCreateSymlink,
   kCopyToTemp,
+  kSymlinkToTemp,
   kCommitTemp,
   kReadSecurity,
   kWriteSecurity,
@@ -43,14 +44,14 @@ enum class Op {
   kSetAutostart,
   kMillisSinceLastInput,
   kSetThreadPriority,
-  kSymlinkToTemp,
+  kCount,  // not an op: the number of ops above, which size the call counters
 };
 
 // One injected failure. A call matches when its op is op and path_part is
 // empty or part of the call's path: the first path argument (the source of
 // Move, Link and CopyToTemp, the temporary file of CommitTemp) and, for
-// CreateSymlink, the link being made. Calls without a path only match an
-// empty path_part.
+// CreateSymlink and SymlinkToTemp, the link being made. Calls without a path
+// only match an empty path_part.
 struct Fault {
   Op op;
   std::string path_part;     // "" = any
@@ -98,8 +99,7 @@ class FaultPlatform : public PlatformWrapper {
   Status ReadLink(const std::string& path, std::string* target) override;
   Status CreateSymlink(const std::string& target, const std::string& path) override;
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security,
-                    std::string* temp) override;
+                    bool with_security, std::string* temp) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
@@ -119,7 +119,7 @@ class FaultPlatform : public PlatformWrapper {
   Status SetThreadPriority(int priority_index) override;
 
  private:
-  static constexpr size_t kOpCount = static_cast<size_t>(Op::kSetThreadPriority) + 1;
+  static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);
 
   // The fault due for one call; error 0 when the call goes through.
   struct Due {
