@@ -4,7 +4,6 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
-#include <regex>
 #include <string_view>
 #include <tuple>
 
@@ -82,11 +81,6 @@ std::string RandomBytes(size_t size, uint64_t seed) {
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-bool IsTempName(const std::string& name) {
-  static const std::regex kTemp(R"(\.qv-tmp-[0-9a-f]{16}-.*)");
-  return std::regex_match(name, kTemp);
 }
 
 namespace {

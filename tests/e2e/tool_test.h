@@ -46,8 +46,6 @@ uint64_t Hash(const std::string& bytes);
 // size bytes of the random stream seeded with seed.
 std::string RandomBytes(size_t size, uint64_t seed);
 bool Has(const std::string& text, const std::string& part);
-// A name the copy gives its file until the file is complete.
-bool IsTempName(const std::string& name);
 
 // Every entry below root by its path below root: "dir/" -> "", a file ->
 // its content hash, a link -> "-> target". The archive is left out unless

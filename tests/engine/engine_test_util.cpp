@@ -1,6 +1,6 @@
 #include "tests/engine/engine_test_util.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -14,30 +14,6 @@
 namespace qv::testing {
 
 namespace fs = std::filesystem;
-
-bool ScriptedGate::Confirm(const std::string& question, const std::string&, const std::string&,
-                           uint16_t* flags, const std::string&) {
-  questions.push_back(question);
-  if (on_ask) on_ask(flags);
-  const bool yes = answers.empty() || answers.front();
-  if (!answers.empty()) answers.pop_front();
-  if (!yes) logger_.LogSysError(ECANCELED, question);
-  return yes;
-}
-
-void MakeTree(const std::string& root, const Tree& entries) {
-  for (const std::string& entry : entries) {
-    const size_t content = entry.find('=');
-    const size_t link = content == std::string::npos ? entry.find("->") : std::string::npos;
-    const std::string path = root + entry.substr(0, std::min(content, link));
-    fs::create_directories(fs::path(path).parent_path());
-    if (content != std::string::npos) {
-      WriteFile(path, entry.substr(content + 1));
-    } else if (link != std::string::npos) {
-      fs::create_symlink(entry.substr(link + 2), path);
-    }
-  }
-}
 
 MirrorTest::MirrorTest()
     : src_(dir_ / "src/"),

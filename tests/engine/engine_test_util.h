@@ -1,10 +1,9 @@
 #ifndef QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
-#include <algorithm>
-#include <deque>
+#include <cerrno>
 #include <functional>
-#include <memory>
+#include <iostream>
 #include <string>
 #include <vector>
 
@@ -26,21 +25,23 @@ namespace qv::testing {
 class MirrorLogger : public RecordingLogger {
  public:
   bool SetLogFileName(const std::string&) override { return true; }
-  // The lines from the first one equal to first on; empty when none is.
-  std::vector<std::string> From(const std::string& first) const {
-    return {std::find(lines.begin(), lines.end(), first), lines.end()};
-  }
 };
 
-// Answers from a script (Yes once it is used up) and logs a No as the
-// scan's gate does.
+// Records the questions; says No to those that begin with declined, and logs
+// it as the scan's gate does; Yes to all others.
 class ScriptedGate : public TConfirmGate {
  public:
   explicit ScriptedGate(TLogger& logger) : logger_(logger) {}
-  bool Confirm(const std::string& question, const std::string& source,
-               const std::string& destination, uint16_t* flags, const std::string& extra) override;
+  bool Confirm(const std::string& question, const std::string&, const std::string&,
+               uint16_t* flags, const std::string&) override {
+    questions.push_back(question);
+    if (on_ask) on_ask(flags);
+    const bool yes = declined.empty() || !question.starts_with(declined);
+    if (!yes) logger_.LogSysError(ECANCELED, question);
+    return yes;
+  }
 
-  std::deque<bool> answers;
+  std::string declined;
   std::vector<std::string> questions;
   // Runs on the asker's flags, as the scope of a dialog's answer would.
   std::function<void(uint16_t*)> on_ask;
@@ -49,25 +50,9 @@ class ScriptedGate : public TConfirmGate {
   TLogger& logger_;
 };
 
-// The real platform with faults, a pinned clock, and file systems whose
-// identity a test can change.
-class MirrorPlatform : public FaultPlatform {
- public:
-  MirrorPlatform() : FaultPlatform(DefaultPlatform()) {}
-  Status GetVolume(const std::string& path, VolumeInfo* info) override {
-    const Status status = FaultPlatform::GetVolume(path, info);
-    if (status.ok() && !uuid.empty()) info->uuid = uuid;
-    return status;
-  }
-  std::string uuid;  // when set, every file system reports it
-};
-
 // Entries of a tree as ListTree gives them.
 using Tree = std::vector<std::string>;
 
-// Builds entries below root, written as ListTree lists them; parents are
-// made on the way.
-void MakeTree(const std::string& root, const Tree& entries);
 // Every entry below root (but a top "Quorvane archive") as "path=content", a
 // directory as "path/", a link as "path->target", sorted.
 Tree ListTree(const std::string& root);
@@ -84,12 +69,19 @@ class MirrorTest : public ::testing::Test {
   // Where relative (below dst/) went in the archive during the last run.
   std::string Archived(const std::string& relative);
   void StoreFilter(const std::string& text, int type);
+  void ExpectLogged(const Tree& lines) const {
+    for (const std::string& line : lines) EXPECT_TRUE(log_.Has(line)) << line;
+  }
+  // A failed test shows what the last run logged.
+  void TearDown() override {
+    if (HasFailure()) std::cout << "Log of the last run:\n" << log_.Joined();
+  }
   Tree DestTree() const { return ListTree(dst_); }
 
   ScopedTempDir dir_;
   const std::string src_;
   const std::string dst_;
-  MirrorPlatform platform_;
+  FaultPlatform platform_{DefaultPlatform()};  // with a pinned clock
   TQVIniFile ini_;
   TConfigData config_;
   TMappings mappings_;

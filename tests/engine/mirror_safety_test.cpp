@@ -45,8 +45,8 @@ TEST_P(UpdateFailureTest, LeavesTheOldVersionInPlace) {
 
   Run();
 
-  EXPECT_TRUE(log_.HasPart(Expand(GetParam().line_part))) << log_.Joined();
-  EXPECT_EQ(errors_, GetParam().errors) << log_.Joined();
+  EXPECT_TRUE(log_.HasPart(Expand(GetParam().line_part)));
+  EXPECT_EQ(errors_, GetParam().errors);
   EXPECT_EQ(DestTree(), Tree{"f.txt=old"});
   EXPECT_FALSE(PathExists(Archived("f.txt")));
 }
@@ -72,7 +72,7 @@ const FailureCase kFailures[] = {
     {"Declined",
      [](MirrorTest& m) {
        m.confirm_ = true;
-       m.gate_.answers = {true, false};  // the archive directory, then the update
+       m.gate_.declined = "Update ";
      },
      "Error 125: Update DSTf.txt? (", 1},
     {"SourceVanished", AtCopy([](MirrorTest& m) { fs::remove(m.src_ + "f.txt"); }),
@@ -82,11 +82,8 @@ const FailureCase kFailures[] = {
     {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
 };
 
-std::string CaseName(const ::testing::TestParamInfo<FailureCase>& param) {
-  return param.param.name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailures), CaseName);
+INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailures),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 // An unreadable source directory is not an empty one: what its destination
 // holds stays, whatever the reason.
@@ -97,8 +94,8 @@ TEST_F(MirrorTest, UnreadableSourceDirectoryLeavesItsDestinationAlone) {
     platform_.AddFault({Op::kListDir, "src/sub", 0, error});
     Run();
     platform_.ClearFaults();
-    EXPECT_TRUE(log_.HasPart("Failed to read directory " + src_ + "sub/. ")) << log_.Joined();
-    EXPECT_EQ(errors_, 1) << log_.Joined();
+    EXPECT_TRUE(log_.HasPart("Failed to read directory " + src_ + "sub/. "));
+    EXPECT_EQ(errors_, 1);
     EXPECT_EQ(DestTree(), (Tree{"sub/", "sub/extra.txt=keep me", "sub/x.txt=x"}));
     EXPECT_FALSE(PathExists(Archived("sub")));
   }
@@ -109,29 +106,25 @@ TEST_F(MirrorTest, UnreadableSourceDirectoryLeavesItsDestinationAlone) {
 TEST_F(MirrorTest, RootsOnAnotherFileSystemOrMissingCancelTheMirror) {
   WriteFile(src_ + "first.txt", "1");
   Run();
-  ASSERT_EQ(errors_, 0) << log_.Joined();
-  WriteFile(src_ + "second.txt", "2");
-  const std::string recorded = ini_.ReadString(mapping_->key(), "SourceVolume");
-  EXPECT_FALSE(recorded.empty());
-  platform_.uuid = "0f6e-other";
-
+  ASSERT_EQ(errors_, 0);
+  fs::rename(dir_ / "src", dir_ / "unplugged");
   Run();
-
-  EXPECT_TRUE(log_.Has("Error: The source " + src_ +
-                       " is on another file system than at the last scan (was " + recorded +
-                       ", now uuid 0f6e-other). If this is intended, run: quorvane-cli mirror "
-                       "accept " +
-                       dst_))
-      << log_.Joined();
-  EXPECT_TRUE(log_.HasPart("Error: The destination " + dst_ + " is on another file system"));
-  EXPECT_EQ(log_.lines.back(), "Canceling the mirror from " + src_ + " to " + dst_);
+  EXPECT_TRUE(log_.HasPart("Could not read file attributes of " + src_));
+  EXPECT_TRUE(log_.Has("Canceling this mirror."));
   EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
 
-  platform_.uuid.clear();
-  fs::remove_all(src_);
+  fs::rename(dir_ / "unplugged", dir_ / "src");
+  WriteFile(src_ + "second.txt", "2");
+  const std::string recorded = ini_.ReadString(mapping_->key(), "SourceVolume");
+  for (const char* root : {"SourceVolume", "DestVolume"}) {
+    ASSERT_TRUE(ini_.WriteString(mapping_->key(), root, "uuid 0f6e-other"));
+  }
   Run();
-  EXPECT_TRUE(log_.HasPart("Could not read file attributes of " + src_)) << log_.Joined();
-  EXPECT_TRUE(log_.Has("Canceling this mirror."));
+  ExpectLogged({"Error: The source " + src_ +
+                " is on another file system than at the last scan (was uuid 0f6e-other, now " +
+                recorded + "). If this is intended, run: quorvane-cli mirror accept " + dst_});
+  EXPECT_TRUE(log_.HasPart("Error: The destination " + dst_ + " is on another file system"));
+  EXPECT_EQ(log_.lines.back(), "Canceling the mirror from " + src_ + " to " + dst_);
   EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
 }
 
@@ -151,7 +144,7 @@ TEST_F(MirrorTest, DirectorySwappedForALinkMidScanLeadsNowhere) {
 
   Run();
 
-  EXPECT_GT(errors_, 0) << log_.Joined();
+  EXPECT_GT(errors_, 0);
   EXPECT_EQ(ListTree(outside), (Tree{"changed.txt=outside", "gone.txt=outside"}));
 }
 
@@ -173,9 +166,8 @@ TEST_F(MirrorTest, DiskFullRemovesTheOldestArchiveDayAndCopiesAgain) {
 
   Run();
 
-  EXPECT_EQ(errors_, 0) << log_.Joined();
-  EXPECT_TRUE(log_.Has("Removing day " + old_day)) << log_.Joined();
-  EXPECT_TRUE(log_.Has("Created file " + dst_ + "new.bin")) << log_.Joined();
+  EXPECT_EQ(errors_, 0);
+  ExpectLogged({"Removing day " + old_day, "Created file " + dst_ + "new.bin"});
   EXPECT_FALSE(PathExists(old_day));
   EXPECT_EQ(DestTree(), Tree{"new.bin=data"});
 }
@@ -191,8 +183,7 @@ TEST_F(MirrorTest, DestinationLimitSmallerThanTheDataFailsTheMirror) {
 
   EXPECT_TRUE(log_.Has("Error: The maximum size of 200.00 KB for destination " + dst_ +
                        " is not large enough to store all files. At least 300.00 KB is needed, "
-                       "but it should be set much higher."))
-      << log_.Joined();
+                       "but it should be set much higher."));
   ASSERT_GE(log_.lines.size(), 2u);
   EXPECT_EQ(std::vector<std::string>(log_.lines.end() - 2, log_.lines.end()),
             (Tree{"Mirror failed. Maximum size of destination is too small.",

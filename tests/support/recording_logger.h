@@ -1,6 +1,7 @@
 #ifndef QUORVANE_TESTS_SUPPORT_RECORDING_LOGGER_H_
 #define QUORVANE_TESTS_SUPPORT_RECORDING_LOGGER_H_
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,17 @@ class RecordingLogger : public TLogger {
   bool CheckSuspend() override { return !terminated; }
 
   // True when some line equals text exactly.
-  bool Has(const std::string& text) const;
+  bool Has(const std::string& text) const { return std::ranges::count(lines, text) > 0; }
   // True when some line contains part.
-  bool HasPart(const std::string& part) const;
-  std::string Joined() const;  // all lines, each followed by "\n"
+  bool HasPart(const std::string& part) const {
+    return std::ranges::any_of(
+        lines, [&](const std::string& line) { return line.find(part) != std::string::npos; });
+  }
+  std::string Joined() const {  // all lines, each followed by "\n"
+    std::string all;
+    for (const auto& line : lines) all += line + "\n";
+    return all;
+  }
 
   std::vector<std::string> lines;
   std::vector<std::string> statuses;

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -51,6 +52,20 @@ void MakeDirs(const std::string& path) {
   std::error_code ec;
   std::filesystem::create_directories(path, ec);
   if (ec) ADD_FAILURE() << "cannot create " << path << ": " << ec.message();
+}
+
+void MakeTree(const std::string& root, const std::vector<std::string>& entries) {
+  for (const std::string& entry : entries) {
+    const size_t content = entry.find('=');
+    const size_t link = content == std::string::npos ? entry.find("->") : std::string::npos;
+    const std::string path = root + entry.substr(0, std::min(content, link));
+    MakeDirs(std::filesystem::path(path).parent_path().string());
+    if (content != std::string::npos) {
+      WriteFile(path, entry.substr(content + 1));
+    } else if (link != std::string::npos) {
+      std::filesystem::create_symlink(entry.substr(link + 2), path);
+    }
+  }
 }
 
 bool PathExists(const std::string& path) {

@@ -2,6 +2,7 @@
 #define QUORVANE_TESTS_SUPPORT_TEMP_DIR_H_
 
 #include <string>
+#include <vector>
 
 namespace qv::testing {
 
@@ -27,6 +28,9 @@ void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 void MakeDirs(const std::string& path);
 bool PathExists(const std::string& path);  // lstat succeeds
+// Makes each entry below root, parents on the way: "path=content" a file,
+// "path->target" a link, "path/" a directory.
+void MakeTree(const std::string& root, const std::vector<std::string>& entries);
 
 }  // namespace qv::testing
 
