@@ -179,8 +179,7 @@ TEST_F(SettingsStoreTest, AnUnreadableFileFailsClosed) {
 TEST_F(SettingsStoreTest, ReadsTheFirstStoredFormat) {
   ini_.reset();
   unlink(db_path_.c_str());
-  const std::string here = __FILE__;
-  const std::string sql = ReadFile(here.substr(0, here.rfind('/') + 1) + "settings_v1.sql");
+  const std::string sql = ReadFile(QUORVANE_TESTS_DIR "config/settings_v1.sql");
   sqlite3_close(Exec(db_path_, sql.c_str()));
   Reopen();
   RecordingLogger log;

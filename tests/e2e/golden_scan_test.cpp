@@ -56,7 +56,7 @@ std::vector<std::string> Normalised(const std::string& out, const std::string& t
 
 // Stops at the first line that differs: the rest would only repeat a shift.
 void ExpectGolden(const std::string& name, const std::string& out, const std::string& tmp) {
-  const std::string path = fs::path(__FILE__).parent_path() / "golden" / name;
+  const std::string path = QUORVANE_TESTS_DIR "e2e/golden/" + name;
   const std::vector<std::string> actual = Normalised(out, tmp.substr(0, tmp.size() - 1));
   if (std::getenv("QUORVANE_UPDATE_GOLDEN") != nullptr) {
     std::string text;
