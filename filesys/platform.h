@@ -82,6 +82,27 @@ struct VolumeInfo {
   std::string uuid;         // may be empty when the system does not know it
   uint64_t device = 0;      // st_dev of the mount point
   bool supports_compression = false;
+  // What tells this file system apart from another on the same device, or
+  // from another instance of a file system without a UUID (two tmpfs mounts):
+  // the statfs file-system id (0 when the system gives none), the mount
+  // table's source and root fields, and the birth time of the mount's root
+  // directory (0 when not known).
+  uint64_t fsid = 0;
+  std::string mount_source;
+  std::string mount_root;
+  FileTime root_birth_time = 0;
+};
+
+// Where a path lies by file-system identity rather than by its text: through
+// links and bind mounts, two paths lie at one place when device and fs_path
+// are equal, and one lies inside the other when fs_path extends it on the
+// same device.
+struct PathPlace {
+  uint64_t device = 0;  // st_dev of the path (of its nearest existing parent)
+  uint64_t inode = 0;   // st_ino of the path; 0 when it does not exist
+  // The path inside that file system: the mount table's root field joined
+  // with the part below the mount point; ends with "/".
+  std::string fs_path;
 };
 
 struct MountEntry {
@@ -145,9 +166,11 @@ class Platform {
   // ReadLink and ReadSecurity. A link met between the root and the last
   // component fails the call with ELOOP (Cond::kOther), a ".." there with
   // EINVAL; the last component is treated as without confinement. Paths
-  // outside every root, and the roots themselves, behave as without
-  // confinement. A root is opened at the first call below it and held until
-  // the roots change: one removed and made anew meanwhile is not seen. An
+  // outside every root behave as without confinement. A root is opened
+  // (through the links in its path) at the first call on it or below it and
+  // held until the roots change: one removed, replaced by a link or mounted
+  // over meanwhile is not seen. Calls on a root itself act on that open
+  // directory: Stat reports it (never a link) and ListDir lists it. An
   // empty list lifts the confinement. The scan confines to its source and
   // destination roots at its start and lifts that at its end; calls already
   // running keep the roots they began with.
@@ -226,6 +249,11 @@ class Platform {
   // Priority of the calling thread by index: 0 "System idle" .. 6 "Time
   // critical". A refused raise is not an error.
   virtual Status SetThreadPriority(int priority_index) = 0;
+
+  // ---- Places
+  // Locates a directory path, following links; a path that does not exist
+  // (yet) is placed by its nearest existing parent and the rest of its text.
+  virtual Status LocatePath(const std::string& path, PathPlace* place) = 0;
 };
 
 // The POSIX implementation. Only main() of each program calls this; everything

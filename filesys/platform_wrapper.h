@@ -97,6 +97,9 @@ class PlatformWrapper : public Platform {
   Status SetThreadPriority(int priority_index) override {
     return target_.SetThreadPriority(priority_index);
   }
+  Status LocatePath(const std::string& path, PathPlace* place) override {
+    return target_.LocatePath(path, place);
+  }
 
  private:
   Platform& target_;

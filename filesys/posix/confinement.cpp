@@ -19,6 +19,12 @@ std::string_view SkipSlashes(std::string_view rel) {
   return start == std::string_view::npos ? std::string_view() : rel.substr(start);
 }
 
+// path without its trailing "/"s ("" for "/").
+std::string_view WithoutTrailingSlashes(std::string_view path) {
+  const size_t end = path.find_last_not_of('/');
+  return end == std::string_view::npos ? std::string_view() : path.substr(0, end + 1);
+}
+
 bool HasDotDot(std::string_view rel) {
   for (size_t start = 0; start < rel.size();) {
     size_t end = rel.find('/', start);
@@ -122,10 +128,32 @@ const Confinement::Root* Confinement::Match(const std::string& path,
   return best;
 }
 
+const Confinement::Root* Confinement::MatchRoot(const std::string& path,
+                                                std::shared_ptr<const Roots>* roots) const {
+  {
+    std::lock_guard lock(mu_);
+    *roots = roots_;
+  }
+  if (*roots == nullptr) return nullptr;
+  const std::string_view wanted = WithoutTrailingSlashes(path);
+  for (const Root& root : (*roots)->list) {
+    if (WithoutTrailingSlashes(root.path) == wanted) return &root;
+  }
+  return nullptr;
+}
+
 Status Confinement::Resolve(const std::string& path, Resolved* entry) const {
   entry->at = AtPath{AT_FDCWD, path.c_str()};
   const Root* root = Match(path, &entry->roots);
-  if (root == nullptr) return Status::Ok();
+  if (root == nullptr) {
+    // A root itself is the directory it was opened as.
+    root = MatchRoot(path, &entry->roots);
+    if (root == nullptr) return Status::Ok();
+    int root_fd = -1;
+    const Status s = root->Open(&root_fd);
+    if (s.ok()) entry->at = AtPath{root_fd, "."};
+    return s;
+  }
   int root_fd = -1;
   std::string_view rel;
   Status s = root->Enter(path, &root_fd, &rel);
@@ -169,7 +197,15 @@ void Confinement::Forget() const {
 
 Status Confinement::OpenDirectory(const std::string& dir, UniqueFd* fd) const {
   std::shared_ptr<const Roots> roots;
-  const Root* root = active_.load(std::memory_order_acquire) ? Match(dir, &roots) : nullptr;
+  const bool active = active_.load(std::memory_order_acquire);
+  if (const Root* self = active ? MatchRoot(dir, &roots) : nullptr) {
+    int root_fd = -1;
+    const Status s = self->Open(&root_fd);
+    if (!s.ok()) return s;
+    *fd = UniqueFd(::openat(root_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd->valid() ? Status::Ok() : ErrnoStatus();
+  }
+  const Root* root = active ? Match(dir, &roots) : nullptr;
   if (root == nullptr) {
     // O_NOFOLLOW on the path without its trailing "/": a directory swapped
     // for a link is refused instead of walked.

@@ -16,7 +16,8 @@ namespace qv {
 // The roots of Platform::ConfineTo and the resolution of paths below them.
 //
 // Below a root no symbolic link is followed on the way to an entry: the root
-// itself is opened once, following links (the user chose that path), and the
+// itself is opened once, following links (the user chose that path), calls
+// on the root reach that open directory, and the
 // directories between it and the entry are resolved from its descriptor with
 // openat2(RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH), or by a walk of
 // openat(O_NOFOLLOW) where the kernel has no openat2. A link met there fails
@@ -37,8 +38,9 @@ class Confinement {
   void Set(const std::vector<std::string>& roots);
 
   // Answers op(AtPath) for path, whose parent directory stays open until op
-  // returns; or the failure of the resolution. Without roots, and for a path
-  // outside every root (the root itself included), op gets AT_FDCWD and path.
+  // returns; or the failure of the resolution. A root itself is "." in its
+  // open descriptor. Without roots, and for a path outside every root, op
+  // gets AT_FDCWD and path.
   template <typename Op>
   Status At(const std::string& path, Op op) const {
     if (!active_.load(std::memory_order_acquire)) return op(AtPath{AT_FDCWD, path.c_str()});
@@ -60,7 +62,8 @@ class Confinement {
   }
 
   // Opens the directory dir for listing; a link as dir itself is refused
-  // too, and not followed anywhere below a root.
+  // too, and not followed anywhere below a root. A root itself is the
+  // directory it was opened as.
   Status OpenDirectory(const std::string& dir, UniqueFd* fd) const;
 
   // Forgets the directories resolved so far. Each root keeps the last parent
@@ -88,6 +91,8 @@ class Confinement {
   Status Resolve(const std::string& path, Resolved* entry) const;
   // The root that holds path, or nullptr; *roots keeps it alive.
   const Root* Match(const std::string& path, std::shared_ptr<const Roots>* roots) const;
+  // The root that path names itself (trailing "/"s aside), or nullptr.
+  const Root* MatchRoot(const std::string& path, std::shared_ptr<const Roots>* roots) const;
   // Opens rel, a path below the directory open as root_fd, with flags.
   Status OpenBelow(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;
   Status Walk(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;

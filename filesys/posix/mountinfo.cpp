@@ -54,6 +54,7 @@ bool ParseLine(std::string_view line, MountInfo* mount) {
   size_t separator = 6;
   while (separator < fields.size() && fields[separator] != "-") ++separator;
   if (separator + 2 >= fields.size() || !ParseDevice(fields[2], mount)) return false;
+  mount->root = Unescape(fields[3]);
   mount->mount_point = Unescape(fields[4]);
   mount->fs_type = Unescape(fields[separator + 1]);
   mount->source = Unescape(fields[separator + 2]);

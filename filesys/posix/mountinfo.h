@@ -13,6 +13,9 @@ struct MountInfo {
   uint32_t dev_major = 0;
   uint32_t dev_minor = 0;
   std::string mount_point;  // as the kernel writes it: "/" or without a trailing "/"
+  // The directory of the file system that is mounted there ("/" for the
+  // whole file system, the bound directory for a bind mount).
+  std::string root;
   std::string fs_type;
   std::string source;  // "/dev/sda1", "tmpfs", "server:/export", ...
 };

@@ -56,6 +56,8 @@ class PosixPlatform : public Platform {
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
 
+  Status LocatePath(const std::string& path, PathPlace* place) override;
+
   // For tests of the resolution without openat2.
   Confinement& confinement() { return confinement_; }
 

@@ -1,9 +1,14 @@
 // Volumes: the mount that holds a path, its label and UUID, free space.
+#include <cstring>
+
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
 
 #include "filesys/path_ops.h"
+#include "filesys/posix/blkid_probe.h"
 #include "filesys/posix/disk_links.h"
 #include "filesys/posix/mountinfo.h"
 #include "filesys/posix/posix_platform.h"
@@ -34,6 +39,35 @@ Status StatNearestExisting(const std::string& path, std::string* existing, struc
   }
 }
 
+// The superblock knows best; udev's links stand in where it cannot be read.
+void FillLabelAndUuid(const MountInfo& mount, VolumeInfo* info) {
+  info->label.clear();
+  info->uuid.clear();
+  std::string device;
+  if (mount.source.rfind("/dev/", 0) != 0 || !RealPath(mount.source, &device).ok()) return;
+  if (ProbeFileSystem(device, &info->uuid, &info->label)) return;
+  info->label = DiskLinkName("/dev/disk/by-label", device);
+  info->uuid = DiskLinkName("/dev/disk/by-uuid", device);
+}
+
+uint64_t FileSystemId(const std::string& path) {
+  struct statfs fs;
+  if (::statfs(path.c_str(), &fs) != 0) return 0;
+  uint64_t id = 0;
+  static_assert(sizeof fs.f_fsid == sizeof id);
+  std::memcpy(&id, &fs.f_fsid, sizeof id);
+  return id;
+}
+
+FileTime BirthTime(const std::string& path) {
+  struct statx stx;
+  if (::statx(AT_FDCWD, path.c_str(), AT_NO_AUTOMOUNT, STATX_BTIME, &stx) != 0 ||
+      (stx.stx_mask & STATX_BTIME) == 0) {
+    return 0;
+  }
+  return ToFileTime(stx.stx_btime.tv_sec, stx.stx_btime.tv_nsec);
+}
+
 void FillVolume(const MountInfo& mount, VolumeInfo* info) {
   info->mount_point = IncludeTrailingSeparator(mount.mount_point);
   info->fs_type = mount.fs_type;
@@ -42,14 +76,21 @@ void FillVolume(const MountInfo& mount, VolumeInfo* info) {
   info->device = ::stat(mount.mount_point.c_str(), &st) == 0
                      ? st.st_dev
                      : makedev(mount.dev_major, mount.dev_minor);
-  std::string device;
-  if (mount.source.rfind("/dev/", 0) == 0 && RealPath(mount.source, &device).ok()) {
-    info->label = DiskLinkName("/dev/disk/by-label", device);
-    info->uuid = DiskLinkName("/dev/disk/by-uuid", device);
-  } else {
-    info->label.clear();
-    info->uuid.clear();
-  }
+  FillLabelAndUuid(mount, info);
+  info->fsid = FileSystemId(mount.mount_point);
+  info->mount_source = mount.source;
+  info->mount_root = mount.root;
+  info->root_birth_time = BirthTime(mount.mount_point);
+}
+
+// The mount's root field joined with the part of canonical below the mount
+// point and with rest; ends with "/".
+std::string PathInFileSystem(const MountInfo& mount, const std::string& canonical,
+                             const std::string& rest) {
+  std::string below = mount.mount_point == "/" ? canonical : canonical.substr(mount.mount_point.size());
+  std::string path = ExcludeTrailingSeparator(mount.root);
+  if (path == "/") path.clear();
+  return IncludeTrailingSeparator(path + below + rest);
 }
 
 Status ReadMounts(std::vector<MountInfo>* mounts) {
@@ -73,6 +114,24 @@ Status PosixPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
   const MountInfo* mount = FindMount(mounts, canonical, major(st.st_dev), minor(st.st_dev));
   if (mount == nullptr) return Status::FromErrno(ENOENT);
   FillVolume(*mount, info);
+  return Status::Ok();
+}
+
+Status PosixPlatform::LocatePath(const std::string& path, PathPlace* place) {
+  std::string existing;
+  std::string canonical;
+  struct stat st;
+  std::vector<MountInfo> mounts;
+  Status s = StatNearestExisting(path, &existing, &st);
+  if (s.ok()) s = RealPath(existing, &canonical);
+  if (s.ok()) s = ReadMounts(&mounts);
+  if (!s.ok()) return s;
+  const MountInfo* mount = FindMount(mounts, canonical, major(st.st_dev), minor(st.st_dev));
+  if (mount == nullptr) return Status::FromErrno(ENOENT);
+  const std::string entry = EntryPath(path);
+  place->device = st.st_dev;
+  place->inode = existing == entry ? st.st_ino : 0;
+  place->fs_path = PathInFileSystem(*mount, canonical, entry.substr(existing.size()));
   return Status::Ok();
 }
 

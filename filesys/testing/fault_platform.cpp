@@ -220,4 +220,9 @@ Status FaultPlatform::SetThreadPriority(int priority_index) {
                 [&] { return PlatformWrapper::SetThreadPriority(priority_index); });
 }
 
+Status FaultPlatform::LocatePath(const std::string& path, PathPlace* place) {
+  return Unless(Check(Op::kLocatePath, path),
+                [&] { return PlatformWrapper::LocatePath(path, place); });
+}
+
 }  // namespace qv

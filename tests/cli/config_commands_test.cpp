@@ -159,7 +159,10 @@ TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsTh
 }
 
 TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
-  platform_.volume = VolumeInfo{"/media/stick/", "vfat", "", "", 0, false};
+  VolumeInfo stick;
+  stick.mount_point = "/media/stick/";
+  stick.fs_type = "vfat";
+  platform_.volume = stick;
   RunOk({"set", "MilliSecondsToSuspendAfterUserInput", "5500"});
   RunOk({"set", "Priority", "3"});
   RunOk({"set", "UseArchiveBit", "true"});
