@@ -74,13 +74,14 @@ bool TArchive::LoadInfo(int64_t* items, uint16_t* flags, bool use_compressed, TL
 
 bool TArchive::RefreshLogs(int64_t* items, TLogger& logger) {
   const TCounts old_logs = log_dir_.kept();
-  SubtractCounts(&content_, old_logs);
-  SubtractCounts(&grown_, old_logs);
   // A missing log directory keeps its old counters: nothing to recount.
   const bool counted = !IsDirectory(platform_, log_dir_.log_dir()) ||
                        log_dir_.Rescan(items, use_compressed_, logger);
-  AddCounts(&content_, log_dir_.kept());
-  AddCounts(&grown_, log_dir_.kept());
+  const TCounts change = Difference(log_dir_.kept(), old_logs);
+  AddCounts(&content_, change);
+  // Log files deleted by hand were removed, not negative growth.
+  AddCounts(&grown_, Positive(change));
+  AddCounts(&removed_, Positive(Difference(TCounts{}, change)));
   return counted;
 }
 

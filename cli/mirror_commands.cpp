@@ -9,8 +9,9 @@
 #include "cli/user_input.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
-#include "engine/volume_guard.h"
+#include "engine/pending_accepts.h"
 #include "filesys/path_ops.h"
+#include "filesys/path_places.h"
 #include "filesys/text_format.h"
 
 namespace qv {
@@ -71,7 +72,7 @@ bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
 // here is never rejected there.
 bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::string& source,
                     const std::string& destination, std::string* error) {
-  if (source == destination || IsInside(source, destination)) {
+  if (SourceInsideDestination(platform, source, destination)) {
     *error = "the source " + source + " lies inside its destination " + destination;
     return false;
   }
@@ -186,10 +187,14 @@ int DisableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
   return kExitOk;
 }
 
-// The file systems the mirror's roots lie on now are the ones to expect.
-int AcceptVolumesOf(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
+// Accepts what holds the mirror back, saying what, one line per kind.
+int AcceptPendingOf(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
+  TAcceptContext accept{context.platform(), ini, mapping};
+  std::vector<std::string> lines;
   std::string error;
-  if (!AcceptVolumes(ini, context.platform(), mapping, &error)) return context.Fail(error);
+  if (!AcceptPending(accept, &lines, &error)) return context.Fail(error);
+  if (lines.empty()) lines.push_back("Nothing to accept for the mirror to " + mapping.destination());
+  for (const std::string& line : lines) context.out() << line << '\n';
   return kExitOk;
 }
 
@@ -250,9 +255,9 @@ void AddMirrorCommands(TCommandRegistry& registry) {
   AddMirrorChange(registry, group, "enable", "Let a mirror take part in scans", EnableMapping);
   AddMirrorChange(registry, group, "disable", "Leave a mirror out of scans", DisableMapping);
   AddMirrorChange(registry, group, "accept",
-                  "Accept the file systems a mirror's source and destination lie on now, after "
-                  "a scan cancelled the mirror because they changed",
-                  AcceptVolumesOf);
+                  "Accept what made scans hold a mirror back (a changed source or destination, "
+                  "a vanished archive, a mount point no longer there), saying what",
+                  AcceptPendingOf);
 }
 
 }  // namespace qv

@@ -71,9 +71,9 @@ void AddAutomaticFilters(TFilterAdder& adder, Platform& platform, const TFilterB
   adder.AddAutoFile(sources, source + "swapfile", "virtual memory swap file ", on, nullptr);
   adder.AddAutoFile(sources, source + "swap.img", "virtual memory swap file ", on, nullptr);
   if (on) AddVirtualMounts(adder, platform, input, logger, sources);
-  if (IsInside(input.destination, source)) {
-    adder.AddPath(sources, input.destination, "destination inside source ", weights);
-  }
+  const std::string& inner = IsInside(input.destination, source) ? input.destination
+                                                                   : input.destination_in_source;
+  if (!inner.empty()) adder.AddPath(sources, inner, "destination inside source ", weights);
   AddRootDirectories(adder, platform, input.destination, on, filters->excluded_destinations);
 }
 

@@ -35,6 +35,10 @@ struct TFilterBuildInput {
   const TWideStringList<>* overlaps = nullptr;
   // Targets of the mirror's file mappings (may be null).
   const std::vector<std::string>* file_mapping_targets = nullptr;
+  // The destination as a directory of the source, when it lies there by
+  // where it is although its text does not say so (a link or a bind mount
+  // in a path); "" otherwise.
+  std::string destination_in_source;
 };
 
 // Fills the four lists of a mirror from the stored filters, the implicit

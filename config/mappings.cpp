@@ -5,6 +5,7 @@
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
 #include "filesys/path_ops.h"
+#include "filesys/path_places.h"
 #include "filesys/platform.h"
 #include "log/logger.h"
 
@@ -73,7 +74,7 @@ bool TMappings::Check(TMapping& mapping, TLogger& logger, TWideStringList<>* ove
     return false;
   }
   // Walking the destination would move the source into the archive.
-  if (source == destination || IsInside(source, destination)) {
+  if (SourceInsideDestination(ini_.platform(), source, destination)) {
     logger.LogError(rejected + " because its source lies inside its destination");
     return false;
   }

@@ -38,7 +38,8 @@ class TMappings {
   // wildcards, ending with "/", no surrounding blanks) is skipped with an
   // error. Unless skip_checks, each mapping is checked against those accepted
   // before it: an empty source, a source equal to or inside its own
-  // destination, a source equal to an accepted one, and a destination that
+  // destination (through links and bind mounts too), a source equal to an
+  // accepted one, and a destination that
   // overlaps an accepted one are rejected with an error; when collect_overlaps
   // and overlaps is given, the inner of two nested sources is added to
   // *overlaps (once, and only when it exists). Logs "No mappings found..."

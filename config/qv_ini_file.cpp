@@ -52,6 +52,12 @@ bool TQVIniFile::WriteCounters(const std::string& key, const TCounts& counts) {
   return transaction.Commit();
 }
 
+bool TQVIniFile::ClearCounters(const std::string& key) {
+  TSettingsTransaction transaction(db());
+  for (const char* name : {kFiles, kDirs, kSize, kCompressedSize}) (void)Unset(key, name);
+  return transaction.Commit();
+}
+
 std::string TQVIniFile::ReadLastTimeSlot(const std::string& archive_key) {
   return ReadString(archive_key, "LastTimeSlot");
 }

@@ -27,6 +27,8 @@ class TQVIniFile : public TSharedIni {
   bool ReadCounters(const std::string& key, TCounts* counts);
   // Writes the four values in one transaction.
   bool WriteCounters(const std::string& key, const TCounts& counts);
+  // Deletes the four values, so that the next reader counts again.
+  bool ClearCounters(const std::string& key);
 
   std::string ReadLastTimeSlot(const std::string& archive_key);
   bool WriteLastTimeSlot(const std::string& archive_key, const std::string& slot);

@@ -6,12 +6,13 @@
 
 #include "archive/confirm_gate.h"
 #include "config/config_data.h"
+#include "config/config_keys.h"
 #include "config/mapping.h"
 #include "engine/current_mirror.h"
 #include "engine/scan_context.h"
 #include "engine/scan_progress.h"
-#include "engine/volume_guard.h"
 #include "filesys/file_ops.h"
+#include "filesys/path_ops.h"
 #include "log/logger.h"
 
 namespace qv {
@@ -46,7 +47,8 @@ TMirror::TMirror(TScanContext& context, TMapping& mapping)
       source_(context.platform, context.ini, mapping),
       dest_(context.platform, context.ini, mapping, context.disks, context.gate),
       weights_(mapping.source()),
-      copier_(context.platform) {}
+      copier_(context.platform),
+      guard_(context.platform, context.ini, mapping) {}
 
 int32_t TMirror::Weight() const {
   const int64_t weight = source_.GetWeight() + dest_.GetWeight() + 1;
@@ -75,12 +77,12 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
 
 void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
   TDirToProcess root;
-  if (!CheckDestRoot(&root.dest_attributes) ||
-      !CheckVolumes(platform_, context_.ini, mapping_, log()) ||
+  if (!guard_.Check(log()) || !CheckDestRoot(&root.dest_attributes) ||
       !dest_.archive().OpenArchive(flags, log())) {
     log().LogLine("Canceling the " + title_);
     return;
   }
+  guard_.NoteArchive(dest_path() + kArchiveDirName + kSep);
   const TItemCounters counters{&context_.progress.items_done, &context_.progress.items_outside};
   if (!StartUpdate(scan_filters, counters, flags)) return;
   log().LogLine("Started scan");

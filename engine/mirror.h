@@ -11,6 +11,7 @@
 #include "config/minimal_ages.h"
 #include "engine/dir_to_process.h"
 #include "engine/file_copier.h"
+#include "engine/root_guard.h"
 #include "engine/roots.h"
 #include "filesys/platform.h"
 #include "filesys/wide_string_list.h"
@@ -148,6 +149,7 @@ class TMirror {
   bool IsLeftoverTemp(const TFoundDestFile& dest);
   void RemoveLeftoverTemp(const TFoundDestFile& dest);
   bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
+  bool KeepDestDir(const TFoundDestFile& dest, const std::string& dir, TItemCounters counters);
   TDirContents RemoveDirContents(const std::string& dir, uint16_t* flags, TItemCounters counters);
   void RemoveEmptyDestDir(const std::string& dir);
 
@@ -192,6 +194,9 @@ class TMirror {
   bool privileged_ = false;
   std::string title_;
   TFileCopier copier_;
+  // What the roots and the archive are, for the checks at the start and
+  // during the walk.
+  TRootGuard guard_;
 };
 
 }  // namespace qv

@@ -37,6 +37,7 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   dest_.Report(log());
   LogEnd();
   log().FlushLog();
+  guard_.mounts().Save();
   if (dest_.failed()) return;
   source_.SaveCounters();
   dest_.SaveCounters();

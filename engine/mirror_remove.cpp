@@ -38,6 +38,7 @@ void TMirror::RemoveLeftoverTemp(const TFoundDestFile& dest) {
 bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters) {
   if (!log().CheckSuspend()) return false;
   const std::string dir = dest.full_path + kSep;
+  if (KeepDestDir(dest, dir, counters)) return false;
   if (filters_.excluded_destinations.MatchAndLog(dest.directory, dest.name, log(),
                                                  "Skipped excluded destination ",
                                                  switches().log_excluded, false, 0, dir, nullptr)) {
@@ -52,6 +53,23 @@ bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCo
   }
   log().SetStatus(dir);
   return dest_.MoveToArchive(TArchiveItem{dir, true, 0, 0}, "", flags, log());
+}
+
+// A directory whose source lost its mounted volume, and the source root
+// itself (a bind mount shows it inside the destination), are never archived.
+bool TMirror::KeepDestDir(const TFoundDestFile& dest, const std::string& dir,
+                          TItemCounters counters) {
+  if (guard_.mounts().KeepsDestination(dir)) {
+    dest_.included().DecDirs();
+    CountExcludedDir(dir, &dest_.excluded(), counters);
+    return true;
+  }
+  if (!guard_.IsSourceRoot(dest)) return false;
+  log().LogError("The destination directory " + dir + " is the source " + source_path() +
+                 " of this mirror; it is not archived");
+  dest_.included().DecDirs();
+  dest_.excluded().IncDirs();
+  return true;
 }
 
 TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_t* flags,

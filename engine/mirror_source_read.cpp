@@ -41,6 +41,9 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
     log().LogSysError(status.code(), "Failed to read directory " + pair.source);
     return false;
   }
+  const bool root = pair.source == source_path();
+  guard_.mounts().Observe(pair.source, pair.dest,
+                          root ? guard_.source_root().device : pair.entry.device, found, log());
   list->Reserve(found.Count());
   std::vector<int> open;
   open.reserve(found.Count());
@@ -58,8 +61,16 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
 
 bool TMirror::SkipEntry(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
                         TItemCounters counters) {
-  if (IsArchiveEntry(pair, name)) {
+  if (guard_.mounts().Skipped(pair.source + name + kSep)) {
+    // Observe said why; its destination stays.
+  } else if (IsArchiveEntry(pair, name)) {
     ExcludeSource(FullPath(pair.source, name, entry), entry, counters);
+  } else if (guard_.IsDestinationOrArchive(entry)) {
+    // A bind mount shows the destination inside the source: copying it
+    // would copy the destination into itself, level by level.
+    const std::string path = FullPath(pair.source, name, entry);
+    log().LogLine("Skipped the destination of this mirror found in its source " + path);
+    source_.excluded().IncDirs();
   } else if ((entry.attributes & kAttrTemporary) != 0) {
     const std::string path = pair.source + name;
     log().LogLine("Skipped temporary file " + path);

@@ -6,6 +6,7 @@
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
 #include "filesys/file_ops.h"
+#include "filesys/path_places.h"
 #include "log/logger.h"
 
 namespace qv {
@@ -42,8 +43,12 @@ bool TMirror::PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters count
   // A mirror never runs on settings it could not read: a missing exclusion
   // or minimal age would let it change what it must leave alone.
   if (!LoadFileMappings(ini, source_path(), log(), &file_mappings_)) return false;
-  const TFilterBuildInput input{source_path(), dest_path(), switches().auto_filter, &scan_filters,
-                                &file_mappings_.targets};
+  const TFilterBuildInput input{source_path(),
+                                dest_path(),
+                                switches().auto_filter,
+                                &scan_filters,
+                                &file_mappings_.targets,
+                                DestinationInSource(platform_, source_path(), dest_path())};
   if (!BuildFilters(ini, input, context_.mappings, log(), &filters_, &weights_)) return false;
   return LoadMinimalAges(ini, source_path(), log(), &min_ages_);
 }
