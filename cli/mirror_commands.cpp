@@ -193,7 +193,8 @@ int AcceptPendingOf(TCommandContext& context, TQVIniFile& ini, const TMapping& m
   std::vector<std::string> lines;
   std::string error;
   if (!AcceptPending(accept, &lines, &error)) return context.Fail(error);
-  if (lines.empty()) lines.push_back("Nothing to accept for the mirror to " + mapping.destination());
+  if (lines.empty())
+    lines.push_back("Nothing to accept for the mirror to " + mapping.destination());
   for (const std::string& line : lines) context.out() << line << '\n';
   return kExitOk;
 }

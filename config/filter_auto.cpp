@@ -71,8 +71,8 @@ void AddAutomaticFilters(TFilterAdder& adder, Platform& platform, const TFilterB
   adder.AddAutoFile(sources, source + "swapfile", "virtual memory swap file ", on, nullptr);
   adder.AddAutoFile(sources, source + "swap.img", "virtual memory swap file ", on, nullptr);
   if (on) AddVirtualMounts(adder, platform, input, logger, sources);
-  const std::string& inner = IsInside(input.destination, source) ? input.destination
-                                                                   : input.destination_in_source;
+  const std::string& inner =
+      IsInside(input.destination, source) ? input.destination : input.destination_in_source;
   if (!inner.empty()) adder.AddPath(sources, inner, "destination inside source ", weights);
   AddRootDirectories(adder, platform, input.destination, on, filters->excluded_destinations);
 }

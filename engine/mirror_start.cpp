@@ -43,12 +43,10 @@ bool TMirror::PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters count
   // A mirror never runs on settings it could not read: a missing exclusion
   // or minimal age would let it change what it must leave alone.
   if (!LoadFileMappings(ini, source_path(), log(), &file_mappings_)) return false;
-  const TFilterBuildInput input{source_path(),
-                                dest_path(),
-                                switches().auto_filter,
-                                &scan_filters,
-                                &file_mappings_.targets,
-                                DestinationInSource(platform_, source_path(), dest_path())};
+  const std::string inner = DestinationInSource(platform_, source_path(), dest_path());
+  const TFilterBuildInput input{source_path(),           dest_path(),
+                                switches().auto_filter,  &scan_filters,
+                                &file_mappings_.targets, inner};
   if (!BuildFilters(ini, input, context_.mappings, log(), &filters_, &weights_)) return false;
   return LoadMinimalAges(ini, source_path(), log(), &min_ages_);
 }

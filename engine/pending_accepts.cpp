@@ -36,9 +36,7 @@ bool ArchivePending(TAcceptContext& c, std::string* line) {
   return true;
 }
 
-bool AcceptArchiveGone(TAcceptContext& c, std::string*) {
-  return ForgetArchive(c.ini, c.mapping);
-}
+bool AcceptArchiveGone(TAcceptContext& c, std::string*) { return ForgetArchive(c.ini, c.mapping); }
 
 bool MountsPending(TAcceptContext& c, std::string* line) {
   const std::vector<std::string> gone = MountsGone(c.platform, c.ini, c.mapping);

@@ -21,12 +21,13 @@ TRootGuard::TRootGuard(Platform& platform, TQVIniFile& ini, const TMapping& mapp
     : platform_(platform), ini_(ini), mapping_(mapping), mounts_(ini, mapping) {}
 
 bool TRootGuard::Check(TLogger& logger) {
-  if (!CheckRoots(platform_, ini_, mapping_, logger, &source_root_, &dest_root_)) return false;
+  // Before the roots are identified: such a source is never stored as one.
   if (SourceInsideDestination(platform_, mapping_.source(), mapping_.destination())) {
     logger.LogError("Rejected mapping of " + mapping_.source() + " to " + mapping_.destination() +
                     " because its source lies inside its destination");
     return false;
   }
+  if (!CheckRoots(platform_, ini_, mapping_, logger, &source_root_, &dest_root_)) return false;
   if (!CheckArchivePresent(platform_, ini_, mapping_, logger)) return false;
   mounts_.Load();
   return true;

@@ -49,7 +49,8 @@ bool IsMountPoint(const TFoundFile& entry, uint64_t parent_device) {
 bool MountGone(Platform& platform, const std::string& dir) {
   PathPlace place;
   PathPlace parent;
-  if (!platform.LocatePath(dir, &place).ok() || !platform.LocatePath(ParentDir(dir), &parent).ok()) {
+  if (!platform.LocatePath(dir, &place).ok() ||
+      !platform.LocatePath(ParentDir(dir), &parent).ok()) {
     return false;
   }
   return place.inode == 0 || place.device == parent.device;

@@ -166,8 +166,7 @@ std::vector<std::string> ChangedRoots(Platform& platform, TQVIniFile& ini,
   return changed;
 }
 
-bool AcceptRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
-                 std::string* error) {
+bool AcceptRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping, std::string* error) {
   const TRoot roots[] = {SourceRoot(mapping), DestRoot(mapping)};
   TRootNow now[2];
   for (int i = 0; i < 2; ++i) {

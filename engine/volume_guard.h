@@ -33,7 +33,7 @@ std::string VolumeIdentity(const VolumeInfo& volume);
 
 // How the stored identity of a root compares with the root now.
 enum class TRootMatch {
-  kFirst,    // nothing stored yet
+  kFirst,  // nothing stored yet
   kSame,
   kUpgrade,  // stored in an older form ("device N type", "uuid U") that still matches
   kChanged,
@@ -53,13 +53,11 @@ bool CheckRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping, TL
 
 // The roots ("source /a/", "destination /b/") whose identity changed since
 // it was stored; a root that cannot be asked now is left out.
-std::vector<std::string> ChangedRoots(Platform& platform, TQVIniFile& ini,
-                                      const TMapping& mapping);
+std::vector<std::string> ChangedRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping);
 
 // Records the current identities of both roots of mapping, so that the next
 // scan accepts them. False with *error set when a root cannot be asked.
-bool AcceptRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
-                 std::string* error);
+bool AcceptRoots(Platform& platform, TQVIniFile& ini, const TMapping& mapping, std::string* error);
 
 }  // namespace qv
 

@@ -87,7 +87,8 @@ void FillVolume(const MountInfo& mount, VolumeInfo* info) {
 // point and with rest; ends with "/".
 std::string PathInFileSystem(const MountInfo& mount, const std::string& canonical,
                              const std::string& rest) {
-  std::string below = mount.mount_point == "/" ? canonical : canonical.substr(mount.mount_point.size());
+  std::string below =
+      mount.mount_point == "/" ? canonical : canonical.substr(mount.mount_point.size());
   std::string path = ExcludeTrailingSeparator(mount.root);
   if (path == "/") path.clear();
   return IncludeTrailingSeparator(path + below + rest);

@@ -126,7 +126,10 @@ TEST_F(ScanCommandTest, AMirrorWhoseFileSystemChangedWaitsUntilAccepted) {
   WriteFile(At("src/new.txt"), "new");
   EXPECT_EQ(Run({"scan"}).code, 1);
   EXPECT_FALSE(PathExists(At("dst/new.txt")));
-  RunOk({"mirror", "accept", "@dst"});
+  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
+            "Accepted the source " + At("src/") + " as it is now\n");
+  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
+            "Nothing to accept for the mirror to " + At("dst/") + "\n");
   RunOk({"scan"});
   EXPECT_EQ(ReadFile(At("dst/new.txt")), "new");
 }

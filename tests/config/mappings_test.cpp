@@ -36,7 +36,7 @@ constexpr char kNoMappings[] =
 // no Row); the outcome lists the accepted ones, the log and the overlaps.
 // "$T/" stands for the temporary directory.
 TEST_F(MappingTest, LoadChecksEachMappingAgainstThoseAcceptedBefore) {
-  MakeDirs(dir_ / "data/sub");
+  MakeTree(dir_.path(), {"data/sub/", "to-data->data", "to-sub->data/sub"});
   platform_.env["QVDATA"] = dir_ / "data";
   const std::string e = "Error: Rejected mapping of ", bad = "Error: The destination ";
   const std::tuple<const char*, std::vector<std::string>, std::vector<std::string>> kCases[] = {
@@ -59,6 +59,11 @@ TEST_F(MappingTest, LoadChecksEachMappingAgainstThoseAcceptedBefore) {
        {"$T/data/sub/=$T/data/",
         e + "$T/data/ to $T/ because its source lies inside its destination",
         e + "$T/data/ to $T/data/ because its source lies inside its destination"}},
+      {"the same through a link in either path",
+       {"$T/to-data/=$T/data/sub/", "$T/data/=$T/to-sub/", "$T/to-data/sub/x/=$T/data/"},
+       {"$T/to-data/sub/x/=$T/data/",
+        e + "$T/data/sub/ to $T/to-data/ because its source lies inside its destination",
+        e + "$T/to-sub/ to $T/data/ because its source lies inside its destination"}},
       {"source empty, or normalised and expanded",
        {"/m/a/= ", "/m/b/= %QVDATA%"},
        {"/m/b/=$T/data/",

@@ -56,7 +56,7 @@ TEST_F(MountedDriveTest, SourceDiskGoneCancelsTheMirror) {
   EXPECT_EQ(cancelled.code, 1);
   EXPECT_TRUE(Has(cancelled.out, "\nError: The source " + At("src/") +
                                      " is on another file system than at the last scan (was "
-                                     "device "))
+                                     "fsid "))
       << cancelled.out;
   EXPECT_TRUE(Has(cancelled.out, "\nCanceling the mirror from " + At("src/")));
   EXPECT_EQ(Listing(At("dst/"), true), before);

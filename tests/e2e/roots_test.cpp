@@ -1,0 +1,131 @@
+// The roots of a mirror on real file systems, through the built tool: links
+// and bind mounts over a root, another volume on the same device or
+// mount point, an archive removed by hand, an inner volume not mounted.
+
+#include <filesystem>
+#include <optional>
+
+#include "tests/e2e/tool_test.h"
+#include "tests/support/scoped_mount.h"
+#include "tests/support/scoped_volumes.h"
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RootsToolTest : public ToolTest {
+ protected:
+  // A scan that the changed root cancels: status 1, the error that says
+  // what to do, and nothing written to the destination.
+  void ExpectCancelled(const std::string& error_part) {
+    const auto before = Listing(At("dst/"), true);
+    const ToolRun run = Run({"scan"});
+    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_TRUE(Has(run.out, error_part)) << run.out;
+    EXPECT_TRUE(Has(run.out, "If this is intended, run: quorvane-cli mirror accept " + At("dst/")));
+    EXPECT_TRUE(Has(run.out, "\nCanceling the mirror from " + At("src/")));
+    EXPECT_EQ(Listing(At("dst/"), true), before);
+  }
+  std::string Accept() { return RunOk({"mirror", "accept", At("dst")}); }
+};
+
+TEST_F(RootsToolTest, ALinkOrABindMountOverTheSourceRootIsAnotherSource) {
+  MakeTree(At(""), {"data/a.txt=a", "other/b.txt=b", "src->data"});
+  AddMirror();
+  RunOk({"scan"});
+  EXPECT_EQ(ReadFile(At("dst/a.txt")), "a");
+
+  fs::remove(At("src"));
+  fs::create_directory_symlink(At("other"), At("src"));
+  ExpectCancelled("\nError: The source " + At("src/") +
+                  " is another directory than at the last scan");
+  fs::remove(At("src"));
+  fs::create_directory_symlink(At("data"), At("src"));
+  RunOk({"scan"});
+
+  ScopedBindMount over(At("other"), At("data"));
+  SKIP_UNLESS_MOUNTED(over);
+  ExpectCancelled("\nError: The source " + At("src/") +
+                  " is on another file system than at the last scan");
+  EXPECT_EQ(Accept(), "Accepted the source " + At("src/") + " as it is now\n");
+  RunOk({"scan"});
+  EXPECT_EQ(ReadFile(At("dst/b.txt")), "b");
+  EXPECT_FALSE(PathExists(At("dst/a.txt")));
+}
+
+// A new file system on the same loop device looks the same by device number
+// and root inode; its UUID tells it apart.
+TEST_F(RootsToolTest, TwoExt4FileSystemsOnOneLoopDevice) {
+  ScopedExt4 disk(At("disk.img"), At("dst"));
+  SKIP_UNLESS_EXT4(disk);
+  AddMirror();
+  WriteFile(At("src/a.txt"), "a");
+  RunOk({"scan"});
+  ASSERT_TRUE(disk.Reformat());
+  ExpectCancelled("\nError: The destination " + At("dst/") +
+                  " is on another file system than at the last scan (was uuid ");
+  EXPECT_EQ(Accept(), "Accepted the destination " + At("dst/") + " as it is now\n" +
+                          "Accepted that the archive " + At("dst/") +
+                          "Quorvane archive/ is gone: its counters and last time slot are "
+                          "reset\n");
+  RunOk({"scan"});
+  EXPECT_EQ(ReadFile(At("dst/a.txt")), "a");
+}
+
+// Two tmpfs instances have no UUID and one device number may serve both.
+TEST_F(RootsToolTest, TwoTmpfsInstancesOnOneMountPoint) {
+  std::optional<ScopedMount> first(std::in_place, At("dst"), "tmpfs", "size=4m");
+  SKIP_UNLESS_MOUNTED(*first);
+  AddMirror();
+  WriteFile(At("src/a.txt"), "a");
+  RunOk({"scan"});
+  first.reset();
+  ScopedMount second(At("dst"), "tmpfs", "size=4m");
+  ASSERT_TRUE(second.mounted);
+  ExpectCancelled("\nError: The destination " + At("dst/") +
+                  " is on another file system than at the last scan (was fsid ");
+}
+
+// Counting on from the stored counters would make them negative.
+TEST_F(RootsToolTest, AnArchiveRemovedByHandWaitsForAccept) {
+  AddMirror();
+  WriteFile(At("src/a.txt"), "1");
+  RunOk({"scan"});
+  WriteFile(At("src/a.txt"), "22");
+  RunOk({"scan"});
+  fs::remove_all(At("dst/Quorvane archive"));
+  WriteFile(At("src/a.txt"), "333");
+  ExpectCancelled("\nError: The archive " + At("dst/Quorvane archive/") + " is missing");
+  EXPECT_EQ(Accept(), "Accepted that the archive " + At("dst/") +
+                          "Quorvane archive/ is gone: its counters and last time slot are "
+                          "reset\n");
+  const std::string out = RunOk({"scan"});
+  EXPECT_TRUE(Has(out, "\nThe archive grew with 5 directories and 1 file of 2 bytes\n")) << out;
+  EXPECT_TRUE(Has(out, "\nThe archive now contains 6 directories and 1 file of 2 bytes\n"));
+}
+
+TEST_F(RootsToolTest, AnInnerTmpfsThatIsNotMountedKeepsItsDestination) {
+  AddMirror();
+  std::optional<ScopedMount> inner(std::in_place, At("src/inner"), "tmpfs", "size=1m");
+  SKIP_UNLESS_MOUNTED(*inner);
+  WriteFile(At("src/inner/i.txt"), "i");
+  WriteFile(At("src/top.txt"), "t");
+  RunOk({"scan"});
+  inner.reset();
+  WriteFile(At("src/top.txt"), "t2");
+
+  const ToolRun run = Run({"scan"});
+  EXPECT_EQ(run.code, 1);
+  EXPECT_TRUE(Has(run.out, "\nError: The source directory " + At("src/inner/") +
+                               " was a mount point at the last scan and is not one now"))
+      << run.out;
+  EXPECT_EQ(ReadFile(At("dst/inner/i.txt")), "i");
+  EXPECT_EQ(ReadFile(At("dst/top.txt")), "t2");
+  EXPECT_EQ(Accept(), "Accepted that " + At("src/inner/") + " is no longer a mount point\n");
+  RunOk({"scan"});
+  EXPECT_FALSE(PathExists(At("dst/inner/i.txt")));
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,284 @@
+// A mirror's roots are what they claim to be: the directories and file
+// systems of the last scan, not nested in each other by any path, with the
+// archive the store knows of, and with the volumes mounted inside the source.
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "config/config_keys.h"
+#include "config/mapping.h"
+#include "engine/pending_accepts.h"
+#include "engine/volume_guard.h"
+#include "tests/engine/engine_test_util.h"
+#include "tests/support/scoped_mount.h"
+#include "tests/support/scoped_volumes.h"
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class RootsTest : public MirrorTest {
+ protected:
+  std::vector<std::string> Accept() {
+    TAcceptContext context{platform_, ini_, *mapping_};
+    std::vector<std::string> lines;
+    std::string error;
+    EXPECT_TRUE(AcceptPending(context, &lines, &error)) << error;
+    return lines;
+  }
+  std::string Stored(const char* name) { return ini_.ReadString(mapping_->key(), name); }
+  VolumeInfo SourceVolume() {
+    VolumeInfo volume;
+    EXPECT_TRUE(platform_.GetVolume(src_, &volume).ok());
+    return volume;
+  }
+  static uint64_t InodeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_ino;
+  }
+  std::string Cancelled() const { return "Canceling the mirror from " + src_ + " to " + dst_; }
+  std::string AcceptHint() const {
+    return ". If this is intended, run: quorvane-cli mirror accept " + dst_;
+  }
+};
+
+// What the source's stored identity may hold after an earlier scan, and
+// whether the next scan runs on it.
+struct StoredCase {
+  const char* name;
+  std::function<std::string(const VolumeInfo&)> volume;
+  const char* root;  // "" none, "now" the inode the root has
+  bool runs;
+};
+
+const StoredCase kStored[] = {
+    {"OlderDeviceFormOfTheSameDevice",
+     [](const VolumeInfo& v) { return "device " + std::to_string(v.device) + " " + v.fs_type; }, "",
+     true},
+    {"OlderDeviceFormOfAnotherDevice",
+     [](const VolumeInfo& v) { return "device " + std::to_string(v.device + 1) + " " + v.fs_type; },
+     "", false},
+    {"OlderUuidFormOfAnotherDisk", [](const VolumeInfo&) { return "uuid 0f6e-other"; }, "", false},
+    {"CurrentFormWithoutTheRoot", [](const VolumeInfo& v) { return VolumeIdentity(v); }, "", true},
+    {"CurrentFormOfAnotherDirectory", [](const VolumeInfo& v) { return VolumeIdentity(v); },
+     "inode 1", false},
+    {"CurrentFormOfAnotherFileSystem", [](const VolumeInfo& v) { return VolumeIdentity(v) + "0"; },
+     "now", false},
+};
+
+class StoredIdentityTest : public RootsTest, public ::testing::WithParamInterface<StoredCase> {};
+
+TEST_P(StoredIdentityTest, UpgradesWhatStillMatchesAndCancelsTheRest) {
+  WriteFile(src_ + "first.txt", "1");
+  Run();
+  ASSERT_EQ(errors_, 0);
+  const std::string now_root = Stored("SourceRoot");
+  const std::string now_volume = Stored("SourceVolume");
+  ASSERT_EQ(now_root, "inode " + std::to_string(InodeOf(src_)));
+  ASSERT_EQ(now_volume, VolumeIdentity(SourceVolume()));
+  const StoredCase& c = GetParam();
+  const std::string volume = c.volume(SourceVolume());
+  const std::string root = std::string(c.root) == "now" ? now_root : c.root;
+  ASSERT_TRUE(ini_.WriteString(mapping_->key(), "SourceVolume", volume));
+  ASSERT_TRUE(root.empty() ? ini_.Unset(mapping_->key(), "SourceRoot")
+                           : ini_.WriteString(mapping_->key(), "SourceRoot", root));
+  WriteFile(src_ + "second.txt", "2");
+
+  Run();
+
+  if (c.runs) {
+    EXPECT_EQ(errors_, 0);
+    EXPECT_EQ(DestTree(), (Tree{"first.txt=1", "second.txt=2"}));
+    EXPECT_EQ(Stored("SourceVolume"), now_volume);
+    EXPECT_EQ(Stored("SourceRoot"), now_root);
+    return;
+  }
+  EXPECT_EQ(errors_, 1);
+  const std::string says =
+      std::string(c.root) == "inode 1"
+          ? "another directory than at the last scan (was inode 1, now " + now_root
+          : "on another file system than at the last scan (was " + volume + ", now " + now_volume;
+  EXPECT_TRUE(log_.Has("Error: The source " + src_ + " is " + says + ")" + AcceptHint()));
+  EXPECT_EQ(log_.lines.back(), Cancelled());
+  EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
+  EXPECT_EQ(Stored("SourceVolume"), volume);
+}
+
+INSTANTIATE_TEST_SUITE_P(Roots, StoredIdentityTest, ::testing::ValuesIn(kStored),
+                         [](const auto& param) { return std::string(param.param.name); });
+
+// People keep data behind links: the root is the directory behind the link
+// at the first scan, and one the link leads elsewhere later is not it.
+TEST_F(RootsTest, ASourceGivenThroughALinkIsTheDirectoryBehindIt) {
+  fs::remove(dir_ / "src");
+  MakeTree(dir_.path(), {"data/a.txt=a", "data/sub/b.txt=b", "other/z.txt=z", "src->data"});
+  Run();
+  EXPECT_EQ(errors_, 0);
+  EXPECT_EQ(DestTree(), (Tree{"a.txt=a", "sub/", "sub/b.txt=b"}));
+
+  fs::remove(dir_ / "src");
+  fs::create_directory_symlink(dir_ / "other", dir_ / "src");
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: The source " + src_ + " is another directory than at the last scan" +
+                       " (was inode " + std::to_string(InodeOf(dir_ / "data")) + ", now inode " +
+                       std::to_string(InodeOf(dir_ / "other")) + ")" + AcceptHint()));
+  EXPECT_EQ(log_.lines.back(), Cancelled());
+  EXPECT_EQ(DestTree(), (Tree{"a.txt=a", "sub/", "sub/b.txt=b"}));
+  EXPECT_FALSE(PathExists(Archived("a.txt")));
+}
+
+TEST_F(RootsTest, ARootThatCannotBeOpenedCancelsWithOneError) {
+  const std::pair<std::string, int> kFaults[] = {{src_, EACCES}, {dst_, EIO}};
+  for (const auto& [root, error] : kFaults) {
+    SCOPED_TRACE(root);
+    platform_.AddFault({Op::kStat, root, 0, error, 1});
+    Run();
+    EXPECT_EQ(errors_, 1);
+    EXPECT_TRUE(log_.HasPart("Could not read file attributes of " + root + ". "));
+    EXPECT_EQ(log_.lines.back(), Cancelled());
+  }
+}
+
+// A source that is, or lies in, its own destination by place: walking the
+// destination would archive the source. Refused before anything is stored.
+TEST_F(RootsTest, ASourceInsideItsDestinationThroughALinkIsRefused) {
+  fs::remove(dir_ / "src");
+  MakeTree(dir_.path(), {"dst/sub/a.txt=a", "src->dst/sub"});
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: Rejected mapping of " + src_ + " to " + dst_ +
+                       " because its source lies inside its destination"));
+  EXPECT_EQ(DestTree(), (Tree{"sub/", "sub/a.txt=a"}));
+  EXPECT_EQ(Stored("SourceVolume"), "");
+}
+
+// A destination reached through a link into its own source is left out of
+// the source, as one named there would be: never copied into itself.
+TEST_F(RootsTest, ADestinationInsideItsSourceThroughALinkIsExcluded) {
+  fs::remove(dir_ / "dst");
+  MakeTree(dir_.path(), {"src/a.txt=a", "src/backup/", "dst->src/backup"});
+  Run();
+  EXPECT_EQ(errors_, 0);
+  EXPECT_TRUE(log_.Has("Added destination inside source " + src_ + "backup/"));
+  EXPECT_EQ(ListTree(src_ + "backup/"), Tree{"a.txt=a"});
+}
+
+// The store knows the archive's time slot, the archive is gone: another
+// volume, or deleted by hand. Nothing happens until that is accepted, and
+// the counters then start from nothing.
+TEST_F(RootsTest, AVanishedArchiveCancelsUntilAccepted) {
+  WriteFile(src_ + "a.txt", "1");
+  Run();
+  WriteFile(src_ + "a.txt", "22");
+  Run();
+  ASSERT_TRUE(PathExists(Archived("a.txt")));
+  fs::remove_all(dst_ + kArchiveDirName);
+  WriteFile(src_ + "a.txt", "333");
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: The archive " + dst_ + kArchiveDirName +
+                       "/ is missing although earlier scans stored versions there: the "
+                       "destination may be another volume, or the archive was deleted" +
+                       AcceptHint()));
+  EXPECT_EQ(log_.lines.back(), Cancelled());
+  EXPECT_EQ(DestTree(), Tree{"a.txt=22"});
+
+  EXPECT_EQ(Accept(), (Tree{"Accepted that the archive " + dst_ + kArchiveDirName +
+                            "/ is gone: its counters and last time slot are reset"}));
+  EXPECT_EQ(Accept(), Tree{});
+  Run();
+  EXPECT_EQ(errors_, 0);
+  EXPECT_EQ(ReadFile(Archived("a.txt")), "22");
+  ExpectLogged({"The archive grew with 5 directories and 1 file of 2 bytes",
+                "The archive now contains 6 directories and 1 file of 2 bytes"});
+}
+
+// Log files deleted by hand were removed from the archive; its growth never
+// goes below nothing.
+TEST_F(RootsTest, LogFilesDeletedByHandAreNoNegativeGrowth) {
+  const std::string logs = dst_ + kArchiveDirName + "/Logs/";
+  Run();
+  WriteFile(logs + "2020-01-01T10 00 00.txt", "old log");
+  Run();
+  fs::remove(logs + "2020-01-01T10 00 00.txt");
+  Run();
+  ExpectLogged({"The archive grew with no files", "Removed 1 file of 7 bytes from the archive",
+                "The archive now contains 2 directories"});
+}
+
+// A volume mounted inside the source is not mounted at the next scan: its
+// empty mount point, or no directory at all, is not a source whose files
+// were deleted.
+TEST_F(RootsTest, AnInnerVolumeThatIsNotMountedKeepsItsDestination) {
+  for (const bool removed : {false, true}) {
+    SCOPED_TRACE(removed ? "mount point removed" : "mount point left empty");
+    std::optional<ScopedMount> inner(std::in_place, src_ + "inner", "tmpfs", "size=1m");
+    SKIP_UNLESS_MOUNTED(*inner);
+    WriteFile(src_ + "inner/i.txt", "inner");
+    Run();
+    ASSERT_EQ(ReadFile(dst_ + "inner/i.txt"), "inner");
+    inner.reset();
+    if (removed) fs::remove(src_ + "inner");
+
+    Run();
+    EXPECT_EQ(errors_, 1);
+    EXPECT_TRUE(log_.Has("Error: The source directory " + src_ +
+                         "inner/ was a mount point at the last scan and is not one now: is its "
+                         "volume mounted? Skipped it and kept " +
+                         dst_ + "inner/" + AcceptHint()));
+    EXPECT_EQ(ReadFile(dst_ + "inner/i.txt"), "inner");
+    Run();
+    EXPECT_EQ(errors_, 1) << "until accepted";
+
+    EXPECT_EQ(Accept(), Tree{"Accepted that " + src_ + "inner/ is no longer a mount point"});
+    Run();
+    EXPECT_EQ(errors_, 0);
+    EXPECT_EQ(ReadFile(Archived("inner/i.txt")), "inner");
+    fs::remove_all(src_ + "inner");
+  }
+}
+
+// Bind mounts show one root inside the other where no path says so: the
+// walk never copies the destination into itself, nor archives the source.
+TEST_F(RootsTest, BindMountsNeitherCopyTheDestinationIntoItselfNorArchiveTheSource) {
+  WriteFile(src_ + "a.txt", "a");
+  {
+    ScopedBindMount view(dst_, src_ + "view");
+    SKIP_UNLESS_MOUNTED(view);
+    Run();
+    EXPECT_EQ(errors_, 0);
+    EXPECT_TRUE(
+        log_.Has("Skipped the destination of this mirror found in its source " + src_ + "view/"));
+    EXPECT_EQ(DestTree(), Tree{"a.txt=a"});
+  }
+  fs::remove(src_ + "view");
+  ScopedBindMount source(src_, dst_ + "source");
+  ASSERT_TRUE(source.mounted);
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: The destination directory " + dst_ + "source/ is the source " +
+                       src_ + " of this mirror; it is not archived"));
+  EXPECT_EQ(ReadFile(src_ + "a.txt"), "a");
+  EXPECT_FALSE(PathExists(Archived("source")));
+}
+
+// Accept says what it accepts, and accepts only what waits for it.
+TEST_F(RootsTest, AcceptTakesOnlyWhatIsPending) {
+  Run();
+  const std::string volume = Stored("DestVolume");
+  EXPECT_EQ(Accept(), Tree{});
+  EXPECT_EQ(Stored("DestVolume"), volume);
+  ASSERT_TRUE(ini_.WriteString(mapping_->key(), "DestVolume", "uuid of another disk"));
+  ASSERT_TRUE(ini_.WriteString(mapping_->key(), "SourceRoot", "inode 1"));
+  EXPECT_EQ(Accept(), Tree{"Accepted the source " + src_ + " and the destination " + dst_ +
+                           " as they are now"});
+  EXPECT_EQ(Stored("DestVolume"), volume);
+  EXPECT_EQ(Stored("SourceRoot"), "inode " + std::to_string(InodeOf(src_)));
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,199 @@
+// Roots as the directories they were opened as, places of paths through
+// links and mounts, and what tells volumes apart.
+#include <filesystem>
+#include <tuple>
+
+#include "filesys/path_places.h"
+#include "filesys/posix/mountinfo.h"
+#include "tests/filesys/posix_fixture.h"
+#include "tests/support/scoped_mount.h"
+#include "tests/support/scoped_volumes.h"
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::vector<std::string> Names(Platform& platform, const std::string& dir) {
+  std::vector<DirEntry> entries;
+  EXPECT_TRUE(platform.ListDir(dir, &entries).ok()) << dir;
+  std::vector<std::string> names;
+  for (const DirEntry& entry : entries) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+uint64_t InodeOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+  return st.st_ino;
+}
+
+// A root given through a link is the directory behind it, for the whole
+// time it is confined: a link swapped to elsewhere later changes nothing.
+TEST_F(PosixTest, ARootIsTheDirectoryItWasFirstOpenedAs) {
+  MakeTree(temp_.path(), {"real/a=1", "real/sub/", "other/z=2", "link->real"});
+  const std::string root = temp_ / "link/";
+  const uint64_t real = InodeOf(temp_ / "real");
+  FileInfo info;
+  ASSERT_TRUE(platform_.Stat(root, &info).ok());
+  EXPECT_TRUE(info.IsReparsePoint()) << "unconfined, the link itself";
+
+  platform_.ConfineTo({root});
+  ASSERT_TRUE(platform_.Stat(root, &info).ok());
+  EXPECT_FALSE(info.IsReparsePoint());
+  EXPECT_TRUE(info.IsDirectory());
+  EXPECT_EQ(info.inode, real);
+  EXPECT_EQ(Names(platform_, root), (std::vector<std::string>{"a", "sub"}));
+
+  fs::remove(temp_ / "link");
+  fs::create_directory_symlink(temp_ / "other", temp_ / "link");
+  ASSERT_TRUE(platform_.Stat(temp_ / "link", &info).ok());
+  EXPECT_EQ(info.inode, real);
+  EXPECT_EQ(Names(platform_, root), (std::vector<std::string>{"a", "sub"}));
+  EXPECT_TRUE(platform_.CreateDir(root + "new/").ok());
+  EXPECT_TRUE(fs::is_directory(temp_ / "real/new"));
+  EXPECT_FALSE(PathExists(temp_ / "other/new"));
+}
+
+TEST_F(PosixTest, ARootThatIsNoDirectoryCannotBeStatted) {
+  MakeTree(temp_.path(), {"file=1", "dangling->gone"});
+  for (const char* name : {"file/", "dangling/", "missing/"}) {
+    platform_.ConfineTo({temp_ / name});
+    FileInfo info;
+    EXPECT_EQ(platform_.Stat(temp_ / name, &info).cond(), Cond::kNotFound) << name;
+    std::vector<DirEntry> entries;
+    EXPECT_FALSE(platform_.ListDir(temp_ / name, &entries).ok()) << name;
+  }
+}
+
+TEST(MountInfoTest, TheRootFieldNamesWhatIsMounted) {
+  const auto mounts = ParseMountInfo(
+      "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
+      "40 26 254:0 /srv/data /mnt/bound rw shared:1 - ext4 /dev/vda rw\n"
+      "41 26 0:44 /a\\040b /mnt/x\\040y rw - tmpfs tmpfs rw\n");
+  ASSERT_EQ(mounts.size(), 3u);
+  const std::tuple<const char*, const char*, const char*> kExpected[] = {
+      {"/", "/", "/dev/vda"},
+      {"/srv/data", "/mnt/bound", "/dev/vda"},
+      {"/a b", "/mnt/x y", "tmpfs"}};
+  for (size_t i = 0; i < mounts.size(); ++i) {
+    const auto& [root, point, source] = kExpected[i];
+    EXPECT_EQ(mounts[i].root, root);
+    EXPECT_EQ(mounts[i].mount_point, point);
+    EXPECT_EQ(mounts[i].source, source);
+  }
+}
+
+class PlaceTest : public PosixTest {
+ protected:
+  PathPlace Locate(const std::string& path) {
+    PathPlace place;
+    EXPECT_TRUE(platform_.LocatePath(path, &place).ok()) << path;
+    return place;
+  }
+  void ExpectSamePlace(const std::string& a, const std::string& b) {
+    const PathPlace one = Locate(a);
+    const PathPlace two = Locate(b);
+    EXPECT_EQ(one.device, two.device) << a << " " << b;
+    EXPECT_EQ(one.fs_path, two.fs_path) << a << " " << b;
+  }
+};
+
+// Links anywhere in a path, and paths that do not exist yet below one.
+TEST_F(PlaceTest, LinksLeadToThePlaceBehindThem) {
+  MakeTree(temp_.path(), {"real/sub/", "link->real", "deep->link/sub"});
+  const std::string real = fs::canonical(temp_ / "real").string() + "/";
+  const PathPlace place = Locate(temp_ / "link/sub/");
+  EXPECT_EQ(place.fs_path, real + "sub/");
+  EXPECT_EQ(place.inode, InodeOf(temp_ / "real/sub"));
+  ExpectSamePlace(temp_ / "deep/", temp_ / "real/sub/");
+  const PathPlace future = Locate(temp_ / "deep/new/er/");
+  EXPECT_EQ(future.fs_path, real + "sub/new/er/");
+  EXPECT_EQ(future.inode, 0u);
+}
+
+TEST_F(PlaceTest, ABindMountIsThePlaceItShowsAndAMountIsAPlaceOfItsOwn) {
+  MakeTree(temp_.path(), {"real/sub/"});
+  ScopedBindMount bound(temp_ / "real", temp_ / "bound");
+  SKIP_UNLESS_MOUNTED(bound);
+  ExpectSamePlace(temp_ / "bound/sub/", temp_ / "real/sub/");
+  ExpectSamePlace(temp_ / "bound/new/", temp_ / "real/new/");
+  ScopedMount tmpfs(temp_ / "real/sub/t", "tmpfs", "size=1m");
+  SKIP_UNLESS_MOUNTED(tmpfs);
+  const PathPlace inside = Locate(temp_ / "real/sub/t/x/");
+  EXPECT_EQ(inside.fs_path, "/x/");
+  EXPECT_NE(inside.device, Locate(temp_ / "real/").device);
+}
+
+// Which of a mirror's two roots lies in the other, by text or by place.
+TEST_F(PlaceTest, NestedRootsAreFoundThroughLinksAndMounts) {
+  MakeTree(temp_.path(),
+           {"data/sub/", "elsewhere/", "to-data->data", "to-sub->data/sub", "to-else->elsewhere"});
+  const std::string t = temp_.path();
+  // Source, destination; source inside destination; destination as a directory of the source.
+  const std::tuple<std::string, std::string, bool, std::string> kCases[] = {
+      {t + "data/", t + "elsewhere/", false, ""},
+      {t + "data/", t + "data/", true, ""},
+      {t + "data/sub/", t + "data/", true, ""},
+      {t + "data/", t + "data/sub/", false, t + "data/sub/"},
+      {t + "data/sub/", t + "to-data/", true, ""},
+      {t + "to-sub/", t + "data/", true, ""},
+      {t + "data/", t + "to-sub/", false, t + "data/sub/"},
+      {t + "to-data/", t + "data/sub/new/", false, t + "to-data/sub/new/"},
+      {t + "to-else/", t + "to-data/sub/", false, ""},
+      {t + "datasub/", t + "data/", false, ""},
+  };
+  for (const auto& [source, destination, inside, in_source] : kCases) {
+    SCOPED_TRACE(source + " -> " + destination);
+    EXPECT_EQ(SourceInsideDestination(platform_, source, destination), inside);
+    EXPECT_EQ(DestinationInSource(platform_, source, destination), in_source);
+  }
+  ScopedBindMount bound(t + "data", t + "elsewhere/view");
+  SKIP_UNLESS_MOUNTED(bound);
+  EXPECT_TRUE(SourceInsideDestination(platform_, t + "elsewhere/view/sub/", t + "data/"));
+  EXPECT_EQ(DestinationInSource(platform_, t + "data/", t + "elsewhere/view/sub/"),
+            t + "data/sub/");
+}
+
+VolumeInfo VolumeAt(Platform& platform, const std::string& path) {
+  VolumeInfo volume;
+  EXPECT_TRUE(platform.GetVolume(path, &volume).ok()) << path;
+  return volume;
+}
+
+// Two tmpfs instances one after the other on the same directory have no
+// UUID; their file-system ids and birth times tell them apart.
+TEST_F(PosixTest, TwoTmpfsInstancesDiffer) {
+  VolumeInfo first;
+  {
+    ScopedMount tmpfs(temp_ / "t", "tmpfs", "size=1m");
+    SKIP_UNLESS_MOUNTED(tmpfs);
+    first = VolumeAt(platform_, temp_ / "t/");
+  }
+  ScopedMount tmpfs(temp_ / "t", "tmpfs", "size=1m");
+  const VolumeInfo second = VolumeAt(platform_, temp_ / "t/");
+  for (const VolumeInfo& volume : {first, second}) {
+    EXPECT_EQ(volume.uuid, "");
+    EXPECT_EQ(volume.mount_source, "tmpfs");
+    EXPECT_EQ(volume.mount_root, "/");
+  }
+  EXPECT_TRUE(first.fsid != second.fsid || first.root_birth_time != second.root_birth_time);
+}
+
+// udev's /dev/disk links are missing here: the UUID comes from the superblock.
+TEST_F(PosixTest, TwoExt4FileSystemsOnOneLoopDeviceHaveTheirOwnUuids) {
+  ScopedExt4 disk(temp_ / "disk.img", temp_ / "disk");
+  SKIP_UNLESS_EXT4(disk);
+  const VolumeInfo first = VolumeAt(platform_, temp_ / "disk/");
+  ASSERT_TRUE(disk.Reformat());
+  const VolumeInfo second = VolumeAt(platform_, temp_ / "disk/");
+  EXPECT_EQ(first.uuid.size(), 36u) << first.uuid;
+  EXPECT_EQ(second.uuid.size(), 36u) << second.uuid;
+  EXPECT_NE(first.uuid, second.uuid);
+  EXPECT_EQ(first.device, second.device);
+  EXPECT_EQ(first.fs_type, "ext4");
+}
+
+}  // namespace
+}  // namespace qv::testing
