@@ -1,5 +1,5 @@
-// Roots as the directories they were opened as, places of paths through
-// links and mounts, and what tells volumes apart.
+// Roots as the directories they were opened as, and where paths lie
+// through links and mounts.
 #include <filesystem>
 #include <tuple>
 
@@ -85,49 +85,8 @@ TEST(MountInfoTest, TheRootFieldNamesWhatIsMounted) {
   }
 }
 
-class PlaceTest : public PosixTest {
- protected:
-  PathPlace Locate(const std::string& path) {
-    PathPlace place;
-    EXPECT_TRUE(platform_.LocatePath(path, &place).ok()) << path;
-    return place;
-  }
-  void ExpectSamePlace(const std::string& a, const std::string& b) {
-    const PathPlace one = Locate(a);
-    const PathPlace two = Locate(b);
-    EXPECT_EQ(one.device, two.device) << a << " " << b;
-    EXPECT_EQ(one.fs_path, two.fs_path) << a << " " << b;
-  }
-};
-
-// Links anywhere in a path, and paths that do not exist yet below one.
-TEST_F(PlaceTest, LinksLeadToThePlaceBehindThem) {
-  MakeTree(temp_.path(), {"real/sub/", "link->real", "deep->link/sub"});
-  const std::string real = fs::canonical(temp_ / "real").string() + "/";
-  const PathPlace place = Locate(temp_ / "link/sub/");
-  EXPECT_EQ(place.fs_path, real + "sub/");
-  EXPECT_EQ(place.inode, InodeOf(temp_ / "real/sub"));
-  ExpectSamePlace(temp_ / "deep/", temp_ / "real/sub/");
-  const PathPlace future = Locate(temp_ / "deep/new/er/");
-  EXPECT_EQ(future.fs_path, real + "sub/new/er/");
-  EXPECT_EQ(future.inode, 0u);
-}
-
-TEST_F(PlaceTest, ABindMountIsThePlaceItShowsAndAMountIsAPlaceOfItsOwn) {
-  MakeTree(temp_.path(), {"real/sub/"});
-  ScopedBindMount bound(temp_ / "real", temp_ / "bound");
-  SKIP_UNLESS_MOUNTED(bound);
-  ExpectSamePlace(temp_ / "bound/sub/", temp_ / "real/sub/");
-  ExpectSamePlace(temp_ / "bound/new/", temp_ / "real/new/");
-  ScopedMount tmpfs(temp_ / "real/sub/t", "tmpfs", "size=1m");
-  SKIP_UNLESS_MOUNTED(tmpfs);
-  const PathPlace inside = Locate(temp_ / "real/sub/t/x/");
-  EXPECT_EQ(inside.fs_path, "/x/");
-  EXPECT_NE(inside.device, Locate(temp_ / "real/").device);
-}
-
 // Which of a mirror's two roots lies in the other, by text or by place.
-TEST_F(PlaceTest, NestedRootsAreFoundThroughLinksAndMounts) {
+TEST_F(PosixTest, NestedRootsAreFoundThroughLinksAndMounts) {
   MakeTree(temp_.path(),
            {"data/sub/", "elsewhere/", "to-data->data", "to-sub->data/sub", "to-else->elsewhere"});
   const std::string t = temp_.path();
@@ -154,45 +113,6 @@ TEST_F(PlaceTest, NestedRootsAreFoundThroughLinksAndMounts) {
   EXPECT_TRUE(SourceInsideDestination(platform_, t + "elsewhere/view/sub/", t + "data/"));
   EXPECT_EQ(DestinationInSource(platform_, t + "data/", t + "elsewhere/view/sub/"),
             t + "data/sub/");
-}
-
-VolumeInfo VolumeAt(Platform& platform, const std::string& path) {
-  VolumeInfo volume;
-  EXPECT_TRUE(platform.GetVolume(path, &volume).ok()) << path;
-  return volume;
-}
-
-// Two tmpfs instances one after the other on the same directory have no
-// UUID; their file-system ids and birth times tell them apart.
-TEST_F(PosixTest, TwoTmpfsInstancesDiffer) {
-  VolumeInfo first;
-  {
-    ScopedMount tmpfs(temp_ / "t", "tmpfs", "size=1m");
-    SKIP_UNLESS_MOUNTED(tmpfs);
-    first = VolumeAt(platform_, temp_ / "t/");
-  }
-  ScopedMount tmpfs(temp_ / "t", "tmpfs", "size=1m");
-  const VolumeInfo second = VolumeAt(platform_, temp_ / "t/");
-  for (const VolumeInfo& volume : {first, second}) {
-    EXPECT_EQ(volume.uuid, "");
-    EXPECT_EQ(volume.mount_source, "tmpfs");
-    EXPECT_EQ(volume.mount_root, "/");
-  }
-  EXPECT_TRUE(first.fsid != second.fsid || first.root_birth_time != second.root_birth_time);
-}
-
-// udev's /dev/disk links are missing here: the UUID comes from the superblock.
-TEST_F(PosixTest, TwoExt4FileSystemsOnOneLoopDeviceHaveTheirOwnUuids) {
-  ScopedExt4 disk(temp_ / "disk.img", temp_ / "disk");
-  SKIP_UNLESS_EXT4(disk);
-  const VolumeInfo first = VolumeAt(platform_, temp_ / "disk/");
-  ASSERT_TRUE(disk.Reformat());
-  const VolumeInfo second = VolumeAt(platform_, temp_ / "disk/");
-  EXPECT_EQ(first.uuid.size(), 36u) << first.uuid;
-  EXPECT_EQ(second.uuid.size(), 36u) << second.uuid;
-  EXPECT_NE(first.uuid, second.uuid);
-  EXPECT_EQ(first.device, second.device);
-  EXPECT_EQ(first.fs_type, "ext4");
 }
 
 }  // namespace
