@@ -144,16 +144,16 @@ const Confinement::Root* Confinement::MatchRoot(const std::string& path,
 
 Status Confinement::Resolve(const std::string& path, Resolved* entry) const {
   entry->at = AtPath{AT_FDCWD, path.c_str()};
-  const Root* root = Match(path, &entry->roots);
-  if (root == nullptr) {
-    // A root itself is the directory it was opened as.
-    root = MatchRoot(path, &entry->roots);
-    if (root == nullptr) return Status::Ok();
+  // A root itself is the directory it was opened as, also where it lies
+  // below another root.
+  if (const Root* self = MatchRoot(path, &entry->roots)) {
     int root_fd = -1;
-    const Status s = root->Open(&root_fd);
+    const Status s = self->Open(&root_fd);
     if (s.ok()) entry->at = AtPath{root_fd, "."};
     return s;
   }
+  const Root* root = Match(path, &entry->roots);
+  if (root == nullptr) return Status::Ok();
   int root_fd = -1;
   std::string_view rel;
   Status s = root->Enter(path, &root_fd, &rel);

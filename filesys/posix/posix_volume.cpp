@@ -101,38 +101,42 @@ Status ReadMounts(std::vector<MountInfo>* mounts) {
   return s;
 }
 
+// What holds path: its nearest existing entry (path itself, or a parent)
+// with its stat and canonical path, and the mount that holds that.
+struct TMountOf {
+  std::string existing;
+  std::string canonical;
+  struct stat st;
+  std::vector<MountInfo> mounts;
+  const MountInfo* mount = nullptr;
+};
+
+Status FindMountOf(const std::string& path, TMountOf* of) {
+  Status s = StatNearestExisting(path, &of->existing, &of->st);
+  if (s.ok()) s = RealPath(of->existing, &of->canonical);
+  if (s.ok()) s = ReadMounts(&of->mounts);
+  if (!s.ok()) return s;
+  of->mount = FindMount(of->mounts, of->canonical, major(of->st.st_dev), minor(of->st.st_dev));
+  return of->mount != nullptr ? Status::Ok() : Status::FromErrno(ENOENT);
+}
+
 }  // namespace
 
 Status PosixPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
-  std::string existing;
-  std::string canonical;
-  struct stat st;
-  std::vector<MountInfo> mounts;
-  Status s = StatNearestExisting(path, &existing, &st);
-  if (s.ok()) s = RealPath(existing, &canonical);
-  if (s.ok()) s = ReadMounts(&mounts);
-  if (!s.ok()) return s;
-  const MountInfo* mount = FindMount(mounts, canonical, major(st.st_dev), minor(st.st_dev));
-  if (mount == nullptr) return Status::FromErrno(ENOENT);
-  FillVolume(*mount, info);
-  return Status::Ok();
+  TMountOf of;
+  const Status s = FindMountOf(path, &of);
+  if (s.ok()) FillVolume(*of.mount, info);
+  return s;
 }
 
 Status PosixPlatform::LocatePath(const std::string& path, PathPlace* place) {
-  std::string existing;
-  std::string canonical;
-  struct stat st;
-  std::vector<MountInfo> mounts;
-  Status s = StatNearestExisting(path, &existing, &st);
-  if (s.ok()) s = RealPath(existing, &canonical);
-  if (s.ok()) s = ReadMounts(&mounts);
+  TMountOf of;
+  const Status s = FindMountOf(path, &of);
   if (!s.ok()) return s;
-  const MountInfo* mount = FindMount(mounts, canonical, major(st.st_dev), minor(st.st_dev));
-  if (mount == nullptr) return Status::FromErrno(ENOENT);
   const std::string entry = EntryPath(path);
-  place->device = st.st_dev;
-  place->inode = existing == entry ? st.st_ino : 0;
-  place->fs_path = PathInFileSystem(*mount, canonical, entry.substr(existing.size()));
+  place->device = of.st.st_dev;
+  place->inode = of.existing == entry ? of.st.st_ino : 0;
+  place->fs_path = PathInFileSystem(*of.mount, of.canonical, entry.substr(of.existing.size()));
   return Status::Ok();
 }
 

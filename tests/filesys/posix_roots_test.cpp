@@ -56,6 +56,21 @@ TEST_F(PosixTest, ARootIsTheDirectoryItWasFirstOpenedAs) {
   EXPECT_FALSE(PathExists(temp_ / "other/new"));
 }
 
+// A destination inside its source is still the directory it was opened as.
+TEST_F(PosixTest, ARootBelowAnotherIsItsOwnDirectory) {
+  MakeTree(temp_.path(), {"data/backup/old=1"});
+  const std::string inner = temp_ / "data/backup/";
+  const uint64_t held = InodeOf(inner);
+  platform_.ConfineTo({temp_ / "data/", inner});
+  FileInfo info;
+  ASSERT_TRUE(platform_.Stat(inner, &info).ok());
+  fs::rename(inner, temp_ / "data/moved");
+  MakeDirs(inner);
+  ASSERT_TRUE(platform_.Stat(inner, &info).ok());
+  EXPECT_EQ(info.inode, held);
+  EXPECT_EQ(Names(platform_, inner), std::vector<std::string>{"old"});
+}
+
 TEST_F(PosixTest, ARootThatIsNoDirectoryCannotBeStatted) {
   MakeTree(temp_.path(), {"file=1", "dangling->gone"});
   for (const char* name : {"file/", "dangling/", "missing/"}) {
