@@ -33,11 +33,15 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
   log().SetStatus(pair.source);
   TWideStringList<TFoundFile> found;
   const Status status = ListDirectory(platform_, pair.source, &found);
-  // A directory that vanished since its parent was listed reads as empty, so
-  // its destination goes to the archive. One that cannot be read (access
-  // denied, an I/O error part way) is never taken for empty: the pair is
-  // skipped and its destination stays as it is.
-  if (!status.ok() && status.cond() != Cond::kNotFound) {
+  // A directory that cannot be read is never taken for an empty one: the
+  // pair is skipped and its destination stays as it is. One that vanished
+  // (or is no directory now) since its parent was listed goes when the next
+  // scan lists the parent without it; an error tells nothing of the rest.
+  if (status.cond() == Cond::kNotFound) {
+    log().LogWarning(pair.source + " vanished before it could be read");
+    return false;
+  }
+  if (!status.ok()) {
     log().LogSysError(status.code(), "Failed to read directory " + pair.source);
     return false;
   }

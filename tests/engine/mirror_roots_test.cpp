@@ -183,6 +183,24 @@ TEST_F(RootsTest, BindMountsNeitherCopyTheDestinationIntoItselfNorArchiveTheSour
   EXPECT_FALSE(PathExists(Archived("source")));
 }
 
+// A source directory that vanished, or became a file, between the listing
+// of its parent and its own is not empty: it goes when the next scan lists
+// its parent without it.
+TEST_F(RootsTest, ASourceDirectoryThatVanishedMidScanWaitsForTheNextScan) {
+  for (const int error : {ENOENT, ENOTDIR}) {
+    MakeTree(src_, {"sub/x.txt=x"});
+    MakeTree(dst_, {"sub/x.txt=x", "sub/old.txt=old"});
+    platform_.AddFault({Op::kListDir, src_ + "sub/", 0, error, 1});
+    Run();
+    EXPECT_EQ(errors_, 0);
+    EXPECT_TRUE(log_.Has("Warning: " + src_ + "sub/ vanished before it could be read"));
+    EXPECT_EQ(DestTree(), (Tree{"sub/", "sub/old.txt=old", "sub/x.txt=x"}));
+  }
+  fs::remove_all(src_ + "sub");
+  Run();
+  EXPECT_EQ(ReadFile(Archived("sub/old.txt")), "old");
+}
+
 // Accept says what it accepts, and accepts only what waits for it.
 TEST_F(RootsTest, AcceptTakesOnlyWhatIsPending) {
   Run();
