@@ -2,6 +2,7 @@
 #define QUORVANE_ENGINE_MIRROR_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,7 +69,6 @@ class TMirror {
 
  private:
   struct TFileUpdate;
-  enum class TDirContents { kKept, kEmptied, kEmpty };
 
   // The run (mirror.cpp, mirror_start.cpp).
   void RunMirror(TWideStringList<>& scan_filters, uint16_t* flags);
@@ -77,8 +77,14 @@ class TMirror {
   bool PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
 
   // The walk (mirror_walk.cpp).
-  void ProcessDirectory(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
-  void WalkPair(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
+  struct TWalkFrame;
+  // Walks the pairs below root depth first, each settled before its
+  // subdirectories; a pair's post-order work follows its whole subtree.
+  void ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint16_t* flags);
+  // Lists and settles the frame's pair; answers whether its subdirectories
+  // are to be walked (they are then in frame.children).
+  bool EnterPair(TWalkFrame& frame);
+  void LeavePair(const TDirToProcess& pair);
   bool MatchDestEntries(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
                         std::vector<bool>* taken, TWideStringList<TDirToProcess>* queue,
                         TItemCounters counters, uint16_t* flags);
@@ -89,8 +95,8 @@ class TMirror {
   bool HandleNewSources(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
                         const std::vector<bool>& taken, TWideStringList<TDirToProcess>* queue,
                         TItemCounters counters, uint16_t* flags);
-  bool ProcessSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
-                             TItemCounters counters, uint16_t* flags);
+  void OrderSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
+                           std::vector<std::unique_ptr<TDirToProcess>>* order);
   bool DirNeedsReplacing(const TDirToProcess& pair, const std::string& name,
                          const TFoundFile& source, const TFoundFile& dest);
   bool IsArchiveEntry(const TDirToProcess& pair, const std::string& name) const;
@@ -147,8 +153,15 @@ class TMirror {
   // not the user's data, so it is deleted instead of archived.
   bool IsLeftoverTemp(const TFoundDestFile& dest);
   void RemoveLeftoverTemp(const TFoundDestFile& dest);
+  struct TDirEmptying;
   bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
-  TDirContents RemoveDirContents(const std::string& dir, uint16_t* flags, TItemCounters counters);
+  // Removes dest, or, when an excluded destination lies inside it, lists it
+  // onto *open to be emptied entry by entry; answers whether it went.
+  bool StartDirRemoval(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters,
+                       std::vector<TDirEmptying>* open);
+  // Whether every entry went; a directory that keeps some is counted as
+  // excluded.
+  bool FinishEmptying(const TDirEmptying& emptying);
   void RemoveEmptyDestDir(const std::string& dir);
 
   // Attributes and security (mirror_attributes.cpp).
