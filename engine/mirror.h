@@ -110,15 +110,24 @@ class TMirror {
   bool ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                      std::vector<int>* open, TItemCounters counters,
                      TWideStringList<TFoundFile>* list);
-  void PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+  void PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                       const std::vector<int>& open, TItemCounters counters,
                       TWideStringList<TFoundFile>* list);
   int FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
-                  const std::string& full, bool* direct) const;
-  // full is the entry's path, ending with "/" for a directory.
-  void TakeIntoList(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
-                    const std::string& full, const TFilter& filter, const char* prefix,
-                    TItemCounters counters, TWideStringList<TFoundFile>* list);
+                  const std::string& full, bool* direct, int* rank) const;
+  // A source entry that an include takes in, or that leads to one.
+  struct TIncluded {
+    const std::string& name;
+    const TFoundFile& entry;
+    const std::string& full;  // ends with "/" for a directory
+    int rank;                 // of the most specific include that names it
+    const TFilter* filter;    // the include its log line names
+    const char* prefix;       // of that line; null: not logged
+  };
+  void TakeIntoList(TDirToProcess& pair, TIncluded included, TItemCounters counters,
+                    TWideStringList<TFoundFile>* list);
+  bool EnterCovered(TDirToProcess& pair, int x, TIncluded* included);
+  void LogExcluded(const TDirToProcess& pair, int x, const std::string& full);
   void ExcludeSource(const std::string& full, const TFoundFile& entry, TItemCounters counters);
   void CountExcludedDir(const std::string& dir, TDirInfo* counters, TItemCounters items);
 

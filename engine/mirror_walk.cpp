@@ -29,6 +29,10 @@ TDirToProcess ChildPair(const TDirToProcess& parent, const std::string& name,
   child.source = parent.source + name + kSep;
   child.dest = parent.dest + name + kSep;
   child.entry = source;
+  child.excluded_by = parent.excluded_by;
+  for (const auto& [covered, exclusion] : parent.covered) {
+    if (covered == name) child.excluded_by = exclusion;
+  }
   if (dest != nullptr) {
     child.dest_attributes = dest->attributes;
     child.min_age = parent.min_age;
