@@ -52,8 +52,8 @@ class TFilter {
   // twice the number of path components it names, plus one when it names
   // them without wildcards. An absolute pattern names its own components; a
   // name or relative pattern names the entry itself, wherever it is. Between
-  // the user's inclusions and exclusions the higher rank wins, whatever
-  // their order.
+  // the user's inclusions and exclusions the higher rank wins whatever their
+  // order, an exclusion on a tie.
   int Rank(std::string_view path) const;
 
   std::string pattern;

@@ -165,7 +165,8 @@ class TMirror {
   struct TDirEmptying;
   bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
   // Removes dest, or, when an excluded destination lies inside it, lists it
-  // onto *open to be emptied entry by entry; answers whether it went.
+  // onto *open to be emptied entry by entry; answers whether it went (false
+  // while it waits on *open).
   bool StartDirRemoval(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters,
                        std::vector<TDirEmptying>* open);
   // Whether every entry went; a directory that keeps some is counted as

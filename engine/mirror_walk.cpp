@@ -70,8 +70,8 @@ void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint
     TWalkFrame& top = stack.back();
     if (top.entered && top.next < top.children.size()) {
       if (!Stopped()) {
-        TDirToProcess* child = top.children[top.next++].get();
-        stack.emplace_back(child, top.child_counters, top.flags);
+        TWalkFrame child(top.children[top.next++].get(), top.child_counters, top.flags);
+        stack.push_back(std::move(child));  // top goes stale here
         stack.back().entered = EnterPair(stack.back());
         continue;
       }
