@@ -150,6 +150,11 @@ class TArchive {
   bool RetryInArchive(const std::function<Status()>& attempt,
                       const std::function<bool()>& make_parent, Status* failure, TLogger& logger);
   bool ForceArchiveDirs(const std::string& path, TLogger& logger);
+  // Creates dir. When its parent is missing and is to be made first (it lies
+  // inside the archive and was not made already), answers false with
+  // *parent_missing set.
+  bool MakeArchiveDir(const std::string& dir, bool parent_made, bool* parent_missing,
+                      TLogger& logger);
   TCounts CountMovedDirectory(const std::string& path, TDirInfo* counters, TLogger& logger);
   void RemoveEmptyDirs(const std::string& dir, size_t min_length);
 
@@ -161,7 +166,12 @@ class TArchive {
   bool ShrinkWithoutDays(TArchiveMeasure measure, int64_t maximum, TLogger& logger);
   bool RemoveTree(const std::string& path, TLogger& logger);
   bool RemoveEntry(const std::string& path, const FileInfo& info, TLogger& logger);
+  struct TRemoval;
   bool RemoveDirectory(const std::string& path, const FileInfo& info, TLogger& logger);
+  // Lists the directory at path onto *open, to be emptied; false after
+  // logging why it cannot be.
+  bool OpenForRemoval(const std::string& path, const FileInfo& info, TLogger& logger,
+                      std::vector<TRemoval>* open);
   bool DirectoryGone(const Status& status, const std::string& path, TLogger& logger);
   bool RemoveArchivedFile(const std::string& path, const FileInfo& info, TLogger& logger);
   bool CountersImplausible() const;

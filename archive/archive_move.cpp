@@ -42,9 +42,29 @@ bool TArchive::RetryInArchive(const std::function<Status()>& attempt,
 
 // Creates the directory that holds path, and its missing parents inside
 // the archive. The archive directory itself is made only by OpenArchive,
-// which asks first.
+// which asks first. The directories still to make wait on the heap,
+// innermost first, so that a deep tree costs no stack.
 bool TArchive::ForceArchiveDirs(const std::string& path, TLogger& logger) {
-  const std::string dir = ExcludeTrailingSeparator(ParentDir(path));
+  struct TMissing {
+    std::string dir;
+    bool parent_made = false;
+  };
+  std::vector<TMissing> missing = {{ExcludeTrailingSeparator(ParentDir(path))}};
+  while (!missing.empty()) {
+    bool parent_missing = false;
+    if (!MakeArchiveDir(missing.back().dir, missing.back().parent_made, &parent_missing, logger)) {
+      if (!parent_missing) return false;
+      missing.push_back({ExcludeTrailingSeparator(ParentDir(missing.back().dir))});
+      continue;
+    }
+    missing.pop_back();
+    if (!missing.empty()) missing.back().parent_made = true;
+  }
+  return true;
+}
+
+bool TArchive::MakeArchiveDir(const std::string& dir, bool parent_made, bool* parent_missing,
+                              TLogger& logger) {
   bool created = false;
   const auto attempt = [&] {
     const Status status = platform_.CreateDir(dir);
@@ -52,8 +72,11 @@ bool TArchive::ForceArchiveDirs(const std::string& path, TLogger& logger) {
     if (status.cond() == Cond::kExists && IsDirectory(platform_, dir)) return Status::Ok();
     return status;
   };
+  // A parent outside the archive, or one made already, leaves the failure
+  // to the next attempt.
   const auto make_parent = [&] {
-    return !IsInside(ParentDir(dir), archive_dir_) || ForceArchiveDirs(dir, logger);
+    *parent_missing = !parent_made && IsInside(ParentDir(dir), archive_dir_);
+    return !*parent_missing;
   };
   Status failure;
   if (!RetryInArchive(attempt, make_parent, &failure, logger)) {

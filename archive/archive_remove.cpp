@@ -29,26 +29,57 @@ bool TArchive::RemoveEntry(const std::string& path, const FileInfo& info, TLogge
   return logger.CheckSuspend() && DirectoryGone(platform_.DeleteFile(path), path, logger);
 }
 
+// A directory of the archive whose entries go before it does.
+struct TArchive::TRemoval {
+  std::string path;
+  std::vector<DirEntry> entries;
+  size_t next = 0;
+  bool emptied = true;  // no entry stayed so far
+};
+
+// Entries that stay were logged; the others still go. The directories being
+// emptied wait on the heap, so that a deep tree costs memory, not stack.
 bool TArchive::RemoveDirectory(const std::string& path, const FileInfo& info, TLogger& logger) {
+  std::vector<TRemoval> open;  // innermost last
+  if (!OpenForRemoval(path, info, logger, &open)) return false;
+  for (;;) {
+    TRemoval& top = open.back();
+    if (top.next < top.entries.size()) {
+      if (!logger.CheckSuspend()) return false;
+      const DirEntry& entry = top.entries[top.next++];
+      const std::string child = top.path + kSep + entry.name;
+      if (entry.info.IsDirectory() && !entry.info.IsReparsePoint()) {
+        if (OpenForRemoval(child, entry.info, logger, &open)) continue;
+        top.emptied = false;
+      } else {
+        top.emptied = RemoveEntry(child, entry.info, logger) && top.emptied;
+      }
+      continue;
+    }
+    const bool gone = top.emptied && DirectoryGone(platform_.RemoveDir(top.path), top.path, logger);
+    open.pop_back();
+    if (open.empty()) return gone;
+    open.back().emptied = gone && open.back().emptied;
+  }
+}
+
+bool TArchive::OpenForRemoval(const std::string& path, const FileInfo& info, TLogger& logger,
+                              std::vector<TRemoval>* open) {
   if (!logger.CheckSuspend()) return false;
   logger.SetStatus(path);
   // Entries of a directory without write permission cannot be removed.
   if ((info.attributes & kAttrReadOnly) != 0) {
     (void)platform_.SetAttributes(path, info.attributes & ~kAttrReadOnly);
   }
-  std::vector<DirEntry> entries;
-  const Status listed = platform_.ListDir(path, &entries);
+  TRemoval removal;
+  removal.path = path;
+  const Status listed = platform_.ListDir(path, &removal.entries);
   if (!listed.ok()) {
     logger.LogSysError(listed.code(), "Could not delete " + path);
     return false;
   }
-  // Entries that stay were logged; the others still go.
-  bool emptied = true;
-  for (const DirEntry& entry : entries) {
-    if (!logger.CheckSuspend()) return false;
-    emptied = RemoveEntry(path + kSep + entry.name, entry.info, logger) && emptied;
-  }
-  return emptied && DirectoryGone(platform_.RemoveDir(path), path, logger);
+  open->push_back(std::move(removal));
+  return true;
 }
 
 // Counts a directory (or a link to one) whose removal answered status.

@@ -43,10 +43,15 @@ int TCommandContext::Edit(const std::function<int(TQVIniFile& ini)>& edit) {
   TQVIniFile* ini = Store();
   if (ini == nullptr) return kExitCannotRun;
   TSettingsTransaction transaction(ini->db());
+  editing_ = true;
   const int status = edit(*ini);
+  editing_ = false;
+  std::vector<std::string> warnings = std::move(warnings_);
+  warnings_.clear();
   if (status != kExitOk) return status;
   std::string error;
   if (!transaction.Commit(&error)) return FailWrite(error);
+  for (const std::string& warning : warnings) Warn(warning);
   return kExitOk;
 }
 
@@ -61,6 +66,15 @@ int TCommandContext::Fail(const std::string& message) {
   err_ << "quorvane-cli: " << message << '\n';
   err_.flush();
   return kExitCannotRun;
+}
+
+void TCommandContext::Warn(const std::string& message) {
+  if (editing_) {
+    warnings_.push_back(message);
+    return;
+  }
+  err_ << "quorvane-cli: warning: " << message << '\n';
+  err_.flush();
 }
 
 int TCommandContext::FailWrite(const std::string& error) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace qv {
 
@@ -54,6 +55,9 @@ class TCommandContext {
   bool LoadMirrors(TMappings* mappings);
   // Writes "quorvane-cli: " + message as the one error line of the run.
   int Fail(const std::string& message);
+  // Writes "quorvane-cli: warning: " + message; within Edit only once its
+  // changes are stored.
+  void Warn(const std::string& message);
   // Fails with the best text for a failed write: error when the write gave
   // one, else the store's failure, else a plain statement naming the file.
   int FailWrite(const std::string& error);
@@ -66,6 +70,8 @@ class TCommandContext {
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<TQVIniFile> ini_;
+  bool editing_ = false;
+  std::vector<std::string> warnings_;  // of the running Edit
 };
 
 // What a command does after parsing; answers the exit status.

@@ -5,6 +5,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/list_keys.h"
+#include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
 #include "cli/user_input.h"
 #include "config/mappings.h"
@@ -123,6 +124,9 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
     mapping.mutable_settings() = settings;
     mapping.mutable_settings().row = NextRow(ini, kMappingsKey);
     (void)mapping.Save();  // joins the transaction
+    if (settings.enabled) {
+      WarnOfMovingFolder(context, ini, source.expanded, destination.expanded, true);
+    }
     return kExitOk;
   });
 }
@@ -171,19 +175,30 @@ int ChangeMirror(TCommandContext& context, const std::string& typed, TMirrorChan
   });
 }
 
-int RemoveMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
+// Warns when the mirror, enabled or not as it was, now joins or leaves the
+// scans.
+void WarnOfMove(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping, bool joins) {
+  if (mapping.settings().enabled == joins) return;
+  WarnOfMovingFolder(context, ini, NormaliseDirectory(context.platform(), mapping.source(), false),
+                     mapping.destination(), joins);
+}
+
+int RemoveMapping(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
   // Counters and archive information below the key go with it.
   (void)ini.DeleteKey(mapping.key());
+  WarnOfMove(context, ini, mapping, false);
   return kExitOk;
 }
 
-int EnableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
+int EnableMapping(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
   (void)ini.WriteBool(mapping.key(), "Enabled", true);
+  WarnOfMove(context, ini, mapping, true);
   return kExitOk;
 }
 
-int DisableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
+int DisableMapping(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
   (void)ini.WriteBool(mapping.key(), "Enabled", false);
+  WarnOfMove(context, ini, mapping, false);
   return kExitOk;
 }
 

@@ -35,6 +35,14 @@ std::string_view WithoutTrailingSep(std::string_view path) {
   return path;
 }
 
+int Components(std::string_view path) {
+  int count = 0;
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] != kSep && (i == 0 || path[i - 1] == kSep)) ++count;
+  }
+  return count;
+}
+
 }  // namespace
 
 const char* FilterTypeName(int type) {
@@ -81,6 +89,10 @@ bool TFilter::Matches(std::string_view dir, std::string_view name, std::string_v
   return MatchesText(anchored, path, is_dir);
 }
 
+int TFilter::Rank(std::string_view path) const {
+  return 2 * Components(rooted ? std::string_view(pattern) : path) + (HasWildcard(pattern) ? 0 : 1);
+}
+
 bool TFilter::MatchesText(std::string_view patterns, std::string_view text, bool is_dir) const {
   if (!literal_) return MatchPatterns(patterns, text, is_dir);
   if (patterns.ends_with(kSep)) return is_dir && patterns.substr(0, patterns.size() - 1) == text;
@@ -92,16 +104,26 @@ void TFilters::Add(std::unique_ptr<TFilter> filter) {
   list_.Add(std::move(pattern), std::move(filter));
 }
 
-int TFilters::FindMatch(const std::string& directory, const std::string& name, int min_number,
-                        const std::string& full_path) const {
+template <class Visit>
+void TFilters::ForEachMatch(const std::string& directory, const std::string& name,
+                            const std::string& full_path, const Visit& visit) const {
   const bool is_dir = full_path.ends_with(kSep);
   const std::string_view bare_name = WithoutTrailingSep(name);
   const std::string_view path = WithoutTrailingSep(full_path);
   for (int i = 0; i < Count(); ++i) {
-    const TFilter& filter = Filter(i);
-    if (filter.number >= min_number && filter.Matches(directory, bare_name, path, is_dir)) return i;
+    if (Filter(i).Matches(directory, bare_name, path, is_dir) && visit(i)) return;
   }
-  return -1;
+}
+
+int TFilters::FindMatch(const std::string& directory, const std::string& name, int min_number,
+                        const std::string& full_path) const {
+  int found = -1;
+  ForEachMatch(directory, name, full_path, [&](int i) {
+    if (Filter(i).number < min_number) return false;
+    found = i;
+    return true;
+  });
+  return found;
 }
 
 bool TFilters::MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
@@ -109,14 +131,35 @@ bool TFilters::MatchAndLog(const std::string& directory, const std::string& name
                            int min_number, const std::string& full_path, int* number) {
   const int i = FindMatch(directory, name, min_number, full_path);
   if (i < 0) return false;
+  if (number != nullptr) *number = Filter(i).number;
+  LogMatch(i, logger, prefix, log_wanted, remove_exact, full_path);
+  return true;
+}
+
+int TFilters::FindExclusion(const std::string& directory, const std::string& name,
+                            const std::string& full_path, int include_rank) const {
+  int protecting = -1;
+  int first = -1;
+  ForEachMatch(directory, name, full_path, [&](int i) {
+    const TFilter& filter = Filter(i);
+    if (filter.protects) {
+      protecting = i;
+      return true;
+    }
+    if (first < 0 && filter.Rank(full_path) >= include_rank) first = i;
+    return false;
+  });
+  return protecting >= 0 ? protecting : first;
+}
+
+void TFilters::LogMatch(int i, TLogger& logger, const std::string& prefix, bool log_wanted,
+                        bool remove_exact, const std::string& full_path) {
   const TFilter& filter = Filter(i);
-  if (number != nullptr) *number = filter.number;
   const bool exact = full_path == filter.pattern;
   if (log_wanted && filter.log) {
     logger.LogLine(prefix + full_path + (exact ? "" : " matching " + filter.pattern));
   }
   if (exact && remove_exact) Delete(i);
-  return true;
 }
 
 int TFilters::FindFilterInside(const std::string& directory, int min_number) const {

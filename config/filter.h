@@ -28,6 +28,10 @@ const char* FilterTypeName(int type);
 // Exact comparison with the names of types 1 .. 4; anything else is 0.
 int FilterTypeFromName(const std::string& name);
 
+// The rank of an include without a path (a name pattern, "*.*"): it never
+// outranks an exclusion. See TFilter::Rank.
+inline constexpr int kUnranked = -1;
+
 // One active filter of a mirror.
 class TFilter {
  public:
@@ -44,6 +48,13 @@ class TFilter {
   // without a trailing "/", name has none either.
   bool Matches(std::string_view directory, std::string_view name, std::string_view path,
                bool is_dir) const;
+  // How specifically the filter names the entry at path, which it matches:
+  // twice the number of path components it names, plus one when it names
+  // them without wildcards. An absolute pattern names its own components; a
+  // name or relative pattern names the entry itself, wherever it is. Between
+  // the user's inclusions and exclusions the higher rank wins whatever their
+  // order, an exclusion on a tie.
+  int Rank(std::string_view path) const;
 
   std::string pattern;
   // The pattern without its trailing "/", cut after its last "/": empty for a
@@ -53,6 +64,10 @@ class TFilter {
   int number = 0;
   uint32_t required_attributes = 0;  // kAttrDirectory for "included source dir"
   bool log = true;                   // log every entry it matches
+  // An exclusion that keeps out what must not be mirrored (an excluded
+  // destination's source, an overlapping mirror, a file mapping, the
+  // archive, the automatic filters): no inclusion outranks it.
+  bool protects = false;
 
  private:
   bool MatchesText(std::string_view patterns, std::string_view text, bool is_dir) const;
@@ -87,6 +102,15 @@ class TFilters {
   bool MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
                    const std::string& prefix, bool log_wanted, bool remove_exact, int min_number,
                    const std::string& full_path, int* number);
+  // Index of an exclusion that matches the entry and that an include of
+  // rank include_rank does not outrank, or -1: the first that protects, else
+  // the first whose rank is at least include_rank.
+  int FindExclusion(const std::string& directory, const std::string& name,
+                    const std::string& full_path, int include_rank) const;
+  // What MatchAndLog does once filter i matched full_path: log, and use up a
+  // plain path.
+  void LogMatch(int i, TLogger& logger, const std::string& prefix, bool log_wanted,
+                bool remove_exact, const std::string& full_path);
   // Index of the first absolute filter numbered min_number or higher whose
   // pattern lies strictly inside directory, or -1: an included source below
   // directory that the walk must lead to.
@@ -97,6 +121,12 @@ class TFilters {
   void RemoveFiltersInside(const std::string& directory);
 
  private:
+  // Calls visit(i) for each filter i that matches the entry, in list order,
+  // until it answers true.
+  template <class Visit>
+  void ForEachMatch(const std::string& directory, const std::string& name,
+                    const std::string& full_path, const Visit& visit) const;
+
   TWideStringList<TFilter> list_;
 };
 

@@ -1,6 +1,7 @@
 #include "config/filter_adder.h"
 
 #include <memory>
+#include <utility>
 
 #include "config/dir_weights.h"
 #include "filesys/file_ops.h"
@@ -10,12 +11,16 @@
 
 namespace qv {
 
-void TFilterAdder::AddPattern(TFilters& list, std::string& pattern, const std::string& description,
-                              bool log, uint32_t required_attributes) {
+TFilter& TFilterAdder::AddPattern(TFilters& list, std::string& pattern,
+                                  const std::string& description, bool log,
+                                  uint32_t required_attributes) {
   logger_.FlushHeading();
   if (!IsPattern(pattern)) CompletePlainPath(pattern, required_attributes);
-  list.Add(std::make_unique<TFilter>(pattern, ++counter_, required_attributes, log));
+  auto filter = std::make_unique<TFilter>(pattern, ++counter_, required_attributes, log);
+  TFilter& added = *filter;
+  list.Add(std::move(filter));
   logger_.LogLine("Added " + description + " " + pattern);
+  return added;
 }
 
 void TFilterAdder::CompletePlainPath(std::string& pattern, uint32_t required_attributes) {
@@ -51,7 +56,9 @@ bool TFilterAdder::AddAutoDir(TFilters& list, const std::string& path,
 bool TFilterAdder::AddPath(TFilters& list, const std::string& path, const std::string& description,
                            TDirWeights* weights) {
   if (list.Find(path) >= 0) return false;
-  list.Add(std::make_unique<TFilter>(path, ++counter_, 0, true));
+  auto filter = std::make_unique<TFilter>(path, ++counter_, 0, true);
+  filter->protects = true;
+  list.Add(std::move(filter));
   if (weights != nullptr) weights->Add(path);
   logger_.LogUnderHeading("Added " + description + path);
   return true;

@@ -25,9 +25,9 @@ class TFilterAdder {
   // trailing "/"; a path that cannot be read is logged "Warning for filter "
   // + pattern + " " + the reason, and then gets a "/" when required_attributes
   // asks for a directory, or else is taken for a file, which the same line
-  // says. pattern receives the completed text.
-  void AddPattern(TFilters& list, std::string& pattern, const std::string& description, bool log,
-                  uint32_t required_attributes);
+  // says. pattern receives the completed text. Answers the filter added.
+  TFilter& AddPattern(TFilters& list, std::string& pattern, const std::string& description,
+                      bool log, uint32_t required_attributes);
   // Add an automatic filter, logged "Added " + description + path (the
   // description ends with a blank), when enabled, when the path exists (as a
   // directory for AddAutoDir, which gives it a trailing "/") and when the
@@ -39,7 +39,8 @@ class TFilterAdder {
                   bool enabled);
   // Adds a path known to matter without looking at the disk, logged like an
   // automatic filter, unless the list holds it already. weights (may be null)
-  // learns it too. True when added.
+  // learns it too. True when added. Automatic filters protect (see
+  // TFilter::protects).
   bool AddPath(TFilters& list, const std::string& path, const std::string& description,
                TDirWeights* weights);
 

@@ -105,8 +105,9 @@ void TStoredFilterBuild::AddExcludedDestination(std::string& pattern, const TSto
     logger_.LogWarning("Could not determine source of " + stored.text);
     return;
   }
-  adder_.AddPattern(filters_.excluded_sources, source, "source of excluded destination", stored.log,
-                    0);
+  TFilter& excluded = adder_.AddPattern(filters_.excluded_sources, source,
+                                        "source of excluded destination", stored.log, 0);
+  excluded.protects = true;
   weights_.Add(source);
 }
 

@@ -85,7 +85,11 @@ bool TMappings::Check(TMapping& mapping, TLogger& logger, TWideStringList<>* ove
       logger.LogError(rejected + " because its source overlaps with " + other);
       return false;
     }
-    if (collect && overlaps != nullptr) NoteOverlap(source, other, overlaps);
+    // A disabled inner mirror keeps no copy up to date: its files stay in
+    // the outer one.
+    const bool inner_enabled =
+        source.size() > other.size() ? mapping.settings().enabled : Enabled(same_source);
+    if (collect && overlaps != nullptr && inner_enabled) NoteOverlap(source, other, overlaps);
   }
   const int same_destination = FindOverlap(destination, true);
   if (same_destination >= 0) {

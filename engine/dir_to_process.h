@@ -3,7 +3,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "filesys/found_file.h"
 
@@ -21,6 +24,15 @@ struct TItemCounters {
 // not be read back after it was created).
 inline constexpr int64_t kNoDestDir = -1;
 
+// A user's exclusion of a directory that the walk entered all the same, on
+// the way to a more specific included source inside it: it still covers
+// everything below the directory that no include outranks.
+struct TCoveringExclusion {
+  std::string pattern;
+  int rank = 0;  // of the filter for that directory (TFilter::Rank)
+  bool log = true;
+};
+
 // One directory pair of a mirror's walk.
 struct TDirToProcess {
   std::string source;  // ends with "/"
@@ -32,6 +44,11 @@ struct TDirToProcess {
   // directory included its entries; the filters inside it are used up when
   // the pair is done.
   bool include_anchor = false;
+  // The exclusion that covers this directory, if any.
+  std::optional<TCoveringExclusion> excluded_by;
+  // Subdirectories entered while the source was read although an exclusion
+  // covers them, by name.
+  std::vector<std::pair<std::string, TCoveringExclusion>> covered;
 };
 
 }  // namespace qv

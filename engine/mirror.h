@@ -2,6 +2,7 @@
 #define QUORVANE_ENGINE_MIRROR_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -69,7 +70,6 @@ class TMirror {
 
  private:
   struct TFileUpdate;
-  enum class TDirContents { kKept, kEmptied, kEmpty };
 
   // The run (mirror.cpp, mirror_start.cpp).
   void RunMirror(TWideStringList<>& scan_filters, uint16_t* flags);
@@ -78,8 +78,14 @@ class TMirror {
   bool PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
 
   // The walk (mirror_walk.cpp).
-  void ProcessDirectory(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
-  void WalkPair(TDirToProcess& pair, TItemCounters counters, uint16_t* flags);
+  struct TWalkFrame;
+  // Walks the pairs below root depth first, each settled before its
+  // subdirectories; a pair's post-order work follows its whole subtree.
+  void ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint16_t* flags);
+  // Lists and settles the frame's pair; answers whether its subdirectories
+  // are to be walked (they are then in frame.children).
+  bool EnterPair(TWalkFrame& frame);
+  void LeavePair(const TDirToProcess& pair);
   bool MatchDestEntries(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
                         std::vector<bool>* taken, TWideStringList<TDirToProcess>* queue,
                         TItemCounters counters, uint16_t* flags);
@@ -90,8 +96,8 @@ class TMirror {
   bool HandleNewSources(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
                         const std::vector<bool>& taken, TWideStringList<TDirToProcess>* queue,
                         TItemCounters counters, uint16_t* flags);
-  bool ProcessSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
-                             TItemCounters counters, uint16_t* flags);
+  void OrderSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
+                           std::vector<std::unique_ptr<TDirToProcess>>* order);
   bool DirNeedsReplacing(const TDirToProcess& pair, const std::string& name,
                          const TFoundFile& source, const TFoundFile& dest);
   bool IsArchiveEntry(const TDirToProcess& pair, const std::string& name) const;
@@ -105,15 +111,24 @@ class TMirror {
   bool ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                      std::vector<int>* open, TItemCounters counters,
                      TWideStringList<TFoundFile>* list);
-  void PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+  void PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                       const std::vector<int>& open, TItemCounters counters,
                       TWideStringList<TFoundFile>* list);
   int FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
-                  const std::string& full, bool* direct) const;
-  // full is the entry's path, ending with "/" for a directory.
-  void TakeIntoList(const TDirToProcess& pair, const std::string& name, const TFoundFile& entry,
-                    const std::string& full, const TFilter& filter, const char* prefix,
-                    TItemCounters counters, TWideStringList<TFoundFile>* list);
+                  const std::string& full, bool* direct, int* rank) const;
+  // A source entry that an include takes in, or that leads to one.
+  struct TIncluded {
+    const std::string& name;
+    const TFoundFile& entry;
+    const std::string& full;  // ends with "/" for a directory
+    int rank;                 // of the most specific include that names it
+    const TFilter* filter;    // the include its log line names
+    const char* prefix;       // of that line; null: not logged
+  };
+  void TakeIntoList(TDirToProcess& pair, TIncluded included, TItemCounters counters,
+                    TWideStringList<TFoundFile>* list);
+  bool EnterCovered(TDirToProcess& pair, int x, TIncluded* included);
+  void LogExcluded(const TDirToProcess& pair, int x, const std::string& full);
   void ExcludeSource(const std::string& full, const TFoundFile& entry, TItemCounters counters);
   void CountExcludedDir(const std::string& dir, TDirInfo* counters, TItemCounters items);
 
@@ -148,9 +163,17 @@ class TMirror {
   // not the user's data, so it is deleted instead of archived.
   bool IsLeftoverTemp(const TFoundDestFile& dest);
   void RemoveLeftoverTemp(const TFoundDestFile& dest);
+  struct TDirEmptying;
   bool RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters);
   bool KeepDestDir(const TFoundDestFile& dest, const std::string& dir, TItemCounters counters);
-  TDirContents RemoveDirContents(const std::string& dir, uint16_t* flags, TItemCounters counters);
+  // Removes dest, or, when an excluded destination lies inside it, lists it
+  // onto *open to be emptied entry by entry; answers whether it went (false
+  // while it waits on *open).
+  bool StartDirRemoval(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters,
+                       std::vector<TDirEmptying>* open);
+  // Whether every entry went; a directory that keeps some is counted as
+  // excluded.
+  bool FinishEmptying(const TDirEmptying& emptying);
   void RemoveEmptyDestDir(const std::string& dir);
 
   // Attributes and security (mirror_attributes.cpp).

@@ -35,7 +35,41 @@ void TMirror::RemoveLeftoverTemp(const TFoundDestFile& dest) {
   }
 }
 
+// A destination directory emptied entry by entry, because an excluded
+// destination lies inside it.
+struct TMirror::TDirEmptying {
+  std::string dir;  // ends with "/"
+  TWideStringList<TFoundDestFile> entries;
+  int next = 0;
+  int gone = 0;
+};
+
+// The directories being emptied are kept on the heap, so that a deep tree
+// costs memory, not the thread's stack.
 bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters) {
+  std::vector<TDirEmptying> open;  // innermost last
+  bool removed = StartDirRemoval(dest, flags, counters, &open);
+  while (!open.empty()) {
+    TDirEmptying& top = open.back();
+    if (top.next == top.entries.Count()) {
+      removed = FinishEmptying(top);
+      open.pop_back();
+      if (!open.empty() && removed) ++open.back().gone;
+      continue;
+    }
+    const TFoundDestFile& entry = *top.entries.Object(top.next++);
+    ++*counters.done;
+    dest_.included().AddFound(entry);
+    const size_t depth = open.size();
+    const bool gone = entry.IsDirectory() ? StartDirRemoval(entry, flags, counters, &open)
+                                          : RemoveDestFile(entry, flags);
+    if (open.size() == depth && gone) ++open.back().gone;
+  }
+  return removed;
+}
+
+bool TMirror::StartDirRemoval(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters,
+                              std::vector<TDirEmptying>* open) {
   if (!log().CheckSuspend()) return false;
   const std::string dir = dest.full_path + kSep;
   if (KeepDestDir(dest, dir, counters)) return false;
@@ -48,8 +82,20 @@ bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCo
   }
   // A directory that holds an excluded entry cannot go as a whole.
   if (!dest.IsReparsePoint() && filters_.excluded_destinations.FindFilterInside(dir, 0) >= 0) {
-    const TDirContents contents = RemoveDirContents(dir, flags, counters);
-    if (contents != TDirContents::kEmpty) return contents == TDirContents::kEmptied;
+    TDirEmptying emptying;
+    emptying.dir = dir;
+    const Status status = ListDestDirectory(platform_, dir, &emptying.entries);
+    if (!status.ok()) {
+      // What it holds is unknown, so it stays.
+      if (status.cond() != Cond::kNotFound) {
+        log().LogSysError(status.code(), "Could not list directory " + dir);
+      }
+      return false;
+    }
+    if (!emptying.entries.Empty()) {
+      open->push_back(std::move(emptying));
+      return false;
+    }
   }
   log().SetStatus(dir);
   return dest_.MoveToArchive(TArchiveItem{dir, true, 0, 0}, "", flags, log());
@@ -72,34 +118,14 @@ bool TMirror::KeepDestDir(const TFoundDestFile& dest, const std::string& dir,
   return true;
 }
 
-TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_t* flags,
-                                                 TItemCounters counters) {
-  TWideStringList<TFoundDestFile> entries;
-  const Status status = ListDestDirectory(platform_, dir, &entries);
-  if (!status.ok()) {
-    // What it holds is unknown, so it stays.
-    if (status.cond() != Cond::kNotFound) {
-      log().LogSysError(status.code(), "Could not list directory " + dir);
-    }
-    return TDirContents::kKept;
-  }
-  if (entries.Empty()) return TDirContents::kEmpty;
-  int gone = 0;
-  for (const auto& item : entries) {
-    const TFoundDestFile& entry = *item.object;
-    ++*counters.done;
-    dest_.included().AddFound(entry);
-    const bool removed =
-        entry.IsDirectory() ? RemoveDestDir(entry, flags, counters) : RemoveDestFile(entry, flags);
-    if (removed) ++gone;
-  }
-  if (gone == entries.Count()) return TDirContents::kEmptied;
+bool TMirror::FinishEmptying(const TDirEmptying& emptying) {
+  if (emptying.gone == emptying.entries.Count()) return true;
   if (switches().log_excluded) {
-    log().LogLine("Skipped remove of parent excluded destination " + dir);
+    log().LogLine("Skipped remove of parent excluded destination " + emptying.dir);
   }
   dest_.included().DecDirs();
   dest_.excluded().IncDirs();
-  return TDirContents::kKept;
+  return false;
 }
 
 void TMirror::RemoveEmptyDestDir(const std::string& dir) {

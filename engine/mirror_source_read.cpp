@@ -1,6 +1,8 @@
 // Reading a source directory: which entries take part in the mirror, which
 // are excluded, and what excluded directories hold.
+#include <algorithm>
 #include <memory>
+#include <utility>
 
 #include "config/config_data.h"
 #include "engine/mirror.h"
@@ -102,7 +104,8 @@ bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFil
     const TFoundFile& entry = *found.Object(i);
     const std::string full = FullPath(pair.source, name, entry);
     bool direct = false;
-    const int f = FindInclude(pair.source, name, entry, full, &direct);
+    int rank = kUnranked;
+    const int f = FindInclude(pair.source, name, entry, full, &direct, &rank);
     if (f < 0) {
       rest.push_back(i);
       continue;
@@ -110,28 +113,31 @@ bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFil
     const TFilter& filter = filters_.included_sources.Filter(f);
     // Entries below an included directory are not logged one by one.
     if (!direct) pair.include_anchor = true;
-    TakeIntoList(pair, name, entry, full, filter, direct ? IncludePrefix(filter) : nullptr,
-                 counters, list);
+    const char* prefix = direct ? IncludePrefix(filter) : nullptr;
+    TakeIntoList(pair, TIncluded{name, entry, full, rank, &filter, prefix}, counters, list);
     if (log().IsTerminated()) return false;
   }
   *open = std::move(rest);
   return true;
 }
 
-void TMirror::PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
+void TMirror::PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                              const std::vector<int>& open, TItemCounters counters,
                              TWideStringList<TFoundFile>* list) {
   for (const int i : open) {
     const std::string& name = found.Text(i);
     const TFoundFile& entry = *found.Object(i);
     const std::string full = FullPath(pair.source, name, entry);
-    // A directory on the way to an included source further down is entered.
+    // A directory on the way to an included source further down is entered;
+    // it is not included itself, so any exclusion covers it.
     const int f = entry.IsDirectory() && !entry.IsReparsePoint()
                       ? filters_.included_sources.FindFilterInside(full, 0)
                       : -1;
     if (f >= 0) {
-      TakeIntoList(pair, name, entry, full, filters_.included_sources.Filter(f),
-                   "Included parent source ", counters, list);
+      TakeIntoList(pair,
+                   TIncluded{name, entry, full, kUnranked, &filters_.included_sources.Filter(f),
+                             "Included parent source "},
+                   counters, list);
     } else {
       ExcludeSource(full, entry, counters);
     }
@@ -139,42 +145,83 @@ void TMirror::PlaceRemaining(const TDirToProcess& pair, const TWideStringList<TF
 }
 
 // The first included-source filter, in list order, that matches the entry
-// (with the attributes it requires) or includes the whole directory.
+// (with the attributes it requires) or includes the whole directory; *rank
+// gets the highest rank of all that do.
 int TMirror::FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
-                         const std::string& full, bool* direct) const {
+                         const std::string& full, bool* direct, int* rank) const {
   const TFilters& includes = filters_.included_sources;
+  int first = -1;
   for (int i = 0; i < includes.Count(); ++i) {
     const TFilter& filter = includes.Filter(i);
-    if (IncludesBelow(filter, dir)) {
-      *direct = false;
-      return i;
+    const bool below = IncludesBelow(filter, dir);
+    if (!below && ((entry.attributes & filter.required_attributes) != filter.required_attributes ||
+                   !filter.Matches(dir, name, full))) {
+      continue;
     }
-    if ((entry.attributes & filter.required_attributes) == filter.required_attributes &&
-        filter.Matches(dir, name, full)) {
-      *direct = true;
-      return i;
+    if (first < 0) {
+      first = i;
+      *direct = !below;
     }
+    if (filter.rooted) *rank = std::max(*rank, filter.Rank(full));
   }
-  return -1;
+  return first;
 }
 
-// Excluded-source filters apply when they come after the include that let
-// the entry in (numbers grow in list order).
-void TMirror::TakeIntoList(const TDirToProcess& pair, const std::string& name,
-                           const TFoundFile& entry, const std::string& full, const TFilter& filter,
-                           const char* prefix, TItemCounters counters,
+// An exclusion keeps the entry out unless the include outranks it (see
+// TFilter::Rank).
+void TMirror::TakeIntoList(TDirToProcess& pair, TIncluded included, TItemCounters counters,
                            TWideStringList<TFoundFile>* list) {
-  const bool logged = switches().log_excluded;
-  if (filters_.excluded_sources.MatchAndLog(pair.source, name, log(), "Skipped excluded source ",
-                                            logged, true, filter.number, full, nullptr)) {
-    ExcludeSource(full, entry, counters);
+  const std::string& full = included.full;
+  const int x =
+      filters_.excluded_sources.FindExclusion(pair.source, included.name, full, included.rank);
+  const bool carried = pair.excluded_by && pair.excluded_by->rank >= included.rank;
+  if ((x >= 0 || carried) && !EnterCovered(pair, x, &included)) {
+    LogExcluded(pair, x, full);
+    ExcludeSource(full, included.entry, counters);
     return;
   }
-  if (prefix != nullptr && logged && filter.log) {
-    log().LogLine(prefix + full + (full == filter.pattern ? "" : " matching " + filter.pattern));
+  const TFilter& filter = *included.filter;
+  if (included.prefix != nullptr && switches().log_excluded && filter.log) {
+    log().LogLine(included.prefix + full +
+                  (full == filter.pattern ? "" : " matching " + filter.pattern));
   }
-  list->Add(name, std::make_unique<TFoundFile>(entry));
-  source_.included().AddFound(entry);
+  list->Add(included.name, std::make_unique<TFoundFile>(included.entry));
+  source_.included().AddFound(included.entry);
+}
+
+// A directory that the user's exclusion x (or, when x is -1, the one the
+// pair carries) covers, but that leads to a more specific included source,
+// is entered all the same: *included then names that source, and the
+// exclusion goes down with the directory. An exclusion that protects is
+// never entered.
+bool TMirror::EnterCovered(TDirToProcess& pair, int x, TIncluded* included) {
+  const TFoundFile& entry = included->entry;
+  if (!entry.IsDirectory() || entry.IsReparsePoint()) return false;
+  const TFilters& exclusions = filters_.excluded_sources;
+  if (x >= 0 && exclusions.Filter(x).protects) return false;
+  const int inside = filters_.included_sources.FindFilterInside(included->full, 0);
+  if (inside < 0) return false;
+  if (x >= 0) {
+    const TFilter& exclusion = exclusions.Filter(x);
+    const int rank = exclusion.Rank(included->full);
+    // Below it, the higher of the two ranks decides.
+    if (!pair.excluded_by || rank >= pair.excluded_by->rank) {
+      pair.covered.emplace_back(included->name,
+                                TCoveringExclusion{exclusion.pattern, rank, exclusion.log});
+    }
+  }
+  included->filter = &filters_.included_sources.Filter(inside);
+  included->prefix = "Included parent source ";
+  return true;
+}
+
+void TMirror::LogExcluded(const TDirToProcess& pair, int x, const std::string& full) {
+  const bool logged = switches().log_excluded;
+  if (x >= 0) {
+    filters_.excluded_sources.LogMatch(x, log(), "Skipped excluded source ", logged, true, full);
+  } else if (logged && pair.excluded_by->log) {
+    log().LogLine("Skipped excluded source " + full + " matching " + pair.excluded_by->pattern);
+  }
 }
 
 void TMirror::ExcludeSource(const std::string& full, const TFoundFile& entry,

@@ -1,7 +1,9 @@
 // The walk: one directory pair at a time, depth first, acting on every
 // difference before descending.
+#include <algorithm>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "archive/confirm_gate.h"
 #include "config/config_data.h"
@@ -27,6 +29,10 @@ TDirToProcess ChildPair(const TDirToProcess& parent, const std::string& name,
   child.source = parent.source + name + kSep;
   child.dest = parent.dest + name + kSep;
   child.entry = source;
+  child.excluded_by = parent.excluded_by;
+  for (const auto& [covered, exclusion] : parent.covered) {
+    if (covered == name) child.excluded_by = exclusion;
+  }
   if (dest != nullptr) {
     child.dest_attributes = dest->attributes;
     child.min_age = parent.min_age;
@@ -36,29 +42,74 @@ TDirToProcess ChildPair(const TDirToProcess& parent, const std::string& name,
 
 }  // namespace
 
-void TMirror::ProcessDirectory(TDirToProcess& pair, TItemCounters counters, uint16_t* flags) {
-  // An answer given for the rest of a directory ends when the walk leaves
-  // it; one given for the mirror or the scan lasts.
-  uint16_t local = *flags;
-  WalkPair(pair, counters, &local);
-  AdoptWiderAnswer(flags, local);
+// One directory pair of the walk while its subdirectories are processed.
+struct TMirror::TWalkFrame {
+  TWalkFrame(TDirToProcess* walked, TItemCounters counted, uint16_t answers)
+      : pair(walked), counters(counted), flags(answers) {}
+
+  TDirToProcess* pair;  // the root, or owned by the parent frame's children
+  TItemCounters counters;
+  // A copy of the answers: one given for the rest of this directory ends
+  // when the walk leaves it; one given for the mirror or the scan lasts.
+  uint16_t flags;
+  // Set once the pair has been listed and settled: its subdirectories in the
+  // order they are walked, and the counters they count into.
+  bool entered = false;
+  std::vector<std::unique_ptr<TDirToProcess>> children;
+  size_t next = 0;
+  TItemCounters child_counters{};
+};
+
+// The frames live on the heap: the depth of a tree costs memory, never the
+// thread's stack.
+void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint16_t* flags) {
+  std::vector<TWalkFrame> stack;
+  stack.emplace_back(&root, counters, *flags);
+  stack.back().entered = EnterPair(stack.back());
+  while (!stack.empty()) {
+    TWalkFrame& top = stack.back();
+    if (top.entered && top.next < top.children.size()) {
+      if (!Stopped()) {
+        TWalkFrame child(top.children[top.next++].get(), top.child_counters, top.flags);
+        stack.push_back(std::move(child));  // top goes stale here
+        stack.back().entered = EnterPair(stack.back());
+        continue;
+      }
+      top.entered = false;  // left without the work done after the subdirectories
+    }
+    if (top.entered) LeavePair(*top.pair);
+    const uint16_t answers = top.flags;
+    stack.pop_back();
+    AdoptWiderAnswer(stack.empty() ? flags : &stack.back().flags, answers);
+  }
 }
 
-void TMirror::WalkPair(TDirToProcess& pair, TItemCounters counters, uint16_t* flags) {
-  if (!log().CheckSuspend()) return;
+bool TMirror::EnterPair(TWalkFrame& frame) {
+  TDirToProcess& pair = *frame.pair;
+  uint16_t* flags = &frame.flags;
+  if (!log().CheckSuspend()) return false;
   log().SetStatus(pair.source);
   const bool enter =
       pair.dest_attributes == kNoDestDir ? CreateDestDir(pair, flags) : UpdateDestDir(pair, flags);
-  if (!enter) return;
+  if (!enter) return false;
   TWideStringList<TFoundFile> sources(true);
-  if (!ReadSourceDir(pair, counters, &sources)) return;
+  if (!ReadSourceDir(pair, frame.counters, &sources)) return false;
   std::vector<bool> taken(sources.Count(), false);
   TWideStringList<TDirToProcess> queue;
-  if (!MatchDestEntries(pair, sources, &taken, &queue, counters, flags) ||
-      !HandleNewSources(pair, sources, taken, &queue, counters, flags) ||
-      !ProcessSubdirectories(pair, &queue, counters, flags)) {
-    return;
+  if (!MatchDestEntries(pair, sources, &taken, &queue, frame.counters, flags) ||
+      !HandleNewSources(pair, sources, taken, &queue, frame.counters, flags)) {
+    return false;
   }
+  // A pair whose destination could not be read back cannot be weighed
+  // against the last scan: all below it counts as outside.
+  frame.child_counters = pair.dest_attributes == kNoDestDir
+                             ? TItemCounters{frame.counters.outside, frame.counters.outside}
+                             : frame.counters;
+  OrderSubdirectories(pair, &queue, &frame.children);
+  return true;
+}
+
+void TMirror::LeavePair(const TDirToProcess& pair) {
   if (pair.include_anchor) filters_.included_sources.RemoveFiltersInside(pair.source);
   if (!filters_.empty_dirs.Empty()) RemoveEmptyDestDir(pair.dest);
 }
@@ -153,14 +204,8 @@ bool TMirror::HandleNewSources(const TDirToProcess& pair,
   return true;
 }
 
-bool TMirror::ProcessSubdirectories(const TDirToProcess& pair,
-                                    TWideStringList<TDirToProcess>* queue, TItemCounters counters,
-                                    uint16_t* flags) {
-  // A pair whose destination could not be read back cannot be weighed
-  // against the last scan: all below it counts as outside.
-  const TItemCounters child = pair.dest_attributes == kNoDestDir
-                                  ? TItemCounters{counters.outside, counters.outside}
-                                  : counters;
+void TMirror::OrderSubdirectories(const TDirToProcess& pair, TWideStringList<TDirToProcess>* queue,
+                                  std::vector<std::unique_ptr<TDirToProcess>>* order) {
   // Directories that lead to excluded paths go first, heaviest first; each
   // weight is used up here.
   std::vector<std::string> heavy;
@@ -169,18 +214,14 @@ bool TMirror::ProcessSubdirectories(const TDirToProcess& pair,
     heavy.insert(heavy.begin(), weights_[i].name);
     weights_.Delete(i);
   }
+  order->reserve(queue->Count());
   for (const std::string& name : heavy) {
     const int i = queue->Find(name);
-    if (i < 0) continue;
-    if (Stopped()) return false;
-    std::unique_ptr<TDirToProcess> next = queue->Take(i);
-    ProcessDirectory(*next, child, flags);
+    if (i >= 0) order->push_back(queue->Take(i));
   }
-  for (int i = 0; i < queue->Count(); ++i) {
-    if (Stopped()) return false;
-    ProcessDirectory(*queue->Object(i), child, flags);
-  }
-  return true;
+  const auto rest = order->end() - order->begin();
+  while (!queue->Empty()) order->push_back(queue->Take(queue->Count() - 1));
+  std::reverse(order->begin() + rest, order->end());
 }
 
 // The archive lives in the destination root and takes no part in the walk;

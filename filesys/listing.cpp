@@ -1,5 +1,7 @@
 #include "filesys/listing.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -41,9 +43,26 @@ class DirectoryWalk {
         polling_((options & kDirSizeNoPolling) == 0),
         on_disk_((options & kDirSizeOnDisk) != 0) {}
 
-  // dir ends with "/".
-  bool Walk(const std::string& dir) {
-    if (polling_ && !logger_.CheckSuspend()) return false;
+  // Walks depth first in listing order. The directories still to walk wait
+  // on the heap: the depth of a tree never costs stack. start ends with "/".
+  bool Walk(const std::string& start) {
+    std::vector<std::string> pending = {start};  // the next one last
+    bool complete = true;
+    while (!pending.empty()) {
+      const std::string dir = std::move(pending.back());
+      pending.pop_back();
+      if (polling_ && !logger_.CheckSuspend()) return false;
+      const size_t first_child = pending.size();
+      if (!List(dir, &pending)) complete = false;
+      if (polling_ && logger_.IsTerminated()) return false;
+      std::reverse(pending.begin() + static_cast<std::ptrdiff_t>(first_child), pending.end());
+    }
+    return complete;
+  }
+
+ private:
+  // Counts the entries of dir and adds its subdirectories to *pending.
+  bool List(const std::string& dir, std::vector<std::string>* pending) {
     logger_.SetStatus(dir);
     ++visited_;
     std::vector<DirEntry> entries;
@@ -52,23 +71,17 @@ class DirectoryWalk {
       logger_.LogSysError(status.code(), "Could not get directory listing of " + dir);
       return false;
     }
-    bool complete = true;
     for (const DirEntry& entry : entries) {
-      if (polling_ && logger_.IsTerminated()) return false;
-      if (!Count(dir, entry)) complete = false;
+      if (polling_ && logger_.IsTerminated()) break;  // the caller stops
+      const FileInfo& info = entry.info;
+      if (info.IsDirectory()) {
+        ++counters_.dirs;
+        if (!info.IsReparsePoint()) pending->push_back(dir + entry.name + kSep);
+      } else {
+        ++visited_;
+        counters_.AddFile(info.size, on_disk_ ? info.size_on_disk : info.size);
+      }
     }
-    return complete;
-  }
-
- private:
-  bool Count(const std::string& dir, const DirEntry& entry) {
-    const FileInfo& info = entry.info;
-    if (info.IsDirectory()) {
-      ++counters_.dirs;
-      return info.IsReparsePoint() || Walk(dir + entry.name + kSep);
-    }
-    ++visited_;
-    counters_.AddFile(info.size, on_disk_ ? info.size_on_disk : info.size);
     return true;
   }
 

@@ -33,8 +33,8 @@ constexpr char kNoMappings[] =
     "No mappings found. Use the configuration dialog to create a mirror.";
 
 // Mappings are stored as "destination=source" with Row = their place ("!":
-// no Row); the outcome lists the accepted ones, the log and the overlaps.
-// "$T/" stands for the temporary directory.
+// no Row; "~": disabled); the outcome lists the accepted ones, the log and
+// the overlaps. "$T/" stands for the temporary directory.
 TEST_F(MappingTest, LoadChecksEachMappingAgainstThoseAcceptedBefore) {
   MakeTree(dir_.path(), {"data/sub/", "to-data->data", "to-sub->data/sub"});
   platform_.env["QVDATA"] = dir_ / "data";
@@ -50,6 +50,12 @@ TEST_F(MappingTest, LoadChecksEachMappingAgainstThoseAcceptedBefore) {
       {"nested sources, inner first",
        {"/m/b/=$T/data/sub/", "/m/a/=$T/data/"},
        {"/m/b/=$T/data/sub/", "/m/a/=$T/data/", "overlap $T/data/sub/"}},
+      {"nested sources, a disabled inner one stays in the outer one",
+       {"/m/a/=$T/data/", "~/m/b/=$T/data/sub/"},
+       {"/m/a/=$T/data/", "/m/b/=$T/data/sub/"}},
+      {"nested sources, a disabled inner one first",
+       {"~/m/b/=$T/data/sub/", "/m/a/=$T/data/"},
+       {"/m/b/=$T/data/sub/", "/m/a/=$T/data/"}},
       {"overlapping destinations, same source",
        {"/m/=$T/one/", "/m/inner/=$T/two/", "/n/=$T/one/"},
        {"/m/=$T/one/", e + "$T/two/ to /m/inner/ because its destination overlaps with /m/",
@@ -78,11 +84,12 @@ TEST_F(MappingTest, LoadChecksEachMappingAgainstThoseAcceptedBefore) {
     ASSERT_TRUE(ini().DeleteKey(kMappingsKey));
     int row = 0;
     for (const std::string& s : Replaced(stored, "$T/", dir_.path())) {
-      const size_t at = s.find('='), unset = s[0] == '!';
-      const std::string destination = s.substr(unset, at - unset);
+      const size_t at = s.find('='), unset = s[0] == '!', disabled = s[0] == '~';
+      const std::string destination = s.substr(unset + disabled, at - unset - disabled);
       const std::string key = std::string(kMappingsKey) + "\\" + MappingKeyName(destination);
       ASSERT_TRUE(ini().WriteString(key, "", destination));
       ASSERT_TRUE(ini().WriteString(key, "Src", s.substr(at + 1)));
+      ASSERT_TRUE(!disabled || ini().WriteBool(key, "Enabled", false));
       ASSERT_TRUE(unset || ini().WriteInteger(key, "Row", ++row));
     }
     RecordingLogger log;

@@ -1,7 +1,8 @@
 // Scans that end abruptly: killed at random moments while large files are
-// copied, or asked to stop by SIGTERM. Whenever it ends, a destination name
-// holds a complete version of its file, and the archive only complete
-// versions.
+// copied and directories leave the source, or asked to stop by SIGTERM.
+// Whenever it ends, a destination name holds a complete version of its file,
+// the archive only complete versions, and no version the destination held is
+// lost.
 
 #include <algorithm>
 #include <chrono>
@@ -25,7 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kLargeFiles = 8;
-constexpr int kSmallFiles = 300;
+constexpr int kSmallDirs = 60;
+constexpr int kFilesPerSmallDir = 5;  // a directory that goes takes under 2% of the files
 constexpr size_t kMiB = size_t{1} << 20;
 
 class InterruptedScanTest : public ToolTest {
@@ -44,6 +46,36 @@ class InterruptedScanTest : public ToolTest {
     Write(relative, version + pool_.substr(offset, size - version.size()));
   }
 
+  // A new directory of small files, small/<n>/.
+  void AddSmallDir() {
+    const std::string dir = "small/" + std::to_string(small_dirs_++) + "/";
+    MakeDirs(At("src/" + dir));
+    for (int i = 0; i < kFilesPerSmallDir; ++i) {
+      const int n = small_dirs_ * kFilesPerSmallDir + i;
+      Write(dir + std::to_string(i) + ".txt", RandomBytes(n * 37 % 5000, n));
+    }
+  }
+
+  // One small directory leaves the source, a new one comes. The one that
+  // goes holds no unfinished copy in the destination: what becomes of those
+  // in a directory that goes is shown on its own.
+  void ReplaceSmallDir(std::mt19937& random) {
+    std::vector<std::string> candidates;
+    for (const auto& entry : fs::directory_iterator(At("src/small"))) {
+      const std::string dest = At("dst/small/") + entry.path().filename().string();
+      const bool unfinished =
+          fs::exists(dest) && std::any_of(fs::directory_iterator(dest), fs::directory_iterator(),
+                                          [](const fs::directory_entry& file) {
+                                            return PosixIsTempName(file.path().filename());
+                                          });
+      if (!unfinished) candidates.push_back(entry.path());
+    }
+    ASSERT_FALSE(candidates.empty());
+    fs::remove_all(
+        candidates[std::uniform_int_distribution<size_t>(0, candidates.size() - 1)(random)]);
+    AddSmallDir();
+  }
+
   // Checks every file the destination shows; answers how many temporary
   // files it holds. Once a large file is there, it must stay.
   int CheckDestination() {
@@ -54,6 +86,7 @@ class InterruptedScanTest : public ToolTest {
         ++temps;
       } else if (!path.ends_with("/")) {
         EXPECT_TRUE(versions_[path].contains(hash)) << "partial or unknown file " << path;
+        held_[path].insert(hash);
         if (path.starts_with("large")) present_.insert(path);
       }
     }
@@ -61,8 +94,10 @@ class InterruptedScanTest : public ToolTest {
     return temps;
   }
 
-  // Every archived file is a complete version of what it was below dst/.
+  // Every archived file is a complete version of what it was below dst/, and
+  // every version the destination held is still there or in the archive.
   void CheckArchive() {
+    std::map<std::string, std::set<std::string>> archived;  // by path below dst/
     std::string partial;
     for (const auto& [path, hash] : Listing(At("dst/Quorvane archive/"))) {
       if (path.starts_with("Logs/") || path.ends_with("/")) continue;
@@ -72,27 +107,34 @@ class InterruptedScanTest : public ToolTest {
         partial += path + "\n";
       } else {
         EXPECT_TRUE(versions_[path.substr(at)].contains(hash)) << "incomplete archived " << path;
+        archived[path.substr(at)].insert(hash);
       }
     }
     EXPECT_EQ(partial, "") << "partial copies of killed scans were archived as deleted files";
+    const auto dest = Listing(At("dst/"));
+    for (const auto& [path, hashes] : held_) {
+      for (const std::string& hash : hashes) {
+        const auto it = dest.find(path);
+        EXPECT_TRUE((it != dest.end() && it->second == hash) || archived[path].contains(hash))
+            << "a version of " << path << " was lost";
+      }
+    }
   }
 
   // Every version of a large file is a slice of it with its number in front.
   const std::string pool_ = RandomBytes(48 * kMiB, 0x51ce);
   std::map<std::string, std::set<std::string>> versions_;  // content hashes ever written
+  std::map<std::string, std::set<std::string>> held_;      // those the destination showed
   std::set<std::string> present_;
+  int small_dirs_ = 0;
 };
 
-// Stopped by SIGTERM while it copies, then killed at random moments; the
-// scan after that completes the mirror.
+// Stopped by SIGTERM while it copies, then killed at random moments while
+// files change and directories go; the scan after that completes the mirror.
 TEST_F(InterruptedScanTest, StoppedAnywhereLeavesOnlyCompleteVersions) {
   AddMirror();
   for (int i = 0; i < kLargeFiles; ++i) WriteLarge(i);
-  for (int i = 0; i < kSmallFiles; ++i) {
-    const std::string dir = "small/" + std::to_string(i % 10) + "/";
-    MakeDirs(At("src/" + dir));
-    Write(dir + std::to_string(i) + ".txt", RandomBytes(i * 37 % 5000, i));
-  }
+  for (int i = 0; i < kSmallDirs; ++i) AddSmallDir();
   const auto copying = [&] {
     for (const auto& entry : fs::directory_iterator(At("dst"))) {
       if (PosixIsTempName(entry.path().filename())) return true;
@@ -135,6 +177,7 @@ TEST_F(InterruptedScanTest, StoppedAnywhereLeavesOnlyCompleteVersions) {
     EXPECT_TRUE(run.code == -SIGKILL || run.code == 0) << run.code << run.out;
     temps_seen += CheckDestination();
     WriteLarge(std::uniform_int_distribution<int>(0, kLargeFiles - 1)(random));
+    ReplaceSmallDir(random);
   }
   EXPECT_GE(kills, 20);
   EXPECT_GT(temps_seen, 0) << "no kill came during a copy";

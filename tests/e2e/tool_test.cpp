@@ -8,6 +8,7 @@
 #include <tuple>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -36,6 +37,10 @@ pid_t ToolTest::Start(const std::vector<std::string>& args) {
     dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
     dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
+    if (stack_limit_ != 0) {
+      const struct rlimit limit = {stack_limit_, stack_limit_};
+      if (setrlimit(RLIMIT_STACK, &limit) != 0) _exit(126);
+    }
     execv(cli_.c_str(), argv.data());
     _exit(127);
   }

@@ -40,6 +40,9 @@ class ToolTest : public ::testing::Test {
 
   ScopedTempDir dir_;
   std::string cli_;
+  // The stack limit the tool starts with, in bytes (0: the test's own); the
+  // scan thread's stack takes the same size.
+  uint64_t stack_limit_ = 0;
 };
 
 uint64_t Hash(const std::string& bytes);

@@ -39,12 +39,11 @@ void MirrorTest::Run() {
   TScanProgress progress;
   TCurrentMirror current;
   TScanContext context{platform_, ini_, config_, mappings_, disks, gate_, progress, current};
-  TWideStringList<> overlaps;
   bool confirm = confirm_;
   bool default_answer = true;
   TMirror mirror(context, *mapping_);
   const int before = log_.ErrorCount();
-  mirror.Run(overlaps, log_, &confirm, &default_answer);
+  mirror.Run(overlaps_, log_, &confirm, &default_answer);
   mirror.LogSummary(log_);
   errors_ = log_.ErrorCount() - before;
 }

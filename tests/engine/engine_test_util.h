@@ -91,6 +91,7 @@ class MirrorTest : public ::testing::Test {
   bool confirm_ = false;
   FileTime started_ = 0;  // the pinned time of the last run
   int errors_ = 0;        // logged by the last run
+  TWideStringList<> overlaps_;  // inner sources of nested mirrors
 };
 
 }  // namespace qv::testing

@@ -1,0 +1,168 @@
+// A tree deeper than any path the system accepts, scanned by the tool with a
+// small stack: every walk down a tree (the mirror's, the counts of excluded
+// directories and of the archive, the removal of a destination directory
+// entry by entry, the archive's folders and its removal of a day) keeps its
+// own stack on the heap, and a path too long is an error line for that item.
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "tests/e2e/tool_test.h"
+
+namespace qv::testing {
+namespace {
+
+constexpr int kLevels = 5000;
+constexpr int kFileEvery = 100;  // level i holds a file "f" when i % kFileEvery == 0
+constexpr uint64_t kStack = 256 * 1024;
+
+// Below dir, the chain d/d/d/... and its files. Its paths are too long to be
+// named whole, so it is made and read through descriptors, one level at a
+// time.
+void MakeChain(const std::string& dir) {
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0) << dir;
+  for (int level = 0; level < kLevels && fd >= 0; ++level) {
+    if (level % kFileEvery == 0) {
+      const int file = openat(fd, "f", O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      EXPECT_TRUE(file >= 0 && write(file, "f", 1) == 1) << level;
+      close(file);
+    }
+    EXPECT_EQ(mkdirat(fd, "d", 0755), 0) << level;
+    const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  EXPECT_GE(fd, 0);
+  close(fd);
+}
+
+struct ChainShape {
+  int levels = 0;          // directories d below the start
+  std::vector<int> files;  // the levels that hold "f"
+  bool operator==(const ChainShape&) const = default;
+};
+
+ChainShape ShapeOf(const std::string& dir) {
+  ChainShape shape;
+  int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int level = 0; fd >= 0; ++level) {
+    struct stat st;
+    if (fstatat(fd, "f", &st, AT_SYMLINK_NOFOLLOW) == 0) shape.files.push_back(level);
+    const int next = openat(fd, "d", O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    close(fd);
+    fd = next;
+    if (fd >= 0) ++shape.levels;
+  }
+  return shape;
+}
+
+// levels directories of the chain from level from on, with the files the
+// source has there; the deepest level holds no file.
+ChainShape Expected(int from, int levels) {
+  ChainShape shape{levels, {}};
+  for (int level = 0; level < levels; ++level) {
+    if ((from + level) % kFileEvery == 0) shape.files.push_back(level);
+  }
+  return shape;
+}
+
+std::string Chain(int levels) {
+  std::string path;
+  for (int i = 0; i < levels; ++i) path += "d/";
+  return path;
+}
+
+// The end of a long log, for a failure message.
+std::string Tail(const std::string& text) {
+  return text.substr(text.size() - std::min<size_t>(text.size(), 3000));
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+class DeepTreeTest : public ToolTest {
+ protected:
+  // rm walks through descriptors; the temporary directory's own removal
+  // stops at the first path that is too long.
+  void TearDown() override { EXPECT_EQ(std::system(("rm -rf " + dir_.path()).c_str()), 0); }
+
+  // The archive's one time slot, "yyyy/mm/dd/hh mm ss/" below it.
+  std::string TimeSlot() const {
+    std::string dir = At("dst/Quorvane archive/");
+    for (int level = 0; level < 4; ++level) {
+      for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (entry.path().filename() != "Logs") dir = entry.path().string() + "/";
+      }
+    }
+    return dir;
+  }
+};
+
+TEST_F(DeepTreeTest, FiveThousandLevelsUnderASmallStack) {
+  // Every call below a root resolves the path from the root: the fewer
+  // calls per level, the faster.
+  MakeTree(At(""), {"src/", "dst/"});
+  RunOk({"mirror", "add", "--no-copy-security", At("src"), At("dst")});
+  RunOk({"set", "Priority", "3"});
+  RunOk({"set", "LogCreateDir", "false"});
+  RunOk({"set", "LogExcluded", "false"});
+  MakeChain(At("src"));
+  stack_limit_ = kStack;
+
+  // The first directory too long to be listed is the one error; all above
+  // it is mirrored.
+  const ToolRun first = Run({"scan"});
+  EXPECT_EQ(first.code, 1) << first.err;
+  const std::string failed = "\nError 36: Failed to read directory " + At("src/");
+  const size_t at = first.out.find(failed);
+  ASSERT_NE(at, std::string::npos) << Tail(first.out);
+  const int reached = Count(first.out.substr(at, first.out.find(". ", at) - at), "d/");
+  EXPECT_GT(reached, 1000);
+  EXPECT_EQ(Count(first.out, "\nError"), 1);
+  EXPECT_EQ(ShapeOf(At("dst")), Expected(0, reached));
+
+  // The chain leaves the mirror but for an excluded destination deep inside
+  // it: the excluded source is counted down to the paths too long, and the
+  // destination is emptied level by level, its files filed at their depth
+  // in the archive.
+  const int kept = 15 * kFileEvery;
+  RunOk({"set", "ScanExcludedDirs", "true"});
+  RunOk({"filter", "add", "excluded-source", At("src/d/")});
+  RunOk({"filter", "add", "excluded-destination", At("dst/") + Chain(kept)});
+  const ToolRun second = Run({"scan"});
+  EXPECT_EQ(second.code, 1) << second.err;
+  EXPECT_TRUE(Has(second.out, "\n" + At("src/d/") + " reports ")) << Tail(second.out);
+  EXPECT_TRUE(Has(second.out, "\nError 36: Could not get directory listing of " + At("src/d/")));
+  ChainShape left = Expected(0, reached);
+  std::erase_if(left.files, [&](int level) { return level > 0 && level < kept; });
+  EXPECT_EQ(ShapeOf(At("dst")), left);
+  ChainShape archived{kept - kFileEvery, {}};  // down to the last file above the kept level
+  for (int level = kFileEvery; level < kept; level += kFileEvery) archived.files.push_back(level);
+  EXPECT_EQ(ShapeOf(TimeSlot()), archived);
+
+  // The mirror anew with an archive of at most a byte: the archive is
+  // counted afresh, and the earlier slot with its deep chain goes.
+  RunOk({"set", "ScanExcludedDirs", "false"});
+  RunOk({"mirror", "remove", At("dst")});
+  RunOk({"mirror", "add", "--no-copy-security", "--max-archive-size", "1", At("src"), At("dst")});
+  const ToolRun third = Run({"scan"});
+  EXPECT_EQ(third.code, 0) << Tail(third.out);
+  EXPECT_TRUE(Has(third.out, "\nRemoving day " + At("dst/Quorvane archive/"))) << Tail(third.out);
+  for (const auto& [path, hash] : Listing(At("dst/Quorvane archive/"))) {
+    EXPECT_TRUE(path.starts_with("Logs/") || Count(path, "/") < 5) << path;  // nothing in a slot
+  }
+}
+
+}  // namespace
+}  // namespace qv::testing
