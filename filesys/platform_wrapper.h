@@ -97,6 +97,10 @@ class PlatformWrapper : public Platform {
   Status SetThreadPriority(int priority_index) override {
     return target_.SetThreadPriority(priority_index);
   }
+  Status LockDir(const std::string& dir, const std::string& fallback_name,
+                 std::unique_ptr<DirLock>* lock, LockHolder* holder) override {
+    return target_.LockDir(dir, fallback_name, lock, holder);
+  }
 
  private:
   Platform& target_;

@@ -220,4 +220,10 @@ Status FaultPlatform::SetThreadPriority(int priority_index) {
                 [&] { return PlatformWrapper::SetThreadPriority(priority_index); });
 }
 
+Status FaultPlatform::LockDir(const std::string& dir, const std::string& fallback_name,
+                              std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  return Unless(Check(Op::kLockDir, dir),
+                [&] { return PlatformWrapper::LockDir(dir, fallback_name, lock, holder); });
+}
+
 }  // namespace qv

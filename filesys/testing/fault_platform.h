@@ -44,6 +44,7 @@ enum class Op {
   kSetAutostart,
   kMillisSinceLastInput,
   kSetThreadPriority,
+  kLockDir,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -117,6 +118,8 @@ class FaultPlatform : public PlatformWrapper {
   FileTime Now() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
+  Status LockDir(const std::string& dir, const std::string& fallback_name,
+                 std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);
