@@ -1,4 +1,4 @@
-// mirror add | list | remove | enable | disable | accept
+// mirror add | list | remove | enable | disable | accept (set: mirror_set_command.cpp)
 
 #include <memory>
 #include <string>
@@ -8,6 +8,7 @@
 #include "cli/text_table.h"
 #include "cli/user_input.h"
 #include "config/mappings.h"
+#include "config/mass_change.h"
 #include "config/qv_ini_file.h"
 #include "engine/volume_guard.h"
 #include "filesys/path_ops.h"
@@ -190,6 +191,11 @@ int DisableMapping(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
 int AcceptVolumesOf(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping) {
   std::string error;
   if (!AcceptVolumes(ini, context.platform(), mapping, &error)) return context.Fail(error);
+  const std::string held = PendingMassChangeText(ini, mapping.key(), mapping.destination());
+  if (!held.empty()) {
+    (void)AcceptMassChange(ini, mapping.key());  // joins the transaction
+    context.out() << "Accepted " << held << '\n';
+  }
   return kExitOk;
 }
 
@@ -251,8 +257,10 @@ void AddMirrorCommands(TCommandRegistry& registry) {
   AddMirrorChange(registry, group, "disable", "Leave a mirror out of scans", DisableMapping);
   AddMirrorChange(registry, group, "accept",
                   "Accept the file systems a mirror's source and destination lie on now, after "
-                  "a scan cancelled the mirror because they changed",
+                  "a scan cancelled the mirror because they changed, and a mass change the "
+                  "mirror holds",
                   AcceptVolumesOf);
+  AddMirrorSetCommand(registry, group);
 }
 
 }  // namespace qv

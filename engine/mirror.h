@@ -165,6 +165,9 @@ class TMirror {
   void Finish(TItemCounters counters, uint16_t* flags);
   void CheckDriveSize();
   void LogEnd();
+  // A write the settings store refused during this mirror is tried once
+  // more; still refused, it is one error of the mirror (at most one).
+  void CheckStoreWrites();
 
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags
   // during the question.
@@ -192,6 +195,8 @@ class TMirror {
   bool privileged_ = false;
   std::string title_;
   TFileCopier copier_;
+  int64_t refusals_ = 0;  // of the store when the mirror started or last retried
+  bool store_error_logged_ = false;
 };
 
 }  // namespace qv

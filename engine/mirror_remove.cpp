@@ -85,7 +85,7 @@ TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_
 }
 
 void TMirror::RemoveEmptyDestDir(const std::string& dir) {
-  if (!log().CheckSuspend()) return;
+  if (!log().CheckSuspend() || dest_.mass_change().held()) return;
   log().SetStatus(dir);
   const std::string parent = ParentDir(dir);
   const std::string name = LastComponent(dir);
