@@ -26,8 +26,8 @@ struct TThresholds {
   std::optional<int32_t> minimum;
 };
 
-bool ReadOne(const std::string& text, int64_t high, const char* name,
-             std::optional<int32_t>* out, std::string* error) {
+bool ReadOne(const std::string& text, int64_t high, const char* name, std::optional<int32_t>* out,
+             std::string* error) {
   int64_t value = 0;
   if (text.empty()) return true;
   if (!ReadInteger(text, 0, high, name, &value, error)) return false;

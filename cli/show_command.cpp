@@ -30,8 +30,7 @@ int Show(TCommandContext& context) {
                    (mapping->settings().enabled ? "" : " (disabled)"));
     (void)mapping->PrepareForScan(logger);  // a failure is one of its lines
     logger.LogLine(MassChangeLimitsText(mapping->settings()));
-    const std::string held =
-        PendingMassChangeText(*ini, mapping->key(), mapping->destination());
+    const std::string held = PendingMassChangeText(*ini, mapping->key(), mapping->destination());
     if (!held.empty()) logger.LogLine("Waiting to be accepted: " + held);
   }
   logger.EndLine();

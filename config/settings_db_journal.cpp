@@ -69,8 +69,7 @@ void TSettingsDb::Supersede(const TWrite& write) {
     if (write.kind == TWrite::Kind::kDeleteKey) {
       return old_key == key || old_key.starts_with(key + "\\");
     }
-    return old.kind != TWrite::Kind::kDeleteKey && old_key == key &&
-           LowerAscii(old.name) == name;
+    return old.kind != TWrite::Kind::kDeleteKey && old_key == key && LowerAscii(old.name) == name;
   });
 }
 

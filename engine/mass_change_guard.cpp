@@ -84,8 +84,8 @@ void TMassChangeGuard::Finish(int32_t dest_files) {
 
 void TMassChangeGuard::Report(TLogger& logger) const {
   if (withheld_ == 0) return;
-  logger.LogLine("Held back " + CountText(withheld_, "replacement or removal",
-                                          "replacements and removals") +
+  logger.LogLine("Held back " +
+                 CountText(withheld_, "replacement or removal", "replacements and removals") +
                  " until the mass change is accepted");
 }
 

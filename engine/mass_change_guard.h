@@ -28,8 +28,8 @@ struct TArchiveItem;
 // Lifetime: one per mirror run. Threads: the scan thread only.
 class TMassChangeGuard {
  public:
-  TMassChangeGuard(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
-                   TConfirmGate& gate, TArchive& archive);
+  TMassChangeGuard(Platform& platform, TQVIniFile& ini, const TMapping& mapping, TConfirmGate& gate,
+                   TArchive& archive);
   TMassChangeGuard(const TMassChangeGuard&) = delete;
   TMassChangeGuard& operator=(const TMassChangeGuard&) = delete;
 

@@ -140,9 +140,8 @@ TEST_F(ScanCommandTest, AHeldMassChangeWaitsForAcceptOrAYesOnTheTerminal) {
   std::filesystem::remove(At("src/a.txt"));
   EXPECT_EQ(Run({"scan"}).code, 1);
   EXPECT_TRUE(PathExists(At("dst/a.txt")));
-  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
-            "Accepted the mass change held for " + At("dst/") +
-                " (3 of 4 files replaced or removed)\n");
+  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), "Accepted the mass change held for " + At("dst/") +
+                                                     " (3 of 4 files replaced or removed)\n");
   EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), "");  // nothing is held now
   RunOk({"scan"});
   EXPECT_FALSE(PathExists(At("dst/a.txt")));

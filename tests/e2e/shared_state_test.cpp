@@ -80,8 +80,8 @@ struct ReadOnlyBind {
   explicit ReadOnlyBind(const std::string& file) : path(file) {
     mounted = geteuid() == 0 && mount(file.c_str(), file.c_str(), nullptr, MS_BIND, nullptr) == 0;
     if (mounted) {
-      read_only = mount(nullptr, file.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                        nullptr) == 0;
+      read_only =
+          mount(nullptr, file.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
     }
   }
   ~ReadOnlyBind() {
@@ -112,9 +112,10 @@ TEST_F(SharedStateTest, SettingsFileThatRefusesWritesIsOneErrorPerMirror) {
   const ToolRun run = Run({"scan"});
 
   EXPECT_EQ(run.code, 1);
-  const std::string error = "\nError: What this mirror found could not be stored: Cannot write "
-                            "the settings store " + settings +
-                            ": attempt to write a readonly database\n";
+  const std::string error =
+      "\nError: What this mirror found could not be stored: Cannot write "
+      "the settings store " +
+      settings + ": attempt to write a readonly database\n";
   size_t errors = 0;
   for (size_t at = run.out.find(error); at != std::string::npos; at = run.out.find(error, at + 1)) {
     ++errors;

@@ -2,13 +2,14 @@
 // instead of obeyed: the run stops at the thresholds, later runs replace
 // and remove nothing and the archive keeps every day, until the change is
 // accepted.
+#include "config/mass_change.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
 #include "config/mapping.h"
-#include "config/mass_change.h"
 #include "tests/engine/engine_test_util.h"
 
 namespace qv::testing {
@@ -40,14 +41,13 @@ class MassChangeTest : public MirrorTest {
   }
   std::string Hold() { return ReadMassChangeHold(ini_, mapping_->key()); }
   // Files of this run's time slot.
-  size_t ArchivedFiles() {
-    return fs::exists(Archived("")) ? ListTree(Archived("")).size() : 0;
-  }
+  size_t ArchivedFiles() { return fs::exists(Archived("")) ? ListTree(Archived("")).size() : 0; }
   std::string StopLine(const std::string& hold) const {
     return "Stopped the mirror to " + dst_ + ": this scan would replace or remove " + hold +
            " the destination held after its last complete scan, more than 50%. Nothing there "
            "is replaced or removed and no day of its archive is removed until the change is "
-           "accepted. If this is intended, run: quorvane-cli mirror accept " + dst_;
+           "accepted. If this is intended, run: quorvane-cli mirror accept " +
+           dst_;
   }
 };
 
@@ -77,7 +77,8 @@ TEST_F(MassChangeTest, EmptiedSourceIsHeldWithEveryArchiveDayUntilAccepted) {
   ExpectLogged({"Error: The destination " + dst_ +
                     " holds a mass change (101 of 200 files replaced or removed): nothing there "
                     "is replaced or removed and no day of its archive is removed until it is "
-                    "accepted. If this is intended, run: quorvane-cli mirror accept " + dst_,
+                    "accepted. If this is intended, run: quorvane-cli mirror accept " +
+                    dst_,
                 "Held back 50 replacements and removals until the mass change is accepted"});
   EXPECT_EQ(DestTree().size(), 101u);  // the new file came
   EXPECT_EQ(ArchivedFiles(), 0u);

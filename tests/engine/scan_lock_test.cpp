@@ -42,8 +42,8 @@ TEST_F(MirrorTest, DestinationLockedByAnotherScanIsLeftAlone) {
   platform_.on_call = [&](Op op, const std::string&) {
     if (op != Op::kCopyToTemp) return;
     std::unique_ptr<DirLock> probe;
-    held_meanwhile = DefaultPlatform().LockDir(dst_, kLockFileName, &probe, &holder).cond() ==
-                     Cond::kBusy;
+    held_meanwhile =
+        DefaultPlatform().LockDir(dst_, kLockFileName, &probe, &holder).cond() == Cond::kBusy;
   };
   Run();
   EXPECT_EQ(errors_, 0);
