@@ -33,10 +33,11 @@ void TMassChangeGuard::Start(uint16_t* flags, TLogger& logger) {
     if (!accepted) {
       held_ = true;
       archive_.HoldDays();
-      logger.LogError("The destination " + dest + " holds a mass change (" + hold +
-                      " replaced or removed): nothing there is replaced or removed and no day "
-                      "of its archive is removed until it is accepted. " +
-                      AcceptHint(mapping_));
+      Say("The destination " + dest + " holds a mass change (" + hold +
+              " replaced or removed): nothing there is replaced or removed and no day of its "
+              "archive is removed until it is accepted. " +
+              AcceptHint(mapping_),
+          *flags, logger);
       return;
     }
   }
@@ -68,7 +69,7 @@ bool TMassChangeGuard::Allow(const TArchiveItem& item, uint16_t* flags, TLogger&
     guarding_ = false;
     return true;
   }
-  Hold(total, (*flags & kConfirmAsk) != 0, logger);
+  Hold(total, *flags, logger);
   return false;
 }
 
@@ -106,20 +107,24 @@ bool TMassChangeGuard::Accepted(const std::string& question, uint16_t* flags, TL
   return true;
 }
 
-void TMassChangeGuard::Hold(int64_t files, bool declined, TLogger& logger) {
+void TMassChangeGuard::Hold(int64_t files, uint16_t flags, TLogger& logger) {
   const std::string hold = std::to_string(files) + " of " + std::to_string(base_) + " files";
   (void)WriteMassChangeHold(ini_, mapping_.key(), hold);
   archive_.HoldDays();
   held_ = stopped_ = true;
-  const std::string text = "Stopped the mirror to " + mapping_.destination() +
-                           ": this scan would replace or remove " + hold +
-                           " the destination held after its last complete scan, more than " +
-                           std::to_string(mapping_.settings().mass_change_percent) +
-                           "%. Nothing there is replaced or removed and no day of its archive "
-                           "is removed until the change is accepted. " +
-                           AcceptHint(mapping_);
-  // A declined question is its error already.
-  if (declined) {
+  Say("Stopped the mirror to " + mapping_.destination() + ": this scan would replace or remove " +
+          hold + " the destination held after its last complete scan, more than " +
+          std::to_string(mapping_.settings().mass_change_percent) +
+          "%. Nothing there is replaced or removed and no day of its archive is removed until "
+          "the change is accepted. " +
+          AcceptHint(mapping_),
+      flags, logger);
+}
+
+// An error, unless the user was asked and declined: that answer is the
+// error already.
+void TMassChangeGuard::Say(const std::string& text, uint16_t flags, TLogger& logger) {
+  if ((flags & kConfirmAsk) != 0) {
     logger.LogLine(text);
   } else {
     logger.LogError(text);

@@ -55,7 +55,8 @@ class TMassChangeGuard {
  private:
   bool Over(int64_t files) const;
   bool Accepted(const std::string& question, uint16_t* flags, TLogger& logger);
-  void Hold(int64_t files, bool declined, TLogger& logger);
+  void Hold(int64_t files, uint16_t flags, TLogger& logger);
+  void Say(const std::string& text, uint16_t flags, TLogger& logger);
 
   Platform& platform_;
   TQVIniFile& ini_;

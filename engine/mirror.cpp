@@ -66,7 +66,9 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
   {
     TRunScope scope(context_, *this);
     RunMirror(scan_filters, &flags);
-    dest_.archive().CloseArchive();
+    // An archive this run never held is another scan's, or none at all:
+    // nothing is stored for it.
+    if (dest_.archive().lock().held()) dest_.archive().CloseArchive();
     CheckStoreWrites();
     dest_.archive().lock().Release();
     logger.UpdateCurrentMirrorStats();
