@@ -159,7 +159,6 @@ const ThresholdCase kThresholds[] = {
     {"BelowTheMinimum", 50, 12, 11, false, 11},
     {"AtTheMinimum", 50, 11, 11, true, 10},
     {"GuardOff", 0, 0, 20, false, 20},
-    {"EveryFileIsNotMoreThanAll", 100, 0, 20, false, 20},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mirror, ThresholdTest, ::testing::ValuesIn(kThresholds),
@@ -190,6 +189,10 @@ TEST_F(MassChangeTest, QuestionsDecideWhenConfirmIsOn) {
   EXPECT_EQ(errors_, 1);  // the declined question
   EXPECT_TRUE(log_.Has(StopLine("11 of 20 files")));
   EXPECT_EQ(ArchivedFiles(), 10u);
+  gate_.declined = "Accept the mass change held for " + dst_ + " (11 of 20 files";
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_EQ(ArchivedFiles(), 0u);
 
   gate_.declined = "";
   Run();
