@@ -455,21 +455,6 @@ TEST_F(ArchiveTest, HeldOrBusyArchivesKeepTheirDaysWhenTheDriveMakesSpace) {
   }
 }
 
-// Nor do its own size limits take one; the limit check passes all the same.
-TEST_F(ArchiveTest, HeldArchiveKeepsItsDaysOverItsLimits) {
-  Put(ArchiveDir() + "2024/01/05/s/f", 6 * kMiB);
-  ASSERT_TRUE(WriteMassChangeHold(ini_, Mapping(dest_).key(), "3 of 4 files"));
-  Mapping(dest_).mutable_settings().max_archive_size = kMiB;
-  auto archive = Loaded();
-  EXPECT_TRUE(archive->CheckLimits(&items_, &flags_, log_));
-  EXPECT_FALSE(archive->Shrink(TArchiveMeasure::kSize, &flags_, &skipped_, kMiB, kMiB, log_));
-  EXPECT_TRUE(skipped_);
-  EXPECT_EQ(log_.Starting("Kept every day"),
-            Lines{"Kept every day of the archive " + ArchiveDir() +
-                  " over its limits: the mirror holds a mass change"});
-  EXPECT_TRUE(log_.Starting("Removing day ").empty());
-}
-
 TEST_F(ArchiveTest, FullDiskWhileArchivingMakesSpaceAndRetries) {
   for (const char* day : {"05", "07"}) Put(ArchiveDir() + "2024/01/" + day + "/s/f", 6 * kMiB);
   auto archive = Opened();

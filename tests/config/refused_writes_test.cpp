@@ -1,9 +1,7 @@
 // Writes the settings store refuses are kept and made again later, unless
-// something newer took their place; the mass-change values of a mapping.
+// something newer took their place.
 #include <string>
 
-#include "config/mass_change.h"
-#include "config/registry_values.h"
 #include "tests/config/config_test_util.h"
 
 namespace qv::testing {
@@ -12,7 +10,6 @@ namespace {
 constexpr char kKey[] = "Software\\KZ\\Quorvane\\Test";
 
 using RefusedWritesTest = StoreTest;
-using MassChangeStoreTest = StoreTest;
 
 TEST_F(RefusedWritesTest, AreMadeOnceTheLockIsGoneUnlessANewerWriteTookTheirPlace) {
   ASSERT_TRUE(ini().WriteInteger(kKey, "Kept", 1));
@@ -55,23 +52,6 @@ TEST_F(RefusedWritesTest, AnAbandonedTransactionIsNoRefusal) {
   EXPECT_EQ(ini().db().refusals(), 0);
   EXPECT_TRUE(ini().db().RetryRefusedWrites());
   EXPECT_FALSE(ini().ValueExists(kKey, "Dropped"));
-}
-
-TEST_F(MassChangeStoreTest, ThresholdsKeepTheirRangeAndDefaultsAreNotStored) {
-  const std::string key = std::string(kMappingsKey) + "\\m";
-  // Stored percent and minimum; as read.
-  const std::tuple<int32_t, int32_t, int32_t, int32_t> kCases[] = {
-      {0, 0, 0, 0}, {100, 5, 100, 5}, {101, -1, 50, 100}, {-1, 2147483647, 50, 2147483647}};
-  for (const auto& [percent, minimum, read_percent, read_minimum] : kCases) {
-    ASSERT_TRUE(ini().WriteInteger(key, "MassChangePercent", percent));
-    ASSERT_TRUE(ini().WriteInteger(key, "MassChangeMinimum", minimum));
-    TMappingSettings settings;
-    LoadMassChangeLimits(ini(), key, &settings);
-    EXPECT_EQ(settings.mass_change_percent, read_percent) << percent;
-    EXPECT_EQ(settings.mass_change_minimum, read_minimum) << minimum;
-  }
-  SaveMassChangeLimits(ini(), key, TMappingSettings{});
-  EXPECT_TRUE(ini().ListValues(key).empty());
 }
 
 }  // namespace
