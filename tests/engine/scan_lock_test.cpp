@@ -1,5 +1,6 @@
 // One scan per destination at a time: a mirror whose destination another
 // scan holds is left to it, untouched.
+#include <cerrno>
 #include <memory>
 #include <string>
 
@@ -38,6 +39,12 @@ TEST_F(MirrorTest, DestinationLockedByAnotherScanIsLeftAlone) {
   EXPECT_TRUE(ini_.ListValues(mapping_->archive_key()).empty());
 
   other.reset();
+  platform_.AddFault({Op::kLockDir, "dst", 0, ENOLCK, 1});  // no lock, no mirror
+  Run();
+  EXPECT_TRUE(log_.Has("Error 37: Could not lock destination " + dst_ + ". No locks available"));
+  EXPECT_EQ(errors_, 1);
+  EXPECT_EQ(DestTree(), (Tree{unfinished + "=half", "gone.txt=old"}));
+
   Run();
   EXPECT_EQ(errors_, 0);
   EXPECT_EQ(DestTree(), Tree{"new.txt=new"});
