@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/dest_lock.h"
 #include "filesys/platform.h"
 #include "log/log_dir.h"
 #include "stats/dir_info.h"
@@ -124,6 +125,18 @@ class TArchive {
   const TDirInfo& removed() const { return removed_; }
   const std::string& time_slot_path() const { return time_slot_path_; }
 
+  // The lock of the destination (see TDestLock).
+  TDestLock& lock() { return lock_; }
+  // While a mirror holds a mass change (stored, or set by HoldDays during
+  // this run) neither its size limits nor the drive's free space remove a
+  // day of its archive: the versions a mass change replaced stay.
+  void HoldDays() { days_held_ = true; }
+  bool DaysHeld();
+  // Whether the drive may take days of this archive now: not while they are
+  // held, nor while another scan updates the destination (its lock is
+  // claimed into *claims unless this run holds it).
+  bool MayGiveUpDays(TDayClaims* claims);
+
  private:
   // Settings.
   void SaveInfo();
@@ -175,6 +188,7 @@ class TArchive {
   bool DirectoryGone(const Status& status, const std::string& path, TLogger& logger);
   bool RemoveArchivedFile(const std::string& path, const FileInfo& info, TLogger& logger);
   bool CountersImplausible() const;
+  void ReportDaysHeld(TLogger& logger);
 
   Platform& platform_;
   TQVIniFile& ini_;
@@ -196,6 +210,9 @@ class TArchive {
   bool slot_claimed_ = false;
   bool run_open_ = false;
   std::optional<bool> left_open_;
+  TDestLock lock_;
+  bool days_held_ = false;
+  bool days_held_reported_ = false;
 };
 
 }  // namespace qv

@@ -39,7 +39,8 @@ TArchive::TArchive(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
       gate_(gate),
       archive_key_(mapping.archive_key()),
       archive_dir_(mapping.destination() + kArchiveDirName + kSep),
-      log_dir_(platform, ini, archive_dir_, mapping.dest_key(), mapping.archive_key()) {
+      log_dir_(platform, ini, archive_dir_, mapping.dest_key(), mapping.archive_key()),
+      lock_(platform, mapping.destination()) {
   const TLocalTime now = platform.ToLocalTime(platform.Now());
   today_ = DayName(now);
   day_path_ = archive_dir_ + today_;

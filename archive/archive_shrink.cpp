@@ -4,6 +4,7 @@
 #include "archive/archive.h"
 #include "archive/confirm_gate.h"
 #include "config/mapping.h"
+#include "config/mass_change.h"
 #include "filesys/text_format.h"
 #include "log/logger.h"
 
@@ -17,6 +18,10 @@ bool TArchive::CheckLimits(int64_t* items, uint16_t* flags, TLogger& logger) {
       {TArchiveMeasure::kCompressedSize, settings.max_compressed_archive_size}};
   for (const auto& [measure, maximum] : limits) {
     const int64_t value = Measure(measure);
+    if (value > maximum && DaysHeld()) {
+      ReportDaysHeld(logger);
+      continue;
+    }
     // Nothing but logs, yet more folders than the archive and its log
     // directory: empty year folders are left to clear.
     const bool only_logs = value <= LogMeasure(measure) && content_.Dirs() >= 3;
@@ -32,6 +37,12 @@ bool TArchive::CheckLimits(int64_t* items, uint16_t* flags, TLogger& logger) {
 bool TArchive::Shrink(TArchiveMeasure measure, uint16_t* flags, bool* skipped, int64_t maximum,
                       int64_t threshold, TLogger& logger) {
   *skipped = false;
+  if (DaysHeld()) {
+    // As a declined removal: the limit is not met, and that is no failure.
+    *skipped = true;
+    ReportDaysHeld(logger);
+    return false;
+  }
   const int64_t target = std::min(threshold - kShrinkMargin, maximum);
   std::string last = kNoDay;
   while (Measure(measure) > target) {
@@ -69,6 +80,19 @@ bool TArchive::ShrinkWithoutDays(TArchiveMeasure measure, int64_t maximum, TLogg
   logger.LogError("The destination for this mirror is too small. Need at least " +
                   SizeText(-maximum, 2) + " more space to store all files.");
   return false;
+}
+
+bool TArchive::DaysHeld() {
+  return days_held_ || !ReadMassChangeHold(ini_, mapping_.key()).empty();
+}
+
+bool TArchive::MayGiveUpDays(TDayClaims* claims) { return !DaysHeld() && lock_.Claim(claims); }
+
+void TArchive::ReportDaysHeld(TLogger& logger) {
+  if (days_held_reported_) return;
+  days_held_reported_ = true;
+  logger.LogLine("Kept every day of the archive " + archive_dir_ +
+                 " over its limits: the mirror holds a mass change");
 }
 
 }  // namespace qv

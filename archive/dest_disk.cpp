@@ -62,7 +62,8 @@ bool TDestDisk::EnsureFree(uint16_t* flags, bool report, TLogger& logger, int64_
 }
 
 bool TDestDisk::MakeSpace(uint16_t* flags, TLogger& logger, int64_t needed, int64_t threshold) {
-  if (!FindOldestDays(logger) || !RefreshFreeBytes(true, logger)) return false;
+  TDayClaims claims;  // other scans keep out of these archives meanwhile
+  if (!FindOldestDays(&claims, logger) || !RefreshFreeBytes(true, logger)) return false;
   const int64_t wanted = std::max(threshold + kShrinkMargin, needed);
   while (free_bytes_ < wanted) {
     Entry* oldest = OldestEntry();
@@ -112,8 +113,11 @@ void TDestDisk::ReportOutOfSpace(TLogger& logger) const {
   if (out_of_space_reported_) logger.LogLine("Drive " + root_ + " is out of free space.");
 }
 
-bool TDestDisk::FindOldestDays(TLogger& logger) {
+// Archives held by a mass change or by another scan give up no day.
+bool TDestDisk::FindOldestDays(TDayClaims* claims, TLogger& logger) {
   for (Entry& entry : archives_) {
+    entry.oldest_day.clear();
+    if (!entry.archive->MayGiveUpDays(claims)) continue;
     if (!entry.archive->FindOldestDay(kNoDay, &entry.oldest_day, logger)) return false;
   }
   return true;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "archive/dest_lock.h"
+
 namespace qv {
 
 class Platform;
@@ -67,7 +69,7 @@ class TDestDisk {
   };
 
   Entry* OldestEntry();
-  bool FindOldestDays(TLogger& logger);
+  bool FindOldestDays(TDayClaims* claims, TLogger& logger);
   bool ReportShortage(TLogger& logger, int64_t needed);
 
   Platform& platform_;

@@ -1,4 +1,4 @@
-// mirror add | list | remove | enable | disable | accept
+// mirror add | list | remove | enable | disable | accept (set: mirror_set_command.cpp)
 
 #include <memory>
 #include <string>
@@ -272,8 +272,10 @@ void AddMirrorCommands(TCommandRegistry& registry) {
   AddMirrorChange(registry, group, "disable", "Leave a mirror out of scans", DisableMapping);
   AddMirrorChange(registry, group, "accept",
                   "Accept what made scans hold a mirror back (a changed source or destination, "
-                  "a vanished archive, a mount point no longer there), saying what",
+                  "a vanished archive, a mount point no longer there, a mass change), saying "
+                  "what",
                   AcceptPendingOf);
+  AddMirrorSetCommand(registry, group);
 }
 
 }  // namespace qv

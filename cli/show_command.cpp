@@ -3,6 +3,7 @@
 #include "cli/command_registry.h"
 #include "config/config_data.h"
 #include "config/mappings.h"
+#include "config/mass_change.h"
 #include "config/qv_ini_file.h"
 #include "log/console_logger.h"
 
@@ -28,6 +29,9 @@ int Show(TCommandContext& context) {
     logger.LogLine("mirror from " + mapping->source() + " to " + mapping->destination() +
                    (mapping->settings().enabled ? "" : " (disabled)"));
     (void)mapping->PrepareForScan(logger);  // a failure is one of its lines
+    logger.LogLine(MassChangeLimitsText(mapping->settings()));
+    const std::string held = PendingMassChangeText(*ini, mapping->key(), mapping->destination());
+    if (!held.empty()) logger.LogLine("Waiting to be accepted: " + held);
   }
   logger.EndLine();
   if (!loaded) return context.Fail(ini->FailureText());

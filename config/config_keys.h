@@ -24,6 +24,9 @@ inline constexpr char kArchiveSubkey[] = "\\Archive";
 
 // Name of the archive directory inside a destination.
 inline constexpr char kArchiveDirName[] = "Quorvane archive";
+// The file in a destination root that carries the scan's lock where the file
+// system cannot lock directories (NFS); it takes no part in the mirror.
+inline constexpr char kLockFileName[] = ".Quorvane lock";
 
 // Row of an entry stored without one: after all others.
 inline constexpr int32_t kRowUnset = std::numeric_limits<int32_t>::max();

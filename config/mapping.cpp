@@ -48,6 +48,7 @@ void TMapping::Load() {
       ini_.Read64NonNegative(archive_key_, "MaxCompressedArchiveSize", kNoLimit);
   s.write_time_resolution = ini_.Read64Positive(dest_key_, "WriteTimeResolution", 0);
   s.creation_time_resolution = ini_.Read64Positive(dest_key_, "CreationTimeResolution", 0);
+  LoadMassChangeLimits(ini_, key_, &s);
 }
 
 bool TMapping::Save(std::string* error) {
@@ -67,6 +68,7 @@ bool TMapping::Save(std::string* error) {
   ini_.WriteSizeLimit(archive_key_, "MaxCompressedArchiveSize", s.max_compressed_archive_size);
   ini_.WriteResolution(dest_key_, "WriteTimeResolution", s.write_time_resolution);
   ini_.WriteResolution(dest_key_, "CreationTimeResolution", s.creation_time_resolution);
+  SaveMassChangeLimits(ini_, key_, s);
   return transaction.Commit(error);
 }
 

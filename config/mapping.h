@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/config_keys.h"
+#include "config/mass_change.h"
 #include "config/registry_values.h"
 #include "config/time_resolution.h"
 
@@ -27,6 +28,8 @@ struct TMappingSettings {
   int64_t creation_time_resolution = 0;  // below 1: the file system's default
   int64_t write_time_resolution = 0;     // below 1: the file system's default
   int32_t row = kRowUnset;
+  int32_t mass_change_percent = kDefaultMassChangePercent;
+  int32_t mass_change_minimum = kDefaultMassChangeMinimum;
   bool operator==(const TMappingSettings&) const = default;
 };
 

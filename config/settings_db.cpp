@@ -164,7 +164,7 @@ bool TSettingsDb::WriteValue(TRootKey root, const std::string& key, const std::s
             .BindBlob(5, value.data);
         return set.Step();
       },
-      error);
+      TWrite{TWrite::Kind::kValue, key, name, value}, error);
 }
 
 bool TSettingsDb::DeleteValue(TRootKey root, const std::string& key, const std::string& name) {
@@ -178,7 +178,7 @@ bool TSettingsDb::DeleteValue(TRootKey root, const std::string& key, const std::
         deleted = sqlite3_changes(db_) > 0;
         return rc;
       },
-      nullptr);
+      TWrite{TWrite::Kind::kDeleteValue, key, name, {}}, nullptr);
   return ok && deleted;
 }
 
@@ -196,10 +196,11 @@ bool TSettingsDb::DeleteKeyTree(TRootKey root, const std::string& key) {
         statement.BindText(1, path);
         return statement.Step();
       },
-      nullptr);
+      TWrite{TWrite::Kind::kDeleteKey, key, {}, {}}, nullptr);
 }
 
-bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, std::string* error) {
+bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, const TWrite& write,
+                           std::string* error) {
   std::lock_guard<std::recursive_mutex> lock(SettingsMutex());
   std::string text;
   if (root != TRootKey::kCurrentUser) {
@@ -207,13 +208,16 @@ bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, std:
            " holds no settings here";
   } else if (!Usable()) {
     text = failure_text_;
+    Journal(write, false);
   } else if (depth_ > 0 && doomed_) {
     text = last_write_error_;
+    Journal(write, false);
   } else {
     const bool own = depth_ == 0;
     int rc = own ? ExecSql(db_, "BEGIN IMMEDIATE") : SQLITE_OK;
     if (SqlSucceeded(rc)) rc = body();
     if (SqlSucceeded(rc) && own) rc = ExecSql(db_, "COMMIT");
+    Journal(write, SqlSucceeded(rc));
     if (SqlSucceeded(rc)) return true;
     text = WriteError(rc);
     if (own) RollbackIfOpen();
@@ -233,12 +237,14 @@ bool TSettingsDb::BeginTransaction() {
   if (!Usable()) {
     last_write_error_ = failed_ ? failure_text_ : "Cannot write the settings store " + path_;
     doomed_ = true;
+    transaction_refused_ = true;
     return false;
   }
   const int rc = ExecSql(db_, "BEGIN IMMEDIATE");
   if (SqlSucceeded(rc)) return true;
   last_write_error_ = WriteError(rc);
   doomed_ = true;
+  transaction_refused_ = true;
   return false;
 }
 
@@ -246,12 +252,15 @@ bool TSettingsDb::EndTransaction(bool commit, std::string* error) {
   if (!commit) doomed_ = true;
   if (--depth_ > 0) return !doomed_;
   bool ok = !doomed_;
+  bool commit_failed = false;
   if (ok) {
     const int rc = ExecSql(db_, "COMMIT");
     ok = SqlSucceeded(rc);
+    commit_failed = !ok;
     if (!ok) last_write_error_ = WriteError(rc);
   }
   if (!ok && db_ != nullptr) RollbackIfOpen();
+  EndJournal(ok, commit_failed);
   if (!ok && error != nullptr) *error = last_write_error_;
   doomed_ = false;
   return ok;

@@ -76,8 +76,28 @@ class TSettingsDb {
   // deleted.
   bool DeleteKeyTree(TRootKey root, const std::string& key);
 
+  // Writes the store refused (disk full, a read-only file, a lock held past
+  // the busy timeout; every write of a transaction that failed after such a
+  // refusal) are kept to be tried again, until a later write of the same
+  // value succeeds. refusals() counts them since the store was opened: a
+  // caller compares two counts to learn whether its own writes were refused.
+  int64_t refusals() const;
+  // Tries every write still refused once more, in the order they were made,
+  // in one transaction. True when none is left; otherwise *error (when
+  // given) says why.
+  bool RetryRefusedWrites(std::string* error = nullptr);
+
  private:
   friend class TSettingsTransaction;
+
+  // One write, as it can be made again.
+  struct TWrite {
+    enum class Kind { kValue, kDeleteValue, kDeleteKey };
+    Kind kind;
+    std::string key;
+    std::string name;
+    TRegValue value;
+  };
 
   void Open();
   bool PrepareFreshFile();
@@ -91,10 +111,18 @@ class TSettingsDb {
   std::string WriteError(int rc);
   // Runs body (which answers a result code) inside a write transaction of its
   // own, or inside the open TSettingsTransaction.
-  bool RunWrite(TRootKey root, const std::function<int()>& body, std::string* error);
+  bool RunWrite(TRootKey root, const std::function<int()>& body, const TWrite& write,
+                std::string* error);
   bool BeginTransaction();
   bool EndTransaction(bool commit, std::string* error);
   void RollbackIfOpen();
+
+  // The journal of refused writes (settings_db_journal.cpp).
+  void Journal(const TWrite& write, bool written);
+  void EndJournal(bool committed, bool commit_failed);
+  void Refuse(const TWrite& write);
+  void Supersede(const TWrite& write);
+  void Replay(const TWrite& write);
 
   Platform& platform_;
   const std::string path_;
@@ -105,6 +133,10 @@ class TSettingsDb {
   std::string last_write_error_;
   int depth_ = 0;        // nesting of TSettingsTransaction
   bool doomed_ = false;  // the open transaction will be rolled back
+  std::vector<TWrite> refused_;
+  std::vector<TWrite> transaction_writes_;  // of the open transaction
+  bool transaction_refused_ = false;        // the store refused one of them
+  int64_t refusals_ = 0;
 };
 
 // Groups writes into one transaction (a list save) and holds SettingsMutex()

@@ -8,6 +8,7 @@
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/mapping.h"
+#include "config/qv_ini_file.h"
 #include "engine/current_mirror.h"
 #include "engine/scan_context.h"
 #include "engine/scan_progress.h"
@@ -63,10 +64,15 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
   uint16_t flags = *default_answer ? kConfirmDefaultYes : 0;
   if (*confirm) flags |= kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope;
   title_ = "mirror from " + source_path() + " to " + dest_path();
+  refusals_ = context_.ini.db().refusals();
   {
     TRunScope scope(context_, *this);
     RunMirror(scan_filters, &flags);
-    dest_.archive().CloseArchive();
+    // An archive this run never held is another scan's, or none at all:
+    // nothing is stored for it.
+    if (dest_.archive().lock().held()) dest_.archive().CloseArchive();
+    CheckStoreWrites();
+    dest_.archive().lock().Release();
     logger.UpdateCurrentMirrorStats();
   }
   if (*confirm && (flags & kConfirmMirrorScope) == 0) {
@@ -77,7 +83,9 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
 
 void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
   TDirToProcess root;
-  if (!guard_.Check(log()) || !CheckDestRoot(&root.dest_attributes) ||
+  // Nothing of the destination is read or changed before its lock is held.
+  if (!CheckDestRoot(&root.dest_attributes) || !dest_.archive().lock().Take(log()) ||
+      !guard_.Check(log()) ||
       !dest_.archive().OpenArchive(flags, log())) {
     log().LogLine("Canceling the " + title_);
     return;
@@ -101,6 +109,19 @@ bool TMirror::CheckDestRoot(int64_t* attributes) {
 }
 
 void TMirror::LogSummary(TLogger& logger) { dest_.LogSummary(logger); }
+
+// Writes refused earlier in the scan are tried again too; they are an
+// error of this mirror only when some of its own were refused.
+void TMirror::CheckStoreWrites() {
+  TSettingsDb& db = context_.ini.db();
+  const bool refused = db.refusals() != refusals_;
+  std::string error;
+  const bool stored = db.RetryRefusedWrites(&error);
+  refusals_ = db.refusals();  // what the retry refused is no new write
+  if (stored || !refused || store_error_logged_) return;
+  store_error_logged_ = true;
+  log().LogError("What this mirror found could not be stored: " + error);
+}
 
 bool TMirror::Ask(const std::string& question, const std::string& source, const std::string& dest,
                   uint16_t* flags, uint16_t kind) {

@@ -190,6 +190,9 @@ class TMirror {
   void Finish(TItemCounters counters, uint16_t* flags);
   void CheckDriveSize();
   void LogEnd();
+  // A write the settings store refused during this mirror is tried once
+  // more; still refused, it is one error of the mirror (at most one).
+  void CheckStoreWrites();
 
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags
   // during the question.
@@ -220,6 +223,8 @@ class TMirror {
   // What the roots and the archive are, for the checks at the start and
   // during the walk.
   TRootGuard guard_;
+  int64_t refusals_ = 0;  // of the store when the mirror started or last retried
+  bool store_error_logged_ = false;
 };
 
 }  // namespace qv

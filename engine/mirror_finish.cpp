@@ -35,13 +35,18 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   }
   source_.Report(log());
   dest_.Report(log());
+  // Stored before the end lines, so that a store that refuses them is an
+  // error counted among this mirror's.
+  if (!dest_.failed()) {
+    source_.SaveCounters();
+    dest_.SaveCounters();
+    (void)context_.ini.WriteScannedExDirs(mapping_.key(), switches().scan_excluded_dirs);
+    if (!log().IsTerminated()) dest_.mass_change().Finish(dest_.included().Files());
+  }
+  guard_.mounts().Save();
+  CheckStoreWrites();
   LogEnd();
   log().FlushLog();
-  guard_.mounts().Save();
-  if (dest_.failed()) return;
-  source_.SaveCounters();
-  dest_.SaveCounters();
-  (void)context_.ini.WriteScannedExDirs(mapping_.key(), switches().scan_excluded_dirs);
 }
 
 void TMirror::CheckDriveSize() {

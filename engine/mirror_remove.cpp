@@ -129,7 +129,7 @@ bool TMirror::FinishEmptying(const TDirEmptying& emptying) {
 }
 
 void TMirror::RemoveEmptyDestDir(const std::string& dir) {
-  if (!log().CheckSuspend()) return;
+  if (!log().CheckSuspend() || dest_.mass_change().held()) return;
   log().SetStatus(dir);
   const std::string parent = ParentDir(dir);
   const std::string name = LastComponent(dir);

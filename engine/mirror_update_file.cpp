@@ -54,7 +54,7 @@ bool TMirror::ReadyToCopy(TFileUpdate& update, TItemCounters counters, uint16_t*
     UpdateAttributes(flags, old->attributes, update.entry.attributes, update.dest);
     update.reasons &= static_cast<uint8_t>(~kReasonAttributes);
   }
-  if (update.reasons == 0) return false;
+  if (update.reasons == 0 || dest_.mass_change().Withhold()) return false;
   const int64_t size = update.entry.size;
   if (!dest_.CheckSpace(flags, false, log(), size - old->size, size)) return false;
   // Asked before anything is copied: No leaves everything as it is.

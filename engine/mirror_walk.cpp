@@ -125,7 +125,7 @@ bool TMirror::MatchDestEntries(const TDirToProcess& pair,
     return false;
   }
   for (const auto& item : dests) {
-    if (!log().CheckSuspend() || dest_.failed()) return false;
+    if (!log().CheckSuspend() || dest_.stopped()) return false;
     const TFoundDestFile& dest = *item.object;
     if (IsArchiveEntry(pair, dest.name)) continue;
     const int i = sources.Find(dest.name);
@@ -224,12 +224,13 @@ void TMirror::OrderSubdirectories(const TDirToProcess& pair, TWideStringList<TDi
   std::reverse(order->begin() + rest, order->end());
 }
 
-// The archive lives in the destination root and takes no part in the walk;
-// a source entry of that name could never be mirrored there.
+// The archive (and the lock file, where there is one) lives in the
+// destination root and takes no part in the walk; a source entry of that
+// name could never be mirrored there.
 bool TMirror::IsArchiveEntry(const TDirToProcess& pair, const std::string& name) const {
-  return name == kArchiveDirName && pair.dest == dest_path();
+  return (name == kArchiveDirName || name == kLockFileName) && pair.dest == dest_path();
 }
 
-bool TMirror::Stopped() { return log().IsTerminated() || dest_.failed(); }
+bool TMirror::Stopped() { return log().IsTerminated() || dest_.stopped(); }
 
 }  // namespace qv

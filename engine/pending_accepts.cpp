@@ -2,6 +2,7 @@
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
+#include "config/mass_change.h"
 #include "config/qv_ini_file.h"
 #include "engine/source_mounts.h"
 #include "engine/vanished_archive.h"
@@ -50,10 +51,21 @@ bool AcceptMountsGone(TAcceptContext& c, std::string*) {
   return ForgetMountsGone(c.platform, c.ini, c.mapping);
 }
 
+bool HoldPending(TAcceptContext& c, std::string* line) {
+  const std::string held =
+      PendingMassChangeText(c.ini, c.mapping.key(), c.mapping.destination());
+  if (held.empty()) return false;
+  *line = "Accepted " + held;
+  return true;
+}
+
+bool AcceptHold(TAcceptContext& c, std::string*) { return AcceptMassChange(c.ini, c.mapping.key()); }
+
 constexpr TPendingKind kKinds[] = {
     {RootsPending, AcceptRootsNow},
     {ArchivePending, AcceptArchiveGone},
     {MountsPending, AcceptMountsGone},
+    {HoldPending, AcceptHold},
 };
 
 }  // namespace

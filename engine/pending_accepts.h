@@ -12,7 +12,8 @@ class TMapping;
 class TQVIniFile;
 
 // What a scan refuses to go on with until the user accepts it, one kind at a
-// time (a changed root, a vanished archive, a mount point no longer there).
+// time (a changed root, a vanished archive, a mount point no longer there, a
+// held mass change).
 struct TAcceptContext {
   Platform& platform;
   TQVIniFile& ini;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "archive/archive.h"
+#include "engine/mass_change_guard.h"
 #include "stats/dir_info.h"
 
 namespace qv {
@@ -93,7 +94,7 @@ class TDest : public TSourceOrDest {
   bool CheckSpace(uint16_t* flags, bool report, TLogger& logger, int64_t needed, int64_t threshold);
   // Moves a destination item (a directory ends with "/") into this run's
   // time slot after asking question (default "Move <path> to archive?"); the
-  // included counters lose it.
+  // included counters lose it. Nothing moves while a mass change is held.
   bool MoveToArchive(const TArchiveItem& item, const std::string& question, uint16_t* flags,
                      TLogger& logger);
   void Report(TLogger& logger);
@@ -112,6 +113,10 @@ class TDest : public TSourceOrDest {
   const TArchive& archive() const { return archive_; }
   TDestDisk& disk() { return disk_; }
   const TDestDisk& disk() const { return disk_; }
+  TMassChangeGuard& mass_change() { return mass_change_; }
+  // The walk goes no further: the destination failed, or a mass change
+  // stopped it.
+  bool stopped() const { return failed_ || mass_change_.stopped(); }
 
  private:
   bool CheckLimit(TArchiveMeasure measure, int64_t limit, uint16_t* flags, int64_t needed,
@@ -124,6 +129,7 @@ class TDest : public TSourceOrDest {
   int64_t empty_dirs_removed_ = 0;
   TDestDisk& disk_;
   TArchive archive_;
+  TMassChangeGuard mass_change_;
   bool failed_ = false;
 };
 

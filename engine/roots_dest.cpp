@@ -28,13 +28,15 @@ TDest::TDest(Platform& platform, TQVIniFile& ini, const TMapping& mapping, TDest
     : TSourceOrDest(platform, ini, mapping.destination(), mapping.dest_key()),
       mapping_(mapping),
       disk_(DiskOf(disks, mapping)),
-      archive_(platform, ini, mapping, disk_, gate) {}
+      archive_(platform, ini, mapping, disk_, gate),
+      mass_change_(platform, ini, mapping, gate, archive_) {}
 
 int64_t TDest::GetWeight() const { return TSourceOrDest::GetWeight() + archive_.ItemWeight(); }
 
 bool TDest::Prepare(int64_t* items, uint16_t* flags, TLogger& logger) {
   if (disk_.free_bytes() == -1 && !disk_.RefreshFreeBytes(false, logger)) return false;
   (void)TSourceOrDest::Prepare(items, flags, logger);
+  mass_change_.Start(flags, logger);
   if (!archive_.LoadInfo(items, flags, compressing(), logger)) return false;
   return CheckSpace(flags, true, logger, kPrepareNeeded, kPrepareThreshold);
 }
@@ -75,7 +77,13 @@ bool TDest::CheckLimit(TArchiveMeasure measure, int64_t limit, uint16_t* flags, 
 
 bool TDest::MoveToArchive(const TArchiveItem& item, const std::string& question, uint16_t* flags,
                           TLogger& logger) {
-  return archive_.MoveToArchive(item, question, flags, &included(), logger);
+  int64_t files = 0;
+  if (!mass_change_.Allow(item, flags, logger, &files) ||
+      !archive_.MoveToArchive(item, question, flags, &included(), logger)) {
+    return false;
+  }
+  mass_change_.Archived(files);
+  return true;
 }
 
 void TDest::DirCreated() {
@@ -113,6 +121,7 @@ void TDest::Report(TLogger& logger) {
     }
     logger.LogLine("Destination now contains " + included().ToText());
   }
+  mass_change_.Report(logger);
   archive_.Report(logger);
 }
 

@@ -114,6 +114,18 @@ struct MountEntry {
 // or an errno (ECANCELED to stop) with which the copy then fails.
 using CopyProgress = std::function<int(int64_t copied, int64_t total)>;
 
+// A lock taken by Platform::LockDir; released when the object goes.
+class DirLock {
+ public:
+  virtual ~DirLock() = default;
+};
+
+// The process that holds a lock, as the kernel's lock table names it.
+struct LockHolder {
+  int64_t pid = 0;      // 0 = not known (another PID namespace, or gone meanwhile)
+  std::string command;  // its command name; may be empty
+};
+
 // Every operating-system service the program uses. The POSIX implementation
 // (filesys/posix/) is the product; tests wrap it (PlatformWrapper,
 // FaultPlatform). Methods never log; callers turn a failed Status into the
@@ -254,6 +266,17 @@ class Platform {
   // Locates a directory path, following links; a path that does not exist
   // (yet) is placed by its nearest existing parent and the rest of its text.
   virtual Status LocatePath(const std::string& path, PathPlace* place) = 0;
+  // ---- Locks between processes
+  // Takes an exclusive lock on the directory dir (links in its path are
+  // followed) without waiting, held until *lock is destroyed or the process
+  // ends, however it ends. It is flock(2) on the directory; where the file
+  // system refuses that (NFS), flock on the file fallback_name inside dir,
+  // created when missing and never removed. Locks taken through two calls
+  // exclude each other, in one process too. Held by someone else:
+  // Cond::kBusy, with *holder naming the holding process where the kernel's
+  // lock table does.
+  virtual Status LockDir(const std::string& dir, const std::string& fallback_name,
+                         std::unique_ptr<DirLock>* lock, LockHolder* holder) = 0;
 };
 
 // The POSIX implementation. Only main() of each program calls this; everything

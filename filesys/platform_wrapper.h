@@ -100,6 +100,10 @@ class PlatformWrapper : public Platform {
   Status LocatePath(const std::string& path, PathPlace* place) override {
     return target_.LocatePath(path, place);
   }
+  Status LockDir(const std::string& dir, const std::string& fallback_name,
+                 std::unique_ptr<DirLock>* lock, LockHolder* holder) override {
+    return target_.LockDir(dir, fallback_name, lock, holder);
+  }
 
  private:
   Platform& target_;

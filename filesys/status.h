@@ -17,6 +17,7 @@ enum class Cond {
   kExists,          // EEXIST, ENOTEMPTY: a move or create that would replace something
   kSourceChanged,   // the source changed while it was copied
   kOther,
+  kBusy,  // EWOULDBLOCK: a lock is held by someone else
 };
 
 // Result of a platform call. OK costs one int; a failure keeps the errno for

@@ -55,6 +55,8 @@ class PosixPlatform : public Platform {
   int64_t TickMs() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
+  Status LockDir(const std::string& dir, const std::string& fallback_name,
+                 std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
 
   Status LocatePath(const std::string& path, PathPlace* place) override;
 

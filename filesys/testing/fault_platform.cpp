@@ -225,4 +225,10 @@ Status FaultPlatform::LocatePath(const std::string& path, PathPlace* place) {
                 [&] { return PlatformWrapper::LocatePath(path, place); });
 }
 
+Status FaultPlatform::LockDir(const std::string& dir, const std::string& fallback_name,
+                              std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  return Unless(Check(Op::kLockDir, dir),
+                [&] { return PlatformWrapper::LockDir(dir, fallback_name, lock, holder); });
+}
+
 }  // namespace qv

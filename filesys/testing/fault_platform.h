@@ -45,6 +45,7 @@ enum class Op {
   kMillisSinceLastInput,
   kSetThreadPriority,
   kLocatePath,
+  kLockDir,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -119,6 +120,8 @@ class FaultPlatform : public PlatformWrapper {
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
   Status LocatePath(const std::string& path, PathPlace* place) override;
+  Status LockDir(const std::string& dir, const std::string& fallback_name,
+                 std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);

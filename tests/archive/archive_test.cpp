@@ -20,7 +20,9 @@
 
 #include "archive/confirm_gate.h"
 #include "archive/dest_disks.h"
+#include "config/config_keys.h"
 #include "config/mapping.h"
+#include "config/mass_change.h"
 #include "config/qv_ini_file.h"
 #include "filesys/listing.h"
 #include "filesys/path_ops.h"
@@ -415,6 +417,42 @@ TEST_F(ArchiveTest, OldestDayOfTheDriveGoesFirst) {
   EXPECT_EQ(log_.Starting("Removing day "), removed);
   EXPECT_EQ(archive_a->content().Get(), Recount());
   EXPECT_EQ(archive_b->content().Get(), Recount(dest_b));
+}
+
+// The drive takes no day of an archive whose mirror holds a mass change or
+// whose destination another scan holds, however old; the running mirror's
+// own lock is no obstacle.
+TEST_F(ArchiveTest, HeldOrBusyArchivesKeepTheirDaysWhenTheDriveMakesSpace) {
+  const std::string dest_b = dir_ / "dest b/";
+  const std::string a = ArchiveDir() + "2024/01/", b = ArchiveDir(dest_b) + "2024/01/";
+  for (const char* day : {"05", "07"}) Put(a + day + "/s/f", 6 * kMiB);
+  Put(b + "03/s/f", 6 * kMiB);
+  const Lines removed_from_a = {"Removing day " + a + "05/", "Removing day " + a + "07/"};
+  // Arranges that b's days are kept; answers what keeps them.
+  const std::function<std::unique_ptr<DirLock>()> kKeepers[] = {
+      [&] {
+        EXPECT_TRUE(WriteMassChangeHold(ini_, Mapping(dest_b).key(), "3 of 4 files"));
+        return std::unique_ptr<DirLock>();
+      },
+      [&] {
+        std::unique_ptr<DirLock> other;
+        LockHolder holder;
+        EXPECT_TRUE(DefaultPlatform().LockDir(dest_b, kLockFileName, &other, &holder).ok());
+        return other;
+      }};
+  for (const auto& keep : kKeepers) {
+    auto archive_a = Loaded();
+    auto archive_b = Loaded(dest_b);
+    ASSERT_TRUE(archive_a->lock().Take(log_));
+    const std::unique_ptr<DirLock> keeper = keep();
+    SetCapacity(25 * kMiB);
+    log_.lines.clear();
+    EXPECT_FALSE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 100 * kMiB, 0));
+    EXPECT_EQ(log_.Starting("Removing day "), removed_from_a);
+    EXPECT_TRUE(PathExists(b + "03/s/f"));
+    (void)ini_.Unset(Mapping(dest_b).key(), "MassChangeHold");
+    for (const char* day : {"05", "07"}) Put(a + day + "/s/f", 6 * kMiB);
+  }
 }
 
 TEST_F(ArchiveTest, FullDiskWhileArchivingMakesSpaceAndRetries) {

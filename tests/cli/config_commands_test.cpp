@@ -38,6 +38,12 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"set", "Confirm", "maybe"}, "must be true or false"},
       {{"export", "Software\\Nothing"}, "no key HKEY_CURRENT_USER\\Software\\Nothing"},
       {{"mirror", "add", "@s2"}, "DESTINATION is required"},
+      {{"mirror", "set", "@dst", "--mass-change-percent", "101"},
+       "--mass-change-percent must be a whole number from 0 to 100"},
+      {{"mirror", "set", "@dst", "--mass-change-minimum", "-1"}, "from 0 to 2147483647"},
+      {{"mirror", "set", "@dst", "--mass-change-minimum", "many"}, "not \"many\""},
+      {{"mirror", "set", "@dst"}, "needs --mass-change-percent or --mass-change-minimum"},
+      {{"mirror", "set", "@d2", "--mass-change-percent", "9"}, "no mirror has the destination"},
       {{"mirror", "list", "--bogus"}, "--bogus"},
       {{"frobnicate"}, "unknown command frobnicate"},
   };
@@ -158,6 +164,19 @@ TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsTh
   EXPECT_EQ(RunOk({"get", "Priority"}) + RunOk({"get", "LogMinAges"}), "0\ntrue\n");
 }
 
+// Each option changes only its own value; a default is not stored.
+TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
+  RunOk({"mirror", "add", "@src", "@dst"});
+  const std::string key = MappingKey(At("dst/"));
+  RunOk({"mirror", "set", "@dst", "--mass-change-percent", "0"});
+  RunOk({"mirror", "set", "@dst/", "--mass-change-minimum", "+7"});
+  EXPECT_EQ(Raw(Store(), key, "MassChangePercent"), DwordValue(0));
+  EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
+  RunOk({"mirror", "set", "@dst", "--mass-change-percent", "50"});
+  EXPECT_FALSE(Store().ValueExists(key, "MassChangePercent"));
+  EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
+}
+
 TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   VolumeInfo stick;
   stick.mount_point = "/media/stick/";
@@ -172,6 +191,8 @@ TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   // Written behind the tool's back, as an old configuration might hold it.
   ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "", At("dst3/")));
   ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "Src", At("src/")));
+  RunOk({"mirror", "set", "@dst", "--mass-change-percent", "30", "--mass-change-minimum", "0"});
+  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst/")), "MassChangeHold", "3 of 4 files"));
   EXPECT_EQ(RunOk({"show"}), Expand(R"(Resuming scan in 5 seconds after user input when minimized
 Thread priority Normal
 Disabled automatic filters
@@ -185,6 +206,8 @@ Don't copy security descriptors
 Copy creation time is disabled
 File system of destination drive /media/stick/ is vfat
 Using write time resolution of 2 sec
+Hold a scan that replaces or removes more than 30% of the files
+Waiting to be accepted: the mass change held for @dst/ (3 of 4 files replaced or removed)
 )"));
   EXPECT_EQ(RunOk({"export", "HKEY_CURRENT_USER/Software/KZ/Quorvane/Filters"}),
             "Quorvane settings export 1\n\n[HKEY_CURRENT_USER\\Software\\KZ\\Quorvane\\Filters]\n"

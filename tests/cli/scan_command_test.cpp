@@ -2,6 +2,7 @@
 // and what the scan writes around its log: the progress line and the duration.
 
 #include <cstring>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -132,6 +133,36 @@ TEST_F(ScanCommandTest, AMirrorWhoseFileSystemChangedWaitsUntilAccepted) {
             "Nothing to accept for the mirror to " + At("dst/") + "\n");
   RunOk({"scan"});
   EXPECT_EQ(ReadFile(At("dst/new.txt")), "new");
+}
+
+// The engine's tests cover the hold; here the two ways to accept it.
+TEST_F(ScanCommandTest, AHeldMassChangeWaitsForAcceptOrAYesOnTheTerminal) {
+  RunOk({"scan"});
+  const std::string key = MappingKey(At("dst/"));
+  ASSERT_TRUE(Store().WriteString(key, "MassChangeHold", "3 of 4 files"));
+  std::filesystem::remove(At("src/a.txt"));
+  EXPECT_EQ(Run({"scan"}).code, 1);
+  EXPECT_TRUE(PathExists(At("dst/a.txt")));
+  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), "Accepted the mass change held for " + At("dst/") +
+                                                     " (3 of 4 files replaced or removed)\n");
+  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), "");  // nothing is held now
+  RunOk({"scan"});
+  EXPECT_FALSE(PathExists(At("dst/a.txt")));
+
+  ASSERT_TRUE(Store().WriteString(key, "MassChangeHold", "3 of 4 files"));
+  std::filesystem::remove(At("src/sub/b.txt"));
+  RunOk({"set", "Confirm", "yes"});
+  ScriptedConsole console;
+  console.lines = {"y", "y"};  // then the input ends: any further question stops the scan
+  console_ = &console;
+  const CliRun run = Run({"scan"});
+  console_ = nullptr;
+  EXPECT_EQ(run.code, 0) << run.out;
+  EXPECT_TRUE(Has(run.err, "Accept the mass change held for " + At("dst/") +
+                               " (3 of 4 files replaced or removed)?\n[y]es"))
+      << run.err;
+  EXPECT_FALSE(PathExists(At("dst/sub/b.txt")));
+  EXPECT_FALSE(Store().ValueExists(key, "MassChangeHold"));
 }
 
 TEST(ScanDoneTextTest, RoundsToTheSecondAndCarriesIntoTheMinutes) {

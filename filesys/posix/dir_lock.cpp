@@ -1,0 +1,102 @@
+// Locks between processes: flock on a directory (or on a file inside it
+// where the file system refuses that), and the holder from /proc/locks.
+#include "filesys/posix/dir_lock.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <sstream>
+#include <utility>
+
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include "filesys/posix/posix_platform.h"
+#include "filesys/posix/posix_util.h"
+#include "filesys/posix/unique_fd.h"
+
+namespace qv {
+
+namespace {
+
+class PosixDirLock : public DirLock {
+ public:
+  explicit PosixDirLock(UniqueFd fd) : fd_(std::move(fd)) {}
+
+ private:
+  UniqueFd fd_;  // the lock goes with the last descriptor of its open file
+};
+
+Status FlockNow(int fd) {
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EINTR) return ErrnoStatus();
+  }
+  return Status::Ok();
+}
+
+LockHolder HolderOf(int fd) {
+  LockHolder holder;
+  struct stat st;
+  std::string table;
+  if (::fstat(fd, &st) != 0 || !ReadWholeFile("/proc/locks", &table).ok()) return holder;
+  holder.pid = LockHolderPid(table, major(st.st_dev), minor(st.st_dev), st.st_ino);
+  if (holder.pid > 0 &&
+      ReadWholeFile("/proc/" + std::to_string(holder.pid) + "/comm", &holder.command).ok()) {
+    while (!holder.command.empty() && holder.command.back() == '\n') holder.command.pop_back();
+  }
+  return holder;
+}
+
+Status Take(UniqueFd fd, Status status, std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  if (status.ok()) {
+    *lock = std::make_unique<PosixDirLock>(std::move(fd));
+  } else if (status.cond() == Cond::kBusy) {
+    *holder = HolderOf(fd.get());
+  }
+  return status;
+}
+
+}  // namespace
+
+Status PosixLockDir(const std::string& dir, const std::string& fallback_name, bool on_directory,
+                    std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  UniqueFd directory(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!directory.valid()) return ErrnoStatus();
+  if (on_directory) {
+    const Status status = FlockNow(directory.get());
+    // NFS emulates flock with byte-range locks, which a directory cannot take.
+    if (status.ok() || status.cond() == Cond::kBusy) {
+      return Take(std::move(directory), status, lock, holder);
+    }
+  }
+  UniqueFd file(::openat(directory.get(), fallback_name.c_str(),
+                         O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+  if (!file.valid()) return ErrnoStatus();
+  const Status status = FlockNow(file.get());
+  return Take(std::move(file), status, lock, holder);
+}
+
+int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode) {
+  char wanted[64];
+  std::snprintf(wanted, sizeof wanted, "%02x:%02x:%" PRIu64, major, minor, inode);
+  std::istringstream lines{std::string(table)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    // "1: FLOCK  ADVISORY  WRITE 4242 fd:01:1234 0 EOF"; a waiter has "->"
+    // after the number.
+    std::istringstream fields(line);
+    std::string number, type, mode, access, pid, file;
+    fields >> number >> type >> mode >> access >> pid >> file;
+    if (type == "->" || file != wanted) continue;
+    int64_t value = 0;
+    if (std::sscanf(pid.c_str(), "%" SCNd64, &value) == 1 && value > 0) return value;
+  }
+  return 0;
+}
+
+Status PosixPlatform::LockDir(const std::string& dir, const std::string& fallback_name,
+                              std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  return PosixLockDir(dir, fallback_name, true, lock, holder);
+}
+
+}  // namespace qv
