@@ -12,6 +12,8 @@
 #include "engine/dir_to_process.h"
 #include "engine/file_copier.h"
 #include "engine/roots.h"
+#include "engine/write_watch.h"
+#include "filesys/fs_probe.h"
 #include "filesys/platform.h"
 #include "filesys/wide_string_list.h"
 
@@ -125,7 +127,7 @@ class TMirror {
   // Directories (mirror_dirs.cpp).
   bool CreateDestDir(TDirToProcess& pair, uint16_t* flags);
   bool CreateDestLink(const TDirToProcess& pair);
-  bool MakeDestDir(const std::string& dir, uint16_t* flags);
+  bool MakeDestDir(const TDirToProcess& pair, uint16_t* flags);
   bool UpdateDestDir(TDirToProcess& pair, uint16_t* flags);
 
   // Files (mirror_update_file.cpp).
@@ -138,7 +140,7 @@ class TMirror {
   void AfterCopy(const TFileUpdate& update, const std::string& target, int attempt,
                  uint16_t* flags);
   void ReportCopyFailure(const std::string& source, const Status& status);
-  void VerifyWriteTime(const std::string& target, FileTime write_time);
+  void VerifyWriteTime(const std::string& target, const TFoundFile& source);
   bool TakeFileMapping(const std::string& source, std::string* target);
 
   // Removing (mirror_remove.cpp).
@@ -166,6 +168,24 @@ class TMirror {
   void CheckDriveSize();
   void LogEnd();
 
+  // The destination's file system as it is (mirror_dest_fs.cpp).
+  // Writes a probe file; false, with an error, when the destination is
+  // read-only.
+  bool ProbeDestination();
+  // On a destination that ignores case, source names not yet matched that
+  // differ from another source name only in the case of ASCII letters stay
+  // out: a name matched with a destination entry wins, then the first in
+  // byte order. Each one left out is marked taken, with an error.
+  void SkipCaseTwins(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
+                     std::vector<bool>* taken);
+  // A new name that the destination already holds under another name (it
+  // ignores case or folds names, or something made it meanwhile): what is
+  // there stays, source is skipped with an error.
+  void LogNameTaken(const std::string& source, const std::string& dest);
+  // The one line of a mirror cancelled because its destination takes no more
+  // writes.
+  void LogWritesLost();
+
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags
   // during the question.
   bool Ask(const std::string& question, const std::string& source, const std::string& dest,
@@ -174,6 +194,8 @@ class TMirror {
   const TConfigSwitches& switches() const;
 
   TScanContext& context_;
+  // Every call of the mirror goes through it (platform_).
+  TWriteWatch writes_;
   Platform& platform_;
   TMapping& mapping_;
   TSource source_;
@@ -192,6 +214,8 @@ class TMirror {
   bool privileged_ = false;
   std::string title_;
   TFileCopier copier_;
+  // What a file written to the destination showed when the mirror started.
+  FileSystemProbe dest_fs_;
 };
 
 }  // namespace qv

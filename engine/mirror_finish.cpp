@@ -21,7 +21,9 @@ constexpr int64_t kFinishThreshold = 204800;
 }  // namespace
 
 void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
-  if (log().IsTerminated()) {
+  if (dest_.cancelled()) {
+    LogWritesLost();
+  } else if (log().IsTerminated()) {
     log().LogLine("Skipping shrink of archive due to termination request");
   } else {
     int64_t done = 0;
@@ -36,7 +38,9 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   source_.Report(log());
   dest_.Report(log());
   LogEnd();
-  log().FlushLog();
+  // The log that cannot go into the archive stays with the front end; the
+  // scan must not end as a success.
+  if (!log().FlushLog()) log().CountError();
   if (dest_.failed()) return;
   source_.SaveCounters();
   dest_.SaveCounters();
@@ -62,6 +66,10 @@ void TMirror::CheckDriveSize() {
 void TMirror::LogEnd() {
   if (log().IsTerminated()) {
     log().LogLine("Mirror terminated");
+    return;
+  }
+  if (dest_.cancelled()) {
+    log().LogLine("Mirror canceled");
     return;
   }
   if (dest_.failed()) {

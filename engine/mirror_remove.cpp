@@ -2,6 +2,7 @@
 // keeps them; and destination directories that became empty.
 #include "config/config_data.h"
 #include "engine/mirror.h"
+#include "filesys/file_ops.h"
 #include "filesys/listing.h"
 #include "filesys/path_ops.h"
 #include "log/logger.h"
@@ -27,12 +28,7 @@ bool TMirror::IsLeftoverTemp(const TFoundDestFile& dest) {
 }
 
 void TMirror::RemoveLeftoverTemp(const TFoundDestFile& dest) {
-  const Status status = platform_.DeleteFile(dest.full_path);
-  if (status.ok()) {
-    log().LogLine("Removed unfinished copy " + dest.full_path);
-  } else {
-    log().LogSysError(status.code(), "Could not delete " + dest.full_path);
-  }
+  RemoveUnfinishedCopy(platform_, dest.full_path, log());
 }
 
 bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCounters counters) {
@@ -69,6 +65,11 @@ TMirror::TDirContents TMirror::RemoveDirContents(const std::string& dir, uint16_
   int gone = 0;
   for (const auto& item : entries) {
     const TFoundDestFile& entry = *item.object;
+    if (IsLeftoverTemp(entry)) {
+      RemoveLeftoverTemp(entry);
+      ++gone;
+      continue;
+    }
     ++*counters.done;
     dest_.included().AddFound(entry);
     const bool removed =

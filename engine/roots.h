@@ -107,7 +107,12 @@ class TDest : public TSourceOrDest {
   void SecuritySet() { ++security_set_; }
   void EmptyDirRemoved() { ++empty_dirs_removed_; }
 
-  bool failed() const { return failed_; }
+  // The limits could not be met, or the mirror was cancelled.
+  bool failed() const { return failed_ || cancelled_; }
+  // The destination takes no more writes: the walk stops as for a failed
+  // destination, without the lines of failed limits.
+  void Cancel() { cancelled_ = true; }
+  bool cancelled() const { return cancelled_; }
   TArchive& archive() { return archive_; }
   const TArchive& archive() const { return archive_; }
   TDestDisk& disk() { return disk_; }
@@ -125,6 +130,7 @@ class TDest : public TSourceOrDest {
   TDestDisk& disk_;
   TArchive archive_;
   bool failed_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace qv

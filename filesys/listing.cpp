@@ -39,7 +39,8 @@ class DirectoryWalk {
         visited_(*visited),
         logger_(logger),
         polling_((options & kDirSizeNoPolling) == 0),
-        on_disk_((options & kDirSizeOnDisk) != 0) {}
+        on_disk_((options & kDirSizeOnDisk) != 0),
+        drop_unfinished_((options & kDirSizeDropUnfinished) != 0) {}
 
   // dir ends with "/".
   bool Walk(const std::string& dir) {
@@ -67,6 +68,10 @@ class DirectoryWalk {
       ++counters_.dirs;
       return info.IsReparsePoint() || Walk(dir + entry.name + kSep);
     }
+    if (drop_unfinished_ && platform_.IsTempName(entry.name)) {
+      RemoveUnfinishedCopy(platform_, dir + entry.name, logger_);
+      return true;
+    }
     ++visited_;
     counters_.AddFile(info.size, on_disk_ ? info.size_on_disk : info.size);
     return true;
@@ -78,6 +83,7 @@ class DirectoryWalk {
   TLogger& logger_;
   const bool polling_;
   const bool on_disk_;
+  const bool drop_unfinished_;
 };
 
 }  // namespace

@@ -31,6 +31,8 @@ Cond Status::cond() const {
       return Cond::kExists;
     case kErrSourceChanged:
       return Cond::kSourceChanged;
+    case EROFS:
+      return Cond::kReadOnly;
     default:
       return Cond::kOther;
   }

@@ -220,4 +220,9 @@ Status FaultPlatform::SetThreadPriority(int priority_index) {
                 [&] { return PlatformWrapper::SetThreadPriority(priority_index); });
 }
 
+Status FaultPlatform::CreateTempFile(const std::string& dst, std::string* temp) {
+  return Unless(Check(Op::kCreateTempFile, dst),
+                [&] { return PlatformWrapper::CreateTempFile(dst, temp); });
+}
+
 }  // namespace qv

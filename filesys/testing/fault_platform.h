@@ -44,6 +44,7 @@ enum class Op {
   kSetAutostart,
   kMillisSinceLastInput,
   kSetThreadPriority,
+  kCreateTempFile,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -117,6 +118,7 @@ class FaultPlatform : public PlatformWrapper {
   FileTime Now() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
+  Status CreateTempFile(const std::string& dst, std::string* temp) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);

@@ -8,6 +8,8 @@
 
 #include "config/config_keys.h"
 #include "config/registry_values.h"
+#include "config/time_resolution.h"
+#include "filesys/file_times.h"
 #include "tests/cli/cli_test_util.h"
 
 namespace qv::testing {
@@ -158,6 +160,15 @@ TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsTh
   EXPECT_EQ(RunOk({"get", "Priority"}) + RunOk({"get", "LogMinAges"}), "0\ntrue\n");
 }
 
+// The lines of a FAT drive's times, which are in local time.
+std::string FatRangeLines(const std::string& drive) {
+  const TTimeResolution fat = DefaultTimeResolution("vfat");
+  return "Destination drive " + drive + " keeps write times from " +
+         TimeText(DefaultPlatform(), fat.earliest) + " up to " +
+         TimeText(DefaultPlatform(), fat.latest) + "\nDestination drive " + drive +
+         " keeps local times: a difference of one hour counts as none\n";
+}
+
 TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   platform_.volume = VolumeInfo{"/media/stick/", "vfat", "", "", 0, false};
   RunOk({"set", "MilliSecondsToSuspendAfterUserInput", "5500"});
@@ -182,7 +193,7 @@ Don't copy security descriptors
 Copy creation time is disabled
 File system of destination drive /media/stick/ is vfat
 Using write time resolution of 2 sec
-)"));
+)") + FatRangeLines("/media/stick/"));
   EXPECT_EQ(RunOk({"export", "HKEY_CURRENT_USER/Software/KZ/Quorvane/Filters"}),
             "Quorvane settings export 1\n\n[HKEY_CURRENT_USER\\Software\\KZ\\Quorvane\\Filters]\n"
             "\"AutoFilter\"=dword:00000000\n");

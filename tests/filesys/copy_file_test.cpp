@@ -138,6 +138,12 @@ TEST_F(CopyFileTest, StoppedOrDisturbedCopyLeavesNothing) {
       {[] { return ENOSPC; }, Cond::kDiskFull},
       {[&] { return WriteAt(src_, "more", 3 * kMiB, 3 * kMiB + 4); }, Cond::kSourceChanged},
       {[&] { return WriteAt(src_, "x", 2 * kMiB, 3 * kMiB); }, Cond::kSourceChanged},
+      {[&] {  // a writer that sets size and write time back: the change time tells
+         const int closed = WriteAt(src_, "x", 2 * kMiB, 3 * kMiB);
+         MakeOld(src_);
+         return closed;
+       },
+       Cond::kSourceChanged},
       {[&] {  // same size and times: only the identity tells
          WriteFile(renamed, RandomBytes(3 * kMiB));
          MakeOld(renamed);
@@ -201,6 +207,16 @@ TEST_F(CopyFileTest, TemporaryNamesFitAndAreRecognised) {
   }
   EXPECT_FALSE(PosixIsTempName(".qv-tmp-0123456789ABCDEF-x") ||
                PosixIsTempName(".qv-tmp-0123456789abcdef-x/file"));
+
+  // An empty file of its own, named alike and never in place of another.
+  std::string first, second;
+  ASSERT_TRUE(DefaultPlatform().CreateTempFile(dir_ / "probe", &first).ok());
+  ASSERT_TRUE(DefaultPlatform().CreateTempFile(dir_ / "probe", &second).ok());
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(PosixIsTempName(first) && first.starts_with(dir_.path()));
+  struct stat st;
+  ASSERT_EQ(0, lstat(first.c_str(), &st));
+  EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_size == 0 && (st.st_mode & 07777) == 0600);
 }
 
 TEST_F(CopyFileTest, CommitReplacesFileOrLinkButNoDirectory) {
