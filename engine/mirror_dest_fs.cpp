@@ -11,7 +11,7 @@
 namespace qv {
 
 bool TMirror::ProbeDestination() {
-  const Status status = ProbeFileSystem(platform_, dest_path(), &dest_fs_);
+  const Status status = ProbeByWriting(platform_, dest_path(), &dest_fs_);
   if (status.ok()) return true;
   if (status.cond() == Cond::kReadOnly) {
     log().LogSysError(status.code(), "Could not write to destination " + dest_path());
@@ -47,11 +47,12 @@ void TMirror::LogNameTaken(const std::string& source, const std::string& dest) {
 }
 
 void TMirror::LogWritesLost() {
-  const std::string why = writes_.read_only()
-                              ? "is read-only"
-                              : "failed " + std::to_string(TWriteWatch::kFailuresInARow) +
-                                    " writes in a row";
-  log().LogSysError(writes_.lost().code(), "Canceling the " + title_ + " because its destination " + why);
+  const std::string why =
+      writes_.read_only()
+          ? "is read-only"
+          : "failed " + std::to_string(TWriteWatch::kFailuresInARow) + " writes in a row";
+  log().LogSysError(writes_.lost().code(),
+                    "Canceling the " + title_ + " because its destination " + why);
 }
 
 }  // namespace qv

@@ -77,7 +77,7 @@ void LearnTimes(Platform& platform, const std::string& path, FileSystemProbe* pr
 
 }  // namespace
 
-Status ProbeFileSystem(Platform& platform, const std::string& dir, FileSystemProbe* probe) {
+Status ProbeByWriting(Platform& platform, const std::string& dir, FileSystemProbe* probe) {
   *probe = FileSystemProbe();
   std::string path;
   const Status status = platform.CreateTempFile(dir + "probe", &path);

@@ -26,7 +26,7 @@ struct FileSystemProbe {
 // back, looks the file up under its name in capitals, and removes it. Fails
 // only when the file cannot be made (a read-only file system answers
 // Cond::kReadOnly); what a later step could not learn stays unknown.
-Status ProbeFileSystem(Platform& platform, const std::string& dir, FileSystemProbe* probe);
+Status ProbeByWriting(Platform& platform, const std::string& dir, FileSystemProbe* probe);
 
 }  // namespace qv
 

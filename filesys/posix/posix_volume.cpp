@@ -4,6 +4,7 @@
 #include <sys/sysmacros.h>
 
 #include "filesys/path_ops.h"
+#include "filesys/posix/block_type.h"
 #include "filesys/posix/disk_links.h"
 #include "filesys/posix/mountinfo.h"
 #include "filesys/posix/posix_platform.h"
@@ -34,9 +35,17 @@ Status StatNearestExisting(const std::string& path, std::string* existing, struc
   }
 }
 
+// The type a mount names, or for a FUSE driver on a block device what the
+// device holds.
+std::string FileSystemType(const MountInfo& mount) {
+  if (mount.fs_type != "fuseblk") return mount.fs_type;
+  const std::string held = BlockDeviceType(mount.source);
+  return held.empty() ? mount.fs_type : held;
+}
+
 void FillVolume(const MountInfo& mount, VolumeInfo* info) {
   info->mount_point = IncludeTrailingSeparator(mount.mount_point);
-  info->fs_type = mount.fs_type;
+  info->fs_type = FileSystemType(mount);
   info->supports_compression = mount.fs_type == "btrfs";
   struct stat st;
   info->device = ::stat(mount.mount_point.c_str(), &st) == 0

@@ -87,6 +87,9 @@ class FaultPlatform : public PlatformWrapper {
 
   // Runs before each call that has an Op, with the path a fault would match.
   std::function<void(Op, const std::string& path)> on_call;
+  // Runs at every progress report of a CopyToTemp that goes ahead, with its
+  // source and the bytes copied so far: a writer at work during the copy.
+  std::function<void(const std::string& src, int64_t copied)> on_progress;
 
   Status Stat(const std::string& path, FileInfo* info) override;
   Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override;

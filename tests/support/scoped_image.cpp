@@ -1,11 +1,11 @@
 #include "tests/support/scoped_image.h"
 
-#include <sys/mount.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include "tests/support/temp_dir.h"
 
