@@ -182,8 +182,8 @@ class TMirror {
   // ignores case or folds names, or something made it meanwhile): what is
   // there stays, source is skipped with an error.
   void LogNameTaken(const std::string& source, const std::string& dest);
-  // The one line of a mirror cancelled because its destination takes no more
-  // writes.
+  // The end line of a mirror cancelled because its destination takes no
+  // more writes.
   void LogWritesLost();
 
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags

@@ -21,11 +21,9 @@ constexpr int64_t kFinishThreshold = 204800;
 }  // namespace
 
 void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
-  if (dest_.cancelled()) {
-    LogWritesLost();
-  } else if (log().IsTerminated()) {
+  if (log().IsTerminated()) {
     log().LogLine("Skipping shrink of archive due to termination request");
-  } else {
+  } else if (!dest_.cancelled()) {
     int64_t done = 0;
     int64_t outside = 0;
     (void)dest_.archive().RefreshLogs(&done, log());
@@ -64,12 +62,12 @@ void TMirror::CheckDriveSize() {
 }
 
 void TMirror::LogEnd() {
-  if (log().IsTerminated()) {
-    log().LogLine("Mirror terminated");
+  if (dest_.cancelled()) {
+    LogWritesLost();
     return;
   }
-  if (dest_.cancelled()) {
-    log().LogLine("Mirror canceled");
+  if (log().IsTerminated()) {
+    log().LogLine("Mirror terminated");
     return;
   }
   if (dest_.failed()) {

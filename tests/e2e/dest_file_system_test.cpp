@@ -7,6 +7,7 @@
 #include <string>
 
 #include <sys/mount.h>
+#include <unistd.h>
 
 #include "tests/e2e/tool_test.h"
 #include "tests/support/scoped_image.h"
@@ -96,6 +97,32 @@ TEST_F(DestFileSystemTest, ReadOnlyDestinationCancelsItsMirror) {
   EXPECT_TRUE(Has(run.err, line)) << run.err;
   EXPECT_TRUE(Has(run.err, "\nError 30: Failed to save log file " + At("dst/"))) << run.err;
   EXPECT_FALSE(fs::exists(At("dst/b.txt")));
+}
+
+// The log directory alone read-only (a read-only bind mount over it): the
+// scan runs, the log it cannot save goes to standard error, and the failed
+// save is one of the scan's errors.
+TEST_F(DestFileSystemTest, LogThatCannotBeSavedGoesToStandardError) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root for a bind mount";
+  AddMirror();
+  WriteFile(At("src/a.txt"), "a");
+  RunOk({"scan"});
+  const std::string logs = At("dst/Quorvane archive/Logs");
+  ASSERT_EQ(mount(logs.c_str(), logs.c_str(), nullptr, MS_BIND, nullptr), 0);
+  const int remounted =
+      mount(nullptr, logs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+  WriteFile(At("src/b.txt"), "b");
+
+  const ToolRun run = Run({"scan"});
+  umount2(logs.c_str(), MNT_DETACH);
+
+  ASSERT_EQ(remounted, 0);
+  EXPECT_EQ(run.code, 1);
+  EXPECT_EQ(ReadFile(At("dst/b.txt")), "b");
+  EXPECT_TRUE(Has(run.out, "\nLogged no errors for this mirror\n")) << run.out;
+  EXPECT_TRUE(Has(run.out, "\nLogged 1 error for all mirrors during this scan\n")) << run.out;
+  EXPECT_TRUE(Has(run.err, "\nCreated file " + At("dst/b.txt") + "\n")) << run.err;
+  EXPECT_TRUE(Has(run.err, "\nError 30: Failed to save log file " + logs + "/")) << run.err;
 }
 
 }  // namespace
