@@ -207,16 +207,6 @@ TEST_F(CopyFileTest, TemporaryNamesFitAndAreRecognised) {
   }
   EXPECT_FALSE(PosixIsTempName(".qv-tmp-0123456789ABCDEF-x") ||
                PosixIsTempName(".qv-tmp-0123456789abcdef-x/file"));
-
-  // An empty file of its own, named alike and never in place of another.
-  std::string first, second;
-  ASSERT_TRUE(DefaultPlatform().CreateTempFile(dir_ / "probe", &first).ok());
-  ASSERT_TRUE(DefaultPlatform().CreateTempFile(dir_ / "probe", &second).ok());
-  EXPECT_NE(first, second);
-  EXPECT_TRUE(PosixIsTempName(first) && first.starts_with(dir_.path()));
-  struct stat st;
-  ASSERT_EQ(0, lstat(first.c_str(), &st));
-  EXPECT_TRUE(S_ISREG(st.st_mode) && st.st_size == 0 && (st.st_mode & 07777) == 0600);
 }
 
 TEST_F(CopyFileTest, CommitReplacesFileOrLinkButNoDirectory) {

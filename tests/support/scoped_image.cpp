@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include <sys/mount.h>
@@ -13,53 +14,30 @@ namespace qv::testing {
 
 namespace {
 
-constexpr long kImageBytes = 32L << 20;
-
-// Runs a shell command with its errors silenced; true when it succeeded.
-// *first_line (may be null) receives the first line it printed.
-bool Shell(const std::string& command, std::string* first_line = nullptr) {
+// Runs command quietly; true when it succeeded. *out (may be null) gets the
+// first line it printed.
+bool Shell(const std::string& command, std::string* out = nullptr) {
   FILE* pipe = popen((command + " 2>/dev/null").c_str(), "r");
   if (pipe == nullptr) return false;
   char line[256] = "";
-  const bool read = std::fgets(line, sizeof line, pipe) != nullptr;
+  if (std::fgets(line, sizeof line, pipe) != nullptr && out != nullptr) {
+    *out = std::string(line, std::strcspn(line, "\n"));
+  }
   while (std::fgetc(pipe) != EOF) {
   }
-  const int status = pclose(pipe);
-  if (first_line != nullptr) {
-    *first_line = read ? line : "";
-    while (!first_line->empty() && first_line->back() == '\n') first_line->pop_back();
-  }
-  return status == 0;
+  return pclose(pipe) == 0;
 }
 
 }  // namespace
 
 ScopedImageMount::ScopedImageMount(const std::string& image, const std::string& dir, Kind kind)
     : dir_(dir), kind_(kind) {
-  if (geteuid() != 0) {
-    missing_ = "needs root for a loop device and mount(2)";
-    return;
-  }
-  if (kind_ == Kind::kExfat && access("/dev/fuse", R_OK | W_OK) != 0) {
-    missing_ = "needs /dev/fuse for exFAT through FUSE";
-    return;
-  }
+  if (geteuid() != 0) return;
   MakeDirs(dir_);
   std::ofstream(image).close();
-  if (truncate(image.c_str(), kImageBytes) != 0 ||
-      !Shell("losetup --find --show '" + image + "'", &device_) || device_.empty()) {
-    device_.clear();
-    missing_ = "needs a free loop device (losetup --find)";
-    return;
-  }
-  const std::string format = kind_ == Kind::kExfat ? "mkfs.exfat '" + device_ + "'"
-                                                   : "mkfs.ext4 -q -F -I 128 '" + device_ + "'";
-  if (!Shell(format + " >/dev/null")) {
-    missing_ = "needs " + format.substr(0, format.find(' ')) + " (exfatprogs, e2fsprogs)";
-    return;
-  }
-  mounted_ = Mount();
-  if (!mounted_) missing_ = "the kernel or FUSE refused to mount the image";
+  const std::string format = kind_ == Kind::kExfat ? "mkfs.exfat '" : "mkfs.ext4 -q -F -I 128 '";
+  mounted_ = truncate(image.c_str(), 32L << 20) == 0 && Shell(format + image + "'") &&
+             Shell("losetup --find --show '" + image + "'", &device_) && Mount();
 }
 
 ScopedImageMount::~ScopedImageMount() {

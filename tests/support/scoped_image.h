@@ -5,10 +5,9 @@
 
 namespace qv::testing {
 
-// A file system of its own kind, made on an image file and mounted while the
-// object lives (root only): the image goes on a free loop device (losetup
-// --find --show), is formatted and mounted on dir (created). Everything is
-// undone at the end; the image file stays for its temporary directory.
+// A file system made on an image file and mounted on dir (created) while the
+// object lives; root only. The image holds a free loop device (losetup
+// --find) until the end, so that it stays the same device across Remount.
 class ScopedImageMount {
  public:
   enum class Kind {
@@ -22,12 +21,10 @@ class ScopedImageMount {
   ScopedImageMount& operator=(const ScopedImageMount&) = delete;
 
   // Unmounts and mounts again, so that what is read comes from the disk and
-  // not from what the driver remembers. False when that failed.
+  // not from what the driver remembers.
   bool Remount();
 
   bool mounted() const { return mounted_; }
-  // Why it is not mounted, for the skip message.
-  const std::string& missing() const { return missing_; }
   const std::string& dir() const { return dir_; }
 
  private:
@@ -37,12 +34,13 @@ class ScopedImageMount {
   const Kind kind_;
   std::string device_;
   bool mounted_ = false;
-  std::string missing_;
 };
 
 }  // namespace qv::testing
 
-#define SKIP_UNLESS_IMAGE_MOUNTED(m) \
-  if (!(m).mounted()) GTEST_SKIP() << (m).missing()
+#define SKIP_UNLESS_IMAGE_MOUNTED(m)                                                   \
+  if (!(m).mounted())                                                                  \
+  GTEST_SKIP() << "needs root, a free loop device, mkfs.ext4 and mkfs.exfat, and for " \
+                  "exFAT /dev/fuse and mount.exfat-fuse"
 
 #endif  // QUORVANE_TESTS_SUPPORT_SCOPED_IMAGE_H_
