@@ -100,6 +100,10 @@ bool TArchive::MoveToArchive(const TArchiveItem& item, const std::string& questi
   const std::string target = ArchivePath(item.path);
   const std::string from = ExcludeTrailingSeparator(item.path);
   const std::string to = ExcludeTrailingSeparator(target);
+  // Counted before it moves: the unfinished copies it holds are deleted on
+  // the way and never reach the archive.
+  TDirInfo moved;
+  TCounts added = item.is_directory ? CountMovedDirectory(from, &moved, logger) : TCounts{};
   Status failure;
   // Neither a link nor a move ever replaces: an item already at the target
   // stays, and so does this one.
@@ -130,20 +134,20 @@ bool TArchive::MoveToArchive(const TArchiveItem& item, const std::string& questi
     return true;
   }
   if (source_counters != nullptr) source_counters->DecDirs();
-  TCounts added = CountMovedDirectory(to, &content_, logger);
+  AddCounts(&content_, added);
   AddCounts(&grown_, added);
   --added.dirs;
   logger.LogLine("Moved " + item.path + " to archive with " + CountsText(added));
   return true;
 }
 
-// Adds the directory at path and everything below it to *counters and
-// answers what was added.
+// Adds the directory at path and everything below it, but the unfinished
+// copies it deletes, to *counters and answers what was added.
 TCounts TArchive::CountMovedDirectory(const std::string& path, TDirInfo* counters,
                                       TLogger& logger) {
   const TCounts before = counters->Get();
   counters->IncDirs();
-  (void)CountTree(path, counters, nullptr, kDirSizeNoPolling, logger);
+  (void)CountTree(path, counters, nullptr, kDirSizeNoPolling | kDirSizeDropUnfinished, logger);
   return Difference(counters->Get(), before);
 }
 

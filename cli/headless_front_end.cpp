@@ -37,9 +37,9 @@ bool THeadlessFrontEnd::SetLogFileName(const std::string& path) {
   return log_.SetLogFile(path);
 }
 
-void THeadlessFrontEnd::FlushLog() {
+bool THeadlessFrontEnd::FlushLog() {
   std::lock_guard<std::mutex> lock(log_mu_);
-  log_.SaveLog(false);
+  return log_.SaveLog(false);
 }
 
 bool THeadlessFrontEnd::PrepareConfirm(const std::string& question, const std::string&,

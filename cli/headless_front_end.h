@@ -40,7 +40,7 @@ class THeadlessFrontEnd : public TFrontEnd {
   bool SetLogFileName(const std::string& path) override;
   void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
-  void FlushLog() override;
+  bool FlushLog() override;
   // Asks on the terminal at once. A stop request while the question waits
   // leaves it unanswered: the scan then ends as terminated.
   bool PrepareConfirm(const std::string& question, const std::string& source,

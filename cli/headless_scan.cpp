@@ -89,8 +89,16 @@ class THeadlessScan {
       log_.AddLine(ScanDoneText(start, end), true);
     }
     // The lines after the last mirror's save (the summary) go into its file.
-    log_.SaveLog(false);
+    // What could not be saved in an archive goes to standard error rather
+    // than nowhere: standard output may be discarded.
+    if (!log_.SaveLog(false)) ShowUnsaved();
     return again;
+  }
+
+  void ShowUnsaved() {
+    std::string unsaved = log_.text().substr(log_.saved_count());
+    if (unsaved.starts_with('\n')) unsaved.erase(0, 1);
+    output_.Notice(unsaved);
   }
 
   TCommandContext& context_;

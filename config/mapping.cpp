@@ -1,8 +1,11 @@
 #include "config/mapping.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "config/qv_ini_file.h"
+#include "filesys/file_times.h"
+#include "filesys/fs_probe.h"
 #include "filesys/path_ops.h"
 #include "filesys/platform.h"
 #include "filesys/text_format.h"
@@ -79,7 +82,7 @@ void TMapping::SetSource(const std::string& raw) {
 
 void TMapping::NormaliseSource() { source_ = NormaliseDirectory(ini_.platform(), source_, false); }
 
-bool TMapping::PrepareForScan(TLogger& logger) {
+bool TMapping::PrepareForScan(TLogger& logger, const FileSystemProbe* probe) {
   LogLimits(logger);
   logger.LogLine(settings_.copy_security_info ? "Copy security descriptors"
                                               : "Don't copy security descriptors");
@@ -97,7 +100,8 @@ bool TMapping::PrepareForScan(TLogger& logger) {
   }
   file_system_ = volume.fs_type;
   logger.LogLine("File system of destination drive " + volume.mount_point + " is " + file_system_);
-  SettleResolutions(logger);
+  SettleResolutions(logger, probe);
+  LogDestFileSystem(logger, volume.mount_point, probe);
   return true;
 }
 
@@ -113,20 +117,51 @@ void TMapping::LogLimits(TLogger& logger) const {
   }
 }
 
-void TMapping::SettleResolutions(TLogger& logger) {
+void TMapping::SettleResolutions(TLogger& logger, const FileSystemProbe* probe) {
   const TTimeResolution defaults = DefaultTimeResolution(file_system_);
+  resolution_ = TTimeResolution();
   resolution_.creation = settings_.creation_time_resolution >= 1
                              ? settings_.creation_time_resolution
                              : defaults.creation;
   if (settings_.copy_creation_time) {
     logger.LogLine("Using creation time resolution of " + DurationText(resolution_.creation));
   }
-  // A stored write-time resolution is trusted as it is: no read-back.
-  const bool stored = settings_.write_time_resolution >= 1;
-  resolution_.write = stored ? settings_.write_time_resolution : defaults.write;
-  resolution_.verify_write = stored ? false : defaults.verify_write;
+  if (settings_.write_time_resolution >= 1) {
+    // A stored write-time resolution is trusted as it is: no read-back, and
+    // source times are compared as they are.
+    resolution_.write = settings_.write_time_resolution;
+  } else {
+    resolution_.write = defaults.write;
+    resolution_.verify_write = defaults.verify_write;
+    resolution_.earliest = defaults.earliest;
+    resolution_.latest = defaults.latest;
+    resolution_.local_time = defaults.local_time;
+    if (probe != nullptr) {
+      resolution_.write = std::max(resolution_.write, probe->write_resolution);
+      if (resolution_.latest == 0) resolution_.latest = probe->latest;
+    }
+  }
   logger.LogLine("Using write time resolution of " + DurationText(resolution_.write));
   if (resolution_.verify_write) logger.LogLine("Verify of write time is enabled");
+}
+
+void TMapping::LogDestFileSystem(TLogger& logger, const std::string& drive,
+                                 const FileSystemProbe* probe) {
+  Platform& platform = ini_.platform();
+  if (resolution_.latest != 0) {
+    const std::string from = resolution_.earliest == 0
+                                 ? std::string()
+                                 : " from " + TimeText(platform, resolution_.earliest);
+    logger.LogLine("Destination drive " + drive + " keeps write times" + from + " up to " +
+                   TimeText(platform, resolution_.latest));
+  }
+  if (resolution_.local_time) {
+    logger.LogLine("Destination drive " + drive +
+                   " keeps local times: a difference of one hour counts as none");
+  }
+  if (probe != nullptr && probe->ignores_case) {
+    logger.LogLine("Destination drive " + drive + " does not tell names apart by case");
+  }
 }
 
 bool TMapping::SameConfiguration(const TMapping* a, const TMapping* b) {

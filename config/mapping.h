@@ -13,6 +13,7 @@ namespace qv {
 
 class TLogger;
 class TQVIniFile;
+struct FileSystemProbe;
 
 // The stored settings of one mirror, with their defaults.
 struct TMappingSettings {
@@ -58,8 +59,12 @@ class TMapping {
 
   // Logs the description lines of the mirror, asks the file system of the
   // destination and settles the time resolutions. False, with an error line,
-  // when the file system cannot be determined.
-  bool PrepareForScan(TLogger& logger);
+  // when the file system cannot be determined. probe (may be null) is what a
+  // file written to the destination showed: unless a write-time resolution
+  // is stored, the resolution is the coarser of the probed one and the
+  // file system's default, and a limit the probe found ends the range of
+  // write times where the file system's row sets none.
+  bool PrepareForScan(TLogger& logger, const FileSystemProbe* probe = nullptr);
 
   // True when both are absent, or both present with equal destination, raw
   // source and settings (compared exactly).
@@ -79,7 +84,8 @@ class TMapping {
 
  private:
   void LogLimits(TLogger& logger) const;
-  void SettleResolutions(TLogger& logger);
+  void SettleResolutions(TLogger& logger, const FileSystemProbe* probe);
+  void LogDestFileSystem(TLogger& logger, const std::string& drive, const FileSystemProbe* probe);
 
   TQVIniFile& ini_;
   std::string destination_;

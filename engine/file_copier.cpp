@@ -25,8 +25,9 @@ Status TFileCopier::Prepare(const std::string& source, const TFoundFile& entry,
   return status;
 }
 
-Status TFileCopier::Commit(const TPreparedCopy& copy, const std::string& dest) {
-  const Status status = platform_.CommitTemp(copy.temp, dest);
+Status TFileCopier::Commit(const TPreparedCopy& copy, const std::string& dest, bool replace) {
+  const Status status =
+      replace ? platform_.CommitTemp(copy.temp, dest) : platform_.Move(copy.temp, dest);
   if (!status.ok()) Discard(copy);
   return status;
 }

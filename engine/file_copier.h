@@ -34,9 +34,12 @@ class TFileCopier {
   // one that changed while it was read Cond::kSourceChanged.
   Status Prepare(const std::string& source, const TFoundFile& entry, const std::string& dest,
                  bool with_security, TLogger& logger, TPreparedCopy* copy);
-  // Replaces whatever file or link dest holds in one step. On failure the
-  // prepared copy is gone and dest is as it was.
-  Status Commit(const TPreparedCopy& copy, const std::string& dest);
+  // Puts the copy under dest's name. With replace, whatever file or link dest
+  // holds goes in the same step; without, an entry the file system finds
+  // under dest (by that name, or by one it does not tell from it) fails the
+  // commit with Cond::kExists. On failure the prepared copy is gone and dest
+  // is as it was.
+  Status Commit(const TPreparedCopy& copy, const std::string& dest, bool replace);
   // Drops a prepared copy that will not be committed.
   void Discard(const TPreparedCopy& copy);
 

@@ -28,8 +28,8 @@ class TFrontEnd {
   virtual void UpdateCurrentMirrorStats() = 0;
   // The stored counters of the mirror that owns path changed.
   virtual void UpdateMirrorStats(const std::string& path) = 0;
-  // Write the pending log lines out.
-  virtual void FlushLog() = 0;
+  // Write the pending log lines out; false when they could not be saved.
+  virtual bool FlushLog() = 0;
 
   // Puts a question to the user. Called only when *flags has the ask bit.
   // Either answers now (true for Yes), with *flags changed by the scope of

@@ -27,6 +27,6 @@ bool TLoggerMirrorThread::IsTerminated() { return thread_.IsTerminated(); }
 
 bool TLoggerMirrorThread::CheckSuspend() { return thread_.CheckSuspend(); }
 
-void TLoggerMirrorThread::FlushLog() { front_end_.FlushLog(); }
+bool TLoggerMirrorThread::FlushLog() { return front_end_.FlushLog(); }
 
 }  // namespace qv

@@ -31,7 +31,7 @@ class TLoggerMirrorThread : public TLogger {
   void UpdateMirrorStats(const std::string& path) override;
   bool IsTerminated() override;
   bool CheckSuspend() override;
-  void FlushLog() override;
+  bool FlushLog() override;
 
  private:
   TMirrorThread& thread_;

@@ -43,13 +43,16 @@ class TRunScope {
 
 TMirror::TMirror(TScanContext& context, TMapping& mapping)
     : context_(context),
-      platform_(context.platform),
+      writes_(context.platform, mapping.destination()),
+      platform_(writes_),
       mapping_(mapping),
-      source_(context.platform, context.ini, mapping),
-      dest_(context.platform, context.ini, mapping, context.disks, context.gate),
+      source_(writes_, context.ini, mapping),
+      dest_(writes_, context.ini, mapping, context.disks, context.gate),
       weights_(mapping.source()),
-      copier_(context.platform),
-      guard_(context.platform, context.ini, mapping) {}
+      copier_(writes_),
+      guard_(context.platform, context.ini, mapping) {
+  writes_.on_lost = [this] { dest_.Cancel(); };
+}
 
 int32_t TMirror::Weight() const {
   const int64_t weight = source_.GetWeight() + dest_.GetWeight() + 1;

@@ -14,6 +14,8 @@
 #include "engine/file_copier.h"
 #include "engine/root_guard.h"
 #include "engine/roots.h"
+#include "engine/write_watch.h"
+#include "filesys/fs_probe.h"
 #include "filesys/platform.h"
 #include "filesys/wide_string_list.h"
 
@@ -141,7 +143,7 @@ class TMirror {
   // Directories (mirror_dirs.cpp).
   bool CreateDestDir(TDirToProcess& pair, uint16_t* flags);
   bool CreateDestLink(const TDirToProcess& pair);
-  bool MakeDestDir(const std::string& dir, uint16_t* flags);
+  bool MakeDestDir(const TDirToProcess& pair, uint16_t* flags);
   bool UpdateDestDir(TDirToProcess& pair, uint16_t* flags);
 
   // Files (mirror_update_file.cpp).
@@ -154,7 +156,7 @@ class TMirror {
   void AfterCopy(const TFileUpdate& update, const std::string& target, int attempt,
                  uint16_t* flags);
   void ReportCopyFailure(const std::string& source, const Status& status);
-  void VerifyWriteTime(const std::string& target, FileTime write_time);
+  void VerifyWriteTime(const std::string& target, const TFoundFile& source);
   bool TakeFileMapping(const std::string& source, std::string* target);
 
   // Removing (mirror_remove.cpp).
@@ -194,6 +196,24 @@ class TMirror {
   // more; still refused, it is one error of the mirror (at most one).
   void CheckStoreWrites();
 
+  // The destination's file system as it is (mirror_dest_fs.cpp).
+  // Writes a probe file; false, with an error, when the destination is
+  // read-only.
+  bool ProbeDestination();
+  // On a destination that ignores case, source names not yet matched that
+  // differ from another source name only in the case of ASCII letters stay
+  // out: a name matched with a destination entry wins, then the first in
+  // byte order. Each one left out is marked taken, with an error.
+  void SkipCaseTwins(const TDirToProcess& pair, const TWideStringList<TFoundFile>& sources,
+                     std::vector<bool>* taken);
+  // A new name that the destination already holds under another name (it
+  // ignores case or folds names, or something made it meanwhile): what is
+  // there stays, source is skipped with an error.
+  void LogNameTaken(const std::string& source, const std::string& dest);
+  // The end line of a mirror cancelled because its destination takes no
+  // more writes.
+  void LogWritesLost();
+
   // The confirmation gate, with kind (kConfirmNewItem, ...) set in *flags
   // during the question.
   bool Ask(const std::string& question, const std::string& source, const std::string& dest,
@@ -202,6 +222,8 @@ class TMirror {
   const TConfigSwitches& switches() const;
 
   TScanContext& context_;
+  // Every call of the mirror goes through it (platform_).
+  TWriteWatch writes_;
   Platform& platform_;
   TMapping& mapping_;
   TSource source_;
@@ -225,6 +247,8 @@ class TMirror {
   TRootGuard guard_;
   int64_t refusals_ = 0;  // of the store when the mirror started or last retried
   bool store_error_logged_ = false;
+  // What a file written to the destination showed when the mirror started.
+  FileSystemProbe dest_fs_;
 };
 
 }  // namespace qv

@@ -6,7 +6,6 @@
 #include "config/mapping.h"
 #include "engine/mirror.h"
 #include "engine/update_reason.h"
-#include "filesys/file_times.h"
 #include "log/logger.h"
 
 namespace qv {
@@ -41,7 +40,7 @@ std::string ReasonText(uint8_t reasons) {
 uint8_t TMirror::Compare(const TFoundFile& source, const TFoundFile& dest) const {
   if (dest.IsDirectory()) return kReasonDirectory;
   if (((source.attributes ^ dest.attributes) & kKindAttributes) != 0 ||
-      !TimesEqual(source.last_write_time, dest.last_write_time, mapping_.resolution().write)) {
+      !WriteTimesEqual(source.last_write_time, dest.last_write_time, mapping_.resolution())) {
     return kReasonWriteTime;
   }
   if (source.size != dest.size) return kReasonSize;

@@ -29,7 +29,7 @@ bool TMirror::CreateDestDir(TDirToProcess& pair, uint16_t* flags) {
     return false;
   }
   if (pair.entry.IsReparsePoint()) return CreateDestLink(pair);
-  if (!MakeDestDir(pair.dest, flags)) return false;
+  if (!MakeDestDir(pair, flags)) return false;
   if (mapping_.settings().copy_security_info) {
     const auto descriptor = ReadSecurityDescriptor(platform_, pair.source, log());
     if (descriptor) (void)WriteSecurity(pair.dest, *descriptor);
@@ -51,7 +51,11 @@ bool TMirror::CreateDestLink(const TDirToProcess& pair) {
   TPreparedCopy copy;
   Status status =
       copier_.Prepare(ExcludeTrailingSeparator(pair.source), pair.entry, link, false, log(), &copy);
-  if (status.ok()) status = copier_.Commit(copy, link);
+  if (status.ok()) status = copier_.Commit(copy, link, false);
+  if (status.cond() == Cond::kExists) {
+    LogNameTaken(pair.source, pair.dest);
+    return false;
+  }
   if (!status.ok()) {
     log().LogSysError(status.code(), "Failed to create reparse point " + pair.dest);
     return false;
@@ -61,11 +65,15 @@ bool TMirror::CreateDestLink(const TDirToProcess& pair) {
   return false;
 }
 
-bool TMirror::MakeDestDir(const std::string& dir, uint16_t* flags) {
-  const std::string path = ExcludeTrailingSeparator(dir);
+bool TMirror::MakeDestDir(const TDirToProcess& pair, uint16_t* flags) {
+  const std::string path = ExcludeTrailingSeparator(pair.dest);
   for (int64_t room = kFirstDirRoom;; room *= 2) {
     const Status status = platform_.CreateDir(path);
     if (status.ok()) return true;
+    if (status.cond() == Cond::kExists) {
+      LogNameTaken(pair.source, pair.dest);
+      return false;
+    }
     if (status.cond() != Cond::kDiskFull) {
       log().LogSysError(status.code(), "Could not create directory " + path);
       return false;

@@ -23,7 +23,7 @@ constexpr int64_t kFinishThreshold = 204800;
 void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   if (log().IsTerminated()) {
     log().LogLine("Skipping shrink of archive due to termination request");
-  } else {
+  } else if (!dest_.cancelled()) {
     int64_t done = 0;
     int64_t outside = 0;
     (void)dest_.archive().RefreshLogs(&done, log());
@@ -46,7 +46,9 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   guard_.mounts().Save();
   CheckStoreWrites();
   LogEnd();
-  log().FlushLog();
+  // The log that cannot go into the archive stays with the front end; the
+  // scan must not end as a success.
+  if (!log().FlushLog()) log().CountError();
 }
 
 void TMirror::CheckDriveSize() {
@@ -66,6 +68,10 @@ void TMirror::CheckDriveSize() {
 }
 
 void TMirror::LogEnd() {
+  if (dest_.cancelled()) {
+    LogWritesLost();
+    return;
+  }
   if (log().IsTerminated()) {
     log().LogLine("Mirror terminated");
     return;

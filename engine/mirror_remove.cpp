@@ -2,6 +2,7 @@
 // keeps them; and destination directories that became empty.
 #include "config/config_data.h"
 #include "engine/mirror.h"
+#include "filesys/file_ops.h"
 #include "filesys/listing.h"
 #include "filesys/path_ops.h"
 #include "log/logger.h"
@@ -27,12 +28,7 @@ bool TMirror::IsLeftoverTemp(const TFoundDestFile& dest) {
 }
 
 void TMirror::RemoveLeftoverTemp(const TFoundDestFile& dest) {
-  const Status status = platform_.DeleteFile(dest.full_path);
-  if (status.ok()) {
-    log().LogLine("Removed unfinished copy " + dest.full_path);
-  } else {
-    log().LogSysError(status.code(), "Could not delete " + dest.full_path);
-  }
+  RemoveUnfinishedCopy(platform_, dest.full_path, log());
 }
 
 // A destination directory emptied entry by entry, because an excluded
@@ -58,6 +54,11 @@ bool TMirror::RemoveDestDir(const TFoundDestFile& dest, uint16_t* flags, TItemCo
       continue;
     }
     const TFoundDestFile& entry = *top.entries.Object(top.next++);
+    if (IsLeftoverTemp(entry)) {
+      RemoveLeftoverTemp(entry);
+      ++top.gone;
+      continue;
+    }
     ++*counters.done;
     dest_.included().AddFound(entry);
     const size_t depth = open.size();

@@ -31,7 +31,7 @@ bool TMirror::PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters count
     log().LogError("Source " + source_path() + " is not an accessible directory.");
     return false;
   }
-  if (!mapping_.PrepareForScan(log())) return false;
+  if (!ProbeDestination() || !mapping_.PrepareForScan(log(), &dest_fs_)) return false;
   int64_t items = 0;
   const bool prepared =
       source_.Prepare(&items, flags, log()) && dest_.Prepare(&items, flags, log());

@@ -11,7 +11,6 @@
 #include "engine/mirror.h"
 #include "engine/update_reason.h"
 #include "filesys/file_ops.h"
-#include "filesys/file_times.h"
 #include "log/logger.h"
 
 namespace qv {
@@ -119,7 +118,13 @@ bool TMirror::CommitCopy(TFileUpdate& update, const TPreparedCopy& copy,
     }
     update.archived = true;
   }
-  const Status status = copier_.Commit(copy, target);
+  // A new name never replaces what the listing did not show under it.
+  const bool replace = update.replacing || target != update.dest;
+  const Status status = copier_.Commit(copy, target, replace);
+  if (!replace && status.cond() == Cond::kExists) {
+    LogNameTaken(update.source, target);
+    return false;
+  }
   if (!status.ok()) {
     log().LogSysError(status.code(), "Copy of " + update.source + " failed");
     return false;
@@ -147,7 +152,7 @@ void TMirror::AfterCopy(const TFileUpdate& update, const std::string& target, in
   if (switches().use_archive_bit && secured) {
     (void)ClearArchiveBit(platform_, update.source, entry.attributes, log());
   }
-  if (mapping_.resolution().verify_write) VerifyWriteTime(target, entry.last_write_time);
+  if (mapping_.resolution().verify_write) VerifyWriteTime(target, entry);
   if (attempt == 1) {
     dest_.FileCopied(entry.size, entry.size_on_disk);
   } else {
@@ -170,15 +175,17 @@ void TMirror::ReportCopyFailure(const std::string& source, const Status& status)
   log().LogSysError(status.code(), "Copy of " + source + " failed");
 }
 
-void TMirror::VerifyWriteTime(const std::string& target, FileTime write_time) {
+void TMirror::VerifyWriteTime(const std::string& target, const TFoundFile& source) {
   FileInfo info;
   Status status = platform_.Stat(target, &info);
   if (!status.ok()) {
     log().LogSysError(status.code(), "Could not get last write time " + target);
     return;
   }
-  if (TimesEqual(info.last_write_time, write_time, mapping_.resolution().write)) return;
-  status = platform_.SetTimes(target, 0, write_time);
+  if (WriteTimesEqual(source.last_write_time, info.last_write_time, mapping_.resolution())) return;
+  // With the access time: some FUSE file systems take a write time given
+  // alone for the time of the call.
+  status = platform_.SetTimes(target, source.last_access_time, source.last_write_time);
   if (!status.ok()) {
     log().LogSysError(status.code(), "Could not set last write time of " + target);
   }

@@ -145,6 +145,7 @@ bool TMirror::MatchDestEntries(const TDirToProcess& pair,
       (*taken)[i] = true;
     }
   }
+  SkipCaseTwins(pair, sources, taken);
   return true;
 }
 
@@ -177,7 +178,7 @@ bool TMirror::DirNeedsReplacing(const TDirToProcess& pair, const std::string& na
   if (!source.IsReparsePoint()) return false;
   if ((source.reparse_tag & kReparseTagMask) != (dest.reparse_tag & kReparseTagMask)) return true;
   if (mapping_.settings().copy_creation_time_dir &&
-      !TimesEqual(source.last_write_time, dest.last_write_time, mapping_.resolution().write)) {
+      !WriteTimesEqual(source.last_write_time, dest.last_write_time, mapping_.resolution())) {
     return true;
   }
   return LinksDiffer(pair.source + name, pair.dest + name);

@@ -108,7 +108,12 @@ class TDest : public TSourceOrDest {
   void SecuritySet() { ++security_set_; }
   void EmptyDirRemoved() { ++empty_dirs_removed_; }
 
-  bool failed() const { return failed_; }
+  // The limits could not be met, or the mirror was cancelled.
+  bool failed() const { return failed_ || cancelled_; }
+  // The destination takes no more writes: the walk stops as for a failed
+  // destination, without the lines of failed limits.
+  void Cancel() { cancelled_ = true; }
+  bool cancelled() const { return cancelled_; }
   TArchive& archive() { return archive_; }
   const TArchive& archive() const { return archive_; }
   TDestDisk& disk() { return disk_; }
@@ -116,7 +121,7 @@ class TDest : public TSourceOrDest {
   TMassChangeGuard& mass_change() { return mass_change_; }
   // The walk goes no further: the destination failed, or a mass change
   // stopped it.
-  bool stopped() const { return failed_ || mass_change_.stopped(); }
+  bool stopped() const { return failed() || mass_change_.stopped(); }
 
  private:
   bool CheckLimit(TArchiveMeasure measure, int64_t limit, uint16_t* flags, int64_t needed,
@@ -131,6 +136,7 @@ class TDest : public TSourceOrDest {
   TArchive archive_;
   TMassChangeGuard mass_change_;
   bool failed_ = false;
+  bool cancelled_ = false;
 };
 
 }  // namespace qv

@@ -115,7 +115,7 @@ void TDest::Report(TLogger& logger) {
     logger.LogLine("Updated " +
                    CountText(security_set_, "security descriptor", "security descriptors"));
   }
-  if (!logger.IsTerminated() && !failed_) {
+  if (!logger.IsTerminated() && !failed()) {
     if (excluded().Items() != 0) {
       logger.LogLine("Excluded destinations found: " + excluded().ToText());
     }

@@ -93,6 +93,15 @@ bool RemoveFile(Platform& platform, const std::string& path, TLogger& logger) {
   return false;
 }
 
+void RemoveUnfinishedCopy(Platform& platform, const std::string& path, TLogger& logger) {
+  const Status status = platform.DeleteFile(path);
+  if (status.ok()) {
+    logger.LogLine("Removed unfinished copy " + path);
+  } else {
+    logger.LogSysError(status.code(), "Could not delete " + path);
+  }
+}
+
 int64_t CompressedSize(Platform& platform, const std::string& path, TLogger& logger) {
   FileInfo info;
   const Status status = platform.Stat(path, &info);

@@ -46,6 +46,11 @@ bool CreateDirectoryTree(Platform& platform, const std::string& path, TLogger& l
 // "Could not read file attributes of " or "Could not delete ".
 bool RemoveFile(Platform& platform, const std::string& path, TLogger& logger);
 
+// Deletes the temporary file of a copy that never finished (a scan was
+// killed): it is not the user's data, so it is neither archived nor counted.
+// Logs "Removed unfinished copy " + path, or "Could not delete " + path.
+void RemoveUnfinishedCopy(Platform& platform, const std::string& path, TLogger& logger);
+
 // Bytes the file occupies on disk (sparse and compressed files), or -1 after
 // "Could not get compressed size of "; a volume that cannot tell is silent.
 int64_t CompressedSize(Platform& platform, const std::string& path, TLogger& logger);

@@ -41,7 +41,8 @@ class DirectoryWalk {
         visited_(*visited),
         logger_(logger),
         polling_((options & kDirSizeNoPolling) == 0),
-        on_disk_((options & kDirSizeOnDisk) != 0) {}
+        on_disk_((options & kDirSizeOnDisk) != 0),
+        drop_unfinished_((options & kDirSizeDropUnfinished) != 0) {}
 
   // Walks depth first in listing order. The directories still to walk wait
   // on the heap: the depth of a tree never costs stack. start ends with "/".
@@ -77,6 +78,8 @@ class DirectoryWalk {
       if (info.IsDirectory()) {
         ++counters_.dirs;
         if (!info.IsReparsePoint()) pending->push_back(dir + entry.name + kSep);
+      } else if (drop_unfinished_ && platform_.IsTempName(entry.name)) {
+        RemoveUnfinishedCopy(platform_, dir + entry.name, logger_);
       } else {
         ++visited_;
         counters_.AddFile(info.size, on_disk_ ? info.size_on_disk : info.size);
@@ -91,6 +94,7 @@ class DirectoryWalk {
   TLogger& logger_;
   const bool polling_;
   const bool on_disk_;
+  const bool drop_unfinished_;
 };
 
 }  // namespace

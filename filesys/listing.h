@@ -31,6 +31,9 @@ enum : int {
   kDirSizeNoPolling = 2,   // do not ask the logger whether to go on
   kDirSizeOnDisk = 4,      // add sizes on disk as the compressed size
   kDirSizeCountStart = 8,  // count the starting directory itself
+  // Delete the temporary files of unfinished copies (RemoveUnfinishedCopy)
+  // instead of counting them.
+  kDirSizeDropUnfinished = 16,
 };
 
 // Adds every directory and file below path to *counters and one to *visited

@@ -193,8 +193,8 @@ class Platform {
   // dst (exclusive create, mode 0600 until committed, name recognisable as a
   // leftover of this program and within NAME_MAX). The source is opened
   // without following a link and without blocking; anything but a regular
-  // file is refused; a source whose size or write time changed during the
-  // copy fails with Status::SourceChanged(). Holes of sparse files and user.*
+  // file is refused; a source whose size, write time or change time changed
+  // during the copy fails with Status::SourceChanged(). Holes of sparse files and user.*
   // extended attributes are kept. Progress is reported at least every MiB;
   // a progress answer other than 0 stops the copy with that code. On failure
   // nothing is left behind. On success *temp names the file, which carries
@@ -213,8 +213,12 @@ class Platform {
   // Renames a temporary entry made by CopyToTemp or SymlinkToTemp over dst,
   // replacing dst when it exists (dst must not be a directory).
   virtual Status CommitTemp(const std::string& temp, const std::string& dst) = 0;
-  // True for a name made by CopyToTemp or SymlinkToTemp.
+  // True for a name made by CopyToTemp, SymlinkToTemp or CreateTempFile.
   virtual bool IsTempName(const std::string& name) = 0;
+  // Creates an empty regular file (mode 0600) under a new temporary name
+  // beside dst, named as CopyToTemp names its files, so that one left behind
+  // is known as a leftover.
+  virtual Status CreateTempFile(const std::string& dst, std::string* temp) = 0;
   // CopyToTemp then CommitTemp; the temporary file is removed on failure.
   Status CopyFile(const std::string& src, const std::string& dst, const CopyProgress& progress);
 

@@ -51,6 +51,9 @@ class PlatformWrapper : public Platform {
     return target_.CommitTemp(temp, dst);
   }
   bool IsTempName(const std::string& name) override { return target_.IsTempName(name); }
+  Status CreateTempFile(const std::string& dst, std::string* temp) override {
+    return target_.CreateTempFile(dst, temp);
+  }
 
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override {
     return target_.ReadSecurity(path, sd);

@@ -33,6 +33,8 @@ Cond Status::cond() const {
       return Cond::kSourceChanged;
     case EWOULDBLOCK:
       return Cond::kBusy;
+    case EROFS:
+      return Cond::kReadOnly;
     default:
       return Cond::kOther;
   }

@@ -16,6 +16,7 @@ enum class Cond {
   kCancelled,       // ECANCELED: a declined confirmation or a stopped copy
   kExists,          // EEXIST, ENOTEMPTY: a move or create that would replace something
   kSourceChanged,   // the source changed while it was copied
+  kReadOnly,        // EROFS: the file system takes no writes
   kOther,
   kBusy,  // EWOULDBLOCK: a lock is held by someone else
 };

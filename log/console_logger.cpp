@@ -27,9 +27,9 @@ bool TConsoleLogger::IsTerminated() { return stop_.load(std::memory_order_relaxe
 
 bool TConsoleLogger::CheckSuspend() { return !IsTerminated(); }
 
-void TConsoleLogger::FlushLog() {
+bool TConsoleLogger::FlushLog() {
   std::lock_guard<std::mutex> hold(mu_);
-  out_.flush();
+  return static_cast<bool>(out_.flush());
 }
 
 void TConsoleLogger::EndLine() {

@@ -31,7 +31,7 @@ class TConsoleLogger : public TLogger {
   void SetStatus(const std::string& text) override;
   bool IsTerminated() override;
   bool CheckSuspend() override;
-  void FlushLog() override;
+  bool FlushLog() override;
 
   // Writes the "\n" of an open line; a later continuation then starts a new
   // line. For the end of the run, before anything else writes to the stream.

@@ -53,10 +53,10 @@ bool TLog::SetLogFile(const std::string& name) {
   return true;
 }
 
-void TLog::SaveLog(bool clear) {
+bool TLog::SaveLog(bool clear) {
   if (file_name_.empty()) {
     if (clear && line_count_ >= kMaxLines) DropFront(text_.size());
-    return;
+    return true;
   }
   ShowStatus("Writing log to " + file_name_);
   bool created = false;
@@ -69,6 +69,7 @@ void TLog::SaveLog(bool clear) {
     SaveFailed(status);
   }
   ShowStatus("");
+  return status.ok();
 }
 
 std::string TLog::FindLastLog(const std::string& destination_dir) {

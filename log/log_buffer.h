@@ -67,7 +67,8 @@ class TLog {
   // the next save writes. clear empties the buffer afterwards; after a failed
   // save only the text saved earlier is dropped. Without a file name nothing
   // is written, and clear empties a buffer of kMaxLines lines or more.
-  void SaveLog(bool clear);
+  // False when the file could not be written.
+  bool SaveLog(bool clear);
   // The newest log file of the archive of destination_dir (ends with "/"),
   // or "" when there is none.
   std::string FindLastLog(const std::string& destination_dir);

@@ -53,7 +53,7 @@ void TLogger::UpdateCurrentMirrorStats() {}
 void TLogger::UpdateMirrorStats(const std::string&) {}
 bool TLogger::IsTerminated() { return false; }
 bool TLogger::CheckSuspend() { return true; }
-void TLogger::FlushLog() {}
+bool TLogger::FlushLog() { return true; }
 
 void TLogger::LogDateTime(const TLocalTime& now) {
   const int weekday = (now.weekday % 7 + 7) % 7;

@@ -38,7 +38,8 @@ class TLogger {
   virtual bool IsTerminated();
   // True when the caller may carry on; may block while the scan is suspended.
   virtual bool CheckSuspend();
-  virtual void FlushLog();
+  // Writes the pending lines out; false when they could not be saved.
+  virtual bool FlushLog();
 
   void LogLine(const std::string& text) { Log(text, true); }
   // "Date dddd d mmmm yyyy" and "Time hh:nn:ss".
@@ -59,6 +60,9 @@ class TLogger {
   void LogUnderHeading(const std::string& line);
 
   int ErrorCount() const { return error_count_; }
+  // Counts an error whose line another sink wrote (a log that could not be
+  // saved says so itself).
+  void CountError() { ++error_count_; }
 
  private:
   std::string heading_;

@@ -18,7 +18,7 @@ std::string Value(blkid_probe probe, const char* name) {
 
 }  // namespace
 
-bool ProbeFileSystem(const std::string& device, std::string* uuid, std::string* label) {
+bool ProbeFileSystem(const std::string& device, TBlockProbe* found) {
   struct Free {
     void operator()(blkid_struct_probe* probe) const { blkid_free_probe(probe); }
   };
@@ -26,11 +26,12 @@ bool ProbeFileSystem(const std::string& device, std::string* uuid, std::string* 
       blkid_new_probe_from_filename(device.c_str()));
   if (probe == nullptr) return false;
   blkid_probe_enable_superblocks(probe.get(), 1);
-  blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_UUID | BLKID_SUBLKS_LABEL);
+  blkid_probe_set_superblocks_flags(probe.get(), BLKID_SUBLKS_TYPE | BLKID_SUBLKS_UUID | BLKID_SUBLKS_LABEL);
   // 0: found; 1: nothing known there; negative: an error or an ambiguous result.
   if (blkid_do_safeprobe(probe.get()) != 0) return false;
-  *uuid = Value(probe.get(), "UUID");
-  *label = Value(probe.get(), "LABEL");
+  found->type = Value(probe.get(), "TYPE");
+  found->uuid = Value(probe.get(), "UUID");
+  found->label = Value(probe.get(), "LABEL");
   return true;
 }
 

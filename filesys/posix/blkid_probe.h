@@ -5,12 +5,19 @@
 
 namespace qv {
 
-// The UUID and label that the superblock on a block device carries, read
-// with libblkid (udev's /dev/disk links are missing in many containers and
-// virtual machines). False when the device cannot be read, which is usual
-// for an unprivileged user, or holds no file system libblkid knows; either
-// may come back empty when the file system has none.
-bool ProbeFileSystem(const std::string& device, std::string* uuid, std::string* label);
+// What the superblock on a block device says of its file system.
+struct TBlockProbe {
+  std::string type;  // "ext4", "exfat", "ntfs", ...
+  std::string uuid;
+  std::string label;
+};
+
+// Reads the superblock on a block device with libblkid (udev's /dev/disk
+// links are missing in many containers and virtual machines, and a FUSE
+// driver's mount says only "fuseblk"). False when the device cannot be read,
+// which is usual for an unprivileged user, or holds no file system libblkid
+// knows; any field may come back empty when the file system has none.
+bool ProbeFileSystem(const std::string& device, TBlockProbe* found);
 
 }  // namespace qv
 

@@ -89,14 +89,16 @@ bool SameStamp(const struct timespec& a, const struct timespec& b) {
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
-// The copy holds what src held throughout: same size and write time on the
-// open file, and src still names that file (not one renamed over it, nor
-// nothing). A writer that keeps size and write time cannot be seen.
+// The copy holds what src held throughout: same size, write time and change
+// time on the open file, and src still names that file (not one renamed over
+// it, nor nothing). The change time moves with every write and cannot be set
+// back, so a writer that restores size and write time is seen as well.
 Status CheckUnchanged(int in, AtPath src, const struct stat& before) {
   struct stat after;
   if (fstat(in, &after) != 0) return ErrnoStatus();
   struct stat named;
   if (after.st_size != before.st_size || !SameStamp(after.st_mtim, before.st_mtim) ||
+      !SameStamp(after.st_ctim, before.st_ctim) ||
       fstatat(src.dir, src.name, &named, AT_SYMLINK_NOFOLLOW) != 0 ||
       named.st_ino != before.st_ino || named.st_dev != before.st_dev) {
     return Status::SourceChanged();
@@ -166,6 +168,14 @@ Status PosixSymlinkToTemp(const std::string& target, AtPath dst, const std::stri
   std::string path;
   const Status s = CreateTempEntry(
       dst, [&](const char* name) { return symlinkat(target.c_str(), dst.dir, name); }, &path);
+  if (s.ok()) *temp = BesideDst(dst, dst_path, path);
+  return s;
+}
+
+Status PosixCreateTempFile(AtPath dst, const std::string& dst_path, std::string* temp) {
+  UniqueFd fd;
+  std::string path;
+  const Status s = CreateTemp(dst, &fd, &path);
   if (s.ok()) *temp = BesideDst(dst, dst_path, path);
   return s;
 }

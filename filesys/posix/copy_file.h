@@ -26,6 +26,11 @@ Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
 Status PosixSymlinkToTemp(const std::string& target, AtPath dst, const std::string& dst_path,
                           std::string* temp);
 
+// An empty file, created exclusively with mode 0600, under a temporary name
+// beside dst (relative to dst.dir as PosixCopyToTemp does); *temp is its path
+// beside dst_path.
+Status PosixCreateTempFile(AtPath dst, const std::string& dst_path, std::string* temp);
+
 // rename(2) of temp over dst. The rename is atomic but not made durable (no
 // fsync of the directory): after a crash the directory shows the old entry or
 // the new one, both complete. When dst is a directory the rename fails
@@ -33,7 +38,8 @@ Status PosixSymlinkToTemp(const std::string& target, AtPath dst, const std::stri
 Status PosixCommitTemp(const std::string& temp, const std::string& dst);
 Status PosixCommitTemp(AtPath temp, AtPath dst);
 
-// True for a name made by PosixCopyToTemp; only the last path component counts.
+// True for a name made by PosixCopyToTemp, PosixSymlinkToTemp or
+// PosixCreateTempFile; only the last path component counts.
 bool PosixIsTempName(const std::string& name);
 
 }  // namespace qv

@@ -26,6 +26,10 @@ void PosixPlatform::ConfineTo(const std::vector<std::string>& roots) { confineme
 
 bool PosixPlatform::IsTempName(const std::string& name) { return PosixIsTempName(name); }
 
+Status PosixPlatform::CreateTempFile(const std::string& dst, std::string* temp) {
+  return confinement_.At(dst, [&](AtPath to) { return PosixCreateTempFile(to, dst, temp); });
+}
+
 Platform& DefaultPlatform() {
   static PosixPlatform platform;
   return platform;

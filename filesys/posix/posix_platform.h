@@ -31,6 +31,7 @@ class PosixPlatform : public Platform {
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
   bool IsTempName(const std::string& name) override;
+  Status CreateTempFile(const std::string& dst, std::string* temp) override;
 
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override;
   Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;

@@ -40,12 +40,21 @@ Status StatNearestExisting(const std::string& path, std::string* existing, struc
 }
 
 // The superblock knows best; udev's links stand in where it cannot be read.
-void FillLabelAndUuid(const MountInfo& mount, VolumeInfo* info) {
+// A FUSE driver's mount says only "fuseblk": the rules of a file system's
+// times follow what its device holds.
+void FillFromDevice(const MountInfo& mount, VolumeInfo* info) {
+  info->fs_type = mount.fs_type;
   info->label.clear();
   info->uuid.clear();
   std::string device;
   if (mount.source.rfind("/dev/", 0) != 0 || !RealPath(mount.source, &device).ok()) return;
-  if (ProbeFileSystem(device, &info->uuid, &info->label)) return;
+  TBlockProbe probe;
+  if (ProbeFileSystem(device, &probe)) {
+    if (mount.fs_type == "fuseblk" && !probe.type.empty()) info->fs_type = probe.type;
+    info->uuid = probe.uuid;
+    info->label = probe.label;
+    return;
+  }
   info->label = DiskLinkName("/dev/disk/by-label", device);
   info->uuid = DiskLinkName("/dev/disk/by-uuid", device);
 }
@@ -70,13 +79,12 @@ FileTime BirthTime(const std::string& path) {
 
 void FillVolume(const MountInfo& mount, VolumeInfo* info) {
   info->mount_point = IncludeTrailingSeparator(mount.mount_point);
-  info->fs_type = mount.fs_type;
   info->supports_compression = mount.fs_type == "btrfs";
   struct stat st;
   info->device = ::stat(mount.mount_point.c_str(), &st) == 0
                      ? st.st_dev
                      : makedev(mount.dev_major, mount.dev_minor);
-  FillLabelAndUuid(mount, info);
+  FillFromDevice(mount, info);
   info->fsid = FileSystemId(mount.mount_point);
   info->mount_source = mount.source;
   info->mount_root = mount.root;

@@ -117,12 +117,13 @@ Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
                                  const CopyProgress& progress, bool with_security,
                                  std::string* temp) {
   const Due due = Enter(Op::kCopyToTemp, src);
-  if (due.error == 0) return PlatformWrapper::CopyToTemp(src, dst, progress, with_security, temp);
-  if (due.after_bytes < 0) return Status::FromErrno(due.error);
-  // The copy runs for real and is stopped through its progress answer, so
-  // that the copy service's own clean-up after a failure is exercised.
-  const CopyProgress failing = [&progress, due](int64_t copied, int64_t total) {
-    if (copied >= due.after_bytes) return due.error;
+  if (due.error != 0 && due.after_bytes < 0) return Status::FromErrno(due.error);
+  // The copy runs for real; a fault due after some bytes stops it through
+  // its progress answer, so that the copy service's own clean-up after a
+  // failure is exercised.
+  const CopyProgress failing = [this, &src, &progress, due](int64_t copied, int64_t total) {
+    if (on_progress) on_progress(src, copied);
+    if (due.error != 0 && copied >= due.after_bytes) return due.error;
     return progress ? progress(copied, total) : 0;
   };
   return PlatformWrapper::CopyToTemp(src, dst, failing, with_security, temp);
@@ -229,6 +230,11 @@ Status FaultPlatform::LockDir(const std::string& dir, const std::string& fallbac
                               std::unique_ptr<DirLock>* lock, LockHolder* holder) {
   return Unless(Check(Op::kLockDir, dir),
                 [&] { return PlatformWrapper::LockDir(dir, fallback_name, lock, holder); });
+}
+
+Status FaultPlatform::CreateTempFile(const std::string& dst, std::string* temp) {
+  return Unless(Check(Op::kCreateTempFile, dst),
+                [&] { return PlatformWrapper::CreateTempFile(dst, temp); });
 }
 
 }  // namespace qv

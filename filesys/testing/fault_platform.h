@@ -46,6 +46,7 @@ enum class Op {
   kSetThreadPriority,
   kLocatePath,
   kLockDir,
+  kCreateTempFile,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -88,6 +89,9 @@ class FaultPlatform : public PlatformWrapper {
 
   // Runs before each call that has an Op, with the path a fault would match.
   std::function<void(Op, const std::string& path)> on_call;
+  // Runs at every progress report of a CopyToTemp that goes ahead, with its
+  // source and the bytes copied so far: a writer at work during the copy.
+  std::function<void(const std::string& src, int64_t copied)> on_progress;
 
   Status Stat(const std::string& path, FileInfo* info) override;
   Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override;
@@ -122,6 +126,7 @@ class FaultPlatform : public PlatformWrapper {
   Status LocatePath(const std::string& path, PathPlace* place) override;
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
+  Status CreateTempFile(const std::string& dst, std::string* temp) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);

@@ -8,6 +8,8 @@
 
 #include "config/config_keys.h"
 #include "config/registry_values.h"
+#include "config/time_resolution.h"
+#include "filesys/file_times.h"
 #include "tests/cli/cli_test_util.h"
 
 namespace qv::testing {
@@ -177,6 +179,15 @@ TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
   EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
 }
 
+// The lines of a FAT drive's times, which are in local time.
+std::string FatRangeLines(const std::string& drive) {
+  const TTimeResolution fat = DefaultTimeResolution("vfat");
+  return "Destination drive " + drive + " keeps write times from " +
+         TimeText(DefaultPlatform(), fat.earliest) + " up to " +
+         TimeText(DefaultPlatform(), fat.latest) + "\nDestination drive " + drive +
+         " keeps local times: a difference of one hour counts as none\n";
+}
+
 TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   VolumeInfo stick;
   stick.mount_point = "/media/stick/";
@@ -206,7 +217,8 @@ Don't copy security descriptors
 Copy creation time is disabled
 File system of destination drive /media/stick/ is vfat
 Using write time resolution of 2 sec
-Hold a scan that replaces or removes more than 30% of the files
+)") + FatRangeLines("/media/stick/") +
+                Expand(R"(Hold a scan that replaces or removes more than 30% of the files
 Waiting to be accepted: the mass change held for @dst/ (3 of 4 files replaced or removed)
 )"));
   EXPECT_EQ(RunOk({"export", "HKEY_CURRENT_USER/Software/KZ/Quorvane/Filters"}),

@@ -32,7 +32,7 @@ class RecordingFrontEnd : public TFrontEnd {
   bool SetLogFileName(const std::string&) override { return true; }
   void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
-  void FlushLog() override {}
+  bool FlushLog() override { return true; }
   bool PrepareConfirm(const std::string&, const std::string&, const std::string&,
                       const std::string&, uint16_t* flags) override {
     *flags |= kConfirmWaiting;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <utility>
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
@@ -54,6 +55,13 @@ std::string MirrorTest::Archived(const std::string& relative) {
   std::snprintf(slot, sizeof slot, "%04d/%02d/%02d/%02d %02d %02d/", t.year, t.month, t.day, t.hour,
                 t.minute, t.second);
   return dst_ + kArchiveDirName + "/" + slot + relative;
+}
+
+std::string MirrorTest::Expand(std::string text) const {
+  for (const auto& [name, path] : {std::pair{"SRC", src_}, std::pair{"DST", dst_}}) {
+    for (size_t at; (at = text.find(name)) != std::string::npos;) text.replace(at, 3, path);
+  }
+  return text;
 }
 
 void MirrorTest::StoreFilter(const std::string& text, int type) {

@@ -77,6 +77,8 @@ class MirrorTest : public ::testing::Test {
     if (HasFailure()) std::cout << "Log of the last run:\n" << log_.Joined();
   }
   Tree DestTree() const { return ListTree(dst_); }
+  // text with SRC and DST replaced by the roots, for tables of lines.
+  std::string Expand(std::string text) const;
 
   ScopedTempDir dir_;
   const std::string src_;
