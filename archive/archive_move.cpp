@@ -47,7 +47,7 @@ bool TArchive::ForceArchiveDirs(const std::string& path, TLogger& logger) {
   const std::string dir = ExcludeTrailingSeparator(ParentDir(path));
   bool created = false;
   const auto attempt = [&] {
-    const Status status = platform_.CreateDir(dir);
+    const Status status = platform_.CreatePrivateDir(dir);
     created = status.ok();
     if (status.cond() == Cond::kExists && IsDirectory(platform_, dir)) return Status::Ok();
     return status;

@@ -98,6 +98,23 @@ class PlatformWrapper : public Platform {
     return target_.SetThreadPriority(priority_index);
   }
 
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override {
+    return target_.GetDataLayout(dir, layout);
+  }
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override {
+    return target_.DataSize(path, block_size, bytes);
+  }
+  Status CreatePrivateDir(const std::string& path) override {
+    return target_.CreatePrivateDir(path);
+  }
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override {
+    return target_.HoldDir(dir, held);
+  }
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override {
+    return target_.AppendPrivateFile(held, relative, data, created);
+  }
+
  private:
   Platform& target_;
 };

@@ -56,6 +56,13 @@ class PosixPlatform : public Platform {
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
 
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override;
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;
+  Status CreatePrivateDir(const std::string& path) override;
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override;
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override;
+
   // For tests of the resolution without openat2.
   Confinement& confinement() { return confinement_; }
 

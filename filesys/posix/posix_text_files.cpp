@@ -5,6 +5,7 @@
 
 #include "filesys/posix/posix_platform.h"
 #include "filesys/posix/posix_util.h"
+#include "filesys/posix/private_entries.h"
 #include "filesys/posix/unique_fd.h"
 
 namespace qv {
@@ -54,13 +55,20 @@ Status ReplaceFile(AtPath entry, const std::string& data) {
   return s;
 }
 
-Status AppendToFile(AtPath entry, const std::string& data, bool* created) {
+// A private file (entry.dir is then a descriptor) is made 0600 and owned
+// like its directory.
+Status AppendToFile(AtPath entry, const std::string& data, bool private_file, bool* created) {
   constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
+  const mode_t mode = private_file ? 0600 : 0666;
   for (;;) {
     // Exclusive create first: that is the only race-free way to know whether
     // this call made the file.
-    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, 0666));
+    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, mode));
     *created = fd.valid();
+    struct stat parent;
+    if (*created && private_file && ::fstat(entry.dir, &parent) == 0) {
+      MakePrivate(fd.get(), parent, mode);
+    }
     if (!fd.valid()) {
       if (errno != EEXIST) return ErrnoStatus();
       fd = UniqueFd(::openat(entry.dir, entry.name, kFlags));
@@ -96,7 +104,24 @@ Status PosixPlatform::WriteFile(const std::string& path, const std::string& data
 
 Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
   return confinement_.At(EntryPath(path),
-                         [&](AtPath at) { return AppendToFile(at, data, created); });
+                         [&](AtPath at) { return AppendToFile(at, data, false, created); });
+}
+
+Status PosixPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                                        const std::string& data, bool* created) {
+  const int held_fd = static_cast<const PosixHeldDir&>(held).fd();
+  const std::string entry = EntryPath(relative);
+  const size_t cut = entry.rfind('/');
+  const std::string leaf(LeafName(entry));
+  if (leaf.empty() || leaf == "." || leaf == "..") return Status::FromErrno(EINVAL);
+  UniqueFd parent;
+  if (cut != std::string::npos) {
+    const Status s = confinement_.OpenBeneath(held_fd, std::string_view(entry).substr(0, cut),
+                                              O_PATH | O_DIRECTORY | O_CLOEXEC, &parent);
+    if (!s.ok()) return s;
+  }
+  return AppendToFile(AtPath{parent.valid() ? parent.get() : held_fd, leaf.c_str()}, data, true,
+                      created);
 }
 
 }  // namespace qv

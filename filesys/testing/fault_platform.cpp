@@ -220,4 +220,31 @@ Status FaultPlatform::SetThreadPriority(int priority_index) {
                 [&] { return PlatformWrapper::SetThreadPriority(priority_index); });
 }
 
+Status FaultPlatform::GetDataLayout(const std::string& dir, DataLayout* layout) {
+  return Unless(Check(Op::kGetDataLayout, dir),
+                [&] { return PlatformWrapper::GetDataLayout(dir, layout); });
+}
+
+Status FaultPlatform::DataSize(const std::string& path, int64_t block_size, int64_t* bytes) {
+  return Unless(Check(Op::kDataSize, path),
+                [&] { return PlatformWrapper::DataSize(path, block_size, bytes); });
+}
+
+Status FaultPlatform::CreatePrivateDir(const std::string& path) {
+  return Unless(Check(Op::kCreatePrivateDir, path),
+                [&] { return PlatformWrapper::CreatePrivateDir(path); });
+}
+
+Status FaultPlatform::HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) {
+  return Unless(Check(Op::kHoldDir, dir), [&] { return PlatformWrapper::HoldDir(dir, held); });
+}
+
+Status FaultPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                                        const std::string& data, bool* created) {
+  const std::string& dir = held.path();
+  const std::string path = dir.ends_with('/') ? dir + relative : dir + "/" + relative;
+  return Unless(Check(Op::kAppendPrivateFile, path),
+                [&] { return PlatformWrapper::AppendPrivateFile(held, relative, data, created); });
+}
+
 }  // namespace qv

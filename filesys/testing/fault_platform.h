@@ -44,13 +44,19 @@ enum class Op {
   kSetAutostart,
   kMillisSinceLastInput,
   kSetThreadPriority,
+  kGetDataLayout,
+  kDataSize,
+  kCreatePrivateDir,
+  kHoldDir,
+  kAppendPrivateFile,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
 // One injected failure. A call matches when its op is op and path_part is
 // empty or part of the call's path: the first path argument (the source of
 // Move, Link and CopyToTemp, the temporary file of CommitTemp) and, for
-// CreateSymlink and SymlinkToTemp, the link being made. Calls without a path
+// CreateSymlink and SymlinkToTemp, the link being made; for AppendPrivateFile
+// the held directory's path and the relative path. Calls without a path
 // only match an empty path_part.
 struct Fault {
   Op op;
@@ -117,6 +123,12 @@ class FaultPlatform : public PlatformWrapper {
   FileTime Now() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override;
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;
+  Status CreatePrivateDir(const std::string& path) override;
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override;
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);
