@@ -219,9 +219,6 @@ class Platform {
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;
   // Replaces the file's content atomically (temporary file and rename).
   virtual Status WriteFile(const std::string& path, const std::string& data) = 0;
-  // Appends all of data or nothing (a failed append is cut back off), creating
-  // the file when missing; *created tells which happened.
-  virtual Status AppendFile(const std::string& path, const std::string& data, bool* created) = 0;
 
   // ---- Environment, user and process
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
@@ -249,6 +246,7 @@ class Platform {
   virtual Status GetDataLayout(const std::string& dir, DataLayout* layout) = 0;
   // The bytes the data of the regular file at path takes (its holes left
   // out) when each data extent is widened to whole blocks of block_size.
+  // Confined as Stat.
   virtual Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) = 0;
 
   // ---- The program's own entries (archive folders, log files)
@@ -259,13 +257,15 @@ class Platform {
   // Creates one directory level, mode 0700; as CreateDir otherwise.
   virtual Status CreatePrivateDir(const std::string& path) = 0;
   // Opens the directory dir and holds it. A root of ConfineTo is the
-  // descriptor held since the roots were set; a directory below a root is
-  // reached without a link on the way; any other path is opened as a root
-  // is, following links.
+  // directory the confinement holds for it (opened at the first call below
+  // it, so a mirror's root as it was when the mirror started); a directory
+  // below a root is reached without a link on the way; any other path is
+  // opened as a root is, following links.
   virtual Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) = 0;
-  // AppendFile for the file at relative below held (mode 0600 when made).
-  // No symbolic link and no ".." is passed on the way, whatever held's path
-  // leads to by now (ELOOP, EINVAL).
+  // Appends all of data or nothing (a failed append is cut back off) to the
+  // file at relative below held, creating it (mode 0600) when missing;
+  // *created tells which happened. No symbolic link and no ".." is passed on
+  // the way, whatever held's path leads to by now (ELOOP, EINVAL).
   virtual Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                                    const std::string& data, bool* created) = 0;
 };

@@ -74,9 +74,6 @@ class PlatformWrapper : public Platform {
   Status WriteFile(const std::string& path, const std::string& data) override {
     return target_.WriteFile(path, data);
   }
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override {
-    return target_.AppendFile(path, data, created);
-  }
 
   std::optional<std::string> GetEnv(const std::string& name) override {
     return target_.GetEnv(name);

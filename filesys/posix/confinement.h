@@ -73,7 +73,8 @@ class Confinement {
   void Forget() const;
 
   // Opens dir (O_PATH) to be held beyond the roots: a root is a duplicate of
-  // the descriptor it holds, a directory below a root is reached as
+  // its descriptor (opened now if no call below it came yet), a directory
+  // below a root is reached as
   // OpenDirectory reaches it, any other directory is opened following links,
   // as a root is.
   Status Hold(const std::string& dir, UniqueFd* fd) const;

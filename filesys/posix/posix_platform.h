@@ -42,7 +42,6 @@ class PosixPlatform : public Platform {
 
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
 
   std::optional<std::string> GetEnv(const std::string& name) override;
   uint32_t UserId() override;

@@ -55,20 +55,18 @@ Status ReplaceFile(AtPath entry, const std::string& data) {
   return s;
 }
 
-// A private file (entry.dir is then a descriptor) is made 0600 and owned
-// like its directory.
-Status AppendToFile(AtPath entry, const std::string& data, bool private_file, bool* created) {
+// A file it makes is private: 0600 and owned like its directory, open as
+// entry.dir.
+Status AppendToFile(AtPath entry, const std::string& data, bool* created) {
   constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
-  const mode_t mode = private_file ? 0600 : 0666;
+  constexpr mode_t kMode = 0600;
   for (;;) {
     // Exclusive create first: that is the only race-free way to know whether
     // this call made the file.
-    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, mode));
+    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, kMode));
     *created = fd.valid();
     struct stat parent;
-    if (*created && private_file && ::fstat(entry.dir, &parent) == 0) {
-      MakePrivate(fd.get(), parent, mode);
-    }
+    if (*created && ::fstat(entry.dir, &parent) == 0) MakePrivate(fd.get(), parent, kMode);
     if (!fd.valid()) {
       if (errno != EEXIST) return ErrnoStatus();
       fd = UniqueFd(::openat(entry.dir, entry.name, kFlags));
@@ -102,11 +100,6 @@ Status PosixPlatform::WriteFile(const std::string& path, const std::string& data
   return confinement_.At(EntryPath(path), [&](AtPath at) { return ReplaceFile(at, data); });
 }
 
-Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  return confinement_.At(EntryPath(path),
-                         [&](AtPath at) { return AppendToFile(at, data, false, created); });
-}
-
 Status PosixPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
                                         const std::string& data, bool* created) {
   const int held_fd = static_cast<const PosixHeldDir&>(held).fd();
@@ -120,8 +113,7 @@ Status PosixPlatform::AppendPrivateFile(const HeldDir& held, const std::string& 
                                               O_PATH | O_DIRECTORY | O_CLOEXEC, &parent);
     if (!s.ok()) return s;
   }
-  return AppendToFile(AtPath{parent.valid() ? parent.get() : held_fd, leaf.c_str()}, data, true,
-                      created);
+  return AppendToFile(AtPath{parent.valid() ? parent.get() : held_fd, leaf.c_str()}, data, created);
 }
 
 }  // namespace qv

@@ -187,11 +187,6 @@ Status FaultPlatform::WriteFile(const std::string& path, const std::string& data
                 [&] { return PlatformWrapper::WriteFile(path, data); });
 }
 
-Status FaultPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  return Unless(Check(Op::kAppendFile, path),
-                [&] { return PlatformWrapper::AppendFile(path, data, created); });
-}
-
 Status FaultPlatform::GetAutostart(bool* enabled) {
   return Unless(Check(Op::kGetAutostart, ""),
                 [&] { return PlatformWrapper::GetAutostart(enabled); });
@@ -231,7 +226,7 @@ Status FaultPlatform::DataSize(const std::string& path, int64_t block_size, int6
 }
 
 Status FaultPlatform::CreatePrivateDir(const std::string& path) {
-  return Unless(Check(Op::kCreatePrivateDir, path),
+  return Unless(Check(Op::kCreateDir, path),
                 [&] { return PlatformWrapper::CreatePrivateDir(path); });
 }
 
@@ -243,7 +238,7 @@ Status FaultPlatform::AppendPrivateFile(const HeldDir& held, const std::string& 
                                         const std::string& data, bool* created) {
   const std::string& dir = held.path();
   const std::string path = dir.ends_with('/') ? dir + relative : dir + "/" + relative;
-  return Unless(Check(Op::kAppendPrivateFile, path),
+  return Unless(Check(Op::kAppendFile, path),
                 [&] { return PlatformWrapper::AppendPrivateFile(held, relative, data, created); });
 }
 

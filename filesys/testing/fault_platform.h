@@ -46,9 +46,7 @@ enum class Op {
   kSetThreadPriority,
   kGetDataLayout,
   kDataSize,
-  kCreatePrivateDir,
   kHoldDir,
-  kAppendPrivateFile,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -56,7 +54,8 @@ enum class Op {
 // empty or part of the call's path: the first path argument (the source of
 // Move, Link and CopyToTemp, the temporary file of CommitTemp) and, for
 // CreateSymlink and SymlinkToTemp, the link being made; for AppendPrivateFile
-// the held directory's path and the relative path. Calls without a path
+// the held directory's path and the relative path. CreatePrivateDir counts as
+// kCreateDir, AppendPrivateFile as kAppendFile. Calls without a path
 // only match an empty path_part.
 struct Fault {
   Op op;
@@ -117,7 +116,6 @@ class FaultPlatform : public PlatformWrapper {
   Status ListMounts(std::vector<MountEntry>* mounts) override;
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;
   FileTime Now() override;

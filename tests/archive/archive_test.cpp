@@ -484,7 +484,7 @@ TEST_F(ArchiveTest, OutOfInodesIsSaidOnceAndKeepsEveryDay) {
   Put(ArchiveDir() + "2024/01/05/10 00 00/old", 10);
   auto archive = Opened();
   platform_.SetFreeSpace(kGiB, 2 * kGiB);
-  platform_.AddFault(Fault{Op::kCreatePrivateDir, "09 07 30", 0, ENOSPC});
+  platform_.AddFault(Fault{Op::kCreateDir, "09 07 30", 0, ENOSPC});
   EXPECT_FALSE(Moved(*archive, "a.txt", 10));
   EXPECT_FALSE(Moved(*archive, "b.txt", 10));
   EXPECT_TRUE(PathExists(dest_ + "a.txt") && PathExists(dest_ + "b.txt"));

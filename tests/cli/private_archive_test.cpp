@@ -10,6 +10,7 @@
 
 #include "filesys/testing/fault_platform.h"
 #include "tests/cli/cli_test_util.h"
+#include "tests/support/scoped_umask.h"
 
 namespace qv::testing {
 namespace {
@@ -17,15 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
-
-class ScopedUmask {
- public:
-  explicit ScopedUmask(mode_t mask) : old_(umask(mask)) {}
-  ~ScopedUmask() { umask(old_); }
-
- private:
-  mode_t old_;
-};
 
 class PrivateArchiveTest : public CliTest {
  protected:
@@ -107,8 +99,7 @@ TEST_F(PrivateArchiveTest, ALogFolderSwappedForALinkIsNeverWrittenThrough) {
     fs::create_directory_symlink(At("outside"), logs);
   };
   std::ostringstream out, err;
-  const int code =
-      RunCli({"scan", "--settings", settings_}, {faults, out, err, 200, console_});
+  const int code = RunCli({"scan", "--settings", settings_}, {faults, out, err, 200, console_});
 
   EXPECT_TRUE(swapped);
   EXPECT_EQ(ReadFile(At("dst/sub/b.txt")), "new");

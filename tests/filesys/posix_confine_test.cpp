@@ -78,7 +78,6 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
      }},
     {"WriteSecurity", [](P p, T t) { return p.WriteSecurity(t.sub + "f", kMine); }},
     {"WriteFile", [](P p, T t) { return p.WriteFile(t.sub + "f", "x"); }},
-    {"AppendFile", [](P p, T t) { return p.AppendFile(t.sub + "f", "x", &created); }},
     {"ListDir", [](P p, T t) { return p.ListDir(t.sub + "d/", &listed); }},
     {"Stat", [](P p, T t) { return p.Stat(t.sub + "f", &info); }},
     {"ReadSecurity", [](P p, T t) { return p.ReadSecurity(t.sub + "f", &sd); }},

@@ -1,5 +1,4 @@
-// The room file data takes: data extents widened to whole blocks, and which
-// volumes keep holes.
+// The room file data takes: its data extents widened to whole blocks.
 #include <utility>
 #include <vector>
 
@@ -7,8 +6,6 @@
 #include <unistd.h>
 
 #include "tests/filesys/posix_fixture.h"
-#include "tests/support/exfat_mount.h"
-#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -46,10 +43,16 @@ TEST_F(PosixTest, DataSizeCountsDataExtentsInWholeBlocksOnce) {
       {"a megabyte in ten gigabytes", 10 * kGiB, {{5 * kGiB, kMiB}}, 4 * kKiB, kMiB},
       {"nothing but a hole", kMiB, {}, 4 * kKiB, 0},
       {"data at the end", 10000, {{8 * kKiB, 10000 - 8 * kKiB}}, 4 * kKiB, 4 * kKiB},
-      {"two extents in one large block", kMiB, {{0, 4 * kKiB}, {8 * kKiB, 4 * kKiB}}, 64 * kKiB,
+      {"two extents in one large block",
+       kMiB,
+       {{0, 4 * kKiB}, {8 * kKiB, 4 * kKiB}},
+       64 * kKiB,
        64 * kKiB},
-      {"two extents in two large blocks", kMiB, {{0, 4 * kKiB}, {512 * kKiB, 4 * kKiB}},
-       64 * kKiB, 128 * kKiB},
+      {"two extents in two large blocks",
+       kMiB,
+       {{0, 4 * kKiB}, {512 * kKiB, 4 * kKiB}},
+       64 * kKiB,
+       128 * kKiB},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -59,28 +62,6 @@ TEST_F(PosixTest, DataSizeCountsDataExtentsInWholeBlocksOnce) {
     ASSERT_TRUE(platform_.DataSize(path, c.block, &room).ok());
     EXPECT_EQ(room, c.room);
   }
-}
-
-TEST_F(PosixTest, DataSizeIsOnlyForRegularFiles) {
-  MakeTree(temp_.path(), {"dir/", "link->dir"});
-  int64_t room = -1;
-  EXPECT_EQ(platform_.DataSize(temp_ / "dir", 1, &room).code(), EINVAL);
-  EXPECT_EQ(platform_.DataSize(temp_ / "link", 1, &room).code(), ELOOP);
-  EXPECT_EQ(platform_.DataSize(temp_ / "missing", 1, &room).cond(), Cond::kNotFound);
-}
-
-TEST_F(PosixTest, TmpfsKeepsHolesExfatDoesNot) {
-  ScopedMount tmpfs(temp_ / "tmpfs", "tmpfs", "size=1m");
-  SKIP_UNLESS_MOUNTED(tmpfs);
-  DataLayout layout;
-  ASSERT_TRUE(platform_.GetDataLayout(tmpfs.dir, &layout).ok());
-  EXPECT_TRUE(layout.keeps_holes);
-  EXPECT_EQ(layout.block_size, sysconf(_SC_PAGESIZE));
-
-  ScopedExfatMount exfat(temp_ / "exfat");
-  SKIP_UNLESS_EXFAT(exfat);
-  ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
-  EXPECT_FALSE(layout.keeps_holes);
 }
 
 }  // namespace

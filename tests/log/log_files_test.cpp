@@ -73,7 +73,7 @@ TEST_F(LogFilesTest, FailedSaveKeepsUnsavedText) {
   AddLines(10);
   log_.SaveLog(false);
   const std::string first_save = ReadFile(file_);
-  platform_.AddFault({Op::kAppendPrivateFile, "", 0, ENOSPC});
+  platform_.AddFault({Op::kAppendFile, "", 0, ENOSPC});
   AddLines(989);
   const std::string unsaved = log_.text().substr(first_save.size());
   log_.AddLine("after", true);  // overflow save fails
@@ -82,7 +82,7 @@ TEST_F(LogFilesTest, FailedSaveKeepsUnsavedText) {
   EXPECT_EQ(shown_, log_.text());
   AddLines(500);  // no retry for every line
   log_.SaveLog(false);
-  EXPECT_EQ(platform_.Calls(Op::kAppendPrivateFile), 3);
+  EXPECT_EQ(platform_.Calls(Op::kAppendFile), 3);
   EXPECT_EQ(boxes_, Lines{"No space left on device (" + file_ + ")"});
   platform_.ClearFaults();
   log_.SetLogFile(file_ + "/below a file.txt");  // another failing file is reported again
