@@ -119,6 +119,10 @@ class TArchive {
 
   // Progress weight of the log directory.
   int64_t ItemWeight() const;
+  // What removing every day would free as the counters tell (compressed
+  // sizes), less the log files and what this run archived; the stored
+  // counters before the archive is loaded, 0 when there are none.
+  int64_t RemovableBytes() const;
 
   const TDirInfoSync& content() const { return content_; }
   const TDirInfo& grown() const { return grown_; }

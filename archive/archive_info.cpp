@@ -122,7 +122,7 @@ bool TArchive::CreateArchiveDir(uint16_t* flags, TLogger& logger) {
                   archive_dir_, flags)) {
     return false;
   }
-  const Status status = platform_.CreateDir(ExcludeTrailingSeparator(archive_dir_));
+  const Status status = platform_.CreatePrivateDir(ExcludeTrailingSeparator(archive_dir_));
   if (!status.ok()) {
     logger.LogSysError(status.code(), "Could not create archive directory " + archive_dir_);
     return false;

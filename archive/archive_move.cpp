@@ -67,7 +67,7 @@ bool TArchive::MakeArchiveDir(const std::string& dir, bool parent_made, bool* pa
                               TLogger& logger) {
   bool created = false;
   const auto attempt = [&] {
-    const Status status = platform_.CreateDir(dir);
+    const Status status = platform_.CreatePrivateDir(dir);
     created = status.ok();
     if (status.cond() == Cond::kExists && IsDirectory(platform_, dir)) return Status::Ok();
     return status;

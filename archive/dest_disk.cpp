@@ -65,17 +65,25 @@ bool TDestDisk::MakeSpace(uint16_t* flags, TLogger& logger, int64_t needed, int6
   TDayClaims claims;  // other scans keep out of these archives meanwhile
   if (!FindOldestDays(&claims, logger) || !RefreshFreeBytes(true, logger)) return false;
   const int64_t wanted = std::max(threshold + kShrinkMargin, needed);
+  // Versions are given up only where that makes the room.
+  if (removal_stopped_ || !RemovalCanMakeRoom(needed)) return ReportShortage(logger, needed);
   while (free_bytes_ < wanted) {
     Entry* oldest = OldestEntry();
     if (oldest == nullptr) return ReportShortage(logger, needed);
     const std::string day = oldest->oldest_day;
     uint16_t copy = *flags;
     bool skipped = false;
+    const int64_t counted_before = oldest->archive->content().GetCompressedSize();
+    const int64_t free_before = raw_free_bytes_;
     (void)oldest->archive->RemoveDay(day, &copy, &skipped, logger);
     if (logger.IsTerminated() || !RefreshFreeBytes(true, logger)) return false;
     if (skipped) {
       AdoptWiderAnswer(flags, copy);
       return false;
+    }
+    if (RemovalFellShort(counted_before - oldest->archive->content().GetCompressedSize(),
+                         raw_free_bytes_ - free_before, logger)) {
+      return ReportShortage(logger, needed);
     }
     if (!oldest->archive->FindOldestDay(day, &oldest->oldest_day, logger)) return false;
   }

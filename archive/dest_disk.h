@@ -71,6 +71,13 @@ class TDestDisk {
   Entry* OldestEntry();
   bool FindOldestDays(TDayClaims* claims, TLogger& logger);
   bool ReportShortage(TLogger& logger, int64_t needed);
+  // Whether removing every removable day of the drive could leave needed
+  // bytes free, as the archives' counters tell.
+  bool RemovalCanMakeRoom(int64_t needed) const;
+  // After a day counted with counted bytes was removed and freed_bytes came
+  // free: when that is much less, the counters cannot be trusted to make
+  // room, and no more days of this drive are removed in this scan.
+  bool RemovalFellShort(int64_t counted, int64_t freed_bytes, TLogger& logger);
 
   Platform& platform_;
   TDestDisks& owner_;
@@ -83,6 +90,7 @@ class TDestDisk {
   bool out_of_inodes_reported_ = false;
   int64_t needed_bytes_ = 0;
   std::vector<Entry> archives_;
+  bool removal_stopped_ = false;
 };
 
 }  // namespace qv

@@ -33,6 +33,12 @@ struct TMirror::TFileUpdate {
   bool replacing = false;  // the old file goes to the archive once the copy is ready
   bool archived = false;   // the old file is in the archive
   bool replaced = false;   // the new file stands under dest
+  int64_t room = -1;       // what the copy takes on the drive; -1 until asked
+
+  int64_t Room(TDest& root) {
+    if (room < 0) room = root.DataRoom(source, entry);
+    return room;
+  }
 };
 
 void TMirror::UpdateFile(const TDirToProcess& pair, const std::string& name,
@@ -55,7 +61,11 @@ bool TMirror::ReadyToCopy(TFileUpdate& update, TItemCounters counters, uint16_t*
   }
   if (update.reasons == 0 || dest_.mass_change().Withhold()) return false;
   const int64_t size = update.entry.size;
-  if (!dest_.CheckSpace(flags, false, log(), size - old->size, size)) return false;
+  const int64_t room = update.Room(dest_);
+  if (!dest_.CheckSpace(flags, false, log(), {room - old->size_on_disk, room},
+                        {size - old->size, size})) {
+    return false;
+  }
   // Asked before anything is copied: No leaves everything as it is.
   if (!Ask("Update " + update.dest + "? (" + ReasonText(update.reasons) + ")", update.source,
            update.dest, flags)) {
@@ -71,7 +81,8 @@ void TMirror::CopyLoop(TFileUpdate& update, uint16_t* flags) {
   bool ask = !update.replacing;
   int64_t extra = kFirstCopyExtra;
   for (int attempt = 1;;) {
-    if (!dest_.CheckSpace(flags, false, log(), size, size)) break;
+    const int64_t room = update.Room(dest_);
+    if (!dest_.CheckSpace(flags, false, log(), {room, room}, {size, size})) break;
     if (ask) {
       const uint16_t kind = update.old == nullptr ? kConfirmNewItem : 0;
       if (!Ask("Copy " + target + "? (" + ReasonText(update.reasons) + ")", update.source, target,
@@ -84,7 +95,7 @@ void TMirror::CopyLoop(TFileUpdate& update, uint16_t* flags) {
     const Status status = copier_.Prepare(update.source, update.entry, target,
                                           mapping_.settings().copy_security_info, log(), &copy);
     if (status.cond() == Cond::kDiskFull) {
-      if (!dest_.disk().MakeSpaceAfterDiskFull(flags, log(), size + extra)) break;
+      if (!dest_.disk().MakeSpaceAfterDiskFull(flags, log(), room + extra)) break;
       extra *= 2;
       continue;
     }

@@ -2,6 +2,7 @@
 #define QUORVANE_ENGINE_ROOTS_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "archive/archive.h"
@@ -18,6 +19,13 @@ class TLogger;
 class TMapping;
 class TQVIniFile;
 struct TFoundFile;
+
+// Bytes a change needs: needed must fit, and below threshold free bytes (or
+// bytes left under a limit) room is made first.
+struct TSpaceNeed {
+  int64_t needed = 0;
+  int64_t threshold = 0;
+};
 
 // One side of a mirror: its directory and what the walk found there. The
 // counters are stored at the end of a mirror under key (the excluded ones
@@ -92,6 +100,14 @@ class TDest : public TSourceOrDest {
   // below threshold free bytes) and within MaxSizeDest and
   // MaxCompressedSizeDest, shrinking the archive when that is enough.
   bool CheckSpace(uint16_t* flags, bool report, TLogger& logger, int64_t needed, int64_t threshold);
+  // The same with the drive's amounts apart from the limits': on the drive a
+  // file takes the room of its data, against the limits its size.
+  bool CheckSpace(uint16_t* flags, bool report, TLogger& logger, TSpaceNeed drive,
+                  TSpaceNeed limits);
+  // The room a copy of the source file (at source, listed as entry) takes
+  // on the drive: its data extents in whole blocks where the destination
+  // keeps holes, its size where it does not or the data cannot be read.
+  int64_t DataRoom(const std::string& source, const TFoundFile& entry);
   // Moves a destination item (a directory ends with "/") into this run's
   // time slot after asking question (default "Move <path> to archive?"); the
   // included counters lose it. Nothing moves while a mass change is held.
@@ -137,6 +153,7 @@ class TDest : public TSourceOrDest {
   TMassChangeGuard mass_change_;
   bool failed_ = false;
   bool cancelled_ = false;
+  std::optional<DataLayout> layout_;  // of the destination's volume, once asked
 };
 
 }  // namespace qv

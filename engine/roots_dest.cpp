@@ -4,6 +4,8 @@
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "engine/roots.h"
+#include "filesys/found_file.h"
+#include "filesys/platform.h"
 #include "filesys/text_format.h"
 #include "log/logger.h"
 
@@ -43,12 +45,32 @@ bool TDest::Prepare(int64_t* items, uint16_t* flags, TLogger& logger) {
 
 bool TDest::CheckSpace(uint16_t* flags, bool report, TLogger& logger, int64_t needed,
                        int64_t threshold) {
-  if (!disk_.EnsureFree(flags, report, logger, needed, threshold)) return false;
-  const TMappingSettings& limits = mapping_.settings();
-  return CheckLimit(TArchiveMeasure::kSize, limits.max_size_dest, flags, needed, threshold,
-                    logger) &&
-         CheckLimit(TArchiveMeasure::kCompressedSize, limits.max_compressed_size_dest, flags,
-                    needed, threshold, logger);
+  const TSpaceNeed need{needed, threshold};
+  return CheckSpace(flags, report, logger, need, need);
+}
+
+bool TDest::CheckSpace(uint16_t* flags, bool report, TLogger& logger, TSpaceNeed drive,
+                       TSpaceNeed limits) {
+  if (!disk_.EnsureFree(flags, report, logger, drive.needed, drive.threshold)) return false;
+  const TMappingSettings& settings = mapping_.settings();
+  return CheckLimit(TArchiveMeasure::kSize, settings.max_size_dest, flags, limits.needed,
+                    limits.threshold, logger) &&
+         CheckLimit(TArchiveMeasure::kCompressedSize, settings.max_compressed_size_dest, flags,
+                    limits.needed, limits.threshold, logger);
+}
+
+int64_t TDest::DataRoom(const std::string& source, const TFoundFile& entry) {
+  if (!layout_) {
+    DataLayout layout;
+    // Not known: holes count as data, which can only overestimate.
+    if (!platform_.GetDataLayout(path(), &layout).ok()) layout = DataLayout();
+    layout_ = layout;
+  }
+  if (!layout_->keeps_holes) return entry.size;
+  const int64_t block = layout_->block_size;
+  if ((entry.attributes & kAttrSparse) == 0) return (entry.size + block - 1) / block * block;
+  int64_t bytes = 0;
+  return platform_.DataSize(source, block, &bytes).ok() ? bytes : entry.size;
 }
 
 bool TDest::CheckLimit(TArchiveMeasure measure, int64_t limit, uint16_t* flags, int64_t needed,

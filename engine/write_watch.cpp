@@ -115,8 +115,8 @@ Status TWriteWatch::WriteFile(const std::string& path, const std::string& data) 
   return Data(path, PlatformWrapper::WriteFile(path, data));
 }
 
-Status TWriteWatch::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  return Data(path, PlatformWrapper::AppendFile(path, data, created));
+Status TWriteWatch::CreatePrivateDir(const std::string& path) {
+  return Data(path, PlatformWrapper::CreatePrivateDir(path));
 }
 
 Status TWriteWatch::CreateTempFile(const std::string& dst, std::string* temp) {

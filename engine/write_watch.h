@@ -54,7 +54,7 @@ class TWriteWatch : public PlatformWrapper {
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
   Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
+  Status CreatePrivateDir(const std::string& path) override;
   Status CreateTempFile(const std::string& dst, std::string* temp) override;
 
  private:

@@ -110,6 +110,23 @@ struct MountEntry {
   std::string fs_type;
 };
 
+// How a volume stores the data of files: its allocation unit and whether a
+// hole in a file takes no room.
+struct DataLayout {
+  int64_t block_size = 1;
+  bool keeps_holes = false;
+};
+
+// A directory opened once (Platform::HoldDir). Entries below it are reached
+// from it, so renaming or swapping the path it was opened by later changes
+// nothing. Only the platform that made it can use it.
+class HeldDir {
+ public:
+  virtual ~HeldDir() = default;
+  // The path it was opened by.
+  virtual const std::string& path() const = 0;
+};
+
 // Progress of a copy: bytes copied so far and the total. Answers 0 to go on,
 // or an errno (ECANCELED to stop) with which the copy then fails.
 using CopyProgress = std::function<int(int64_t copied, int64_t total)>;
@@ -241,9 +258,6 @@ class Platform {
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;
   // Replaces the file's content atomically (temporary file and rename).
   virtual Status WriteFile(const std::string& path, const std::string& data) = 0;
-  // Appends all of data or nothing (a failed append is cut back off), creating
-  // the file when missing; *created tells which happened.
-  virtual Status AppendFile(const std::string& path, const std::string& data, bool* created) = 0;
 
   // ---- Environment, user and process
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
@@ -281,6 +295,33 @@ class Platform {
   // lock table does.
   virtual Status LockDir(const std::string& dir, const std::string& fallback_name,
                          std::unique_ptr<DirLock>* lock, LockHolder* holder) = 0;
+  // ---- Room of file data
+  // The layout of the volume that holds dir.
+  virtual Status GetDataLayout(const std::string& dir, DataLayout* layout) = 0;
+  // The bytes the data of the regular file at path takes (its holes left
+  // out) when each data extent is widened to whole blocks of block_size.
+  // Confined as Stat.
+  virtual Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) = 0;
+
+  // ---- The program's own entries (archive folders, log files)
+  // They get exactly the permission bits given, whatever the umask, and the
+  // owner and group of the directory that holds them where the process may
+  // give entries away. A file system that keeps no owners or modes is no
+  // error: the entry is made no more open than the bits given.
+  // Creates one directory level, mode 0700; as CreateDir otherwise.
+  virtual Status CreatePrivateDir(const std::string& path) = 0;
+  // Opens the directory dir and holds it. A root of ConfineTo is the
+  // directory the confinement holds for it (opened at the first call below
+  // it, so a mirror's root as it was when the mirror started); a directory
+  // below a root is reached without a link on the way; any other path is
+  // opened as a root is, following links.
+  virtual Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) = 0;
+  // Appends all of data or nothing (a failed append is cut back off) to the
+  // file at relative below held, creating it (mode 0600) when missing;
+  // *created tells which happened. No symbolic link and no ".." is passed on
+  // the way, whatever held's path leads to by now (ELOOP, EINVAL).
+  virtual Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                                   const std::string& data, bool* created) = 0;
 };
 
 // The POSIX implementation. Only main() of each program calls this; everything

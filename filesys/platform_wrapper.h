@@ -77,9 +77,6 @@ class PlatformWrapper : public Platform {
   Status WriteFile(const std::string& path, const std::string& data) override {
     return target_.WriteFile(path, data);
   }
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override {
-    return target_.AppendFile(path, data, created);
-  }
 
   std::optional<std::string> GetEnv(const std::string& name) override {
     return target_.GetEnv(name);
@@ -106,6 +103,23 @@ class PlatformWrapper : public Platform {
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override {
     return target_.LockDir(dir, fallback_name, lock, holder);
+  }
+
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override {
+    return target_.GetDataLayout(dir, layout);
+  }
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override {
+    return target_.DataSize(path, block_size, bytes);
+  }
+  Status CreatePrivateDir(const std::string& path) override {
+    return target_.CreatePrivateDir(path);
+  }
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override {
+    return target_.HoldDir(dir, held);
+  }
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override {
+    return target_.AppendPrivateFile(held, relative, data, created);
   }
 
  private:

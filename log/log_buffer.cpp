@@ -49,6 +49,12 @@ void TLog::LogErrorLine(int code, const std::string& message) {
 void TLog::ClearLog() { DropFront(text_.size()); }
 
 bool TLog::SetLogFile(const std::string& name) {
+  if (name != file_name_ || held_ == nullptr) {
+    held_.reset();
+    const auto [anchor, relative] = SplitLogFilePath(name);
+    held_relative_ = relative;
+    hold_status_ = name.empty() ? Status::Ok() : platform_.HoldDir(anchor, &held_);
+  }
   file_name_ = name;
   return true;
 }
@@ -60,7 +66,10 @@ bool TLog::SaveLog(bool clear) {
   }
   ShowStatus("Writing log to " + file_name_);
   bool created = false;
-  const Status status = platform_.AppendFile(file_name_, text_.substr(saved_), &created);
+  const Status status =
+      held_ == nullptr
+          ? hold_status_
+          : platform_.AppendPrivateFile(*held_, held_relative_, text_.substr(saved_), &created);
   if (status.ok()) saved_ = text_.size();
   if (clear) DropFront(saved_);
   if (status.ok()) {

@@ -3,13 +3,15 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <utility>
 
+#include "filesys/platform.h"
+#include "filesys/status.h"
+
 namespace qv {
 
-class Platform;
-class Status;
 class TQVIniFile;
 
 // What a front end attaches to the log buffer. Any member may be empty.
@@ -60,7 +62,11 @@ class TLog {
   // Empties the buffer; the log file name stays.
   void ClearLog();
 
-  // Where the next saves go. Always true.
+  // Where the next saves go. Always true. A file in an archive's log
+  // directory is reached from its destination directory, opened now (while
+  // the mirror keeps links out of its roots) and held: a save never passes
+  // a symbolic link below it, so an archive or log folder swapped for one
+  // fails the save instead of leading it elsewhere.
   bool SetLogFile(const std::string& name);
   // Appends the text not yet saved to the log file (creating it), then adds
   // "Log written to " / "Log appended to " + file name as a new line, which
@@ -101,6 +107,11 @@ class TLog {
   int overflow_at_ = kMaxLines;
   size_t saved_ = 0;
   std::string file_name_;
+  // The directory the file is reached from and the path below it; held_
+  // is null when it could not be opened (why: hold_status_).
+  std::unique_ptr<HeldDir> held_;
+  std::string held_relative_;
+  Status hold_status_;
   std::string last_log_;
   // The file whose save failure was reported; "" after a successful save.
   std::string failed_file_;

@@ -34,6 +34,17 @@ std::string LogDirOf(const std::string& destination_dir) {
   return destination_dir + kArchiveDirName + kSep + kLogDirName + kSep;
 }
 
+std::pair<std::string, std::string> SplitLogFilePath(const std::string& path) {
+  const size_t cut = path.rfind(kSep) + 1;  // npos + 1 == 0
+  const std::string dir = path.substr(0, cut);
+  const std::string below = std::string(1, kSep) + kArchiveDirName + kSep + kLogDirName + kSep;
+  if (dir.ends_with(below)) {
+    const size_t anchor = dir.size() - below.size() + 1;
+    return {dir.substr(0, anchor), path.substr(anchor)};
+  }
+  return {dir, path.substr(cut)};
+}
+
 std::string LogFileStem(const std::string& time_slot_relative) {
   std::string stem = time_slot_relative;
   for (const auto& [at, replacement] : kStemReplacements) {
@@ -51,7 +62,7 @@ TLogDir::TLogDir(Platform& platform, TQVIniFile& ini, const std::string& archive
 
 bool TLogDir::CreateLogDir(TLogger& logger) {
   if (IsDirectory(platform_, log_dir_)) return true;
-  const Status status = platform_.CreateDir(log_dir_);
+  const Status status = platform_.CreatePrivateDir(log_dir_);
   // Another program may have made it in the meantime.
   if (status.ok() || (status.cond() == Cond::kExists && IsDirectory(platform_, log_dir_))) {
     return true;

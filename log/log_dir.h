@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "config/config_keys.h"
 
@@ -21,6 +22,12 @@ inline constexpr char kLogFileExtension[] = ".txt";
 
 // The log directory of a destination: destination + "Quorvane archive/Logs/".
 std::string LogDirOf(const std::string& destination_dir);
+
+// A log file path split into the directory it is reached from and the path
+// below it: for a file in an archive's log directory the destination
+// directory and "Quorvane archive/Logs/" + name, otherwise its directory and
+// its name.
+std::pair<std::string, std::string> SplitLogFilePath(const std::string& path);
 
 // Turns a time-slot path relative to the archive ("yyyy/mm/dd/hh mm ss", with
 // any suffix) into a file stem ("yyyy-mm-ddThh mm ss" + suffix). A shorter

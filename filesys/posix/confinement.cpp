@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -216,6 +217,35 @@ Status Confinement::OpenDirectory(const std::string& dir, UniqueFd* fd) const {
   std::string_view rel;
   Status s = root->Enter(dir, &root_fd, &rel);
   return s.ok() ? OpenBelow(root_fd, rel, O_RDONLY | O_DIRECTORY | O_CLOEXEC, fd) : s;
+}
+
+Status Confinement::Hold(const std::string& dir, UniqueFd* fd) const {
+  const std::string path = dir.substr(0, dir.find_last_not_of('/') + 1) + "/";
+  std::shared_ptr<const Roots> roots;
+  const Root* below = active_.load(std::memory_order_acquire) ? Match(dir, &roots) : nullptr;
+  int root_fd = -1;
+  if (below != nullptr) {
+    std::string_view rel;
+    const Status s = below->Enter(dir, &root_fd, &rel);
+    return s.ok() ? OpenBelow(root_fd, rel, kSearchFlags, fd) : s;
+  }
+  for (size_t i = 0; roots != nullptr && i < roots->list.size(); ++i) {
+    const Root& root = roots->list[i];
+    if (root.path != path) continue;
+    const Status s = root.Open(&root_fd);
+    if (!s.ok()) return s;
+    *fd = UniqueFd(::fcntl(root_fd, F_DUPFD_CLOEXEC, 0));
+    return fd->valid() ? Status::Ok() : ErrnoStatus();
+  }
+  *fd = UniqueFd(::open(path.c_str(), kSearchFlags));
+  return fd->valid() ? Status::Ok() : ErrnoStatus();
+}
+
+Status Confinement::OpenBeneath(int dir_fd, std::string_view relative, int flags,
+                                UniqueFd* fd) const {
+  const std::string_view rel = SkipSlashes(relative);
+  if (rel.empty() || HasDotDot(rel)) return Status::FromErrno(EINVAL);
+  return OpenBelow(dir_fd, rel, flags, fd);
 }
 
 Status Confinement::OpenBelow(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const {

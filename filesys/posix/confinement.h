@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "filesys/posix/posix_util.h"
@@ -73,6 +74,16 @@ class Confinement {
   // else is still used through its open descriptor: writes then land in the
   // directory itself, never behind a link.)
   void Forget() const;
+
+  // Opens dir (O_PATH) to be held beyond the roots: a root is a duplicate of
+  // its descriptor (opened now if no call below it came yet), a directory
+  // below a root is reached as
+  // OpenDirectory reaches it, any other directory is opened following links,
+  // as a root is.
+  Status Hold(const std::string& dir, UniqueFd* fd) const;
+  // Opens relative below the directory open as dir_fd with flags, passing no
+  // symbolic link (ELOOP) and no ".." (EINVAL) on the way.
+  Status OpenBeneath(int dir_fd, std::string_view relative, int flags, UniqueFd* fd) const;
 
   // Resolves by the openat walk even where openat2 exists, as on kernels
   // before 5.6; lets tests cover that path.

@@ -93,8 +93,8 @@ class RangeCopier {
   std::unique_ptr<char[]> buffer_;  // only for the read/write path
 };
 
-// Finds the next data extent [*data, *hole) of in at or after offset, cut at
-// size; *data == size when only a hole is left.
+}  // namespace
+
 Status NextExtent(int in, int64_t offset, int64_t size, int64_t* data, int64_t* hole) {
   *data = lseek(in, offset, SEEK_DATA);
   if (*data < 0) {
@@ -118,6 +118,8 @@ Status NextExtent(int in, int64_t offset, int64_t size, int64_t* data, int64_t* 
   }
   return Status::Ok();
 }
+
+namespace {
 
 // Fewer allocated bytes than the size: there are holes worth keeping. Files
 // without (nearly all) are copied in one range, sparing the extent search.

@@ -31,6 +31,11 @@ auto RetryOnEintr(F f) {
 // copy with that code. A source that ends early fails with SourceChanged.
 Status CopyFileData(int in, int out, const struct stat& st, const CopyProgress& progress);
 
+// Finds the next data extent [*data, *hole) of in at or after offset, cut at
+// size; *data == size when only a hole is left. Where the file system cannot
+// search for holes, everything from offset on is data.
+Status NextExtent(int in, int64_t offset, int64_t size, int64_t* data, int64_t* hole);
+
 // The user.* extended attributes of in, set on out. A destination without
 // extended attributes, or one that cannot hold a value that large, is not an
 // error; security.*, trusted.* and system.* are left to the security copy.

@@ -43,7 +43,6 @@ class PosixPlatform : public Platform {
 
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
 
   std::optional<std::string> GetEnv(const std::string& name) override;
   uint32_t UserId() override;
@@ -60,6 +59,13 @@ class PosixPlatform : public Platform {
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
 
   Status LocatePath(const std::string& path, PathPlace* place) override;
+
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override;
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;
+  Status CreatePrivateDir(const std::string& path) override;
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override;
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override;
 
   // For tests of the resolution without openat2.
   Confinement& confinement() { return confinement_; }

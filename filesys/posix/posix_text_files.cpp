@@ -5,6 +5,7 @@
 
 #include "filesys/posix/posix_platform.h"
 #include "filesys/posix/posix_util.h"
+#include "filesys/posix/private_entries.h"
 #include "filesys/posix/unique_fd.h"
 
 namespace qv {
@@ -54,13 +55,18 @@ Status ReplaceFile(AtPath entry, const std::string& data) {
   return s;
 }
 
+// A file it makes is private: 0600 and owned like its directory, open as
+// entry.dir.
 Status AppendToFile(AtPath entry, const std::string& data, bool* created) {
   constexpr int kFlags = O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW;
+  constexpr mode_t kMode = 0600;
   for (;;) {
     // Exclusive create first: that is the only race-free way to know whether
     // this call made the file.
-    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, 0666));
+    UniqueFd fd(::openat(entry.dir, entry.name, kFlags | O_CREAT | O_EXCL, kMode));
     *created = fd.valid();
+    struct stat parent;
+    if (*created && ::fstat(entry.dir, &parent) == 0) MakePrivate(fd.get(), parent, kMode);
     if (!fd.valid()) {
       if (errno != EEXIST) return ErrnoStatus();
       fd = UniqueFd(::openat(entry.dir, entry.name, kFlags));
@@ -94,9 +100,20 @@ Status PosixPlatform::WriteFile(const std::string& path, const std::string& data
   return confinement_.At(EntryPath(path), [&](AtPath at) { return ReplaceFile(at, data); });
 }
 
-Status PosixPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  return confinement_.At(EntryPath(path),
-                         [&](AtPath at) { return AppendToFile(at, data, created); });
+Status PosixPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                                        const std::string& data, bool* created) {
+  const int held_fd = static_cast<const PosixHeldDir&>(held).fd();
+  const std::string entry = EntryPath(relative);
+  const size_t cut = entry.rfind('/');
+  const std::string leaf(LeafName(entry));
+  if (leaf.empty() || leaf == "." || leaf == "..") return Status::FromErrno(EINVAL);
+  UniqueFd parent;
+  if (cut != std::string::npos) {
+    const Status s = confinement_.OpenBeneath(held_fd, std::string_view(entry).substr(0, cut),
+                                              O_PATH | O_DIRECTORY | O_CLOEXEC, &parent);
+    if (!s.ok()) return s;
+  }
+  return AppendToFile(AtPath{parent.valid() ? parent.get() : held_fd, leaf.c_str()}, data, created);
 }
 
 }  // namespace qv

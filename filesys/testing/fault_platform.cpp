@@ -188,11 +188,6 @@ Status FaultPlatform::WriteFile(const std::string& path, const std::string& data
                 [&] { return PlatformWrapper::WriteFile(path, data); });
 }
 
-Status FaultPlatform::AppendFile(const std::string& path, const std::string& data, bool* created) {
-  return Unless(Check(Op::kAppendFile, path),
-                [&] { return PlatformWrapper::AppendFile(path, data, created); });
-}
-
 Status FaultPlatform::GetAutostart(bool* enabled) {
   return Unless(Check(Op::kGetAutostart, ""),
                 [&] { return PlatformWrapper::GetAutostart(enabled); });
@@ -235,6 +230,33 @@ Status FaultPlatform::LockDir(const std::string& dir, const std::string& fallbac
 Status FaultPlatform::CreateTempFile(const std::string& dst, std::string* temp) {
   return Unless(Check(Op::kCreateTempFile, dst),
                 [&] { return PlatformWrapper::CreateTempFile(dst, temp); });
+}
+
+Status FaultPlatform::GetDataLayout(const std::string& dir, DataLayout* layout) {
+  return Unless(Check(Op::kGetDataLayout, dir),
+                [&] { return PlatformWrapper::GetDataLayout(dir, layout); });
+}
+
+Status FaultPlatform::DataSize(const std::string& path, int64_t block_size, int64_t* bytes) {
+  return Unless(Check(Op::kDataSize, path),
+                [&] { return PlatformWrapper::DataSize(path, block_size, bytes); });
+}
+
+Status FaultPlatform::CreatePrivateDir(const std::string& path) {
+  return Unless(Check(Op::kCreateDir, path),
+                [&] { return PlatformWrapper::CreatePrivateDir(path); });
+}
+
+Status FaultPlatform::HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) {
+  return Unless(Check(Op::kHoldDir, dir), [&] { return PlatformWrapper::HoldDir(dir, held); });
+}
+
+Status FaultPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                                        const std::string& data, bool* created) {
+  const std::string& dir = held.path();
+  const std::string path = dir.ends_with('/') ? dir + relative : dir + "/" + relative;
+  return Unless(Check(Op::kAppendFile, path),
+                [&] { return PlatformWrapper::AppendPrivateFile(held, relative, data, created); });
 }
 
 }  // namespace qv

@@ -47,13 +47,18 @@ enum class Op {
   kLocatePath,
   kLockDir,
   kCreateTempFile,
+  kGetDataLayout,
+  kDataSize,
+  kHoldDir,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
 // One injected failure. A call matches when its op is op and path_part is
 // empty or part of the call's path: the first path argument (the source of
 // Move, Link and CopyToTemp, the temporary file of CommitTemp) and, for
-// CreateSymlink and SymlinkToTemp, the link being made. Calls without a path
+// CreateSymlink and SymlinkToTemp, the link being made; for AppendPrivateFile
+// the held directory's path and the relative path. CreatePrivateDir counts as
+// kCreateDir, AppendPrivateFile as kAppendFile. Calls without a path
 // only match an empty path_part.
 struct Fault {
   Op op;
@@ -117,7 +122,6 @@ class FaultPlatform : public PlatformWrapper {
   Status ListMounts(std::vector<MountEntry>* mounts) override;
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
-  Status AppendFile(const std::string& path, const std::string& data, bool* created) override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;
   FileTime Now() override;
@@ -127,6 +131,12 @@ class FaultPlatform : public PlatformWrapper {
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
   Status CreateTempFile(const std::string& dst, std::string* temp) override;
+  Status GetDataLayout(const std::string& dir, DataLayout* layout) override;
+  Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;
+  Status CreatePrivateDir(const std::string& path) override;
+  Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override;
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override;
 
  private:
   static constexpr size_t kOpCount = static_cast<size_t>(Op::kCount);

@@ -410,7 +410,7 @@ TEST_F(ArchiveTest, OldestDayOfTheDriveGoesFirst) {
   auto archive_a = Loaded();
   auto archive_b = Loaded(dest_b);
   SetCapacity(25 * kMiB);
-  EXPECT_FALSE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 100 * kMiB, 0));
+  EXPECT_TRUE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 20 * kMiB, 0));
   Lines removed;
   for (const std::string& day : {b + "03/", a + "05/", b + "05/", a + "07/"})
     removed.push_back("Removing day " + day);
@@ -447,12 +447,64 @@ TEST_F(ArchiveTest, HeldOrBusyArchivesKeepTheirDaysWhenTheDriveMakesSpace) {
     const std::unique_ptr<DirLock> keeper = keep();
     SetCapacity(25 * kMiB);
     log_.lines.clear();
-    EXPECT_FALSE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 100 * kMiB, 0));
+    // 7 MiB free; a's days make the 15 MiB, b's oldest day is not needed.
+    EXPECT_TRUE(disks_.GetDestDisk(dest_, 0, log_).MakeSpace(&flags_, log_, 15 * kMiB, 0));
     EXPECT_EQ(log_.Starting("Removing day "), removed_from_a);
     EXPECT_TRUE(PathExists(b + "03/s/f"));
     (void)ini_.Unset(Mapping(dest_b).key(), "MassChangeHold");
     for (const char* day : {"05", "07"}) Put(a + day + "/s/f", 6 * kMiB);
   }
+}
+
+// Days go only when their counters say that removing them can make the
+// room; the counters of an archive whose mirror has not run yet are the
+// stored ones.
+TEST_F(ArchiveTest, DaysGoOnlyWhenTheirCountersCanMakeTheRoom) {
+  const std::string dest_b = dir_ / "dest b/";
+  Put(ArchiveDir() + "2024/01/05/s/f", 6 * kMiB);
+  Put(ArchiveDir(dest_b) + "2024/01/03/s/f", 6 * kMiB);
+  Loaded(dest_b)->CloseArchive();  // stores its counters
+  TArchive not_loaded(platform_, ini_, Mapping(dest_b), disks_.GetDestDisk(dest_b, 0, log_), gate_);
+  auto archive = Loaded();
+  SetCapacity(13 * kMiB);
+  TDestDisk& disk = disks_.GetDestDisk(dest_, 0, log_);
+
+  EXPECT_FALSE(disk.MakeSpace(&flags_, log_, 14 * kMiB, 0));
+  EXPECT_EQ(log_.Starting("Removing day "), Lines());
+  EXPECT_EQ(log_.Starting("Not enough space on ").size(), 1u);
+
+  EXPECT_TRUE(disk.MakeSpace(&flags_, log_, 12 * kMiB, 0)) << log_.Joined();
+  EXPECT_EQ(log_.Starting("Removing day "),
+            (Lines{"Removing day " + ArchiveDir(dest_b) + "2024/01/03/",
+                   "Removing day " + ArchiveDir() + "2024/01/05/"}));
+  EXPECT_EQ(log_.ErrorCount(), 0);
+}
+
+// A day whose removal frees much less than it was counted with (here its
+// file has another name outside the archive) stops the removals of the
+// drive: the counters cannot tell any more what removing gains.
+TEST_F(ArchiveTest, ARemovalThatFreesLittleStopsTheRemovals) {
+  ScopedMount mount(dir_ / "mnt", "tmpfs", "size=32m");
+  SKIP_UNLESS_MOUNTED(mount);
+  dest_ = mount.dir + "/dest/";
+  const std::string days = ArchiveDir() + "2024/01/0";
+  MakeDirs(days + "5");
+  MakeDirs(days + "7");
+  WriteFile(dest_ + "still used.bin", std::string(8 * kMiB, 'u'));
+  ASSERT_EQ(link((dest_ + "still used.bin").c_str(), (days + "5/still used.bin").c_str()), 0);
+  WriteFile(days + "7/f", std::string(8 * kMiB, 'o'));
+  auto archive = Opened();
+  TDestDisk& disk = disks_.GetDestDisk(dest_, 0, log_);
+
+  for (int call = 0; call < 2; ++call) {
+    EXPECT_FALSE(disk.MakeSpace(&flags_, log_, 20 * kMiB, 0));
+  }
+  EXPECT_EQ(log_.Starting("Removing day "), Lines{"Removing day " + days + "5/"});
+  EXPECT_EQ(log_.Starting("Stopped removing archive days on "),
+            Lines{"Stopped removing archive days on " + disk.root() +
+                  ": the last one freed 0 bytes of the 8.0 MB it was counted with"});
+  EXPECT_TRUE(PathExists(days + "7/f"));
+  EXPECT_EQ(archive->content().Get(), Recount());
 }
 
 TEST_F(ArchiveTest, FullDiskWhileArchivingMakesSpaceAndRetries) {

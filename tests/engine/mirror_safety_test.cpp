@@ -165,11 +165,11 @@ TEST_F(MirrorTest, DirectorySwappedForALinkMidScanLeadsNowhere) {
 
 constexpr int64_t kGiB = 1024LL * 1024 * 1024;
 
-// The drive runs full when the copy starts; freeing the oldest archive day
-// makes room and the copy is done again.
+// The drive runs full when the copy starts; freeing the oldest archive day,
+// which holds more than the copy needs, makes room and the copy is done again.
 TEST_F(MirrorTest, DiskFullRemovesTheOldestArchiveDayAndCopiesAgain) {
   const std::string old_day = dst_ + kArchiveDirName + "/2020/01/01/";
-  MakeTree(old_day, {"10 00 00/old.bin=ancient"});
+  MakeTree(old_day, {"10 00 00/old.bin=" + std::string(256 * 1024, 'a')});
   MakeTree(src_, {"new.bin=data"});
   platform_.AddFault({Op::kCopyToTemp, "new.bin", 0, ENOSPC, 1});
   platform_.on_call = [this](Op op, const std::string& path) {

@@ -78,10 +78,26 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
      }},
     {"WriteSecurity", [](P p, T t) { return p.WriteSecurity(t.sub + "f", kMine); }},
     {"WriteFile", [](P p, T t) { return p.WriteFile(t.sub + "f", "x"); }},
-    {"AppendFile", [](P p, T t) { return p.AppendFile(t.sub + "f", "x", &created); }},
     {"ListDir", [](P p, T t) { return p.ListDir(t.sub + "d/", &listed); }},
     {"Stat", [](P p, T t) { return p.Stat(t.sub + "f", &info); }},
     {"ReadSecurity", [](P p, T t) { return p.ReadSecurity(t.sub + "f", &sd); }},
+    {"CreatePrivateDir", [](P p, T t) { return p.CreatePrivateDir(t.sub + "new/"); }},
+    {"DataSize",
+     [](P p, T t) {
+       int64_t bytes = 0;
+       return p.DataSize(t.sub + "f", 1, &bytes);
+     }},
+    {"HoldDir",
+     [](P p, T t) {
+       std::unique_ptr<HeldDir> held;
+       return p.HoldDir(t.sub + "d/", &held);
+     }},
+    {"AppendPrivateFile",
+     [](P p, T t) {
+       std::unique_ptr<HeldDir> held;
+       const Status s = p.HoldDir(t.root, &held);
+       return s.ok() ? p.AppendPrivateFile(*held, "sub/f", "x", &created) : s;
+     }},
 };
 
 TEST_P(PosixConfineTest, PlainTreesWorkAndSwappedInLinksAreNeverPassed) {

@@ -208,21 +208,27 @@ TEST_F(PosixEntriesTest, WriteFileReplacesByRenameAndKeepsTheMode) {
 
 // A log save that fails part way must not leave its first part behind: the
 // retry writes the whole text again.
-TEST_F(PosixEntriesTest, AppendFileSaysWhetherItCreatedFollowsNoLinkAndIsAllOrNothing) {
+TEST_F(PosixEntriesTest, AppendPrivateFileSaysWhetherItCreatedFollowsNoLinkAndIsAllOrNothing) {
   bool created = false;
-  ASSERT_TRUE(platform_.AppendFile(temp_ / "log", "a", &created).ok() && created);
-  ASSERT_TRUE(platform_.AppendFile(temp_ / "log", "b", &created).ok());
+  const auto append = [&](const std::string& dir, const std::string& name,
+                          const std::string& data) {
+    std::unique_ptr<HeldDir> held;
+    const Status s = platform_.HoldDir(dir, &held);
+    return s.ok() ? platform_.AppendPrivateFile(*held, name, data, &created) : s;
+  };
+  ASSERT_TRUE(append(temp_.path(), "log", "a").ok() && created);
+  ASSERT_TRUE(append(temp_.path(), "log", "b").ok());
   EXPECT_FALSE(created);
   ASSERT_EQ(symlink("log", (temp_ / "link").c_str()), 0);
-  EXPECT_FALSE(platform_.AppendFile(temp_ / "link", "c", &created).ok());
+  EXPECT_FALSE(append(temp_.path(), "link", "c").ok());
   EXPECT_EQ(ReadFile(temp_ / "log"), "ab");
   ScopedMount small(temp_ / "small/", "tmpfs", "size=64k");
   SKIP_UNLESS_MOUNTED(small);
-  ASSERT_TRUE(platform_.AppendFile(small.dir + "log", "kept", &created).ok());
+  ASSERT_TRUE(append(small.dir, "log", "kept").ok());
   const std::string huge(1 << 20, 'x');
-  EXPECT_EQ(platform_.AppendFile(small.dir + "log", huge, &created).cond(), Cond::kDiskFull);
+  EXPECT_EQ(append(small.dir, "log", huge).cond(), Cond::kDiskFull);
   EXPECT_EQ(ReadFile(small.dir + "log"), "kept");
-  EXPECT_EQ(platform_.AppendFile(small.dir + "new", huge, &created).cond(), Cond::kDiskFull);
+  EXPECT_EQ(append(small.dir, "new", huge).cond(), Cond::kDiskFull);
   EXPECT_FALSE(PathExists(small.dir + "new"));
 }
 
