@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "tests/e2e/tool_test.h"
-#include "tests/support/scoped_image.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -26,8 +26,8 @@ class CutTimesTest : public ToolTest, public ::testing::WithParamInterface<Kind>
 // 1975, 2040): the second scan, with the destination mounted anew as a disk
 // plugged in for it, copies and archives nothing.
 TEST_P(CutTimesTest, SecondScanCopiesNothing) {
-  ScopedImageMount drive(At("image"), At("dst/"), GetParam());
-  SKIP_UNLESS_IMAGE_MOUNTED(drive);
+  ScopedImageMount drive(At("dst/"), GetParam());
+  SKIP_UNLESS_MOUNTED(drive);
   AddMirror();
   for (const auto& [name, unix_seconds] : {std::pair{"fraction.txt", 1622505600L},
                                            {"ancient.txt", 157766400L},

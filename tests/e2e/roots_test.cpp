@@ -7,7 +7,6 @@
 
 #include "tests/e2e/tool_test.h"
 #include "tests/support/scoped_mount.h"
-#include "tests/support/scoped_volumes.h"
 
 namespace qv::testing {
 namespace {
@@ -52,8 +51,8 @@ TEST_F(RootsToolTest, ALinkOrABindMountOverTheSourceRootIsAnotherSource) {
 // A new file system on the same loop device looks the same by device number
 // and root inode; its UUID tells it apart.
 TEST_F(RootsToolTest, TwoExt4FileSystemsOnOneLoopDevice) {
-  ScopedExt4 disk(At("disk.img"), At("dst"));
-  SKIP_UNLESS_EXT4(disk);
+  ScopedImageMount disk(At("dst"), ScopedImageMount::Kind::kExt4);
+  SKIP_UNLESS_MOUNTED(disk);
   AddMirror();
   WriteFile(At("src/a.txt"), "a");
   RunOk({"scan"});

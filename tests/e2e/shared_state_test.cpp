@@ -8,12 +8,12 @@
 #include <thread>
 
 #include <signal.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "filesys/posix/copy_file.h"
 #include "tests/e2e/tool_test.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -75,26 +75,6 @@ TEST_F(SharedStateTest, SecondScanLeavesADestinationInUseAlone) {
   }
 }
 
-// A file mounted read-only over itself, unmounted with the object.
-struct ReadOnlyBind {
-  explicit ReadOnlyBind(const std::string& file) : path(file) {
-    mounted = geteuid() == 0 && mount(file.c_str(), file.c_str(), nullptr, MS_BIND, nullptr) == 0;
-    if (mounted) {
-      read_only =
-          mount(nullptr, file.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
-    }
-  }
-  ~ReadOnlyBind() {
-    if (mounted) umount2(path.c_str(), MNT_DETACH);
-  }
-  ReadOnlyBind(const ReadOnlyBind&) = delete;
-  ReadOnlyBind& operator=(const ReadOnlyBind&) = delete;
-
-  std::string path;
-  bool mounted = false;
-  bool read_only = false;
-};
-
 // The mirrors are made; what they found cannot be stored, which is one
 // error for each of them, and the scan's status says so.
 TEST_F(SharedStateTest, SettingsFileThatRefusesWritesIsOneErrorPerMirror) {
@@ -106,8 +86,8 @@ TEST_F(SharedStateTest, SettingsFileThatRefusesWritesIsOneErrorPerMirror) {
   WriteFile(At("src2/a.txt"), "a");
   const std::string settings = At("settings.db");
   const std::string before = ReadFile(settings);
-  ReadOnlyBind bind(settings);
-  if (!bind.read_only) GTEST_SKIP() << "needs root and bind mounts to make the file read-only";
+  ScopedBindMount read_only(settings, settings, true);
+  SKIP_UNLESS_MOUNTED(read_only);
 
   const ToolRun run = Run({"scan"});
 

@@ -14,7 +14,6 @@
 #include "engine/write_watch.h"
 #include "log/log_dir.h"
 #include "tests/engine/engine_test_util.h"
-#include "tests/support/scoped_image.h"
 #include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
@@ -24,8 +23,8 @@ namespace {
 // stays, of two new ones the first in byte order; the other is skipped with
 // an error at every scan, and nothing is ever archived for it.
 TEST_F(MirrorTest, NamesTheDestinationCannotTellApartKeepTheFirst) {
-  ScopedImageMount exfat(dir_ / "exfat.img", dst_, ScopedImageMount::Kind::kExfat);
-  SKIP_UNLESS_IMAGE_MOUNTED(exfat);
+  ScopedImageMount exfat(dst_, ScopedImageMount::Kind::kExfat);
+  SKIP_UNLESS_MOUNTED(exfat);
   const std::string skipped = " because the destination cannot tell its name from ";
   MakeTree(src_, {"new/B=upper", "new/b=lower", "x=lower"});
   for (int round = 0; round < 2; ++round) {

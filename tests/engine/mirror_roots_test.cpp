@@ -12,7 +12,6 @@
 #include "engine/volume_guard.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/scoped_mount.h"
-#include "tests/support/scoped_volumes.h"
 
 namespace qv::testing {
 namespace {
