@@ -1,34 +1,19 @@
 // What scans share with other programs: a destination that another scan is
 // updating, and a settings file that refuses every write.
 
-#include <chrono>
-#include <filesystem>
 #include <set>
 #include <string>
-#include <thread>
 
 #include <signal.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include "filesys/posix/copy_file.h"
 #include "tests/e2e/tool_test.h"
 #include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr size_t kMiB = size_t{1} << 20;
-
-std::set<std::string> Unfinished(const std::string& dir) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(dir)) {
-    if (PosixIsTempName(entry.path().filename())) names.insert(entry.path().filename());
-  }
-  return names;
-}
 
 using SharedStateTest = ToolTest;
 
@@ -43,13 +28,10 @@ TEST_F(SharedStateTest, SecondScanLeavesADestinationInUseAlone) {
   }
   const pid_t first = Start({"scan"});
   std::set<std::string> copying;
-  int status = 0;
   while (copying.empty()) {  // stopped only when a copy stands half done
-    while (Unfinished(At("dst")).empty()) {
-      ASSERT_EQ(waitpid(first, &status, WNOHANG), 0) << "the scan ended before it was seen copying";
-      std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
+    ASSERT_TRUE(UntilCopying(first)) << "the scan ended before it was seen copying";
     kill(first, SIGSTOP);
+    int status = 0;
     ASSERT_EQ(waitpid(first, &status, WUNTRACED), first);  // stopped for sure
     ASSERT_TRUE(WIFSTOPPED(status)) << "the scan ended before it was stopped";
     copying = Unfinished(At("dst"));
