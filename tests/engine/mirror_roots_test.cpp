@@ -29,20 +29,7 @@ class RootsTest : public MirrorTest {
     return lines;
   }
   std::string Stored(const char* name) { return ini_.ReadString(mapping_->key(), name); }
-  VolumeInfo SourceVolume() {
-    VolumeInfo volume;
-    EXPECT_TRUE(platform_.GetVolume(src_, &volume).ok());
-    return volume;
-  }
-  static uint64_t InodeOf(const std::string& path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return st.st_ino;
-  }
   std::string Cancelled() const { return "Canceling the mirror from " + src_ + " to " + dst_; }
-  std::string AcceptHint() const {
-    return ". If this is intended, run: quorvane-cli mirror accept " + dst_;
-  }
 };
 
 // What the source's stored identity may hold after an earlier scan, and
@@ -77,10 +64,10 @@ TEST_P(StoredIdentityTest, UpgradesWhatStillMatchesAndCancelsTheRest) {
   ASSERT_EQ(errors_, 0);
   const std::string now_root = Stored("SourceRoot");
   const std::string now_volume = Stored("SourceVolume");
-  ASSERT_EQ(now_root, "inode " + std::to_string(InodeOf(src_)));
-  ASSERT_EQ(now_volume, VolumeIdentity(SourceVolume()));
   const StoredCase& c = GetParam();
-  const std::string volume = c.volume(SourceVolume());
+  VolumeInfo volume_info;
+  ASSERT_TRUE(platform_.GetVolume(src_, &volume_info).ok());
+  const std::string volume = c.volume(volume_info);
   const std::string root = std::string(c.root) == "now" ? now_root : c.root;
   ASSERT_TRUE(ini_.WriteString(mapping_->key(), "SourceVolume", volume));
   ASSERT_TRUE(root.empty() ? ini_.Unset(mapping_->key(), "SourceRoot")
@@ -101,7 +88,8 @@ TEST_P(StoredIdentityTest, UpgradesWhatStillMatchesAndCancelsTheRest) {
       std::string(c.root) == "inode 1"
           ? "another directory than at the last scan (was inode 1, now " + now_root
           : "on another file system than at the last scan (was " + volume + ", now " + now_volume;
-  EXPECT_TRUE(log_.Has("Error: The source " + src_ + " is " + says + ")" + AcceptHint()));
+  EXPECT_TRUE(log_.Has("Error: The source " + src_ + " is " + says +
+                       "). If this is intended, run: quorvane-cli mirror accept " + dst_));
   EXPECT_EQ(log_.lines.back(), Cancelled());
   EXPECT_EQ(DestTree(), Tree{"first.txt=1"});
   EXPECT_EQ(Stored("SourceVolume"), volume);
@@ -203,14 +191,14 @@ TEST_F(RootsTest, BindMountsNeitherCopyTheDestinationIntoItselfNorArchiveTheSour
 TEST_F(RootsTest, AcceptTakesOnlyWhatIsPending) {
   Run();
   const std::string volume = Stored("DestVolume");
+  const std::string root = Stored("SourceRoot");
   EXPECT_EQ(Accept(), Tree{});
-  EXPECT_EQ(Stored("DestVolume"), volume);
   ASSERT_TRUE(ini_.WriteString(mapping_->key(), "DestVolume", "uuid of another disk"));
   ASSERT_TRUE(ini_.WriteString(mapping_->key(), "SourceRoot", "inode 1"));
   EXPECT_EQ(Accept(), Tree{"Accepted the source " + src_ + " and the destination " + dst_ +
                            " as they are now"});
   EXPECT_EQ(Stored("DestVolume"), volume);
-  EXPECT_EQ(Stored("SourceRoot"), "inode " + std::to_string(InodeOf(src_)));
+  EXPECT_EQ(Stored("SourceRoot"), root);
 }
 
 }  // namespace
