@@ -3,7 +3,6 @@
 // places behind a link swapped in mid-scan; and the room it may fill.
 #include <cerrno>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <string>
 
@@ -56,26 +55,6 @@ std::function<void(MirrorTest&)> AtCopy(void (*action)(MirrorTest&)) {
   };
 }
 
-// Runs action once, when the copy of the new version is one MiB on.
-std::function<void(MirrorTest&)> WhileCopying(void (*action)(MirrorTest&)) {
-  return [action](MirrorTest& m) {
-    m.platform_.on_progress = [&m, action](const std::string&, int64_t copied) {
-      if (copied < (int64_t{1} << 20)) return;
-      m.platform_.on_progress = nullptr;
-      action(m);
-    };
-  };
-}
-
-// Changes a byte well behind what was copied, then sets the write time back:
-// size and write time are what the copy began with.
-void RewriteKeepingTimes(MirrorTest& m) {
-  const std::string path = m.src_ + "f.txt";
-  const fs::file_time_type written = fs::last_write_time(path);
-  std::fstream(path, std::ios::in | std::ios::out | std::ios::binary).seekp(2 << 20).put('x');
-  fs::last_write_time(path, written);
-}
-
 const FailureCase kFailures[] = {
     {"ReadErrorPartWay", Failing({Op::kCopyToTemp, "f.txt", 0, EIO, 1, 1 << 20}),
      "Error 5: Copy of SRCf.txt failed. Input/output error", 1},
@@ -90,8 +69,6 @@ const FailureCase kFailures[] = {
     {"SourceVanished", AtCopy([](MirrorTest& m) { fs::remove(m.src_ + "f.txt"); }),
      "Warning: SRCf.txt vanished before it could be copied", 0},
     {"SourceChanged", Failing({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1}),
-     "Warning: SRCf.txt changed while it was copied", 0},
-    {"WriterRestoresWriteTime", WhileCopying(RewriteKeepingTimes),
      "Warning: SRCf.txt changed while it was copied", 0},
     {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
 };
