@@ -2,7 +2,6 @@
 // only): times cut to whole seconds, to 2038 or to the years of FAT, which
 // must not make a scan copy and archive everything again; and a log that
 // cannot be saved.
-#include <filesystem>
 #include <string>
 #include <utility>
 
@@ -15,11 +14,9 @@
 namespace qv::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 using Kind = ScopedImageMount::Kind;
 
-class DestFileSystemTest : public ToolTest {};
+using DestFileSystemTest = ToolTest;
 class CutTimesTest : public ToolTest, public ::testing::WithParamInterface<Kind> {};
 
 // Files whose times the destination cannot keep as they are (nanoseconds,
@@ -36,15 +33,7 @@ TEST_P(CutTimesTest, SecondScanCopiesNothing) {
     const struct timespec times[2] = {{unix_seconds, 123456789}, {unix_seconds, 123456789}};
     ASSERT_EQ(utimensat(AT_FDCWD, (At("src/") + name).c_str(), times, 0), 0);
   }
-  const std::string first = RunOk({"scan"});
-  EXPECT_TRUE(Has(first, GetParam() == Kind::kExfat
-                             ? "\nUsing write time resolution of 2 sec\nVerify of write time is "
-                               "enabled\nDestination drive " +
-                                   At("dst/") + " keeps write times from "
-                             : "\nUsing write time resolution of 1 sec\nDestination drive " +
-                                   At("dst/") + " keeps write times up to 2038/01/"))
-      << first;
-  EXPECT_TRUE(Has(first, "\nCopied 3 files of 33 bytes to ")) << first;
+  RunOk({"scan"});
   ASSERT_TRUE(drive.Remount());
 
   const std::string second = RunOk({"scan"});
