@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "config/mapping.h"
@@ -98,19 +99,24 @@ TEST_F(MassChangeTest, EmptiedSourceIsHeldWithEveryArchiveDayUntilAccepted) {
   EXPECT_EQ(Hold(), "");
 }
 
-// On a base of 20 files (none: as before this guard), with the thresholds,
-// some files vanish or are rewritten; whether the run is held, and how many
-// files it archives. No old version is ever lost.
+// On a base of 20 files, with the thresholds, some files vanish or are
+// rewritten; whether the run is held, and how many files it archives. With
+// Confirm on the user decides at the point where the run would be held, and
+// a held mirror asks at its next run. No old version is ever lost.
 struct ThresholdCase {
   const char* name;
-  bool base;
-  int32_t percent;
-  int32_t minimum;
-  int removed;    // the first files
-  int rewritten;  // the next ones
-  bool held;
-  size_t archived;
+  int32_t percent = 50;
+  int32_t minimum = 0;
+  int removed = 0;              // the first files
+  int rewritten = 0;            // the next ones
+  const char* before = "";      // "none": no complete scan counted them; else a hold left
+  const char* asked = nullptr;  // with Confirm on: the question put
+  bool yes = false;             // its answer
+  bool held = false;
+  size_t archived = 0;
 };
+
+void PrintTo(const ThresholdCase& c, std::ostream* out) { *out << c.name; }
 
 class ThresholdTest : public MassChangeTest, public ::testing::WithParamInterface<ThresholdCase> {};
 
@@ -119,11 +125,15 @@ TEST_P(ThresholdTest, HoldsOnlyMoreThanTheShareAndAtLeastTheMinimum) {
   mapping_->mutable_settings().mass_change_percent = c.percent;
   mapping_->mutable_settings().mass_change_minimum = c.minimum;
   Mirrored(20);
-  if (!c.base) {
-    ASSERT_TRUE(ini_.Unset(mapping_->key(), "CompleteScanFiles"));
+  const std::string before = c.before;
+  if (!before.empty()) {
+    ASSERT_TRUE(before == "none" ? ini_.Unset(mapping_->key(), "CompleteScanFiles")
+                                 : WriteMassChangeHold(ini_, mapping_->key(), before));
   }
   RemoveFromSource(0, c.removed);
   MakeTree(src_, Files(c.removed, c.removed + c.rewritten, "new"));
+  confirm_ = c.asked != nullptr;
+  if (!c.yes && c.asked) gate_.declined = c.asked;
 
   Run();
 
@@ -135,55 +145,52 @@ TEST_P(ThresholdTest, HoldsOnlyMoreThanTheShareAndAtLeastTheMinimum) {
   for (const std::string& file : Files(0, 20, "old")) {
     EXPECT_TRUE(std::ranges::count(dest, file) + std::ranges::count(archived, file) == 1) << file;
   }
+  if (c.asked) {
+    EXPECT_EQ(std::ranges::count_if(
+                  gate_.questions,
+                  [&](const std::string& question) { return question.starts_with(c.asked); }),
+              1);
+  }
 }
 
 const ThresholdCase kThresholds[] = {
-    {"HalfIsNotMore", true, 50, 0, 10, 0, false, 10},
-    {"OneMoreThanHalf", true, 50, 0, 11, 0, true, 10},
-    {"RewriteOfEveryFile", true, 50, 0, 0, 20, true, 10},
-    {"BelowTheMinimum", true, 50, 12, 11, 0, false, 11},
-    {"AtTheMinimum", true, 50, 11, 5, 6, true, 10},
-    {"GuardOff", true, 0, 0, 10, 10, false, 20},
-    {"NoCompleteScanCounted", false, 50, 0, 20, 0, false, 20},
+    {.name = "HalfIsNotMore", .removed = 10, .archived = 10},
+    {.name = "OneMoreThanHalf", .removed = 11, .held = true, .archived = 10},
+    {.name = "RewriteOfEveryFile", .rewritten = 20, .held = true, .archived = 10},
+    {.name = "BelowTheMinimum", .minimum = 12, .removed = 11, .archived = 11},
+    {.name = "AtTheMinimum",
+     .minimum = 11,
+     .removed = 5,
+     .rewritten = 6,
+     .held = true,
+     .archived = 10},
+    {.name = "GuardOff", .percent = 0, .removed = 10, .rewritten = 10, .archived = 20},
+    {.name = "NoCompleteScanCounted", .removed = 20, .before = "none", .archived = 20},
+    {.name = "NoAtTheThreshold",
+     .removed = 15,
+     .asked = "Replace or remove 11 of the 20 files",
+     .held = true,
+     .archived = 10},
+    {.name = "YesAtTheThreshold",
+     .removed = 15,
+     .asked = "Replace or remove 11 of the 20 files",
+     .yes = true,
+     .archived = 15},
+    {.name = "NoToTheHeldChange",
+     .removed = 15,
+     .before = "3 of 20 files",
+     .asked = "Accept the mass change held for ",
+     .held = true},
+    {.name = "YesToTheHeldChange",
+     .removed = 15,
+     .before = "3 of 20 files",
+     .asked = "Accept the mass change held for ",
+     .yes = true,
+     .archived = 15},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mirror, ThresholdTest, ::testing::ValuesIn(kThresholds),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// With Confirm on the user decides at the point where the run would be held,
-// and a held mirror asks at its next run; only Yes to that very question
-// accepts.
-TEST_F(MassChangeTest, QuestionsDecideWhenConfirmIsOn) {
-  mapping_->mutable_settings().mass_change_minimum = 0;
-  Mirrored(20);
-  RemoveFromSource(0, 15);
-  confirm_ = true;
-  gate_.declined = "Replace or remove 11 of the 20 files";
-
-  Run();
-  EXPECT_EQ(errors_, 1);  // the declined question
-  EXPECT_EQ(Hold(), "11 of 20 files");
-  EXPECT_EQ(ArchivedFiles().size(), 10u);
-  gate_.declined = "Accept the mass change held for " + dst_ + " (11 of 20 files";
-  Run();
-  EXPECT_EQ(errors_, 1);
-  EXPECT_EQ(ArchivedFiles(), Tree{});
-
-  gate_.declined = "";
-  Run();
-  EXPECT_EQ(errors_, 0);
-  ExpectLogged({"Accepted the mass change of " + dst_});
-  EXPECT_EQ(DestTree(), ListTree(src_));
-  EXPECT_EQ(Hold(), "");
-
-  RemoveFromSource(15, 20);  // the accepted run counted 5: Yes goes on
-  Run();
-  EXPECT_EQ(errors_, 0);
-  EXPECT_EQ(std::ranges::count(gate_.questions, "Replace or remove 3 of the 5 files in " + dst_ +
-                                                    ", more than 50%?"),
-            1);
-  EXPECT_TRUE(DestTree().empty());
-}
 
 }  // namespace
 }  // namespace qv::testing
