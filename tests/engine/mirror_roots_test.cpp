@@ -4,7 +4,6 @@
 // volumes.
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "config/config_keys.h"
@@ -97,34 +96,6 @@ TEST_P(StoredIdentityTest, UpgradesWhatStillMatchesAndCancelsTheRest) {
 
 INSTANTIATE_TEST_SUITE_P(Roots, StoredIdentityTest, ::testing::ValuesIn(kStored),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// A root that cannot be had as it is needed (gone like an unplugged disk
-// with its mount point, unreadable, its lock refused) cancels its mirror
-// with one error before the destination is touched.
-TEST_F(RootsTest, ARootThatCannotBeHadCancelsWithOneError) {
-  const std::pair<std::optional<Fault>, const char*> kCases[] = {
-      {Fault{Op::kLockDir, "dst", 0, ENOLCK, 1},
-       "Error 37: Could not lock destination DST. No locks available"},
-      {Fault{Op::kStat, dst_, 0, EIO, 1}, "Could not read file attributes of DST. "},
-      {std::nullopt, "Could not read file attributes of SRC. "},  // the source moves away
-  };
-  MakeTree(dst_, {"old.txt=old"});
-  MakeTree(src_, {"new.txt=new"});
-  for (const auto& [fault, says] : kCases) {
-    SCOPED_TRACE(says);
-    if (fault) {
-      platform_.AddFault(*fault);
-    } else {
-      fs::rename(src_, dir_ / "unplugged");
-    }
-    Run();
-    EXPECT_EQ(errors_, 1);
-    EXPECT_TRUE(log_.HasPart(Expand(says)));
-    EXPECT_EQ(log_.lines.back(), Cancelled());
-    EXPECT_EQ(ListTree(dst_), Tree{"old.txt=old"});
-    EXPECT_FALSE(PathExists(dst_ + kArchiveDirName));
-  }
-}
 
 // A source that is, or lies in, its own destination by place: walking the
 // destination would archive the source. Refused before anything is stored.

@@ -18,8 +18,10 @@ namespace fs = std::filesystem;
 
 constexpr size_t kBigFile = 3 * 1024 * 1024;  // the copy reports progress on the way
 
-// Whatever goes wrong during the update of a file, the destination keeps the
-// complete old version, the archive gets nothing and no temporary file is left.
+// Whatever goes wrong during the update of a file, or with a root (gone like
+// an unplugged disk with its mount point, unreadable, its lock refused), the
+// destination keeps the complete old version, the archive gets nothing and
+// no temporary file is left.
 struct FailureCase {
   const char* name;
   std::function<void(MirrorTest&)> arrange;
@@ -71,6 +73,12 @@ const FailureCase kFailures[] = {
     {"SourceChanged", Failing({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1}),
      "Warning: SRCf.txt changed while it was copied", 0},
     {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
+    {"SourceGone", [](MirrorTest& m) { fs::rename(m.src_, m.dir_ / "unplugged"); },
+     "Could not read file attributes of SRC. ", 1},
+    {"DestinationUnreadable", Failing({Op::kStat, "dst/", 0, EIO, 1}),
+     "Could not read file attributes of DST. ", 1},
+    {"DestinationLockRefused", Failing({Op::kLockDir, "dst", 0, ENOLCK, 1}),
+     "Error 37: Could not lock destination DST. No locks available", 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailures),
