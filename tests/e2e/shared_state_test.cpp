@@ -71,9 +71,10 @@ TEST_F(SharedStateTest, SettingsFileThatRefusesWritesIsOneErrorPerMirror) {
   const ToolRun run = Run({"scan"});
 
   EXPECT_EQ(run.code, 1);
-  EXPECT_TRUE(Has(run.out, "\nError: What this mirror found could not be stored: Cannot write "
-                           "the settings store " +
-                               settings + ": attempt to write a readonly database\n"))
+  EXPECT_TRUE(Has(run.out,
+                  "\nError: What this mirror found could not be stored: Cannot write "
+                  "the settings store " +
+                      settings + ": attempt to write a readonly database\n"))
       << run.out;
   EXPECT_TRUE(Has(run.out, "\nLogged 2 errors for all mirrors during this scan\n")) << run.out;
   EXPECT_EQ(ReadFile(At("dst/a.txt")) + ReadFile(At("dst2/a.txt")), "aa");

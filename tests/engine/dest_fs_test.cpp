@@ -8,8 +8,8 @@
 #include <string>
 #include <tuple>
 
-#include "config/filter.h"
 #include "config/config_keys.h"
+#include "config/filter.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/scoped_mount.h"
 
@@ -139,8 +139,10 @@ const LostCase kLost[] = {
      "Error 5: Canceling the mirror from SRC to DST because its destination failed 20 writes in "
      "a row. Input/output error"},
     {"TwentyFailuresInARowButTheRootTakesWrites", false,
-     [](LostWritesTest& t) { t.platform_.AddFault({Op::kCopyToTemp, "", 0, EIO}); }, 30,
-     "Mirror done"},
+     [](LostWritesTest& t) {
+       t.platform_.AddFault({Op::kCopyToTemp, "", 0, EIO});
+     },
+     30, "Mirror done"},
 };
 
 TEST_P(LostWritesTest, CancelTheMirrorOnce) {

@@ -51,8 +51,7 @@ bool ScopedMount::RemountReadOnly() {
   return mounted && mount(nullptr, dir.c_str(), nullptr, MS_REMOUNT | flags_, nullptr) == 0;
 }
 
-ScopedBindMount::ScopedBindMount(const std::string& from, const std::string& where,
-                                 bool read_only)
+ScopedBindMount::ScopedBindMount(const std::string& from, const std::string& where, bool read_only)
     : ScopedMount(where) {
   flags_ = MS_BIND;
   mounted = geteuid() == 0 && mount(from.c_str(), dir.c_str(), nullptr, MS_BIND, nullptr) == 0;
@@ -84,7 +83,7 @@ bool ScopedImageMount::Reformat() {
 }
 
 bool ScopedImageMount::Format() {
-  const char* mkfs = kind_ == Kind::kExfat            ? "mkfs.exfat "
+  const char* mkfs = kind_ == Kind::kExfat             ? "mkfs.exfat "
                      : kind_ == Kind::kExt4SmallInodes ? "mkfs.ext4 -q -F -I 128 "
                                                        : "mkfs.ext4 -q -F ";
   return Shell(mkfs + device_ + " >/dev/null");

@@ -64,10 +64,10 @@ class ScopedImageMount : public ScopedMount {
 
 }  // namespace qv::testing
 
-#define SKIP_UNLESS_MOUNTED(m)                                                      \
-  if (!(m).mounted)                                                                 \
+#define SKIP_UNLESS_MOUNTED(m)                                                        \
+  if (!(m).mounted)                                                                   \
   GTEST_SKIP() << "needs root and mount(2); an image also needs a free loop device, " \
-                  "losetup, mkfs.ext4 or mkfs.exfat, and for exFAT /dev/fuse and "   \
+                  "losetup, mkfs.ext4 or mkfs.exfat, and for exFAT /dev/fuse and "    \
                   "mount.exfat-fuse"
 
 #endif  // QUORVANE_TESTS_SUPPORT_SCOPED_MOUNT_H_
