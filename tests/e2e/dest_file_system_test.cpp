@@ -2,32 +2,29 @@
 // only): times cut to whole seconds, to 2038 or to the years of FAT, which
 // must not make a scan copy and archive everything again; and a log that
 // cannot be saved.
-#include <filesystem>
 #include <string>
 #include <utility>
 
-#include <sys/mount.h>
-#include <unistd.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "tests/e2e/tool_test.h"
-#include "tests/support/scoped_image.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 using Kind = ScopedImageMount::Kind;
 
-class DestFileSystemTest : public ToolTest {};
+using DestFileSystemTest = ToolTest;
 class CutTimesTest : public ToolTest, public ::testing::WithParamInterface<Kind> {};
 
 // Files whose times the destination cannot keep as they are (nanoseconds,
 // 1975, 2040): the second scan, with the destination mounted anew as a disk
 // plugged in for it, copies and archives nothing.
 TEST_P(CutTimesTest, SecondScanCopiesNothing) {
-  ScopedImageMount drive(At("image"), At("dst/"), GetParam());
-  SKIP_UNLESS_IMAGE_MOUNTED(drive);
+  ScopedImageMount drive(At("dst/"), GetParam());
+  SKIP_UNLESS_MOUNTED(drive);
   AddMirror();
   for (const auto& [name, unix_seconds] : {std::pair{"fraction.txt", 1622505600L},
                                            {"ancient.txt", 157766400L},
@@ -36,15 +33,7 @@ TEST_P(CutTimesTest, SecondScanCopiesNothing) {
     const struct timespec times[2] = {{unix_seconds, 123456789}, {unix_seconds, 123456789}};
     ASSERT_EQ(utimensat(AT_FDCWD, (At("src/") + name).c_str(), times, 0), 0);
   }
-  const std::string first = RunOk({"scan"});
-  EXPECT_TRUE(Has(first, GetParam() == Kind::kExfat
-                             ? "\nUsing write time resolution of 2 sec\nVerify of write time is "
-                               "enabled\nDestination drive " +
-                                   At("dst/") + " keeps write times from "
-                             : "\nUsing write time resolution of 1 sec\nDestination drive " +
-                                   At("dst/") + " keeps write times up to 2038/01/"))
-      << first;
-  EXPECT_TRUE(Has(first, "\nCopied 3 files of 33 bytes to ")) << first;
+  RunOk({"scan"});
   ASSERT_TRUE(drive.Remount());
 
   const std::string second = RunOk({"scan"});
@@ -66,20 +55,16 @@ INSTANTIATE_TEST_SUITE_P(DestFileSystem, CutTimesTest,
 // scan runs, the log it cannot save goes to standard error, and the failed
 // save is one of the scan's errors.
 TEST_F(DestFileSystemTest, LogThatCannotBeSavedGoesToStandardError) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root for a bind mount";
   AddMirror();
   WriteFile(At("src/a.txt"), "a");
   RunOk({"scan"});
   const std::string logs = At("dst/Quorvane archive/Logs");
-  ASSERT_EQ(mount(logs.c_str(), logs.c_str(), nullptr, MS_BIND, nullptr), 0);
-  const int remounted =
-      mount(nullptr, logs.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr);
+  ScopedBindMount read_only(logs, logs, true);
+  SKIP_UNLESS_MOUNTED(read_only);
   WriteFile(At("src/b.txt"), "b");
 
   const ToolRun run = Run({"scan"});
-  umount2(logs.c_str(), MNT_DETACH);
 
-  ASSERT_EQ(remounted, 0);
   EXPECT_EQ(run.code, 1);
   EXPECT_EQ(ReadFile(At("dst/b.txt")), "b");
   EXPECT_TRUE(Has(run.out, "\nLogged no errors for this mirror\n")) << run.out;

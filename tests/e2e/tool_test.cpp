@@ -1,10 +1,12 @@
 #include "tests/e2e/tool_test.h"
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string_view>
+#include <thread>
 #include <tuple>
 
 #include <fcntl.h>
@@ -12,6 +14,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include "filesys/posix/copy_file.h"
 
 namespace qv::testing {
 
@@ -65,6 +69,17 @@ std::string ToolTest::RunOk(const std::vector<std::string>& args) {
   return run.out;
 }
 
+bool ToolTest::UntilCopying(pid_t pid) {
+  while (Unfinished(At("dst")).empty()) {
+    siginfo_t info{};
+    if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0) {
+      return false;
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+  return true;
+}
+
 void ToolTest::AddMirror() {
   MakeDirs(At("src"));
   MakeDirs(At("dst"));
@@ -86,6 +101,14 @@ std::string RandomBytes(size_t size, uint64_t seed) {
 
 bool Has(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+std::set<std::string> Unfinished(const std::string& dir) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (PosixIsTempName(entry.path().filename())) names.insert(entry.path().filename());
+  }
+  return names;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ class ToolTest : public ::testing::Test {
   ToolRun Run(const std::vector<std::string>& args) { return Wait(Start(args)); }
   // Expects status 0 and nothing on standard error; answers standard output.
   std::string RunOk(const std::vector<std::string>& args);
+  // Waits until the scan pid copies into dst/ (an unfinished copy shows
+  // there) or ends, without reaping it; answers whether it copies.
+  bool UntilCopying(pid_t pid);
   // Adds the mirror dir/src -> dir/dst, whose scan thread runs at normal
   // priority (an idle one could crawl on a busy machine).
   void AddMirror();
@@ -49,6 +53,8 @@ uint64_t Hash(const std::string& bytes);
 // size bytes of the random stream seeded with seed.
 std::string RandomBytes(size_t size, uint64_t seed);
 bool Has(const std::string& text, const std::string& part);
+// The names of the unfinished copies in dir.
+std::set<std::string> Unfinished(const std::string& dir);
 
 // Every entry below root by its path below root: "dir/" -> "", a file ->
 // its content hash, a link -> "-> target". The archive is left out unless

@@ -56,14 +56,14 @@ class NormalPriorityPlatform : public PlatformWrapper {
   Status SetThreadPriority(int) override { return Status::Ok(); }
 };
 
-// One scan's world: a temporary store holding a mirror of source onto d/,
+// One scan's world: a temporary store holding a mirror of s/ onto d/,
 // the settings and the doubles. Tests that call scan-thread
 // methods act as the scan thread.
 struct ScanBench {
-  explicit ScanBench(const char* source = "s/") {
+  ScanBench() {
     TQVIniFile ini(platform, temp / "settings.db");
     TMapping mapping(ini, temp / "d/");
-    mapping.SetSource(temp / source);
+    mapping.SetSource(temp / "s/");
     EXPECT_TRUE(mapping.Save());
   }
   TMirrorThread& NewThread() {
@@ -92,8 +92,7 @@ struct ScanBench {
 using Lines = std::vector<std::string>;
 const char kOneError[] = "Logged 1 error for all mirrors during this scan";
 
-TEST(DriverScanTest, SourceInsideDestinationOrAnExceptionEndsTheScan) {
-  EXPECT_EQ(ScanBench("d/s/").ScanTail(1), Lines{kOneError});
+TEST(DriverScanTest, AnExceptionEndsTheScan) {
   ScanBench thrown;
   thrown.front_end.on_line = [](const std::string& line) {
     if (line.starts_with("Thread priority")) throw std::runtime_error("exploded");

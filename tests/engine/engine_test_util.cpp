@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "config/config_keys.h"
+#include "config/filter_store.h"
 #include "config/mapping.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
@@ -65,9 +66,7 @@ std::string MirrorTest::Expand(std::string text) const {
 }
 
 void MirrorTest::StoreFilter(const std::string& text, int type) {
-  const std::string key = std::string(kFiltersKey) + "\\" + std::to_string(10000 + type) + text;
-  ASSERT_TRUE(ini_.WriteString(key, "", text));
-  ASSERT_TRUE(ini_.WriteInteger(key, "FilterType", type));
+  ASSERT_TRUE(SaveNewFilter(ini_, Expand(text), true, type, true, nullptr));
 }
 
 Tree ListTree(const std::string& root) {

@@ -68,6 +68,7 @@ class MirrorTest : public ::testing::Test {
   void Run();
   // Where relative (below dst/) went in the archive during the last run.
   std::string Archived(const std::string& relative);
+  // Stores a filter (SRC and DST expanded) after those stored before.
   void StoreFilter(const std::string& text, int type);
   void ExpectLogged(const Tree& lines) const {
     for (const std::string& line : lines) EXPECT_TRUE(log_.Has(line)) << line;

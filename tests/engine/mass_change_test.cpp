@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "config/mapping.h"
@@ -30,44 +31,41 @@ Tree Files(int first, int last, const std::string& content) {
 
 class MassChangeTest : public MirrorTest {
  protected:
-  // count files mirrored by a first, complete run, which becomes the base.
-  void Mirrored(int count, const std::string& content = "old") {
-    MakeTree(src_, Files(0, count, content));
-    Run();
-    ASSERT_EQ(errors_, 0);
-  }
-  void RemoveFromSource(int first, int last) {
-    for (const std::string& file : Files(first, last, "")) fs::remove(src_ + file.substr(0, 8));
-  }
   std::string Hold() { return ReadMassChangeHold(ini_, mapping_->key()); }
-  // Files of this run's time slot.
-  size_t ArchivedFiles() { return fs::exists(Archived("")) ? ListTree(Archived("")).size() : 0; }
-  std::string StopLine(const std::string& hold) const {
-    return "Stopped the mirror to " + dst_ + ": this scan would replace or remove " + hold +
-           " the destination held after its last complete scan, more than 50%. Nothing there "
-           "is replaced or removed and no day of its archive is removed until the change is "
-           "accepted. If this is intended, run: quorvane-cli mirror accept " +
-           dst_;
-  }
+  // The files of this run's time slot.
+  Tree ArchivedFiles() { return fs::exists(Archived("")) ? ListTree(Archived("")) : Tree{}; }
 };
 
-// 200 files of which 150 vanish, with an archive limit of 1 MB that the
-// archived versions exceed.
+// 200 files in four directories, three of which vanish, with an archive
+// limit of 1 MB that the archived versions exceed. A directory counts with
+// its files before it moves: the one that would take the run over the
+// thresholds stays whole.
 TEST_F(MassChangeTest, EmptiedSourceIsHeldWithEveryArchiveDayUntilAccepted) {
   const std::string old_day = dst_ + kArchiveDirName + "/2020/01/01/";
   MakeTree(old_day, {"10 00 00/ancient.bin=" + std::string(300 * 1024, 'a')});
   mapping_->mutable_settings().max_archive_size = 1024 * 1024;
-  Mirrored(200, std::string(10 * 1024, 'x'));
-  RemoveFromSource(0, 150);
+  for (const char* dir : {"a/", "b/", "c/", "d/"}) {
+    for (const std::string& file : Files(0, 50, std::string(10 * 1024, 'x'))) {
+      MakeTree(src_, {dir + file});
+    }
+  }
+  Run();
+  ASSERT_EQ(errors_, 0);
+  for (const char* dir : {"a", "b", "c"}) fs::remove_all(src_ + dir);
 
   Run();
   EXPECT_EQ(errors_, 1);
-  ExpectLogged({"Error: " + StopLine("101 of 200 files"),
+  ExpectLogged({"Error: Stopped the mirror to " + dst_ +
+                    ": this scan would replace or remove 150 of 200 files the destination held "
+                    "after its last complete scan, more than 50%. Nothing there is replaced or "
+                    "removed and no day of its archive is removed until the change is accepted. "
+                    "If this is intended, run: quorvane-cli mirror accept " +
+                    dst_,
                 "Kept every day of the archive " + dst_ + kArchiveDirName +
                     "/ over its limits: the mirror holds a mass change"});
-  EXPECT_EQ(ArchivedFiles(), 100u);  // the 101st stayed
-  EXPECT_EQ(DestTree().size(), 100u);
-  EXPECT_EQ(Hold(), "101 of 200 files");
+  EXPECT_EQ(ArchivedFiles().size(), 102u);  // a/ and b/ with their files
+  EXPECT_EQ(ListTree(dst_ + "c/").size(), 50u);
+  EXPECT_EQ(Hold(), "150 of 200 files");
   EXPECT_TRUE(PathExists(old_day));
   EXPECT_EQ(ReadCompleteScanFiles(ini_, mapping_->key()), 200);  // a held run counts nothing
 
@@ -75,68 +73,41 @@ TEST_F(MassChangeTest, EmptiedSourceIsHeldWithEveryArchiveDayUntilAccepted) {
   Run();
   EXPECT_EQ(errors_, 1);
   ExpectLogged({"Error: The destination " + dst_ +
-                    " holds a mass change (101 of 200 files replaced or removed): nothing there "
-                    "is replaced or removed and no day of its archive is removed until it is "
-                    "accepted. If this is intended, run: quorvane-cli mirror accept " +
-                    dst_,
-                "Held back 50 replacements and removals until the mass change is accepted"});
-  EXPECT_EQ(DestTree().size(), 101u);  // the new file came
-  EXPECT_EQ(ArchivedFiles(), 0u);
+                " holds a mass change (150 of 200 files replaced or removed): nothing there "
+                "is replaced or removed and no day of its archive is removed until it is "
+                "accepted. If this is intended, run: quorvane-cli mirror accept " +
+                dst_});
+  EXPECT_TRUE(PathExists(dst_ + "new.txt") && PathExists(dst_ + "c/f049.txt"));
+  EXPECT_EQ(ArchivedFiles(), Tree{});
   EXPECT_TRUE(PathExists(old_day));
 
   ASSERT_TRUE(AcceptMassChange(ini_, mapping_->key()));
   Run();
   EXPECT_EQ(errors_, 0);
   EXPECT_EQ(DestTree(), ListTree(src_));
-  EXPECT_EQ(ArchivedFiles(), 50u);
+  EXPECT_EQ(ArchivedFiles().size(), 51u);
   EXPECT_FALSE(PathExists(old_day));
   EXPECT_EQ(Hold(), "");
 }
 
-// Every file rewritten: the first half is replaced, each old version is in
-// the archive, the rest keep theirs.
-TEST_F(MassChangeTest, RewriteOfEveryFileStopsHalfWayWithTheOldVersionsArchived) {
-  Mirrored(200);
-  MakeTree(src_, Files(0, 200, "encrypted"));
-
-  Run();
-
-  EXPECT_EQ(errors_, 1);
-  EXPECT_TRUE(log_.Has("Error: " + StopLine("101 of 200 files")));
-  Tree expected = Files(0, 100, "encrypted");
-  for (const std::string& file : Files(100, 200, "old")) expected.push_back(file);
-  EXPECT_EQ(DestTree(), expected);
-  EXPECT_EQ(ListTree(Archived("")), Files(0, 100, "old"));
-}
-
-// A directory counts with its files before it moves: one that would take
-// the run over the thresholds stays whole.
-TEST_F(MassChangeTest, DirectoryIsCountedBeforeItMoves) {
-  Tree tree = {"keep.txt=k"};
-  for (const std::string& file : Files(0, 150, "x")) tree.push_back("all/" + file);
-  MakeTree(src_, tree);
-  Run();
-  ASSERT_EQ(errors_, 0);
-  fs::remove_all(src_ + "all");
-
-  Run();
-
-  EXPECT_TRUE(log_.Has("Error: " + StopLine("150 of 151 files")));
-  EXPECT_EQ(DestTree().size(), 152u);
-  EXPECT_FALSE(PathExists(Archived("all")));
-}
-
-// Base of 20 files (none: as before this guard); the thresholds; how many
-// vanish; whether the run is held; how many files it archives.
+// On a base of 20 files, with the thresholds, some files vanish or are
+// rewritten; whether the run is held, and how many files it archives. With
+// Confirm on the user decides at the point where the run would be held, and
+// a held mirror asks at its next run. No old version is ever lost.
 struct ThresholdCase {
   const char* name;
-  bool base;
-  int32_t percent;
-  int32_t minimum;
-  int removed;
-  bool held;
-  size_t archived;
+  int32_t percent = 50;
+  int32_t minimum = 0;
+  int removed = 0;              // the first files
+  int rewritten = 0;            // the next ones
+  const char* before = "";      // "none": no complete scan counted them; else a hold left
+  const char* asked = nullptr;  // with Confirm on: the question put
+  bool yes = false;             // its answer
+  bool held = false;
+  size_t archived = 0;
 };
+
+void PrintTo(const ThresholdCase& c, std::ostream* out) { *out << c.name; }
 
 class ThresholdTest : public MassChangeTest, public ::testing::WithParamInterface<ThresholdCase> {};
 
@@ -144,67 +115,70 @@ TEST_P(ThresholdTest, HoldsOnlyMoreThanTheShareAndAtLeastTheMinimum) {
   const ThresholdCase& c = GetParam();
   mapping_->mutable_settings().mass_change_percent = c.percent;
   mapping_->mutable_settings().mass_change_minimum = c.minimum;
-  Mirrored(20);
-  if (!c.base) {
-    ASSERT_TRUE(ini_.Unset(mapping_->key(), "CompleteScanFiles"));
+  MakeTree(src_, Files(0, 20, "old"));
+  Run();
+  ASSERT_EQ(errors_, 0);
+  const std::string before = c.before;
+  if (!before.empty()) {
+    ASSERT_TRUE(before == "none" ? ini_.Unset(mapping_->key(), "CompleteScanFiles")
+                                 : WriteMassChangeHold(ini_, mapping_->key(), before));
   }
-  RemoveFromSource(0, c.removed);
+  for (const std::string& file : Files(0, c.removed, "")) fs::remove(src_ + file.substr(0, 8));
+  MakeTree(src_, Files(c.removed, c.removed + c.rewritten, "new"));
+  confirm_ = c.asked != nullptr;
+  if (!c.yes && c.asked) gate_.declined = c.asked;
 
   Run();
 
   EXPECT_EQ(errors_, c.held ? 1 : 0);
   EXPECT_EQ(Hold() != "", c.held);
-  EXPECT_EQ(ArchivedFiles(), c.archived);
+  const Tree archived = ArchivedFiles();
+  EXPECT_EQ(archived.size(), c.archived);
+  const Tree dest = DestTree();
+  for (const std::string& file : Files(0, 20, "old")) {
+    EXPECT_TRUE(std::ranges::count(dest, file) + std::ranges::count(archived, file) == 1) << file;
+  }
+  EXPECT_EQ(log_.HasPart("Accepted the mass change of " + dst_), c.yes);
 }
 
 const ThresholdCase kThresholds[] = {
-    {"HalfIsNotMore", true, 50, 0, 10, false, 10},
-    {"OneMoreThanHalf", true, 50, 0, 11, true, 10},
-    {"BelowTheMinimum", true, 50, 12, 11, false, 11},
-    {"AtTheMinimum", true, 50, 11, 11, true, 10},
-    {"GuardOff", true, 0, 0, 20, false, 20},
-    {"NoCompleteScanCounted", false, 50, 0, 20, false, 20},
+    {.name = "HalfIsNotMore", .removed = 10, .archived = 10},
+    {.name = "OneMoreThanHalf", .removed = 11, .held = true, .archived = 10},
+    {.name = "RewriteOfEveryFile", .rewritten = 20, .held = true, .archived = 10},
+    {.name = "BelowTheMinimum", .minimum = 12, .removed = 11, .archived = 11},
+    {.name = "AtTheMinimum",
+     .minimum = 11,
+     .removed = 5,
+     .rewritten = 6,
+     .held = true,
+     .archived = 10},
+    {.name = "GuardOff", .percent = 0, .removed = 10, .rewritten = 10, .archived = 20},
+    {.name = "NoCompleteScanCounted", .removed = 20, .before = "none", .archived = 20},
+    {.name = "NoAtTheThreshold",
+     .removed = 15,
+     .asked = "Replace or remove 11 of the 20 files",
+     .held = true,
+     .archived = 10},
+    {.name = "YesAtTheThreshold",
+     .removed = 15,
+     .asked = "Replace or remove 11 of the 20 files",
+     .yes = true,
+     .archived = 15},
+    {.name = "NoToTheHeldChange",
+     .removed = 15,
+     .before = "3 of 20 files",
+     .asked = "Accept the mass change held for ",
+     .held = true},
+    {.name = "YesToTheHeldChange",
+     .removed = 15,
+     .before = "3 of 20 files",
+     .asked = "Accept the mass change held for ",
+     .yes = true,
+     .archived = 15},
 };
 
 INSTANTIATE_TEST_SUITE_P(Mirror, ThresholdTest, ::testing::ValuesIn(kThresholds),
                          [](const auto& param) { return std::string(param.param.name); });
-
-// With Confirm on the user decides at the point where the run would be held,
-// and a held mirror asks at its next run; only Yes to that very question
-// accepts.
-TEST_F(MassChangeTest, QuestionsDecideWhenConfirmIsOn) {
-  mapping_->mutable_settings().mass_change_minimum = 0;
-  Mirrored(20);
-  RemoveFromSource(0, 15);
-  confirm_ = true;
-  gate_.declined = "Replace or remove 11 of the 20 files";
-
-  Run();
-  EXPECT_EQ(errors_, 1);  // the declined question
-  EXPECT_TRUE(log_.Has(StopLine("11 of 20 files")));
-  EXPECT_EQ(ArchivedFiles(), 10u);
-  gate_.declined = "Accept the mass change held for " + dst_ + " (11 of 20 files";
-  Run();
-  EXPECT_EQ(errors_, 1);
-  EXPECT_EQ(ArchivedFiles(), 0u);
-
-  gate_.declined = "";
-  Run();
-  EXPECT_EQ(errors_, 0);
-  ExpectLogged({"Accepted the mass change of " + dst_});
-  EXPECT_EQ(DestTree(), ListTree(src_));
-  EXPECT_EQ(Hold(), "");
-
-  RemoveFromSource(15, 20);  // the accepted run counted 5
-  Run();
-  EXPECT_EQ(errors_, 0);
-  // Asked before the move that would have gone over.
-  const auto asked = std::ranges::find(
-      gate_.questions, "Replace or remove 3 of the 5 files in " + dst_ + ", more than 50%?");
-  ASSERT_NE(asked, gate_.questions.end());
-  EXPECT_EQ(asked[1], "Move " + dst_ + "f017.txt to archive?");
-  EXPECT_TRUE(DestTree().empty());
-}
 
 }  // namespace
 }  // namespace qv::testing

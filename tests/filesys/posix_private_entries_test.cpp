@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 
 #include "tests/filesys/posix_fixture.h"
-#include "tests/support/exfat_mount.h"
+#include "tests/support/scoped_mount.h"
 #include "tests/support/scoped_umask.h"
 
 namespace qv::testing {
@@ -87,8 +87,8 @@ TEST_F(PrivateEntriesTest, AppendsStayInTheHeldDirectoryAfterTheConfinementEnds)
 }
 
 TEST_F(PrivateEntriesTest, ExfatKeepsNeitherHolesNorModesAndThatIsNoError) {
-  ScopedExfatMount exfat(temp_ / "exfat");
-  SKIP_UNLESS_EXFAT(exfat);
+  ScopedImageMount exfat(temp_ / "exfat/", ScopedImageMount::Kind::kExfat);
+  SKIP_UNLESS_MOUNTED(exfat);
   DataLayout layout;
   ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
   EXPECT_FALSE(layout.keeps_holes);

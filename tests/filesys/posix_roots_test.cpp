@@ -7,7 +7,6 @@
 #include "filesys/posix/mountinfo.h"
 #include "tests/filesys/posix_fixture.h"
 #include "tests/support/scoped_mount.h"
-#include "tests/support/scoped_volumes.h"
 
 namespace qv::testing {
 namespace {
