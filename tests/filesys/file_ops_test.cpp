@@ -29,19 +29,6 @@ class FileOpsTest : public ::testing::Test {
   RecordingLogger log_;
 };
 
-// A fault lets its first matching calls pass, fails as often as it may, and
-// matches only its op and path; a failed call is not made.
-TEST_F(FileOpsTest, FaultPlatformFailsTheChosenCalls) {
-  FaultPlatform faults(platform_);
-  faults.AddFault({Op::kRemoveDir, "", 0, ENOSPC});
-  faults.AddFault({Op::kCreateDir, "/bee", 1, ENOSPC, 1});
-  std::string made;
-  for (const std::string name : {"a0", "bee1", "bee2", "bee3", "a4"})
-    made += faults.CreateDir(temp_ / name).ok() && PathExists(temp_ / name) ? name : "-";
-  EXPECT_EQ(made, "a0bee1-bee3a4");
-  EXPECT_FALSE(PathExists(temp_ / "bee2"));
-}
-
 // A file system that ignores requests to clear the archive bit.
 class StickyArchivePlatform : public PlatformWrapper {
  public:
@@ -157,13 +144,10 @@ TEST_F(FileOpsTest, CopyShowsProgressAndStopsWithTheScan) {
 class ListingTest : public FileOpsTest {
  protected:
   void SetUp() override {
-    MakeDirs(root_ + "sub/deeper");
-    WriteFile(root_ + "f1", std::string(100, '1'));
-    WriteFile(root_ + "sub/f2", std::string(200, '2'));
-    WriteFile(root_ + "sub/sparse", "s");
+    MakeTree(root_, {"sub/deeper/", "f1=" + std::string(100, '1'), "sub/f2=" + std::string(200, '2'),
+                     "sub/sparse=s", "link->sub"});
     ASSERT_EQ(truncate((root_ + "sub/sparse").c_str(), kSparseSize), 0);
     ASSERT_EQ(mkfifo((root_ + "fifo").c_str(), 0600), 0);
-    ASSERT_EQ(symlink("sub", (root_ + "link").c_str()), 0);
   }
   bool Size(Platform& platform, const std::string& path, int options) {
     counts_ = TCounts();

@@ -1,10 +1,4 @@
 // The room file data takes: its data extents widened to whole blocks.
-#include <utility>
-#include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "tests/filesys/posix_fixture.h"
 
 namespace qv::testing {
@@ -13,20 +7,6 @@ namespace {
 constexpr int64_t kKiB = 1024;
 constexpr int64_t kMiB = 1024 * kKiB;
 constexpr int64_t kGiB = 1024 * kMiB;
-
-using Extents = std::vector<std::pair<int64_t, int64_t>>;  // offset, length
-
-// A file of size bytes holding data in extents and holes everywhere else.
-void MakeSparse(const std::string& path, int64_t size, const Extents& extents) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  ASSERT_GE(fd, 0) << path;
-  for (const auto& [offset, length] : extents) {
-    const std::string data(static_cast<size_t>(length), 'd');
-    ASSERT_EQ(pwrite(fd, data.data(), data.size(), offset), length);
-  }
-  ASSERT_EQ(ftruncate(fd, size), 0);
-  close(fd);
-}
 
 // The temporary directory lies on a file system that allocates and searches
 // holes in 4 KiB blocks (ext4 or tmpfs).
