@@ -120,38 +120,32 @@ TEST_F(ScanCommandTest, AnErrorInOneMirrorLeavesTheOtherAndStatsShowBoth) {
       Has(out, "\n\nMirror" + std::string(dst.size() - 6, ' ') + "  Source drive free  of"));
 }
 
-// The engine's tests cover the cancel and its line; here the command that accepts.
-TEST_F(ScanCommandTest, AMirrorWhoseFileSystemChangedWaitsUntilAccepted) {
-  RunOk({"scan"});
-  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst/")), "SourceVolume", "uuid of another disk"));
-  WriteFile(At("src/new.txt"), "new");
-  EXPECT_EQ(Run({"scan"}).code, 1);
-  EXPECT_FALSE(PathExists(At("dst/new.txt")));
-  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
-            "Accepted the source " + At("src/") + " as it is now\n");
-  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
-            "Nothing to accept for the mirror to " + At("dst/") + "\n");
-  RunOk({"scan"});
-  EXPECT_EQ(ReadFile(At("dst/new.txt")), "new");
-}
-
-// The engine's tests cover the hold; here the two ways to accept it.
-TEST_F(ScanCommandTest, AHeldMassChangeWaitsForAcceptOrAYesOnTheTerminal) {
+// The engine's tests cover what holds a mirror back; here the command that
+// accepts it, and a Yes on the terminal.
+TEST_F(ScanCommandTest, AHeldMirrorWaitsForAcceptOrAYesOnTheTerminal) {
   RunOk({"scan"});
   const std::string key = MappingKey(At("dst/"));
-  ASSERT_TRUE(Store().WriteString(key, "MassChangeHold", "3 of 4 files"));
-  std::filesystem::remove(At("src/a.txt"));
-  EXPECT_EQ(Run({"scan"}).code, 1);
-  EXPECT_TRUE(PathExists(At("dst/a.txt")));
-  EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), "Accepted the mass change held for " + At("dst/") +
-                                                     " (3 of 4 files replaced or removed)\n");
+  // What holds the mirror back; the line of its accept; a file then removed.
+  const std::tuple<const char*, const char*, std::string, const char*> kHolds[] = {
+      {"SourceVolume", "uuid of another disk", "the source @src/ as it is now", "a.txt"},
+      {"MassChangeHold", "3 of 4 files",
+       "the mass change held for @dst/ (3 of 4 files replaced or removed)", "sub/b.txt"}};
+  for (const auto& [name, value, accepted, removed] : kHolds) {
+    ASSERT_TRUE(Store().WriteString(key, name, value));
+    std::filesystem::remove(At("src/") + removed);
+    EXPECT_EQ(Run({"scan"}).code, 1);
+    EXPECT_TRUE(PathExists(At("dst/") + removed));
+    EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}), Expand("Accepted " + accepted + "\n"));
+    RunOk({"scan"});
+    EXPECT_FALSE(PathExists(At("dst/") + removed));
+  }
   EXPECT_EQ(RunOk({"mirror", "accept", "@dst"}),
             "Nothing to accept for the mirror to " + At("dst/") + "\n");
-  RunOk({"scan"});
-  EXPECT_FALSE(PathExists(At("dst/a.txt")));
 
+  WriteFile(At("src/new.txt"), "new");
+  RunOk({"scan"});
   ASSERT_TRUE(Store().WriteString(key, "MassChangeHold", "3 of 4 files"));
-  std::filesystem::remove(At("src/sub/b.txt"));
+  std::filesystem::remove(At("src/new.txt"));
   RunOk({"set", "Confirm", "yes"});
   ScriptedConsole console;
   console.lines = {"y", "y"};  // then the input ends: any further question stops the scan
@@ -162,7 +156,7 @@ TEST_F(ScanCommandTest, AHeldMassChangeWaitsForAcceptOrAYesOnTheTerminal) {
   EXPECT_TRUE(Has(run.err, "Accept the mass change held for " + At("dst/") +
                                " (3 of 4 files replaced or removed)?\n[y]es"))
       << run.err;
-  EXPECT_FALSE(PathExists(At("dst/sub/b.txt")));
+  EXPECT_FALSE(PathExists(At("dst/new.txt")));
   EXPECT_FALSE(Store().ValueExists(key, "MassChangeHold"));
 }
 
