@@ -21,9 +21,7 @@ namespace {
 class ScanCommandTest : public CliTest {
  protected:
   ScanCommandTest() {
-    MakeDirs(At("src/sub"));
-    WriteFile(At("src/a.txt"), "hello");
-    WriteFile(At("src/sub/b.txt"), "bye");
+    MakeTree(At(""), {"src/a.txt=hello", "src/sub/b.txt=bye"});
     AddMirror("dst");
   }
 
