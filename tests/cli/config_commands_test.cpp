@@ -177,45 +177,31 @@ TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
 }
 
 // A mirror inside another's source: the commands that let it join or leave
-// the scans say which folder moves between the destinations, and the scans
-// then move it so; a disabled inner mirror leaves its folder in the outer one.
-TEST_F(ConfigCommandsTest, NestedMirrorsMoveTheirFolderAndSaySo) {
-  MakeTree(At(""), {"src/inner/x.txt=x", "src/outer.txt=o", "dst/", "idst/"});
+// the scans say which folder moves between the destinations (the engine's
+// tests show the scans move it so).
+TEST_F(ConfigCommandsTest, NestedMirrorsSayWhichFolderMoves) {
+  MakeTree(At(""), {"src/inner/", "dst/", "idst/"});
   RunOk({"mirror", "add", "@src", "@dst"});
-  RunOk({"scan"});
-  ASSERT_TRUE(PathExists(At("dst/inner/x.txt")));
   const std::string warning =
       "quorvane-cli: warning: @src/inner/ lies inside @src/, the source "
       "of the mirror to @dst/: at the next scan the folder moves from ";
-  const struct {
-    std::vector<std::string> command;
-    std::string said;  // on standard error
-    bool in_outer;     // where the folder is after the next scan
-    bool in_inner;
-  } kSteps[] = {
-      {{"mirror", "add", "@src/inner", "@idst"},
-       warning + "@dst/inner/ (into that mirror's archive) to @idst/\n",
-       false,
-       true},
-      {{"mirror", "disable", "@idst"}, warning + "@idst/ to @dst/inner/\n", true, true},
-      {{"mirror", "disable", "@idst"}, "", true, true},
-      {{"mirror", "enable", "@idst"},
-       warning + "@dst/inner/ (into that mirror's archive) to @idst/\n",
-       false,
-       true},
-      {{"mirror", "remove", "@idst"}, warning + "@idst/ to @dst/inner/\n", true, true},
-      {{"mirror", "add", "--disabled", "@src/inner", "@idst"}, "", true, true},
-      {{"set", "AutoFilter", "no"}, "", true, true},
-      {{"mirror", "enable", "@idst"}, "", true, true},
+  const std::string joins = warning + "@dst/inner/ (into that mirror's archive) to @idst/\n";
+  const std::string leaves = warning + "@idst/ to @dst/inner/\n";
+  // The command; what it says on standard error.
+  const std::pair<std::vector<std::string>, std::string> kSteps[] = {
+      {{"mirror", "add", "@src/inner", "@idst"}, joins},
+      {{"mirror", "disable", "@idst"}, leaves},
+      {{"mirror", "disable", "@idst"}, ""},
+      {{"mirror", "enable", "@idst"}, joins},
+      {{"mirror", "remove", "@idst"}, leaves},
+      {{"mirror", "add", "--disabled", "@src/inner", "@idst"}, ""},
+      {{"set", "AutoFilter", "no"}, ""},
+      {{"mirror", "enable", "@idst"}, ""},
   };
-  for (const auto& step : kSteps) {
-    SCOPED_TRACE(step.command[1] + " " + step.command.back());
-    const CliRun run = Run(step.command);
+  for (const auto& [command, said] : kSteps) {
+    const CliRun run = Run(command);
     EXPECT_EQ(run.code, 0);
-    EXPECT_EQ(run.err, Expand(step.said));
-    RunOk({"scan"});
-    EXPECT_EQ(PathExists(At("dst/inner/x.txt")), step.in_outer);
-    EXPECT_EQ(PathExists(At("idst/x.txt")), step.in_inner);
+    EXPECT_EQ(run.err, Expand(said)) << command[1] << " " << command.back();
   }
 }
 
