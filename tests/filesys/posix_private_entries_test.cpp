@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include "tests/filesys/posix_fixture.h"
-#include "tests/support/exfat_mount.h"
 #include "tests/support/scoped_mount.h"
 #include "tests/support/scoped_umask.h"
 
@@ -83,18 +82,6 @@ TEST_F(PrivateEntriesTest, AppendsStayInTheHeldDirectoryAfterTheConfinementEnds)
   EXPECT_EQ(platform_.AppendPrivateFile(*held, "real/../../outside/log.txt", "b", &created_).code(),
             EINVAL);
   EXPECT_EQ(ReadFile(temp_ / "outside/log.txt"), "outside");
-}
-
-TEST_F(PrivateEntriesTest, ExfatKeepsNeitherHolesNorModesAndThatIsNoError) {
-  ScopedExfatMount exfat(temp_ / "exfat");
-  SKIP_UNLESS_EXFAT(exfat);
-  DataLayout layout;
-  ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
-  EXPECT_FALSE(layout.keeps_holes);
-  ScopedUmask scoped(0);
-  ASSERT_TRUE(platform_.CreatePrivateDir(exfat.dir + "archive").ok());
-  ASSERT_TRUE(Append(exfat.dir, "archive/log.txt", "kept").ok());
-  EXPECT_EQ(ReadFile(exfat.dir + "archive/log.txt"), "kept");
 }
 
 }  // namespace
