@@ -29,6 +29,19 @@ class FileOpsTest : public ::testing::Test {
   RecordingLogger log_;
 };
 
+// A fault lets its first matching calls pass, fails as often as it may, and
+// matches only its op and path; a failed call is not made.
+TEST_F(FileOpsTest, FaultPlatformFailsTheChosenCalls) {
+  FaultPlatform faults(platform_);
+  faults.AddFault({Op::kRemoveDir, "", 0, ENOSPC});
+  faults.AddFault({Op::kCreateDir, "/bee", 1, ENOSPC, 1});
+  std::string made;
+  for (const std::string name : {"a0", "bee1", "bee2", "bee3", "a4"})
+    made += faults.CreateDir(temp_ / name).ok() && PathExists(temp_ / name) ? name : "-";
+  EXPECT_EQ(made, "a0bee1-bee3a4");
+  EXPECT_FALSE(PathExists(temp_ / "bee2"));
+}
+
 // A file system that ignores requests to clear the archive bit.
 class StickyArchivePlatform : public PlatformWrapper {
  public:
