@@ -222,12 +222,16 @@ TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   RunOk({"set", "AutoFilter", "false"});
   RunOk({"mirror", "add", "@src", "@dst", "--max-size", "1.5 GB", "--max-compressed-archive-size",
          "512 MB", "--no-copy-security", "--no-copy-creation-time", "--disabled"});
+  // Written behind the tool's back, as an old configuration might hold it.
+  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "", At("dst3/")));
+  ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "Src", At("src/")));
   RunOk({"mirror", "set", "@dst", "--mass-change-percent", "30", "--mass-change-minimum", "0"});
   ASSERT_TRUE(Store().WriteString(MappingKey(At("dst/")), "MassChangeHold", "3 of 4 files"));
   EXPECT_EQ(RunOk({"show"}), Expand(R"(The scanner will not suspend on user input
 Thread priority System idle
 Disabled automatic filters
 Disabled update of files wich have their archive attribute set
+Error: Rejected mapping of @src/ to @dst3/ because its source overlaps with @src/
 
 mirror from @src/ to @dst/ (disabled)
 The maximum size of destination is 1.50 GB
