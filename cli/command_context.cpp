@@ -62,6 +62,19 @@ bool TCommandContext::LoadMirrors(TMappings* mappings) {
   return false;
 }
 
+int TCommandContext::EditMirror(
+    const std::string& destination,
+    const std::function<int(TQVIniFile& ini, TMapping& mapping)>& change) {
+  return Edit([&](TQVIniFile& ini) {
+    TMappings mappings(ini);
+    if (!LoadMirrors(&mappings)) return kExitCannotRun;
+    for (int i = 0; i < mappings.Count(); ++i) {
+      if (mappings.Destination(i) == destination) return change(ini, *mappings.Mapping(i));
+    }
+    return Fail("no mirror has the destination " + destination);
+  });
+}
+
 int TCommandContext::Fail(const std::string& message) {
   err_ << "quorvane-cli: " << message << '\n';
   err_.flush();

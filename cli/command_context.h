@@ -11,6 +11,7 @@ namespace qv {
 
 class Platform;
 class TConsole;
+class TMapping;
 class TMappings;
 class TQVIniFile;
 
@@ -53,6 +54,11 @@ class TCommandContext {
   // unchecked, as the configuration dialog sees them. False after reporting
   // a failed store.
   bool LoadMirrors(TMappings* mappings);
+  // Edit on the stored mirror whose destination is destination (expanded,
+  // ending with "/"): change gets it as loaded; no such mirror fails naming
+  // the destination.
+  int EditMirror(const std::string& destination,
+                 const std::function<int(TQVIniFile& ini, TMapping& mapping)>& change);
   // Writes "quorvane-cli: " + message as the one error line of the run.
   int Fail(const std::string& message);
   // Writes "quorvane-cli: warning: " + message; within Edit only once its

@@ -4,9 +4,9 @@
 
 #include "archive/confirm_gate.h"
 #include "cli/terminal_output.h"
-#include "config/registry_key.h"
 #include "filesys/console.h"
 #include "filesys/path_ops.h"
+#include "filesys/text_format.h"
 #include "log/logger.h"
 
 namespace qv {

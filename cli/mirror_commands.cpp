@@ -164,14 +164,8 @@ int ChangeMirror(TCommandContext& context, const std::string& typed, TMirrorChan
                 &error)) {
     return context.Fail(error);
   }
-  return context.Edit([&](TQVIniFile& ini) {
-    TMappings mappings(ini);
-    if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
-    for (int i = 0; i < mappings.Count(); ++i) {
-      if (mappings.Destination(i) != destination.expanded) continue;
-      return change(context, ini, *mappings.Mapping(i));
-    }
-    return context.Fail("no mirror has the destination " + destination.expanded);
+  return context.EditMirror(destination.expanded, [&](TQVIniFile& ini, TMapping& mapping) {
+    return change(context, ini, mapping);
   });
 }
 

@@ -7,8 +7,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/user_input.h"
-#include "config/mappings.h"
-#include "config/qv_ini_file.h"
+#include "config/mapping.h"
 
 namespace qv {
 
@@ -53,20 +52,11 @@ int SetMirror(TCommandContext& context, const TMirrorSetArgs& args) {
       !ReadThresholds(args, &thresholds, &error)) {
     return context.Fail(error);
   }
-  return context.Edit([&](TQVIniFile& ini) {
-    TMappings mappings(ini);
-    if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
-    TMapping* mapping = nullptr;
-    for (int i = 0; i < mappings.Count() && mapping == nullptr; ++i) {
-      if (mappings.Destination(i) == destination.expanded) mapping = mappings.Mapping(i);
-    }
-    if (mapping == nullptr) {
-      return context.Fail("no mirror has the destination " + destination.expanded);
-    }
-    TMappingSettings& settings = mapping->mutable_settings();
+  return context.EditMirror(destination.expanded, [&](TQVIniFile&, TMapping& mapping) {
+    TMappingSettings& settings = mapping.mutable_settings();
     settings.mass_change_percent = thresholds.percent.value_or(settings.mass_change_percent);
     settings.mass_change_minimum = thresholds.minimum.value_or(settings.mass_change_minimum);
-    (void)mapping->Save();  // joins the transaction
+    (void)mapping.Save();  // joins the transaction
     return kExitOk;
   });
 }

@@ -56,11 +56,10 @@ int FilterTypeFromName(const std::string& name) {
   return kExcludedSource;
 }
 
-TFilter::TFilter(std::string pattern_text, int number_value, uint32_t required, bool log_matches)
+TFilter::TFilter(std::string pattern_text, uint32_t required, bool log_matches)
     : pattern(std::move(pattern_text)),
       directory(DirectoryPart(pattern)),
       rooted(HasRoot(pattern)),
-      number(number_value),
       required_attributes(required),
       log(log_matches),
       literal_(IsLiteral(pattern)),
@@ -115,11 +114,10 @@ void TFilters::ForEachMatch(const std::string& directory, const std::string& nam
   }
 }
 
-int TFilters::FindMatch(const std::string& directory, const std::string& name, int min_number,
+int TFilters::FindMatch(const std::string& directory, const std::string& name,
                         const std::string& full_path) const {
   int found = -1;
   ForEachMatch(directory, name, full_path, [&](int i) {
-    if (Filter(i).number < min_number) return false;
     found = i;
     return true;
   });
@@ -128,10 +126,9 @@ int TFilters::FindMatch(const std::string& directory, const std::string& name, i
 
 bool TFilters::MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
                            const std::string& prefix, bool log_wanted, bool remove_exact,
-                           int min_number, const std::string& full_path, int* number) {
-  const int i = FindMatch(directory, name, min_number, full_path);
+                           const std::string& full_path) {
+  const int i = FindMatch(directory, name, full_path);
   if (i < 0) return false;
-  if (number != nullptr) *number = Filter(i).number;
   LogMatch(i, logger, prefix, log_wanted, remove_exact, full_path);
   return true;
 }
@@ -162,10 +159,10 @@ void TFilters::LogMatch(int i, TLogger& logger, const std::string& prefix, bool 
   if (exact && remove_exact) Delete(i);
 }
 
-int TFilters::FindFilterInside(const std::string& directory, int min_number) const {
+int TFilters::FindFilterInside(const std::string& directory) const {
   for (int i = 0; i < Count(); ++i) {
     const TFilter& filter = Filter(i);
-    if (filter.rooted && filter.number >= min_number && IsInside(filter.pattern, directory)) {
+    if (filter.rooted && IsInside(filter.pattern, directory)) {
       return i;
     }
   }

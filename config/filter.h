@@ -36,7 +36,7 @@ inline constexpr int kUnranked = -1;
 class TFilter {
  public:
   // pattern is the prepared text; a directory ends with "/".
-  TFilter(std::string pattern, int number, uint32_t required_attributes, bool log);
+  TFilter(std::string pattern, uint32_t required_attributes, bool log);
 
   // Whether the filter matches an entry of directory (which ends with "/").
   // full_path is directory + name, with a trailing "/" for a directory. A
@@ -60,8 +60,7 @@ class TFilter {
   // The pattern without its trailing "/", cut after its last "/": empty for a
   // bare name pattern, "Temp/" for "Temp/*.tmp", "/data/" for "/data/x/".
   std::string directory;
-  bool rooted = false;  // an absolute pattern, matched against the full path
-  int number = 0;
+  bool rooted = false;               // an absolute pattern, matched against the full path
   uint32_t required_attributes = 0;  // kAttrDirectory for "included source dir"
   bool log = true;                   // log every entry it matches
   // An exclusion that keeps out what must not be mirrored (an excluded
@@ -90,18 +89,18 @@ class TFilters {
   void Delete(int i) { list_.Delete(i); }
   void Clear() { list_.Clear(); }
 
-  // Index of the first filter numbered min_number or higher that matches the
-  // entry (see TFilter::Matches), or -1.
-  int FindMatch(const std::string& directory, const std::string& name, int min_number,
+  // Index of the first filter that matches the entry (see TFilter::Matches),
+  // or -1.
+  int FindMatch(const std::string& directory, const std::string& name,
                 const std::string& full_path) const;
-  // FindMatch, then: *number (may be null) gets the filter's number; when
-  // log_wanted and the filter logs, logs prefix + full_path, followed by
-  // " matching " + pattern unless they are equal; when remove_exact and the
-  // full path equals the pattern, the filter is removed (a plain path is used
-  // up by its one match). Answers whether a filter matched.
+  // FindMatch, then: when log_wanted and the filter logs, logs prefix +
+  // full_path, followed by " matching " + pattern unless they are equal; when
+  // remove_exact and the full path equals the pattern, the filter is removed
+  // (a plain path is used up by its one match). Answers whether a filter
+  // matched.
   bool MatchAndLog(const std::string& directory, const std::string& name, TLogger& logger,
-                   const std::string& prefix, bool log_wanted, bool remove_exact, int min_number,
-                   const std::string& full_path, int* number);
+                   const std::string& prefix, bool log_wanted, bool remove_exact,
+                   const std::string& full_path);
   // Index of an exclusion that matches the entry and that an include of
   // rank include_rank does not outrank, or -1: the first that protects, else
   // the first whose rank is at least include_rank.
@@ -111,10 +110,10 @@ class TFilters {
   // plain path.
   void LogMatch(int i, TLogger& logger, const std::string& prefix, bool log_wanted,
                 bool remove_exact, const std::string& full_path);
-  // Index of the first absolute filter numbered min_number or higher whose
-  // pattern lies strictly inside directory, or -1: an included source below
-  // directory that the walk must lead to.
-  int FindFilterInside(const std::string& directory, int min_number) const;
+  // Index of the first absolute filter whose pattern lies strictly inside
+  // directory, or -1: an included source below directory that the walk must
+  // lead to.
+  int FindFilterInside(const std::string& directory) const;
   // Removes the filters whose directory part is directory.
   void RemoveFiltersOfDirectory(const std::string& directory);
   // Removes the filters whose pattern is directory or lies inside it.

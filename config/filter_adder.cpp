@@ -16,7 +16,7 @@ TFilter& TFilterAdder::AddPattern(TFilters& list, std::string& pattern,
                                   uint32_t required_attributes) {
   logger_.FlushHeading();
   if (!IsPattern(pattern)) CompletePlainPath(pattern, required_attributes);
-  auto filter = std::make_unique<TFilter>(pattern, ++counter_, required_attributes, log);
+  auto filter = std::make_unique<TFilter>(pattern, required_attributes, log);
   TFilter& added = *filter;
   list.Add(std::move(filter));
   logger_.LogLine("Added " + description + " " + pattern);
@@ -56,7 +56,7 @@ bool TFilterAdder::AddAutoDir(TFilters& list, const std::string& path,
 bool TFilterAdder::AddPath(TFilters& list, const std::string& path, const std::string& description,
                            TDirWeights* weights) {
   if (list.Find(path) >= 0) return false;
-  auto filter = std::make_unique<TFilter>(path, ++counter_, 0, true);
+  auto filter = std::make_unique<TFilter>(path, 0, true);
   filter->protects = true;
   list.Add(std::move(filter));
   if (weights != nullptr) weights->Add(path);

@@ -12,13 +12,11 @@ class Platform;
 class TDirWeights;
 class TLogger;
 
-// Adds filters to the lists of one mirror: numbers them from one running
-// counter and logs each addition, writing the logger's pending heading first.
+// Adds filters to the lists of one mirror and logs each addition, writing the
+// logger's pending heading first.
 class TFilterAdder {
  public:
-  // The first filter added gets number counter + 1.
-  TFilterAdder(Platform& platform, TLogger& logger, int counter = 1)
-      : platform_(platform), logger_(logger), counter_(counter) {}
+  TFilterAdder(Platform& platform, TLogger& logger) : platform_(platform), logger_(logger) {}
 
   // Adds a user's pattern, logged "Added " + description + " " + pattern. A
   // plain path (not a pattern) is looked up first: a directory gets its
@@ -49,7 +47,6 @@ class TFilterAdder {
 
   Platform& platform_;
   TLogger& logger_;
-  int counter_;
 };
 
 }  // namespace qv

@@ -15,8 +15,8 @@ namespace {
 
 constexpr char kEveryName[] = "*.*";
 
-// Adds the stored filters of one build; the lists, the weights and the
-// running counter are shared by all of them.
+// Adds the stored filters of one build; the lists and the weights are shared
+// by all of them.
 class TStoredFilterBuild {
  public:
   TStoredFilterBuild(Platform& platform, const TFilterBuildInput& input, const TMappings& mappings,
@@ -160,10 +160,8 @@ bool BuildFilters(TQVIniFile& ini, const TFilterBuildInput& input, const TMappin
   TStoredFilterBuild build(platform, input, mappings, adder, logger, filters, weights);
   for (const TStoredFilter& filter : stored) build.Add(filter);
   if (filters->included_sources.Empty()) {
-    // Numbered apart from the others: it is the one filter every entry meets.
-    TFilterAdder implicit(platform, logger, 0);
     std::string every_name = kEveryName;
-    implicit.AddPattern(filters->included_sources, every_name, "include of all sources", false, 0);
+    adder.AddPattern(filters->included_sources, every_name, "include of all sources", false, 0);
   }
   AddOverlappingMirrors(adder, input, filters, weights);
   AddFileMappings(adder, input, mappings, filters, weights);

@@ -5,7 +5,7 @@
 
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
-#include "config/registry_key.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <utility>
 
+#include "filesys/text_format.h"
+
 namespace qv {
 
 namespace {
@@ -18,14 +20,6 @@ constexpr std::array<std::pair<TRootKey, const char*>, 7> kRootNames = {{
 }};
 
 }  // namespace
-
-std::string LowerAscii(const std::string& text) {
-  std::string lower = text;
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
 
 TRootKey RootFromName(const std::string& name) {
   const std::string lower = LowerAscii(name);

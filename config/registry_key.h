@@ -45,8 +45,6 @@ TRootKey SplitKeyText(const std::string& text, std::string* key);
 // The components of a key path; empty components (leading, trailing or
 // doubled "\") are dropped, so "\A\\B\" names the key A\B.
 std::vector<std::string> KeyComponents(const std::string& key);
-// Key and value names compare ignoring ASCII case; other bytes compare exactly.
-std::string LowerAscii(const std::string& text);
 
 }  // namespace qv
 

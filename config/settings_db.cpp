@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/sql_statement.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "config/settings_db.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <initializer_list>
 
-#include "config/registry_key.h"
 #include "filesys/file_times.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 

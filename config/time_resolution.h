@@ -27,7 +27,7 @@ struct TTimeResolution {
 // Defaults for a file system by the name the platform reports ("ext4",
 // "vfat", "iso9660", "udf", ...; compared ignoring case). Linux file systems
 // that keep exact times use the NTFS row; vfat and msdos the FAT row; iso9660
-// the CDFS row; udf its own; every other (exfat, network and FUSE file
+// the CDFS row; udf and exfat their own; every other (network and FUSE file
 // systems) the cautious row. FAT and exFAT keep local times from 1980 to
 // 2107.
 TTimeResolution DefaultTimeResolution(const std::string& fs_type);

@@ -3,9 +3,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "config/registry_key.h"
 #include "engine/mirror.h"
 #include "filesys/fs_probe.h"
+#include "filesys/text_format.h"
 #include "log/logger.h"
 
 namespace qv {

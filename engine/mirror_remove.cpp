@@ -12,9 +12,9 @@ namespace qv {
 bool TMirror::RemoveDestFile(const TFoundDestFile& dest, uint16_t* flags) {
   if (!log().CheckSuspend()) return false;
   log().SetStatus(dest.full_path);
-  if (filters_.excluded_destinations.MatchAndLog(
-          dest.directory, dest.name, log(), "Skipped excluded destination ",
-          switches().log_excluded, false, 0, dest.full_path, nullptr)) {
+  if (filters_.excluded_destinations.MatchAndLog(dest.directory, dest.name, log(),
+                                                 "Skipped excluded destination ",
+                                                 switches().log_excluded, false, dest.full_path)) {
     dest_.included().SubFile(dest.size, dest.size_on_disk);
     dest_.excluded().AddFile(dest.size, dest.size_on_disk);
     return false;
@@ -76,13 +76,13 @@ bool TMirror::StartDirRemoval(const TFoundDestFile& dest, uint16_t* flags, TItem
   if (KeepDestDir(dest, dir, counters)) return false;
   if (filters_.excluded_destinations.MatchAndLog(dest.directory, dest.name, log(),
                                                  "Skipped excluded destination ",
-                                                 switches().log_excluded, false, 0, dir, nullptr)) {
+                                                 switches().log_excluded, false, dir)) {
     dest_.included().DecDirs();
     CountExcludedDir(dir, &dest_.excluded(), counters);
     return false;
   }
   // A directory that holds an excluded entry cannot go as a whole.
-  if (!dest.IsReparsePoint() && filters_.excluded_destinations.FindFilterInside(dir, 0) >= 0) {
+  if (!dest.IsReparsePoint() && filters_.excluded_destinations.FindFilterInside(dir) >= 0) {
     TDirEmptying emptying;
     emptying.dir = dir;
     const Status status = ListDestDirectory(platform_, dir, &emptying.entries);
@@ -136,19 +136,19 @@ void TMirror::RemoveEmptyDestDir(const std::string& dir) {
   const std::string name = LastComponent(dir);
   // Matched quietly first: listing every directory of the walk again (a stat
   // per entry) only pays for the ones a filter names.
-  if (filters_.empty_dirs.FindMatch(parent, name, 0, dir) < 0) return;
+  if (filters_.empty_dirs.FindMatch(parent, name, dir) < 0) return;
   std::vector<DirEntry> entries;
   if (!platform_.ListDir(dir, &entries).ok() || !entries.empty()) return;
   // Matches as above; now it is logged.
   (void)filters_.empty_dirs.MatchAndLog(parent, name, log(), "Removing empty destination dir ",
-                                        switches().log_excluded, false, 0, dir, nullptr);
+                                        switches().log_excluded, false, dir);
   const auto count_as_excluded = [this] {
     dest_.included().DecDirs();
     dest_.excluded().IncDirs();
   };
   if (filters_.excluded_destinations.MatchAndLog(parent, name, log(),
                                                  "Skipped remove excluded empty destination dir ",
-                                                 true, false, 0, dir, nullptr)) {
+                                                 true, false, dir)) {
     count_as_excluded();
     return;
   }

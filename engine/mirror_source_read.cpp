@@ -131,7 +131,7 @@ void TMirror::PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFi
     // A directory on the way to an included source further down is entered;
     // it is not included itself, so any exclusion covers it.
     const int f = entry.IsDirectory() && !entry.IsReparsePoint()
-                      ? filters_.included_sources.FindFilterInside(full, 0)
+                      ? filters_.included_sources.FindFilterInside(full)
                       : -1;
     if (f >= 0) {
       TakeIntoList(pair,
@@ -199,7 +199,7 @@ bool TMirror::EnterCovered(TDirToProcess& pair, int x, TIncluded* included) {
   if (!entry.IsDirectory() || entry.IsReparsePoint()) return false;
   const TFilters& exclusions = filters_.excluded_sources;
   if (x >= 0 && exclusions.Filter(x).protects) return false;
-  const int inside = filters_.included_sources.FindFilterInside(included->full, 0);
+  const int inside = filters_.included_sources.FindFilterInside(included->full);
   if (inside < 0) return false;
   if (x >= 0) {
     const TFilter& exclusion = exclusions.Filter(x);

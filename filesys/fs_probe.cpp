@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "filesys/path_ops.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 
@@ -50,13 +51,6 @@ int64_t StepOf(const std::vector<FileTime>& written, const std::vector<FileTime>
     if (fits) return step;
   }
   return 0;
-}
-
-std::string UpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
 }
 
 void LearnTimes(Platform& platform, const std::string& path, FileSystemProbe* probe) {

@@ -50,20 +50,6 @@ NumberFormat FormatOfLocale() {
   return format;
 }
 
-std::string ToUpperAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-std::string ToLowerAscii(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
 // Puts the thousands separator into a run of decimal digits.
 std::string GroupDigits(const std::string& digits) {
   const std::string& separator = CurrentNumberFormat().thousands;
@@ -146,6 +132,20 @@ int64_t RoundedProduct(double value, double multiplier) {
 
 }  // namespace
 
+std::string UpperAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string LowerAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
 const NumberFormat& CurrentNumberFormat() {
   if (g_format_for_testing != nullptr) return *g_format_for_testing;
   static const NumberFormat format = FormatOfLocale();
@@ -192,13 +192,13 @@ std::string ShortPath(const std::string& path) {
 std::string BoolText(bool value) { return value ? "true" : "false"; }
 
 bool ParseBool(const std::string& text, bool default_value) {
-  const std::string word = ToLowerAscii(Trim(text));
+  const std::string word = LowerAscii(Trim(text));
   if (default_value) return !(word == "false" || word == "no" || word == "n" || word == "0");
   return word == "true" || word == "yes" || word == "y" || word == "1" || word == "-1";
 }
 
 int64_t ParseSizeText(const std::string& text) {
-  std::string upper = ToUpperAscii(text);
+  std::string upper = UpperAscii(text);
   double multiplier = 1;
   for (size_t unit = 0; unit < kSizeUnitWords.size(); ++unit) {
     const size_t at = upper.find(kSizeUnitWords[unit]);
@@ -213,7 +213,7 @@ int64_t ParseSizeText(const std::string& text) {
 
 int64_t ParseDurationText(const std::string& text, int64_t default_value) {
   if (Trim(text).empty()) return default_value;
-  const std::string lower = ToLowerAscii(text);
+  const std::string lower = LowerAscii(text);
   std::string number = text;
   double multiplier = 1;
   for (const DurationUnit& unit : kDurationUnits) {

@@ -29,6 +29,9 @@ std::string CountText(int64_t n, const std::string& singular, const std::string&
 // paths have no root, so they are left unchanged.
 std::string ShortPath(const std::string& path);
 std::string BoolText(bool value);
+// text with the ASCII letters in upper or in lower case; other bytes stay.
+std::string UpperAscii(std::string text);
+std::string LowerAscii(std::string text);
 // "false"/"no"/"n"/"0" (default true) or "true"/"yes"/"y"/"1"/"-1" (default
 // false) flip the default; anything else gives it.
 bool ParseBool(const std::string& text, bool default_value);

@@ -1,7 +1,6 @@
 #ifndef QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 #define QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 
-#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -9,7 +8,6 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -45,32 +43,20 @@ class CliTestPlatform : public PlatformWrapper {
 };
 
 // A terminal 40 columns wide on which the user types lines, then ends the
-// input. With stop_at_question the user presses the interrupt key at the
-// first question instead and the answer never comes.
+// input.
 class ScriptedConsole : public TConsole {
  public:
   bool InputIsTerminal() override { return true; }
   bool ErrorIsTerminal() override { return true; }
   int ErrorColumns() override { return 40; }
-  std::optional<std::string> ReadLine(const std::function<bool()>& stop) override {
-    if (stop_at_question) {
-      asked_ = true;
-      while (!stop()) std::this_thread::yield();
-      return std::nullopt;
-    }
+  std::optional<std::string> ReadLine(const std::function<bool()>&) override {
     if (lines.empty()) return std::nullopt;
     const std::string line = lines.front();
     lines.pop_front();
     return line;
   }
-  bool TakeStopSignal() override { return asked_ && !signalled_.exchange(true); }
 
   std::deque<std::string> lines;
-  bool stop_at_question = false;
-
- private:
-  std::atomic<bool> asked_{false};
-  std::atomic<bool> signalled_{false};
 };
 
 struct CliRun {
@@ -133,6 +119,9 @@ class CliTest : public ::testing::Test {
   std::unique_ptr<TQVIniFile> ini_;
 };
 
+inline bool Has(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
 // Key of the mapping whose destination is given.
 inline std::string MappingKey(const std::string& destination) {
   return std::string(kMappingsKey) + "\\" + MappingKeyName(destination);

@@ -201,7 +201,7 @@ TEST_F(FilterBuildTest, AutomaticFiltersTakeWhatExistsWhenTheSwitchIsOn) {
                            "Added virtual memory swap file $S/swap.img",
                            "Added virtual file system $S/proc/",
                            "Added recycle bin user $D/" + trash + "/"}));
-  EXPECT_LT(filters_.excluded_sources.FindMatch(input_.source + "sub/", ".Trash", 0,
+  EXPECT_LT(filters_.excluded_sources.FindMatch(input_.source + "sub/", ".Trash",
                                                 input_.source + "sub/.Trash/"),
             0);
   platform_.mounts_error = EIO;
@@ -215,8 +215,7 @@ TEST_F(FilterBuildTest, AMirrorIntoItsOwnSourceNeverCopiesItselfWhateverTheSwitc
     input_.auto_filter = on;
     EXPECT_EQ(Build(), Fill({kAll, "Added destination inside source $D/"}));
     EXPECT_GE(
-        filters_.excluded_sources.FindMatch(dir_ / "home/deep/", "backup", 0, input_.destination),
-        0);
+        filters_.excluded_sources.FindMatch(dir_ / "home/deep/", "backup", input_.destination), 0);
     EXPECT_TRUE(weights_->Count() == 1 && (*weights_)[0].directory == dir_ / "home/deep/");
   }
 }

@@ -4,7 +4,6 @@
 #include <functional>
 #include <tuple>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "config/config_data.h"
@@ -98,19 +97,43 @@ TEST_F(SettingsStoreTest, NamesIgnoreAsciiCaseKeepTheirSpellingListInOrderAndDel
   EXPECT_TRUE(ini().KeyExists("Software\\KZ"));
 }
 
-TEST_F(SettingsStoreTest, AnotherProcessSeesEveryCommittedChange) {
-  ASSERT_TRUE(ini().WriteInteger(kKey, "Counter", 1));
-  EXPECT_EQ(ini().ReadInteger(kKey, "Counter", 0), 1);
-  const pid_t child = fork();
-  if (child == 0) {
-    ConfigTestPlatform platform;
-    TQVIniFile other(platform, db_path_);
-    _exit(other.ReadInteger(kKey, "Counter", 0) != 1 || !other.WriteInteger(kKey, "Counter", 2));
+// Writes the store refuses are kept and made again later, unless something
+// newer took their place. A transaction given up on purpose (a command that
+// found bad input) is no refusal.
+TEST_F(SettingsStoreTest, RefusedWritesAreMadeOnceTheLockIsGoneUnlessOvertaken) {
+  {
+    TSettingsTransaction abandoned(ini().db());
+    ASSERT_TRUE(ini().WriteInteger(kKey, "Dropped", 1));
   }
-  int status = 0;
-  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child);
-  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  EXPECT_EQ(ini().ReadInteger(kKey, "Counter", 0), 2);
+  ASSERT_TRUE(ini().WriteInteger(kKey, "Kept", 1));
+  EXPECT_EQ(ini().db().refusals(), 0);
+  sqlite3* other = Exec(db_path_, "BEGIN IMMEDIATE");  // another program writes
+  EXPECT_FALSE(ini().WriteInteger(kKey, "Single", 2));
+  EXPECT_FALSE(ini().WriteInteger(kKey, "Overtaken", 3));
+  {
+    TSettingsTransaction transaction(ini().db());
+    ini().WriteInteger(kKey, "First", 4);
+    ini().Unset(kKey, "Kept");
+    EXPECT_FALSE(transaction.Commit());
+  }
+  EXPECT_EQ(ini().db().refusals(), 4);
+  std::string error;
+  EXPECT_FALSE(ini().db().RetryRefusedWrites(&error));
+  EXPECT_EQ(error, "Cannot write the settings store " + db_path_ + ": database is locked");
+  EXPECT_EQ(ini().ReadInteger(kKey, "Kept", 0), 1);
+
+  sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  ASSERT_TRUE(ini().WriteInteger(kKey, "Overtaken", 30));
+  EXPECT_TRUE(ini().db().RetryRefusedWrites());
+  const std::pair<const char*, int32_t> kStored[] = {
+      {"Single", 2}, {"Overtaken", 30}, {"First", 4}, {"Kept", -1}, {"Dropped", -1}};
+  for (const auto& [name, value] : kStored) {
+    EXPECT_EQ(ini().ReadInteger(kKey, name, -1), value) << name;
+  }
+  const int64_t refusals = ini().db().refusals();
+  EXPECT_TRUE(ini().db().RetryRefusedWrites());
+  EXPECT_EQ(ini().db().refusals(), refusals);
 }
 
 TEST_F(SettingsStoreTest, EmptyOrMissingFileIsAFreshStore) {

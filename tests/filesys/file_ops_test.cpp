@@ -157,13 +157,10 @@ TEST_F(FileOpsTest, CopyShowsProgressAndStopsWithTheScan) {
 class ListingTest : public FileOpsTest {
  protected:
   void SetUp() override {
-    MakeDirs(root_ + "sub/deeper");
-    WriteFile(root_ + "f1", std::string(100, '1'));
-    WriteFile(root_ + "sub/f2", std::string(200, '2'));
-    WriteFile(root_ + "sub/sparse", "s");
+    MakeTree(root_, {"sub/deeper/", "f1=" + std::string(100, '1'), "sub/f2=" + std::string(200, '2'),
+                     "sub/sparse=s", "link->sub"});
     ASSERT_EQ(truncate((root_ + "sub/sparse").c_str(), kSparseSize), 0);
     ASSERT_EQ(mkfifo((root_ + "fifo").c_str(), 0600), 0);
-    ASSERT_EQ(symlink("sub", (root_ + "link").c_str()), 0);
   }
   bool Size(Platform& platform, const std::string& path, int options) {
     counts_ = TCounts();

@@ -1,11 +1,6 @@
 // The room file data takes: its data extents widened to whole blocks.
-#include <utility>
-#include <vector>
-
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "tests/filesys/posix_fixture.h"
+#include "tests/support/exfat_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -13,20 +8,6 @@ namespace {
 constexpr int64_t kKiB = 1024;
 constexpr int64_t kMiB = 1024 * kKiB;
 constexpr int64_t kGiB = 1024 * kMiB;
-
-using Extents = std::vector<std::pair<int64_t, int64_t>>;  // offset, length
-
-// A file of size bytes holding data in extents and holes everywhere else.
-void MakeSparse(const std::string& path, int64_t size, const Extents& extents) {
-  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  ASSERT_GE(fd, 0) << path;
-  for (const auto& [offset, length] : extents) {
-    const std::string data(static_cast<size_t>(length), 'd');
-    ASSERT_EQ(pwrite(fd, data.data(), data.size(), offset), length);
-  }
-  ASSERT_EQ(ftruncate(fd, size), 0);
-  close(fd);
-}
 
 // The temporary directory lies on a file system that allocates and searches
 // holes in 4 KiB blocks (ext4 or tmpfs).
@@ -62,6 +43,16 @@ TEST_F(PosixTest, DataSizeCountsDataExtentsInWholeBlocksOnce) {
     ASSERT_TRUE(platform_.DataSize(path, c.block, &room).ok());
     EXPECT_EQ(room, c.room);
   }
+}
+
+// There a copy takes its apparent size (a scan there, with its private
+// entries that exFAT keeps no modes for: tests/e2e).
+TEST_F(PosixTest, ExfatKeepsNoHoles) {
+  ScopedExfatMount exfat(temp_ / "exfat");
+  SKIP_UNLESS_EXFAT(exfat);
+  DataLayout layout;
+  ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
+  EXPECT_FALSE(layout.keeps_holes);
 }
 
 }  // namespace

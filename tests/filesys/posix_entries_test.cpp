@@ -5,7 +5,6 @@
 
 #include "filesys/posix/posix_move.h"
 #include "tests/filesys/posix_fixture.h"
-#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -13,13 +12,8 @@ namespace {
 class PosixEntriesTest : public PosixTest {
  protected:
   // f1, f2 (files), d1 (holds a file), d2 (empty), l1 (link to f1).
-  void MakeTree(const std::string& dir) {
-    MakeDirs(dir + "d1");
-    MakeDirs(dir + "d2");
-    WriteFile(dir + "f1", "one");
-    WriteFile(dir + "f2", "two");
-    WriteFile(dir + "d1/inner", "in");
-    ASSERT_EQ(symlink("f1", (dir + "l1").c_str()), 0);
+  static void MakeEntries(const std::string& dir) {
+    MakeTree(dir, {"f1=one", "f2=two", "d1/inner=in", "d2/", "l1->f1"});
   }
   void ExpectTreeIntact(const std::string& dir) {
     EXPECT_EQ(ReadFile(dir + "f1") + ReadFile(dir + "f2") + ReadFile(dir + "d1/inner"), "onetwoin");
@@ -34,7 +28,7 @@ TEST_F(PosixEntriesTest, MoveNeverReplaces) {
   for (const bool fallback : {true, false}) {
     for (const auto& [from, to] : kCases) {
       const std::string dir = temp_ / (std::to_string(++round) + "/");
-      MakeTree(dir);
+      MakeEntries(dir);
       const Status s = fallback ? MoveNoReplaceFallback(dir + from, dir + to)
                                 : platform_.Move(dir + from, dir + to);
       EXPECT_EQ(s.cond(), Cond::kExists) << round;
@@ -46,7 +40,7 @@ TEST_F(PosixEntriesTest, MoveNeverReplaces) {
 // The fallback moves files by link and unlink, directories by rename. A link
 // to a directory, even written as a directory path, is deleted by itself.
 TEST_F(PosixEntriesTest, MovesLinksAndDeletesKeepNamesByteForByte) {
-  MakeTree(temp_.path());
+  MakeEntries(temp_.path());
   EXPECT_TRUE(platform_.Move(temp_ / "f1", temp_ / "caf\xe9").ok());
   EXPECT_TRUE(MoveNoReplaceFallback(temp_ / "f2", temp_ / "f\xfe").ok());
   EXPECT_TRUE(MoveNoReplaceFallback(temp_ / "d1/", temp_ / "d\xfe/").ok());
@@ -67,7 +61,7 @@ TEST_F(PosixEntriesTest, MovesLinksAndDeletesKeepNamesByteForByte) {
 
 // A zero time is left as it is; a link's own times change, never its target's.
 TEST_F(PosixEntriesTest, SetTimesOmitsZeroAndNeverFollowsALink) {
-  MakeTree(temp_.path());
+  MakeEntries(temp_.path());
   // 2021-03-04 05:06:07.1234567 UTC and a time before 1970.
   constexpr FileTime kTime = (1614834367 + kUnixEpochSeconds) * kFileTimeTicksPerSecond + 1234567;
   constexpr FileTime kOld = (-315619200 + kUnixEpochSeconds) * kFileTimeTicksPerSecond;
@@ -204,32 +198,6 @@ TEST_F(PosixEntriesTest, WriteFileReplacesByRenameAndKeepsTheMode) {
   std::vector<DirEntry> entries;
   ASSERT_TRUE(platform_.ListDir(temp_.path(), &entries).ok());
   EXPECT_EQ(entries.size(), 4u);
-}
-
-// A log save that fails part way must not leave its first part behind: the
-// retry writes the whole text again.
-TEST_F(PosixEntriesTest, AppendPrivateFileSaysWhetherItCreatedFollowsNoLinkAndIsAllOrNothing) {
-  bool created = false;
-  const auto append = [&](const std::string& dir, const std::string& name,
-                          const std::string& data) {
-    std::unique_ptr<HeldDir> held;
-    const Status s = platform_.HoldDir(dir, &held);
-    return s.ok() ? platform_.AppendPrivateFile(*held, name, data, &created) : s;
-  };
-  ASSERT_TRUE(append(temp_.path(), "log", "a").ok() && created);
-  ASSERT_TRUE(append(temp_.path(), "log", "b").ok());
-  EXPECT_FALSE(created);
-  ASSERT_EQ(symlink("log", (temp_ / "link").c_str()), 0);
-  EXPECT_FALSE(append(temp_.path(), "link", "c").ok());
-  EXPECT_EQ(ReadFile(temp_ / "log"), "ab");
-  ScopedMount small(temp_ / "small/", "tmpfs", "size=64k");
-  SKIP_UNLESS_MOUNTED(small);
-  ASSERT_TRUE(append(small.dir, "log", "kept").ok());
-  const std::string huge(1 << 20, 'x');
-  EXPECT_EQ(append(small.dir, "log", huge).cond(), Cond::kDiskFull);
-  EXPECT_EQ(ReadFile(small.dir + "log"), "kept");
-  EXPECT_EQ(append(small.dir, "new", huge).cond(), Cond::kDiskFull);
-  EXPECT_FALSE(PathExists(small.dir + "new"));
 }
 
 }  // namespace

@@ -5,8 +5,12 @@
 #include <ctime>
 #include <functional>
 #include <optional>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -36,6 +40,29 @@ inline bool RunAsNobody(const std::function<bool()>& check) {
   int status = 0;
   return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) &&
          WEXITSTATUS(status) == 0;
+}
+
+// Bytes that differ from offset to offset, the same in every run.
+inline std::string RandomBytes(int64_t size) {
+  static std::mt19937 random(7);
+  std::string bytes(static_cast<size_t>(size), '\0');
+  for (char& c : bytes) c = static_cast<char>(random());
+  return bytes;
+}
+
+using Extents = std::vector<std::pair<int64_t, int64_t>>;  // offset, length
+
+// Makes path a file of size bytes with random data in extents and holes
+// everywhere else.
+inline void MakeSparse(const std::string& path, int64_t size, const Extents& extents) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  ASSERT_GE(fd, 0) << path;
+  for (const auto& [offset, length] : extents) {
+    const std::string data = RandomBytes(length);
+    ASSERT_EQ(pwrite(fd, data.data(), data.size(), offset), length);
+  }
+  ASSERT_EQ(ftruncate(fd, size), 0);
+  close(fd);
 }
 
 inline mode_t ModeOf(const std::string& path) {
