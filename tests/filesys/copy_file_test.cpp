@@ -127,6 +127,12 @@ TEST_F(CopyFileTest, StoppedOrDisturbedCopyLeavesNothing) {
       {[] { return ENOSPC; }, Cond::kDiskFull},
       {[&] { return WriteAt(src_, "more", 3 * kMiB, 3 * kMiB + 4); }, Cond::kSourceChanged},
       {[&] { return WriteAt(src_, "x", 2 * kMiB, 3 * kMiB); }, Cond::kSourceChanged},
+      {[&] {  // a writer that sets size and write time back: the change time tells
+         const int closed = WriteAt(src_, "x", 2 * kMiB, 3 * kMiB);
+         MakeOld(src_);
+         return closed;
+       },
+       Cond::kSourceChanged},
       {[&] {  // same size and times: only the identity tells
          WriteFile(renamed, RandomBytes(3 * kMiB));
          MakeOld(renamed);

@@ -1,6 +1,6 @@
 // The room file data takes: its data extents widened to whole blocks.
 #include "tests/filesys/posix_fixture.h"
-#include "tests/support/exfat_mount.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -48,8 +48,8 @@ TEST_F(PosixTest, DataSizeCountsDataExtentsInWholeBlocksOnce) {
 // There a copy takes its apparent size (a scan there, with its private
 // entries that exFAT keeps no modes for: tests/e2e).
 TEST_F(PosixTest, ExfatKeepsNoHoles) {
-  ScopedExfatMount exfat(temp_ / "exfat");
-  SKIP_UNLESS_EXFAT(exfat);
+  ScopedImageMount exfat(temp_ / "exfat/", ScopedImageMount::Kind::kExfat);
+  SKIP_UNLESS_MOUNTED(exfat);
   DataLayout layout;
   ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
   EXPECT_FALSE(layout.keeps_holes);

@@ -84,17 +84,5 @@ TEST_F(PrivateEntriesTest, AppendsStayInTheHeldDirectoryAfterTheConfinementEnds)
   EXPECT_EQ(ReadFile(temp_ / "outside/log.txt"), "outside");
 }
 
-TEST_F(PrivateEntriesTest, ExfatKeepsNeitherHolesNorModesAndThatIsNoError) {
-  ScopedImageMount exfat(temp_ / "exfat/", ScopedImageMount::Kind::kExfat);
-  SKIP_UNLESS_MOUNTED(exfat);
-  DataLayout layout;
-  ASSERT_TRUE(platform_.GetDataLayout(exfat.dir, &layout).ok());
-  EXPECT_FALSE(layout.keeps_holes);
-  ScopedUmask scoped(0);
-  ASSERT_TRUE(platform_.CreatePrivateDir(exfat.dir + "archive").ok());
-  ASSERT_TRUE(Append(exfat.dir, "archive/log.txt", "kept").ok());
-  EXPECT_EQ(ReadFile(exfat.dir + "archive/log.txt"), "kept");
-}
-
 }  // namespace
 }  // namespace qv::testing
