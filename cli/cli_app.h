@@ -26,8 +26,8 @@ struct TCliEnvironment {
 };
 
 // Runs quorvane-cli with its arguments (the program name excluded) and
-// answers the exit status (kExitOk, kExitScanErrors, kExitCannotRun). Help and
-// version go to out; an error is one line on err.
+// answers the exit status (kExitOk, kExitScanErrors, kExitCannotRun,
+// kExitStopped). Help and version go to out; an error is one line on err.
 int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environment);
 
 }  // namespace qv

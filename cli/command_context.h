@@ -19,6 +19,7 @@ class TQVIniFile;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitScanErrors = 1;  // a scan ran and logged errors
 inline constexpr int kExitCannotRun = 2;   // bad input, or the store or a service failed
+inline constexpr int kExitStopped = 3;     // a scan was stopped before its end
 
 // Everything a command needs once its command line is parsed. The settings
 // store is opened on first use, so that a command checks its arguments before

@@ -58,7 +58,7 @@ std::string ExportFailure(TQVIniFile& ini, int code, const std::string& key_text
 
 int Export(TCommandContext& context, const std::string& typed) {
   const std::string key_text = KeyTextOf(typed);
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   Platform& platform = context.platform();
   std::string dir;

@@ -38,7 +38,7 @@ int AddFileMapping(TCommandContext& context, const TFileMapAddArgs& args) {
 }
 
 int ListFileMappings(TCommandContext& context) {
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TTextTable table({"Target", "Source"});
   for (const TPathEntry& entry : LoadPathEntries(*ini, kFileMappings)) {

@@ -78,7 +78,7 @@ int AddFilter(TCommandContext& context, const TFilterAddArgs& args) {
 }
 
 int ListFilters(TCommandContext& context) {
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TTextTable table({"Number", "Enabled", "Type", "Log", "Filter"});
   TSettingsLock lock(*ini);

@@ -2,9 +2,13 @@
 
 #include <chrono>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/command_registry.h"
 #include "cli/headless_front_end.h"
+#include "cli/scan_choice.h"
 #include "cli/terminal_output.h"
 #include "config/config_data.h"
 #include "config/config_keys.h"
@@ -44,11 +48,15 @@ class TStopSignalScope {
 
 class THeadlessScan {
  public:
-  THeadlessScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config)
+  THeadlessScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config,
+                const TScanChoice& choice)
       : context_(context),
         ini_(ini),
         config_(config),
-        options_{context.settings_path(), context.busy_timeout_ms()},
+        options_{.settings_path = context.settings_path(),
+                 .busy_timeout_ms = context.busy_timeout_ms(),
+                 .destinations = choice.destinations},
+        whole_(choice.whole),
         log_(context.platform(), ini),
         output_(context.out(), context.err(), context.console()),
         front_end_(log_, output_, context.console()) {}
@@ -60,6 +68,7 @@ class THeadlessScan {
       }
       output_.Finish();
     }
+    if (stopped_) return kExitStopped;
     return errors_ || front_end_.log_save_failed() ? kExitScanErrors : kExitOk;
   }
 
@@ -79,13 +88,15 @@ class THeadlessScan {
     }
     thread.Join();
     if (thread.error_count() > 0) errors_ = true;
+    stopped_ = thread.stopped();
     const bool again = !thread.IsTerminated() && thread.restart();
     if (again) {
       log_.AddLine("Restarting scanner.", true);
-    } else if (!thread.IsTerminated()) {
+    } else if (!stopped_) {
       const FileTime end = platform.Now();
-      // As the window: a scan whose time cannot be kept is still done.
-      (void)ini_.Write64(kBaseKey, "LastScan", end);
+      // As the window: a scan whose time cannot be kept is still done. A
+      // scan of some mirrors leaves the others' schedule alone.
+      if (whole_) (void)ini_.Write64(kBaseKey, "LastScan", end);
       log_.AddLine(ScanDoneText(start, end), true);
     }
     // The lines after the last mirror's save (the summary) go into its file.
@@ -105,10 +116,12 @@ class THeadlessScan {
   TQVIniFile& ini_;
   const TConfigData& config_;
   const TScanOptions options_;
+  const bool whole_;
   TLog log_;
   TTerminalOutput output_;
   THeadlessFrontEnd front_end_;
   bool errors_ = false;
+  bool stopped_ = false;
 };
 
 }  // namespace
@@ -126,28 +139,42 @@ std::string ScanDoneText(FileTime start, FileTime end) {
 
 namespace {
 
-// One scan of every enabled mirror, handled at its end as the window handles
+// One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.
-int Scan(TCommandContext& context) {
+int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TConfigData config;
   if (!config.Load(*ini)) return context.Fail(ini->FailureText());
+  TScanChoice choice;
+  if (const int status = ChooseMirrors(context, *ini, typed, &choice); status != kExitOk) {
+    return status;
+  }
   TConsole& console = context.console();
   if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
     return context.Fail(kNoTerminal);
   }
-  THeadlessScan scan(context, *ini, config);
+  THeadlessScan scan(context, *ini, config, choice);
   return scan.Run();
 }
 
 }  // namespace
 
 void AddScanCommand(TCommandRegistry& registry) {
-  registry.AddCommand(&registry.app(), "scan",
-                      "Bring every enabled mirror up to date now; exit status 0 when no error "
-                      "was logged, 1 when errors were logged, 2 when the scan could not run",
-                      Scan);
+  auto destinations = std::make_shared<std::vector<std::string>>();
+  CLI::App* scan = registry.AddCommand(
+      &registry.app(), "scan",
+      "Bring every enabled mirror, or those to the DESTINATIONs given, up to date now",
+      [destinations](TCommandContext& context) { return Scan(context, *destinations); });
+  scan->footer(
+      "Mirrors are scanned in the order of mirror list. Exit status:\n"
+      "  0  the scan is complete and logged no error\n"
+      "  1  errors were logged (a mirror held back, or locked by another scan, among them)\n"
+      "  2  the scan could not run: no mirror or none enabled, a DESTINATION that is no\n"
+      "     enabled mirror's, unreadable settings, bad arguments\n"
+      "  3  it was stopped before its end by a signal or a terminate answer");
+  scan->add_option("DESTINATION", *destinations,
+                   "Destination of a mirror to scan; several may be given");
 }
 
 }  // namespace qv

@@ -41,7 +41,7 @@ int AddMinimalAge(TCommandContext& context, const TMinAgeAddArgs& args) {
 }
 
 int ListMinimalAges(TCommandContext& context) {
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TTextTable table({"Enabled", "Minutes", "Directory"});
   for (const TPathEntry& entry : LoadPathEntries(*ini, kMinimalAges)) {

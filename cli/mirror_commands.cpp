@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "cli/command_registry.h"
 #include "cli/list_keys.h"
@@ -131,21 +132,29 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
   });
 }
 
-int ListMirrors(TCommandContext& context, bool destinations_only) {
-  TQVIniFile* ini = context.Store();
+// The paths a script reads from mirror list: one a line, unescaped (grep
+// -x), a mirror's source and destination on lines of the same number.
+enum class TListPaths { kNone, kDestinations, kSources };
+
+int ListMirrors(TCommandContext& context, TListPaths paths) {
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TMappings mappings(*ini);
   if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
-  if (destinations_only) {
-    // One path per line, unescaped, for scripts (grep -x).
-    for (int i = 0; i < mappings.Count(); ++i) context.out() << mappings.Destination(i) << '\n';
+  const auto source = [&](int i) {
+    return NormaliseDirectory(context.platform(), mappings.Source(i), false);
+  };
+  if (paths != TListPaths::kNone) {
+    for (int i = 0; i < mappings.Count(); ++i) {
+      context.out() << (paths == TListPaths::kSources ? source(i) : mappings.Destination(i))
+                    << '\n';
+    }
     return kExitOk;
   }
   TTextTable table({"Row", "Enabled", "Source", "Destination"});
   for (int i = 0; i < mappings.Count(); ++i) {
     const TMappingSettings& s = mappings.Mapping(i)->settings();
-    table.AddRow({s.row == kRowUnset ? "-" : std::to_string(s.row), BoolText(s.enabled),
-                  NormaliseDirectory(context.platform(), mappings.Source(i), false),
+    table.AddRow({s.row == kRowUnset ? "-" : std::to_string(s.row), BoolText(s.enabled), source(i),
                   mappings.Destination(i)});
   }
   table.Print(context.out());
@@ -235,13 +244,19 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
 }
 
 void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
-  auto destinations_only = std::make_shared<bool>(false);
-  CLI::App* list =
-      registry.AddCommand(group, "list", "List the mirrors in the order in which they are scanned",
-                          [destinations_only](TCommandContext& context) {
-                            return ListMirrors(context, *destinations_only);
-                          });
-  list->add_flag("--destinations", *destinations_only, "Print only the destinations, one a line");
+  auto flags = std::make_shared<std::pair<bool, bool>>(false, false);
+  CLI::App* list = registry.AddCommand(
+      group, "list", "List the mirrors in the order in which they are scanned",
+      [flags](TCommandContext& context) {
+        return ListMirrors(context, flags->first    ? TListPaths::kDestinations
+                                    : flags->second ? TListPaths::kSources
+                                                    : TListPaths::kNone);
+      });
+  CLI::Option* destinations = list->add_flag("--destinations", flags->first,
+                                             "Print only the destinations, one a line");
+  list->add_flag("--sources", flags->second,
+                 "Print only the sources (expanded), one a line, in the order of --destinations")
+      ->excludes(destinations);
 }
 
 void AddMirrorChange(TCommandRegistry& registry, CLI::App* group, const std::string& name,

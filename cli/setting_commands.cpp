@@ -96,7 +96,7 @@ int SetSetting(TCommandContext& context, const std::string& name, const std::str
 int GetSetting(TCommandContext& context, const std::string& name) {
   const TSetting* setting = FindSettingOrFail(context, name);
   if (setting == nullptr) return kExitCannotRun;
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TConfigData data;
   if (!data.Load(*ini)) return context.Fail(ini->FailureText());

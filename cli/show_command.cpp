@@ -15,7 +15,7 @@ namespace {
 // description lines. Mirrors a scan would reject appear as its error lines;
 // disabled mirrors are described too, and marked.
 int Show(TCommandContext& context) {
-  TQVIniFile* ini = context.Store();
+  TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TConfigData data;
   if (!data.Load(*ini)) return context.Fail(ini->FailureText());

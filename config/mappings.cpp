@@ -57,8 +57,7 @@ bool TMappings::Load(TLogger& logger, TWideStringList<>* overlaps, bool collect_
     list_.Clear();
     return false;
   }
-  if (list_.Empty())
-    logger.LogLine("No mappings found. Use the configuration dialog to create a mirror.");
+  if (list_.Empty()) logger.LogLine(kNoMappingsLine);
   return true;
 }
 

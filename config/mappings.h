@@ -21,6 +21,10 @@ enum : int {
   kFindDestinations = 8,   // compare against destinations instead of sources
 };
 
+// The line of a load that finds no mapping.
+inline constexpr char kNoMappingsLine[] =
+    "No mappings found. Use the configuration dialog to create a mirror.";
+
 // Asks a question with OK and Cancel; true for OK.
 using TAskQuestion = std::function<bool(const std::string& question)>;
 // Shows a piece of information.

@@ -200,7 +200,7 @@ void TMirrorThread::RunMirrors(TQVIniFile& ini) {
   TMappings mappings(ini);
   TScanContext context{platform_, ini, config_, mappings, disks, gate_, progress_, current_};
   TMirrors mirrors(context);
-  if (mirrors.Load(logger_) && !logger_.IsTerminated()) {
+  if (mirrors.Load(logger_, options_.destinations) && !logger_.IsTerminated()) {
     mirrors.Run(logger_);
     if (!logger_.IsTerminated()) restart_ = disks.AnyDiskCanRestart(logger_);
   }
@@ -217,7 +217,8 @@ void TMirrorThread::WriteSummary(TMirrors* mirrors) {
   } else if (mirrors != nullptr) {
     logger_.LogLine("Logged no errors during this scan");
   }
-  if (IsTerminated()) logger_.LogLine("Scanner terminated");
+  stopped_ = IsTerminated();
+  if (stopped_) logger_.LogLine("Scanner terminated");
 }
 
 }  // namespace qv

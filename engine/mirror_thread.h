@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "config/config_data.h"
 #include "config/settings_db.h"
@@ -36,6 +37,9 @@ struct TScanOptions {
   // A backup already ran during this program run (the owner keeps it across
   // scans; see TMirrorThread::registry_backed_up()).
   bool registry_backed_up = false;
+  // The mirrors to scan, by destination as stored (ending with "/"), in
+  // configuration order whatever the order here; empty: every enabled one.
+  std::vector<std::string> destinations;
 };
 
 struct TBackupDecision {
@@ -87,6 +91,9 @@ class TMirrorThread {
   // The owner's RegistryBackedUp after this scan.
   bool registry_backed_up() const { return registry_backed_up_; }
   int error_count() const { return logger_.ErrorCount(); }
+  // The scan was stopped before its end: "Scanner terminated" closed its
+  // summary. A stop that comes after the summary leaves the scan complete.
+  bool stopped() const { return stopped_; }
 
   // ---- Scan thread side.
   bool IsTerminated() const { return terminate_.load(); }
@@ -136,6 +143,7 @@ class TMirrorThread {
   uint16_t answer_flags_ = 0;     // GUARDED_BY(mu_)
 
   bool restart_ = false;
+  bool stopped_ = false;
   bool registry_backed_up_;
   std::thread thread_;
 };

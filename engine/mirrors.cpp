@@ -1,5 +1,6 @@
 #include "engine/mirrors.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "config/config_data.h"
@@ -21,7 +22,7 @@ TMirrors::TMirrors(TScanContext& context) : context_(context) {
 // The front end must not see a mirror that is about to go.
 TMirrors::~TMirrors() { context_.current.Clear(); }
 
-bool TMirrors::Load(TLogger& logger) {
+bool TMirrors::Load(TLogger& logger, const std::vector<std::string>& chosen) {
   TMappings& mappings = context_.mappings;
   if (!mappings.Load(logger, &scan_filters_, context_.config.switches.auto_filter, false)) {
     return false;
@@ -29,6 +30,9 @@ bool TMirrors::Load(TLogger& logger) {
   for (int i = 0; i < mappings.Count(); ++i) {
     TMapping* mapping = mappings.Mapping(i);
     if (mapping == nullptr || !mapping->settings().enabled) continue;
+    if (!chosen.empty() && std::ranges::find(chosen, mapping->destination()) == chosen.end()) {
+      continue;
+    }
     auto mirror = std::make_unique<TMirror>(context_, *mapping);
     context_.progress.weighted_total += mirror->Weight();
     mirrors_.Add(mapping->destination(), std::move(mirror));

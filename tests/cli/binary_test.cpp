@@ -78,7 +78,7 @@ TEST_F(BinaryTest, InterruptsEndTheScanOnce) {
   ASSERT_EQ(waitpid(pid, &status, 0), pid);
   close(terminal);
   ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << "\n" << shown;
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(WEXITSTATUS(status), 3);
   const std::string out = ReadFile(dir_ / "out.txt");
   EXPECT_TRUE(HasOnce(out, "\n\nTerminating scanner...\n\n")) << out;
   EXPECT_TRUE(HasOnce(out, "\nScanner terminated\n")) << out;

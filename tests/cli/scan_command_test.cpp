@@ -69,8 +69,8 @@ TEST_F(ScanCommandTest, QuestionsAreAnsweredOnTheTerminal) {
   const std::tuple<std::vector<std::string>, int, bool, bool> kCases[] = {
       {{"maybe", " YS "}, 0, true, false},
       {{"ns"}, 1, false, false},
-      {{"t"}, 1, false, true},
-      {{}, 1, false, true},
+      {{"t"}, 3, false, true},
+      {{}, 3, false, true},
   };
   int number = 0;
   for (const auto& [typed, code, copied, terminated] : kCases) {

@@ -147,7 +147,7 @@ TEST_F(InterruptedScanTest, StoppedAnywhereLeavesOnlyCompleteVersions) {
     kill(pid, stopped ? SIGTERM : SIGKILL);  // a scan that has ended keeps its exit status
     const ToolRun run = Wait(pid);
     kills += run.code == -SIGKILL;
-    EXPECT_TRUE(stopped ? Has(run.out, "\nScanner terminated\n") && run.code >= 0 && run.code <= 1
+    EXPECT_TRUE(stopped ? Has(run.out, "\nScanner terminated\n") && run.code == 3
                         : run.code == -SIGKILL || run.code == 0)
         << run.code << run.out;
     const int unfinished = CheckDestination();
