@@ -39,7 +39,7 @@ struct TScanOptions {
   bool registry_backed_up = false;
   // The mirrors to scan, by destination as stored (ending with "/"), in
   // configuration order whatever the order here; empty: every enabled one.
-  std::vector<std::string> destinations;
+  std::vector<std::string> destinations = {};
 };
 
 struct TBackupDecision {

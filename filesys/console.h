@@ -39,6 +39,11 @@ class TConsole {
   // Whether a stop signal came since the last call; does not wait.
   virtual bool TakeStopSignal() { return false; }
   virtual void UnblockStopSignals() {}
+
+  // From now on a write to a pipe that nobody reads any more fails (EPIPE)
+  // instead of ending the process: `quorvane-cli scan | head` ends only the
+  // output, while the scan goes on and saves its log files.
+  virtual void IgnoreBrokenPipe() {}
 };
 
 // The console of a POSIX process: file descriptors 0 and 2, SIGINT, SIGTERM.

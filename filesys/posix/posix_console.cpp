@@ -74,6 +74,13 @@ class TPosixConsole : public TConsole {
     pthread_sigmask(SIG_SETMASK, &saved_mask_, nullptr);
   }
 
+  void IgnoreBrokenPipe() override {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    sigaction(SIGPIPE, &ignore, nullptr);
+  }
+
  private:
   sigset_t saved_mask_{};
 };

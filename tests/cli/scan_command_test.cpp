@@ -54,13 +54,70 @@ TEST_F(ScanCommandTest, WhatKeepsTheScanFromRunningIsOneLineAndStatusTwo) {
   EXPECT_TRUE(Has(RunFails({"scan"}), "Confirm is on, and updates can be confirmed only"));
   EXPECT_FALSE(PathExists(At("dst/a.txt")));
   settings_ = At("missing.db");
-  EXPECT_TRUE(Has(RunFails({"scan"}), "there is no settings file " + settings_));
-  EXPECT_TRUE(Has(RunFails({"stats"}), "there is no settings file"));
-  EXPECT_FALSE(PathExists(settings_));
+  // Neither the scan nor a command that only reads makes a settings file.
+  const std::vector<std::string> kReaders[] = {
+      {"scan"},           {"show"},           {"get", "Confirm"}, {"mirror", "list"},
+      {"filter", "list"}, {"minage", "list"}, {"filemap", "list"}, {"export"},
+      {"stats"}};
+  for (const std::vector<std::string>& args : kReaders) {
+    EXPECT_TRUE(Has(RunFails(args), "there is no settings file " + settings_)) << args[0];
+    EXPECT_FALSE(PathExists(settings_)) << args[0];
+  }
   WriteFile(settings_, std::string(4096, 'x'));  // not a settings store
   EXPECT_TRUE(Has(RunFails({"scan"}), settings_));
   EXPECT_TRUE(Has(RunFails({"mirror", "add", "@s", "@d"}), settings_));
   EXPECT_EQ(StoreBytes(), std::string(4096, 'x'));
+}
+
+// A scan with no mirror to run ends at once with status 2 and names the
+// command that makes one possible.
+TEST_F(ScanCommandTest, NoMirrorToScanIsStatusTwoAndNamesTheCommandThatMakesOne) {
+  MakeTree(At(""), {"src2/c.txt=c", "off/"});
+  RunOk({"mirror", "add", "@src2", "@off", "--disabled"});
+  // The settings file; the scan's arguments; its error lines.
+  const std::tuple<std::string, std::vector<std::string>, std::string> kCases[] = {
+      {"empty.db", {"scan"},
+       "quorvane-cli: No mappings found. Use the configuration dialog to create a mirror.\n"
+       "quorvane-cli: add a mirror first (quorvane-cli mirror add SOURCE DESTINATION)\n"},
+      {"disabled.db", {"scan"},
+       "quorvane-cli: every mirror is disabled; enable one first (quorvane-cli mirror enable "
+       "DESTINATION)\n"},
+      {"settings.db", {"scan", "@dst", "@elsewhere"},
+       "quorvane-cli: no mirror has the destination @elsewhere/\n"},
+      {"settings.db", {"scan", "@off"},
+       "quorvane-cli: the mirror to @off/ is disabled; enable it first (quorvane-cli mirror "
+       "enable @off/)\n"},
+  };
+  settings_ = At("empty.db");
+  RunOk({"set", "Priority", "3"});
+  settings_ = At("disabled.db");
+  AddMirror("dst");
+  RunOk({"mirror", "disable", "@dst"});
+  for (const auto& [settings, args, error] : kCases) {
+    settings_ = At(settings);
+    const CliRun run = Run(args);
+    EXPECT_EQ(run.code, 2) << settings;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, Expand(error));
+  }
+  EXPECT_FALSE(PathExists(At("dst/a.txt")));
+}
+
+// Only the mirrors named are brought up to date, in the order of mirror
+// list; the schedule of the others is left alone.
+TEST_F(ScanCommandTest, NamedDestinationsAreTheOnlyMirrorsScanned) {
+  MakeTree(At(""), {"src2/c.txt=c"});
+  MakeDirs(At("dst2"));
+  RunOk({"mirror", "add", "@src2", "@dst2"});
+  std::string out = RunOk({"scan", "@dst2/"});
+  EXPECT_TRUE(PathExists(At("dst2/c.txt")));
+  EXPECT_FALSE(PathExists(At("dst/a.txt")));
+  EXPECT_FALSE(Store().ValueExists(kBaseKey, "LastScan"));
+  out = RunOk({"scan", "@dst2", "@dst", "@dst2"});  // every enabled mirror
+  EXPECT_TRUE(PathExists(At("dst/a.txt")));
+  const size_t first = out.find("Start update " + At("dst/") + " with");
+  EXPECT_LT(first, out.find("Start update " + At("dst2/") + " with")) << out;
+  EXPECT_TRUE(Store().ValueExists(kBaseKey, "LastScan"));
 }
 
 TEST_F(ScanCommandTest, QuestionsAreAnsweredOnTheTerminal) {

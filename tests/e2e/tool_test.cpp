@@ -39,7 +39,8 @@ pid_t ToolTest::Start(const std::vector<std::string>& args) {
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
-    dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+    dup2(stdout_fd_ != -1 ? stdout_fd_ : open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+         STDOUT_FILENO);
     dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDERR_FILENO);
     if (stack_limit_ != 0) {
       const struct rlimit limit = {stack_limit_, stack_limit_};

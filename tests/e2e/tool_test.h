@@ -47,6 +47,8 @@ class ToolTest : public ::testing::Test {
   // The stack limit the tool starts with, in bytes (0: the test's own); the
   // scan thread's stack takes the same size.
   uint64_t stack_limit_ = 0;
+  // When not -1, the tool's standard output instead of out.txt.
+  int stdout_fd_ = -1;
 };
 
 uint64_t Hash(const std::string& bytes);

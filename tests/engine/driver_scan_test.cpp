@@ -9,10 +9,12 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "engine/front_end.h"
 #include "engine/mirror_thread.h"
+#include "filesys/counts.h"
 #include "filesys/platform_wrapper.h"
 #include "tests/support/temp_dir.h"
 
@@ -98,6 +100,31 @@ TEST(DriverScanTest, AnExceptionEndsTheScan) {
     if (line.starts_with("Thread priority")) throw std::runtime_error("exploded");
   };
   EXPECT_EQ(thrown.ScanTail(2), (Lines{"Thread priority System idle", "Error: exploded"}));
+}
+
+// The progress weighs only the mirrors chosen: one, plus for each of them
+// one and the items its last scan listed.
+TEST(DriverScanTest, OnlyTheChosenMirrorsWeighTheProgress) {
+  ScanBench bench;
+  const std::string d = bench.temp / "d/";
+  const std::string d2 = bench.temp / "d2/";
+  {
+    TQVIniFile ini(bench.platform, bench.options.settings_path);
+    TMapping second(ini, d2);
+    second.SetSource(bench.temp / "s2/");
+    ASSERT_TRUE(second.Save());
+    ASSERT_TRUE(ini.WriteCounters(TMapping(ini, d).key() + kSourceSubkey, TCounts{.files = 300}));
+    ASSERT_TRUE(ini.WriteCounters(second.key() + kSourceSubkey, TCounts{.files = 20}));
+  }
+  const std::pair<std::vector<std::string>, int32_t> kCases[] = {
+      {{}, 1 + 301 + 21}, {{d2}, 1 + 21}, {{d2, d}, 1 + 301 + 21}};
+  for (const auto& [chosen, total] : kCases) {
+    bench.options.destinations = chosen;
+    TMirrorThread& thread = bench.NewThread();
+    thread.Start();
+    thread.Join();
+    EXPECT_EQ(thread.progress().weighted_total, total) << chosen.size();
+  }
 }
 
 TEST(DriverScanTest, UnreadableStoreCancelsTheScanBeforeAnyMirror) {
