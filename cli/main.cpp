@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
   const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   const std::unique_ptr<qv::TConsole> console = qv::NewPosixConsole();
+  console->IgnoreBrokenPipe();
   qv::TCliEnvironment environment{qv::DefaultPlatform(), std::cout, std::cerr};
   environment.console = console.get();
   return qv::RunCli(args, environment);
