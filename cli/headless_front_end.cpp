@@ -15,13 +15,17 @@ THeadlessFrontEnd::THeadlessFrontEnd(TLog& log, TTerminalOutput& output, TConsol
   TLogCallbacks callbacks;
   callbacks.appended = [this](const std::string& piece) { output_.AddPiece(piece); };
   // The log carries the failure's line; the run must not end as a success.
-  callbacks.error_box = [this](const std::string&) { log_save_failed_ = true; };
+  callbacks.error_box = [this](const std::string&) {
+    log_save_failed_ = true;
+    uncounted_save_error_ = true;
+  };
   log_.set_callbacks(std::move(callbacks));
 }
 
 void THeadlessFrontEnd::Attach(TMirrorThread& thread) {
   thread_ = &thread;
   stopping_ = false;
+  uncounted_save_error_ = false;
   status_.clear();
   std::lock_guard<std::mutex> lock(end_mu_);
   ended_ = false;
@@ -39,7 +43,8 @@ bool THeadlessFrontEnd::SetLogFileName(const std::string& path) {
 
 bool THeadlessFrontEnd::FlushLog() {
   std::lock_guard<std::mutex> lock(log_mu_);
-  return log_.SaveLog(false);
+  const bool saved = log_.SaveLog(false);
+  return !std::exchange(uncounted_save_error_, false) && saved;
 }
 
 bool THeadlessFrontEnd::PrepareConfirm(const std::string& question, const std::string&,

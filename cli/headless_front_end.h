@@ -40,6 +40,9 @@ class THeadlessFrontEnd : public TFrontEnd {
   bool SetLogFileName(const std::string& path) override;
   void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
+  // False also when a save since the last flush failed (the log saves itself
+  // when it grows long): the scan counts the error line that failure wrote,
+  // so that no summary says "Logged no errors" after it.
   bool FlushLog() override;
   // Asks on the terminal at once. A stop request while the question waits
   // leaves it unanswered: the scan then ends as terminated.
@@ -80,6 +83,9 @@ class THeadlessFrontEnd : public TFrontEnd {
   bool stopping_ = false;  // main thread only
   std::string status_;     // main thread only: the latest status text
   std::atomic<bool> log_save_failed_{false};
+  // A save wrote its error line since the last FlushLog; GUARDED_BY(log_mu_)
+  // while the scan runs.
+  bool uncounted_save_error_ = false;
 };
 
 }  // namespace qv

@@ -169,9 +169,11 @@ void AddScanCommand(TCommandRegistry& registry) {
   scan->footer(
       "Mirrors are scanned in the order of mirror list. Exit status:\n"
       "  0  the scan is complete and logged no error\n"
-      "  1  errors were logged (a mirror held back, or locked by another scan, among them)\n"
+      "  1  errors were logged (a mirror held back, or locked by another scan, among them),\n"
+      "     or a log file could not be saved\n"
       "  2  the scan could not run: no mirror or none enabled, a DESTINATION that is no\n"
-      "     enabled mirror's, unreadable settings, bad arguments\n"
+      "     enabled mirror's, unreadable settings, bad arguments, or Confirm on without a\n"
+      "     terminal\n"
       "  3  it was stopped before its end by a signal or a terminate answer");
   scan->add_option("DESTINATION", *destinations,
                    "Destination of a mirror to scan; several may be given");

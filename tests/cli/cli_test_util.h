@@ -1,6 +1,7 @@
 #ifndef QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 #define QUORVANE_TESTS_CLI_CLI_TEST_UTIL_H_
 
+#include <cerrno>
 #include <deque>
 #include <functional>
 #include <map>
@@ -37,8 +38,17 @@ class CliTestPlatform : public PlatformWrapper {
     return Status::Ok();
   }
   Status SetThreadPriority(int) override { return Status::Ok(); }
+  Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
+                           const std::string& data, bool* created) override {
+    if (failing_appends > 0) {
+      --failing_appends;
+      return Status::FromErrno(EIO);
+    }
+    return PlatformWrapper::AppendPrivateFile(held, relative, data, created);
+  }
 
   std::map<std::string, std::string> env;
+  int failing_appends = 0;  // how many of the next appends to a log fail
   std::optional<VolumeInfo> volume;
 };
 

@@ -120,6 +120,20 @@ TEST_F(ScanCommandTest, NamedDestinationsAreTheOnlyMirrorsScanned) {
   EXPECT_TRUE(Store().ValueExists(kBaseKey, "LastScan"));
 }
 
+// The log saves itself every thousand lines; a save that fails there, though
+// the mirror's last save works, is an error of the scan like any other.
+TEST_F(ScanCommandTest, ALogSaveThatFailsIsCountedBeforeTheSummary) {
+  std::vector<std::string> files;
+  for (int i = 0; i < 1000; ++i) files.push_back("src/many/" + std::to_string(i) + "=x");
+  MakeTree(At(""), files);
+  platform_.failing_appends = 1;
+  const CliRun run = Run({"scan"});
+  EXPECT_EQ(run.code, 1);
+  const size_t summary = run.out.find("\nLogged 1 error for all mirrors during this scan\n");
+  ASSERT_NE(summary, std::string::npos) << run.out.substr(run.out.size() - 400);
+  EXPECT_LT(run.out.find("\nError 5: Failed to save log file "), summary);
+}
+
 TEST_F(ScanCommandTest, QuestionsAreAnsweredOnTheTerminal) {
   // Lines typed before the input ends; exit status; whether the file was
   // copied; whether the scan was terminated (the interrupt key: tool tests).
