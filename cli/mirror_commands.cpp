@@ -141,12 +141,13 @@ int ListMirrors(TCommandContext& context, TListPaths paths) {
   if (ini == nullptr) return kExitCannotRun;
   TMappings mappings(*ini);
   if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
-  const auto source = [&](int i) {
-    return NormaliseDirectory(context.platform(), mappings.Source(i), false);
+  // The table shows a source as stored; a script gets the path a scan reads.
+  const auto source = [&](int i, bool expand) {
+    return NormaliseDirectory(context.platform(), mappings.Source(i), expand);
   };
   if (paths != TListPaths::kNone) {
     for (int i = 0; i < mappings.Count(); ++i) {
-      context.out() << (paths == TListPaths::kSources ? source(i) : mappings.Destination(i))
+      context.out() << (paths == TListPaths::kSources ? source(i, true) : mappings.Destination(i))
                     << '\n';
     }
     return kExitOk;
@@ -154,8 +155,8 @@ int ListMirrors(TCommandContext& context, TListPaths paths) {
   TTextTable table({"Row", "Enabled", "Source", "Destination"});
   for (int i = 0; i < mappings.Count(); ++i) {
     const TMappingSettings& s = mappings.Mapping(i)->settings();
-    table.AddRow({s.row == kRowUnset ? "-" : std::to_string(s.row), BoolText(s.enabled), source(i),
-                  mappings.Destination(i)});
+    table.AddRow({s.row == kRowUnset ? "-" : std::to_string(s.row), BoolText(s.enabled),
+                  source(i, false), mappings.Destination(i)});
   }
   table.Print(context.out());
   return kExitOk;
@@ -245,15 +246,15 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
 
 void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
   auto flags = std::make_shared<std::pair<bool, bool>>(false, false);
-  CLI::App* list = registry.AddCommand(
-      group, "list", "List the mirrors in the order in which they are scanned",
-      [flags](TCommandContext& context) {
-        return ListMirrors(context, flags->first    ? TListPaths::kDestinations
-                                    : flags->second ? TListPaths::kSources
-                                                    : TListPaths::kNone);
-      });
-  CLI::Option* destinations = list->add_flag("--destinations", flags->first,
-                                             "Print only the destinations, one a line");
+  CLI::App* list =
+      registry.AddCommand(group, "list", "List the mirrors in the order in which they are scanned",
+                          [flags](TCommandContext& context) {
+                            return ListMirrors(context, flags->first    ? TListPaths::kDestinations
+                                                        : flags->second ? TListPaths::kSources
+                                                                        : TListPaths::kNone);
+                          });
+  CLI::Option* destinations =
+      list->add_flag("--destinations", flags->first, "Print only the destinations, one a line");
   list->add_flag("--sources", flags->second,
                  "Print only the sources (expanded), one a line, in the order of --destinations")
       ->excludes(destinations);

@@ -25,8 +25,9 @@ int FailWithoutMirrors(TCommandContext& context, const TMappings& mappings) {
     context.Fail(kNoMappingsLine);
     return context.Fail("add a mirror first (quorvane-cli mirror add SOURCE DESTINATION)");
   }
-  return context.Fail("every mirror is disabled; enable one first (quorvane-cli mirror enable "
-                      "DESTINATION)");
+  return context.Fail(
+      "every mirror is disabled; enable one first (quorvane-cli mirror enable "
+      "DESTINATION)");
 }
 
 int Choose(TCommandContext& context, const TMappings& mappings,
@@ -34,8 +35,8 @@ int Choose(TCommandContext& context, const TMappings& mappings,
   for (const std::string& text : typed) {
     TUserPath destination;
     std::string error;
-    if (!ReadPath(context.platform(), text, TPathKind::kDirectory, "the destination",
-                  &destination, &error)) {
+    if (!ReadPath(context.platform(), text, TPathKind::kDirectory, "the destination", &destination,
+                  &error)) {
       return context.Fail(error);
     }
     const int i = FindMirror(mappings, destination.expanded);
@@ -55,16 +56,16 @@ int Choose(TCommandContext& context, const TMappings& mappings,
 
 }  // namespace
 
-int ChooseMirrors(TCommandContext& context, TQVIniFile& ini,
-                  const std::vector<std::string>& typed, TScanChoice* choice) {
+int ChooseMirrors(TCommandContext& context, TQVIniFile& ini, const std::vector<std::string>& typed,
+                  TScanChoice* choice) {
   TMappings mappings(ini);
   if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
   int enabled = 0;
   for (int i = 0; i < mappings.Count(); ++i) enabled += mappings.Enabled(i) ? 1 : 0;
   if (enabled == 0) return FailWithoutMirrors(context, mappings);
   const int status = Choose(context, mappings, typed, choice);
-  choice->whole = choice->destinations.empty() ||
-                  static_cast<int>(choice->destinations.size()) == enabled;
+  choice->whole =
+      choice->destinations.empty() || static_cast<int>(choice->destinations.size()) == enabled;
   return status;
 }
 

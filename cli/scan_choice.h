@@ -19,12 +19,11 @@ struct TScanChoice {
 };
 
 // Checks the typed destinations against the mirrors stored in ini (the
-// context's store) and fills
-// *choice. Answers kExitOk, or kExitCannotRun after writing why no scan can
-// run: no mirror at all, every mirror disabled, or a named destination that
-// is no mirror's or a disabled one's.
-int ChooseMirrors(TCommandContext& context, TQVIniFile& ini,
-                  const std::vector<std::string>& typed, TScanChoice* choice);
+// context's store) and fills *choice. Answers kExitOk, or kExitCannotRun
+// after writing why no scan can run: no mirror at all, every mirror
+// disabled, or a named destination that is no mirror's or a disabled one's.
+int ChooseMirrors(TCommandContext& context, TQVIniFile& ini, const std::vector<std::string>& typed,
+                  TScanChoice* choice);
 
 }  // namespace qv
 

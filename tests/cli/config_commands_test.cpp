@@ -95,12 +95,13 @@ TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
 }
 
 TEST_F(ConfigCommandsTest, MirrorRowsListDisableEnableAndRemove) {
-  RunOk({"mirror", "add", "@a", "@da"});
+  platform_.env["DATA"] = At("data");
+  RunOk({"mirror", "add", "%DATA%/a", "@da"});
   ASSERT_TRUE(Store().WriteInteger(MappingKey(At("da/")), "Row", 7));
   RunOk({"mirror", "add", "@src", "@dst"});  // after the largest row
   // For scripts: a mirror's source and destination on lines of the same number.
   EXPECT_EQ(RunOk({"mirror", "list", "--destinations"}), Expand("@da/\n@dst/\n"));
-  EXPECT_EQ(RunOk({"mirror", "list", "--sources"}), Expand("@a/\n@src/\n"));
+  EXPECT_EQ(RunOk({"mirror", "list", "--sources"}), Expand("@data/a/\n@src/\n"));
   RunOk({"mirror", "remove", "@da"});
   const std::string key = MappingKey(At("dst/"));
   ASSERT_TRUE(Store().WriteCounters(key + kSourceSubkey, TCounts{}));

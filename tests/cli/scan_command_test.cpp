@@ -56,7 +56,7 @@ TEST_F(ScanCommandTest, WhatKeepsTheScanFromRunningIsOneLineAndStatusTwo) {
   settings_ = At("missing.db");
   // Neither the scan nor a command that only reads makes a settings file.
   const std::vector<std::string> kReaders[] = {
-      {"scan"},           {"show"},           {"get", "Confirm"}, {"mirror", "list"},
+      {"scan"},           {"show"},           {"get", "Confirm"},  {"mirror", "list"},
       {"filter", "list"}, {"minage", "list"}, {"filemap", "list"}, {"export"},
       {"stats"}};
   for (const std::vector<std::string>& args : kReaders) {
@@ -76,15 +76,19 @@ TEST_F(ScanCommandTest, NoMirrorToScanIsStatusTwoAndNamesTheCommandThatMakesOne)
   RunOk({"mirror", "add", "@src2", "@off", "--disabled"});
   // The settings file; the scan's arguments; its error lines.
   const std::tuple<std::string, std::vector<std::string>, std::string> kCases[] = {
-      {"empty.db", {"scan"},
+      {"empty.db",
+       {"scan"},
        "quorvane-cli: No mappings found. Use the configuration dialog to create a mirror.\n"
        "quorvane-cli: add a mirror first (quorvane-cli mirror add SOURCE DESTINATION)\n"},
-      {"disabled.db", {"scan"},
+      {"disabled.db",
+       {"scan"},
        "quorvane-cli: every mirror is disabled; enable one first (quorvane-cli mirror enable "
        "DESTINATION)\n"},
-      {"settings.db", {"scan", "@dst", "@elsewhere"},
+      {"settings.db",
+       {"scan", "@dst", "@elsewhere"},
        "quorvane-cli: no mirror has the destination @elsewhere/\n"},
-      {"settings.db", {"scan", "@off"},
+      {"settings.db",
+       {"scan", "@off"},
        "quorvane-cli: the mirror to @off/ is disabled; enable it first (quorvane-cli mirror "
        "enable @off/)\n"},
   };
