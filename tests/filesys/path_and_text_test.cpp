@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 #include "filesys/file_times.h"
@@ -61,6 +62,29 @@ TEST(PathOpsTest, ExpandAndNormalise) {
   EXPECT_EQ(ExpandEnvironment(platform, "~/x"), "~/x");
 }
 
+// As a shell expands a typed path: $HOME, else the user database; "~name" up
+// to the first "/"; a name no user has stays as typed.
+TEST(PathOpsTest, ExpandTilde) {
+  Platform& platform = DefaultPlatform();
+  std::string own_home;
+  ASSERT_TRUE(platform.UserHome("", &own_home).ok());
+  const std::tuple<std::optional<const char*>, const char*, std::string> kCases[] = {
+      {"/home/tester", "~", "/home/tester"},
+      {"/home/tester/", "~/a/", "/home/tester/a/"},
+      {"/", "~/x", "/x"},
+      {"/home/tester", "~root/x", "/root/x"},
+      {"/home/tester", "~qv_no_such_user/x", "~qv_no_such_user/x"},
+      {"/home/tester", "/a/~/b", "/a/~/b"},
+      {"/home/tester", "%HOME%/~", "%HOME%/~"},
+      {std::nullopt, "~/x", own_home + "/x"},
+      {"", "~/x", own_home + "/x"},
+  };
+  for (const auto& [home, text, expanded] : kCases) {
+    ScopedEnv env("HOME", home ? std::optional<std::string>(*home) : std::nullopt);
+    EXPECT_EQ(ExpandTilde(platform, text), expanded) << text;
+  }
+}
+
 // An unknown time (0) matches any; times far apart must not overflow.
 TEST(FileTimesTest, TimesEqualAndTimeText) {
   const FileTime t = kSomeTime;
@@ -89,9 +113,8 @@ class TextFormatTest : public ::testing::Test {
   NumberFormat format_;
 };
 
-// 1024 * 1024 - 1 rounds up to 1024 KB, which is then grouped. Parsing rounds
-// halves away from zero and removes only the unit word ("KB 3").
-TEST_F(TextFormatTest, SizesToAndFromText) {
+// 1024 * 1024 - 1 rounds up to 1024 KB, which is then grouped.
+TEST_F(TextFormatTest, SizesAndDurationsAsText) {
   const std::tuple<int64_t, int, const char*> kTexts[] = {
       {0, 2, "0 bytes"},       {1023, 2, "1023 bytes"},    {-1023, 0, "-1023 bytes"},
       {1024, 2, "1.00 KB"},    {-2048, 2, "-2.00 KB"},     {1536, 0, "2 KB"},
@@ -99,33 +122,101 @@ TEST_F(TextFormatTest, SizesToAndFromText) {
       {1 << 30, 2, "1.00 GB"}, {1048575, 2, "1,024.00 KB"}};
   for (const auto& [bytes, decimals, text] : kTexts) EXPECT_EQ(SizeText(bytes, decimals), text);
   EXPECT_EQ(ExactSizeText(-5000), "-5,000 Bytes");
-  const std::pair<const char*, int64_t> kParsed[] = {
-      {"1,536", 1536}, {"12 Bytes", 12}, {"1.5 kb", 1536},          {"  3 GB  ", int64_t{3} << 30},
-      {"0.1 KB", 102}, {"0.5", 1},       {"1,000 KB", 1024000},     {"-2 KB", -2048},
-      {"+2 KB", 2048}, {"KB 3", 3072},   {"7 EB", int64_t{7} << 60}};
-  for (const auto& [text, bytes] : kParsed) EXPECT_EQ(ParseSizeText(text), bytes) << text;
-  for (const char* text : {"", "KB", "1.5.2 KB", "5 B", "2 KB extra", "nan KB", "9 EB", "1e40 YB"})
-    EXPECT_EQ(ParseSizeText(text), -1) << '"' << text << '"';
+  const std::pair<int64_t, const char*> kDurations[] = {
+      {1, "100 nano sec"}, {10, "1 micro sec"}, {15, "1,500 nano sec"},
+      {20000000, "2 sec"}, {0, "0 sec"},        {kMax, "922,337,203,685,477,580,700 nano sec"}};
+  for (const auto& [value, text] : kDurations) EXPECT_EQ(DurationText(value), text);
   format_ = {".", ","};
   EXPECT_EQ(SizeText(1024 * 1024 - 1, 1), "1.024,0 KB");
   EXPECT_EQ(ExactSizeText(1536), "1.536 Bytes (1,50 KB)");
-  EXPECT_EQ(ParseSizeText("1.000,5 KB"), 1024512);
-  format_ = {",", ","};  // the last of equal separators is the point
-  EXPECT_EQ(ParseSizeText("1,000,5 KB"), 1024512);
 }
 
-// The unit and all after it are cut off; without a unit the number is taken as is.
-TEST_F(TextFormatTest, Durations) {
-  const std::pair<const char*, int64_t> kParsed[] = {
-      {"2 SEC", 20000000},      {"1 micro sec", 10},
-      {"149 nano sec", 1},      {"20000000", 20000000},
-      {"2 sec more", 20000000}, {"1,000.5 milli sec", 10005000},
-      {"two sec", -1},          {"", 77}};
-  for (const auto& [text, value] : kParsed) EXPECT_EQ(ParseDurationText(text, 77), value) << text;
-  const std::pair<int64_t, const char*> kTexts[] = {
-      {1, "100 nano sec"}, {10, "1 micro sec"}, {15, "1,500 nano sec"},
-      {20000000, "2 sec"}, {0, "0 sec"},        {kMax, "922,337,203,685,477,580,700 nano sec"}};
-  for (const auto& [value, text] : kTexts) EXPECT_EQ(DurationText(value), text);
+// What people type, in the C locale's form (the headless tool's) or in one
+// with a decimal comma (a window cell's); halves round away from zero and
+// nullopt is an error.
+TEST(ParseTypedTest, SizesAndDurations) {
+  constexpr int64_t kG = int64_t{1} << 30;
+  const NumberFormat c;
+  const NumberFormat comma{".", ","};
+  const NumberFormat ungrouped{"", ","};
+  enum Kind { kSize, kDuration };
+  const std::tuple<const char*, const NumberFormat*, Kind, std::optional<int64_t>> kCases[] = {
+      // Grouping in threes only; "," is never a decimal mark in the C form.
+      {"1,500 GB", &c, kSize, 1500 * kG},
+      {"1,536", &c, kSize, 1536},
+      {"12,345,678", &c, kSize, 12345678},
+      {"1,5 GB", &c, kSize, std::nullopt},
+      {"1,,5 GB", &c, kSize, std::nullopt},
+      {"1,5000", &c, kSize, std::nullopt},
+      {"1234,567", &c, kSize, std::nullopt},
+      {",500", &c, kSize, std::nullopt},
+      {"1.5.2 KB", &c, kSize, std::nullopt},
+      // Units in any case, with an optional "i" and "B", all powers of 1024.
+      {"1G", &c, kSize, kG},
+      {"1 GB", &c, kSize, kG},
+      {" 1 gib ", &c, kSize, kG},
+      {"500k", &c, kSize, 512000},
+      {"2 MiB", &c, kSize, 2 << 20},
+      {"1.5 kb", &c, kSize, 1536},
+      {"3 TB", &c, kSize, int64_t{3} << 40},
+      {"7 PiB", &c, kSize, int64_t{7} << 50},
+      {"7 EB", &c, kSize, int64_t{7} << 60},
+      {"12 Bytes", &c, kSize, 12},
+      {"5 B", &c, kSize, 5},
+      {"0.1 KB", &c, kSize, 102},
+      {"0.5", &c, kSize, 1},
+      {".5 KB", &c, kSize, 512},
+      {"-2 KB", &c, kSize, -2048},
+      {"+2 KB", &c, kSize, 2048},
+      {"-0.5", &c, kSize, -1},
+      {"", &c, kSize, std::nullopt},
+      {"KB", &c, kSize, std::nullopt},
+      {"KB 3", &c, kSize, std::nullopt},
+      {"2 KB extra", &c, kSize, std::nullopt},
+      {"1 Gx", &c, kSize, std::nullopt},
+      {"1 GBi", &c, kSize, std::nullopt},
+      {"1 Q", &c, kSize, std::nullopt},
+      {"nan KB", &c, kSize, std::nullopt},
+      {"1e3", &c, kSize, std::nullopt},
+      {"8 EB", &c, kSize, std::nullopt},
+      {"9223372036854775807", &c, kSize, kMax},
+      {"9223372036854775808", &c, kSize, std::nullopt},
+      {"99999999999999999999 KB", &c, kSize, std::nullopt},
+      // The window's cells pass the user's decimal comma.
+      {"1,5 GB", &comma, kSize, kG + kG / 2},
+      {"1.000,5 KB", &comma, kSize, 1024512},
+      {"1.5 GB", &comma, kSize, std::nullopt},
+      {"1,5 GB", &ungrouped, kSize, kG + kG / 2},
+      {"1.000 KB", &ungrouped, kSize, std::nullopt},
+      // Durations count 100 ns; the program's own words and the short ones.
+      {"2 sec", &c, kDuration, 20000000},
+      {"2 SEC", &c, kDuration, 20000000},
+      {"2s", &c, kDuration, 20000000},
+      {"2 seconds", &c, kDuration, 20000000},
+      {"10ms", &c, kDuration, 100000},
+      {"10 milli sec", &c, kDuration, 100000},
+      {"1,000.5 milli sec", &c, kDuration, 10005000},
+      {"5us", &c, kDuration, 50},
+      {"1 micro sec", &c, kDuration, 10},
+      {"100ns", &c, kDuration, 1},
+      {"149 nano sec", &c, kDuration, 1},
+      {"150 NS", &c, kDuration, 2},
+      {"0.25 s", &c, kDuration, 2500000},
+      {"20000000", &c, kDuration, 20000000},
+      {"1,5 s", &comma, kDuration, 15000000},
+      {"1,5 s", &c, kDuration, std::nullopt},
+      {"two sec", &c, kDuration, std::nullopt},
+      {"2 sec more", &c, kDuration, std::nullopt},
+      {"2 xs", &c, kDuration, std::nullopt},
+      {"2 m", &c, kDuration, std::nullopt},
+      {"1000000000000 s", &c, kDuration, std::nullopt},
+      {"", &c, kDuration, std::nullopt},
+  };
+  for (const auto& [text, format, kind, expected] : kCases) {
+    const std::optional<int64_t> parsed =
+        kind == kSize ? ParseSizeText(text, *format) : ParseDurationText(text, *format);
+    EXPECT_EQ(parsed, expected) << '"' << text << "\" with decimal " << format->decimal;
+  }
 }
 
 }  // namespace
