@@ -197,7 +197,7 @@ verify() {
 # "System idle", yields to every other process).
 qv_settings() {
   rm -f -- "$1" "$1-wal" "$1-shm" "$1-journal"
-  "$CLI" mirror add "$2" "$3" --settings "$1" >/dev/null
+  "$CLI" mirror add --allow-missing "$2" "$3" --settings "$1" >/dev/null
   "$CLI" set Confirm false --settings "$1" >/dev/null
   "$CLI" set Priority 3 --settings "$1" >/dev/null
 }

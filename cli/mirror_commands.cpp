@@ -10,6 +10,7 @@
 #include "cli/text_table.h"
 #include "cli/user_input.h"
 #include "config/mappings.h"
+#include "config/new_mirror_dirs.h"
 #include "config/qv_ini_file.h"
 #include "engine/pending_accepts.h"
 #include "filesys/path_ops.h"
@@ -24,6 +25,7 @@ struct TMirrorAddArgs {
   std::string source;
   std::string destination;
   bool disabled = false;
+  bool allow_missing = false;
   bool no_copy_security = false;
   bool no_copy_creation_time = false;
   bool no_copy_times_dir = false;
@@ -96,6 +98,38 @@ bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::st
   return true;
 }
 
+// Refuses what no scan can use: an entry that is not a directory, and one not
+// there now unless the user says it will be.
+bool CheckMirrorDir(Platform& platform, const std::string& name, const std::string& dir,
+                    bool allow_missing, std::string* error) {
+  std::string reason;
+  const TDirState state = DirStateOf(platform, dir, &reason);
+  if (state == TDirState::kDirectory || (state == TDirState::kMissing && allow_missing)) {
+    return true;
+  }
+  *error = name + " " + ExcludeTrailingSeparator(dir);
+  if (state == TDirState::kNotDirectory) {
+    *error += " is not a directory";
+  } else {
+    *error += (reason.empty() ? " does not exist" : " cannot be reached: " + reason) +
+              "; --allow-missing adds it all the same (a drive not plugged in now)";
+  }
+  return false;
+}
+
+// Says what typed environment references stand for now.
+void SayExpansions(TCommandContext& context, const TUserPath& source,
+                   const TUserPath& destination) {
+  if (source.stored != source.expanded) {
+    context.out() << "The source " << source.stored << " expands to " << source.expanded
+                  << " now; each scan expands it again\n";
+  }
+  if (destination.stored != destination.expanded) {
+    context.out() << "The destination " << destination.stored << " is stored as "
+                  << destination.expanded << "\n";
+  }
+}
+
 int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
   Platform& platform = context.platform();
   std::string error;
@@ -105,10 +139,14 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
   if (!ReadPath(platform, args.source, TPathKind::kDirectory, "the source", &source, &error) ||
       !ReadPath(platform, args.destination, TPathKind::kDirectory, "the destination", &destination,
                 &error) ||
-      !ReadMirrorSettings(args, &settings, &error)) {
+      !ReadMirrorSettings(args, &settings, &error) ||
+      !CheckMirrorDir(platform, "the source", source.expanded, args.allow_missing, &error) ||
+      !CheckMirrorDir(platform, "the destination", destination.expanded, args.allow_missing,
+                      &error)) {
     return context.Fail(error);
   }
-  return context.Edit([&](TQVIniFile& ini) {
+  const bool holds_files = HoldsFilesWithoutArchive(platform, destination.expanded);
+  const int code = context.Edit([&](TQVIniFile& ini) {
     TMappings mappings(ini);
     if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
     if (!CheckNewMirror(platform, mappings, source.expanded, destination.expanded, &error)) {
@@ -128,8 +166,16 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
     if (settings.enabled) {
       WarnOfMovingFolder(context, ini, source.expanded, destination.expanded, true);
     }
+    if (holds_files) {
+      context.Warn("The destination \"" + destination.expanded +
+                   "\" is an existing directory containing files. Be aware that if you use this "
+                   "destination all files not present on the source will be moved to the "
+                   "Quorvane archive.");
+    }
     return kExitOk;
   });
+  if (code == kExitOk) SayExpansions(context, source, destination);
+  return code;
 }
 
 // The paths a script reads from mirror list: one a line, unescaped (grep
@@ -226,6 +272,8 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
   add->add_option("SOURCE", args->source, "Directory to mirror")->required();
   add->add_option("DESTINATION", args->destination, "Directory that receives the copy")->required();
   add->add_flag("--disabled", args->disabled, "Store the mirror switched off");
+  add->add_flag("--allow-missing", args->allow_missing,
+                "Accept a SOURCE or DESTINATION that is not there now (a drive not plugged in)");
   add->add_option("--min-free", args->min_free, "Bytes to keep free on the destination's drive");
   add->add_option("--max-size", args->max_size, "Largest size of the mirror");
   add->add_option("--max-compressed-size", args->max_compressed_size,
@@ -239,9 +287,9 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
                 "Do not copy creation times");
   add->add_flag("--no-copy-times-dir", args->no_copy_times_dir, "Do not copy times of directories");
   add->add_option("--creation-time-resolution", args->creation_time_resolution,
-                  "Creation times closer than this count as equal (e.g. \"2 sec\")");
+                  "Creation times closer than this count as equal (e.g. \"2 sec\", 2s, 10ms)");
   add->add_option("--write-time-resolution", args->write_time_resolution,
-                  "Write times closer than this count as equal (e.g. \"2 sec\")");
+                  "Write times closer than this count as equal (e.g. \"2 sec\", 2s, 10ms)");
 }
 
 void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {

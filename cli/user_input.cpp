@@ -1,6 +1,7 @@
 #include "cli/user_input.h"
 
 #include <charconv>
+#include <optional>
 
 #include "config/registry_values.h"
 #include "filesys/path_ops.h"
@@ -45,36 +46,39 @@ bool ReadBoolean(const std::string& text, const std::string& name, bool* out, st
   return true;
 }
 
+// Typed numbers take the C locale's form (NumberFormat's own), so that a
+// script means the same under every locale.
 bool ReadSize(const std::string& text, const std::string& name, int64_t* out, std::string* error) {
-  const int64_t value = ParseSizeText(text);
-  if (value < 0 || value > kNoLimit) {
+  const std::optional<int64_t> value = ParseSizeText(text, NumberFormat());
+  if (!value || *value < 0 || *value > kNoLimit) {
     *error = name + " must be a size from 0 to " + SizeText(kNoLimit, 2) +
-             " in bytes, KB, MB, GB, TB or PB, not " + Quoted(text);
+             " such as 1500, 1,500 KB, 1.5 GB or 2 MiB, not " + Quoted(text);
     return false;
   }
-  *out = value;
+  *out = *value;
   return true;
 }
 
 bool ReadDuration(const std::string& text, const std::string& name, int64_t* out,
                   std::string* error) {
-  const int64_t value = ParseDurationText(text, 0);
-  if (value < 0 || value > kNoLimit) {
-    *error = name + " must be a duration in sec, milli sec, micro sec or nano sec (or a count " +
-             "of 100 nano sec), not " + Quoted(text);
+  const std::optional<int64_t> value = ParseDurationText(text, NumberFormat());
+  if (!value || *value < 0 || *value > kNoLimit) {
+    *error = name + " must be a duration such as 2 sec, 2s, 10ms, 5us or 100ns (a number " +
+             "without a unit counts 100 nano sec), not " + Quoted(text);
     return false;
   }
-  *out = value;
+  *out = *value;
   return true;
 }
 
 bool ReadPath(Platform& platform, const std::string& text, TPathKind kind, const std::string& name,
               TUserPath* out, std::string* error) {
   TUserPath path;
+  const std::string typed = ExpandTilde(platform, Trim(text));
   if (kind == TPathKind::kDirectory) {
-    path.stored = NormaliseDirectory(platform, text, false);
+    path.stored = NormaliseDirectory(platform, typed, false);
   } else {
-    path.stored = NormalisePath(platform, Trim(text), false);
+    path.stored = NormalisePath(platform, typed, false);
   }
   path.expanded = ExpandStoredPath(platform, path.stored, kind);
   const char* const what = kind == TPathKind::kDirectory ? "directory" : "file";

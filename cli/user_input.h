@@ -17,18 +17,19 @@ bool ReadInteger(const std::string& text, int64_t low, int64_t high, const std::
                  int64_t* out, std::string* error);
 // The boolean words: true/false, yes/no, y/n, 1/0 (case ignored).
 bool ReadBoolean(const std::string& text, const std::string& name, bool* out, std::string* error);
-// "1.5 GB", "2048", ... in the user's number format; 0 .. no limit.
+// "1.5 GB", "1,500 KB", "2048", ... in the C locale's number form; 0 .. no
+// limit.
 bool ReadSize(const std::string& text, const std::string& name, int64_t* out, std::string* error);
-// "2 sec", "10 milli sec", or 100-ns units; 0 (the file system's default)
-// and up.
+// "2 sec", "10ms", or 100-ns units, in the C locale's number form; 0 (the
+// file system's default) and up.
 bool ReadDuration(const std::string& text, const std::string& name, int64_t* out,
                   std::string* error);
 
 enum class TPathKind { kDirectory, kFile };
 
-// A path as it is stored (trimmed, "/./" after the root removed, a directory
-// with a trailing "/", environment references kept) and as the program uses
-// it (references expanded).
+// A path as it is stored (trimmed, a leading "~" expanded as a shell does,
+// "/./" after the root removed, a directory with a trailing "/", environment
+// references kept) and as the program uses it (references expanded).
 struct TUserPath {
   std::string stored;
   std::string expanded;

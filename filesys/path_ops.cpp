@@ -1,5 +1,6 @@
 #include "filesys/path_ops.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "filesys/platform.h"
@@ -112,6 +113,17 @@ std::string ExpandEnvironment(Platform& platform, const std::string& text) {
     out += text[i++];
   }
   return out;
+}
+
+std::string ExpandTilde(Platform& platform, const std::string& text) {
+  if (!text.starts_with('~')) return text;
+  const size_t end = std::min(text.find(kSep), text.size());
+  const std::string user = text.substr(1, end - 1);
+  std::string home = user.empty() ? platform.GetEnv("HOME").value_or("") : "";
+  if (home.empty() && (!platform.UserHome(user, &home).ok() || home.empty())) return text;
+  // A home of "/" gives "/x" for "~/x", not "//x".
+  if (end < text.size() && home.ends_with(kSep)) home.pop_back();
+  return home + text.substr(end);
 }
 
 std::string NormalisePath(Platform& platform, const std::string& path, bool expand) {

@@ -41,6 +41,10 @@ std::string LastComponent(const std::string& path);
 // Replaces %NAME%, ${NAME} and a leading "~/" from the environment; an
 // undefined name stays as written.
 std::string ExpandEnvironment(Platform& platform, const std::string& text);
+// A leading "~" or "~name" (up to the first "/") becomes the home directory of
+// the process's user ($HOME when set) or of the user name, as a shell expands
+// it when a path is typed; other text, or a name no user has, stays as it is.
+std::string ExpandTilde(Platform& platform, const std::string& text);
 // Optional expansion, then removal of a "/./" right after the root.
 std::string NormalisePath(Platform& platform, const std::string& path, bool expand);
 // The full rule for directories the user configures: optional expansion,

@@ -262,6 +262,9 @@ class Platform {
   // ---- Environment, user and process
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
   virtual uint32_t UserId() = 0;
+  // The home directory that the user database gives the user named user, or
+  // the process's user when user is empty. No such user: Cond::kNotFound.
+  virtual Status UserHome(const std::string& user, std::string* home) = 0;
   // Full path of the running program.
   virtual std::string ExecutablePath() = 0;
   // Start at logon: the XDG autostart entry whose Exec runs command.

@@ -82,6 +82,9 @@ class PlatformWrapper : public Platform {
     return target_.GetEnv(name);
   }
   uint32_t UserId() override { return target_.UserId(); }
+  Status UserHome(const std::string& user, std::string* home) override {
+    return target_.UserHome(user, home);
+  }
   std::string ExecutablePath() override { return target_.ExecutablePath(); }
   Status GetAutostart(bool* enabled) override { return target_.GetAutostart(enabled); }
   Status SetAutostart(bool enabled, const std::string& command) override {

@@ -1,12 +1,13 @@
 #include "filesys/text_format.h"
 
 #include <array>
-#include <cctype>
 #include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "filesys/path_ops.h"
@@ -17,35 +18,43 @@ namespace {
 
 constexpr std::array<const char*, 9> kSizeUnits = {" bytes", " KB", " MB", " GB", " TB",
                                                    " PB",    " EB", " ZB", " YB"};
-constexpr std::array<const char*, 9> kSizeUnitWords = {"BYTES", "KB", "MB", "GB", "TB",
-                                                       "PB",    "EB", "ZB", "YB"};
+// What a typed number is multiplied by to count the units of the result.
+struct Ratio {
+  uint64_t numerator;
+  uint64_t denominator;
+};
 
 // Smallest first, each 1000 of the one before (DurationText steps through
-// them); "sec" last, since every other word contains it.
+// them).
 struct DurationUnit {
-  const char* word;
-  double multiplier;  // 100-ns units per unit
+  const char* word;    // as DurationText writes it
+  const char* prefix;  // what stands before a word for seconds when typed
+  const char* letter;  // the same, short
+  Ratio ticks;         // 100-ns units per unit
 };
 constexpr std::array<DurationUnit, 4> kDurationUnits = {{
-    {"nano sec", 0.01},
-    {"micro sec", 10},
-    {"milli sec", 10000},
-    {"sec", 10000000},
+    {"nano sec", "nano", "n", {1, 100}},
+    {"micro sec", "micro", "u", {10, 1}},
+    {"milli sec", "milli", "m", {10000, 1}},
+    {"sec", "", "", {10000000, 1}},
 }};
+// Longest first: "s" ends each of them.
+constexpr std::array<std::string_view, 5> kSecondWords = {"seconds", "second", "secs", "sec", "s"};
 
-// Doubles at or above this do not fit an int64_t.
-constexpr double kInt64Limit = 9223372036854775808.0;
+constexpr uint64_t kInt64Max = std::numeric_limits<int64_t>::max();
 
 const NumberFormat* g_format_for_testing = nullptr;
 
 NumberFormat FormatOfLocale() {
   NumberFormat format;
   const std::lconv* conv = std::localeconv();
-  if (conv->thousands_sep != nullptr && *conv->thousands_sep != '\0') {
-    format.thousands = conv->thousands_sep;
-  }
   if (conv->decimal_point != nullptr && *conv->decimal_point != '\0') {
     format.decimal = conv->decimal_point;
+  }
+  if (conv->thousands_sep != nullptr && *conv->thousands_sep != '\0') {
+    format.thousands = conv->thousands_sep;
+  } else if (format.decimal == format.thousands) {
+    format.thousands.clear();  // a decimal comma without grouping
   }
   return format;
 }
@@ -92,42 +101,119 @@ uint64_t Magnitude(int64_t n) {
   return n < 0 ? 0 - static_cast<uint64_t>(n) : static_cast<uint64_t>(n);
 }
 
-// Reads a number the user typed: thousands separators removed (when they equal
-// the decimal point, the last one removed stands for it), the locale's decimal
-// point, an optional sign. nullopt for anything else.
-std::optional<double> ReadNumber(std::string text) {
-  const NumberFormat& format = CurrentNumberFormat();
-  size_t last_removed = std::string::npos;
-  for (size_t at = text.find(format.thousands); at != std::string::npos;
-       at = text.find(format.thousands, at)) {
-    text.erase(at, format.thousands.size());
-    last_removed = at;
-  }
-  if (format.thousands == format.decimal && last_removed != std::string::npos) {
-    text.insert(last_removed, ".");
-  } else if (const size_t point = text.find(format.decimal); point != std::string::npos) {
-    text.replace(point, format.decimal.size(), ".");
-  }
-  text = Trim(text);
-  const char* begin = text.data();
-  const char* const end = begin + text.size();
-  if (begin != end && *begin == '+') ++begin;
-  const char* const first = (begin != end && *begin == '-') ? begin + 1 : begin;
-  // from_chars would also take "inf" and "nan".
-  if (first == end || !(std::isdigit(static_cast<unsigned char>(*first)) || *first == '.')) {
-    return std::nullopt;
-  }
-  double value = 0;
-  const auto result = std::from_chars(begin, end, value);
-  if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
-  return value;
+// A number as typed: its whole part exactly, its fraction as digits.
+struct TypedNumber {
+  bool negative = false;
+  uint64_t whole = 0;
+  std::string fraction;
+};
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The number of digits from at on; 0 past the end.
+size_t DigitsAt(std::string_view text, size_t at) {
+  size_t end = at;
+  while (end < text.size() && IsDigit(text[end])) ++end;
+  return end - at;
 }
 
-// value * multiplier rounded to a whole number; -1 when not representable.
-int64_t RoundedProduct(double value, double multiplier) {
-  const double product = std::round(value * multiplier);
-  if (!(product > -kInt64Limit && product < kInt64Limit)) return -1;
-  return static_cast<int64_t>(product);
+bool HasAt(std::string_view text, size_t at, std::string_view part) {
+  return !part.empty() && at <= text.size() && text.substr(at).starts_with(part);
+}
+
+// Reads the number at the start of text (see ParseSizeText); answers the text
+// after it, or nullopt when there is none or it is far too large.
+std::optional<std::string_view> ReadNumber(std::string_view text, const NumberFormat& format,
+                                           TypedNumber* number) {
+  size_t at = 0;
+  if (!text.empty() && (text[0] == '+' || text[0] == '-')) {
+    number->negative = text[0] == '-';
+    at = 1;
+  }
+  std::string whole(text.substr(at, DigitsAt(text, at)));
+  at += whole.size();
+  const std::string_view separator = format.thousands;
+  if (!whole.empty() && whole.size() <= 3 && separator != format.decimal) {
+    while (HasAt(text, at, separator) && DigitsAt(text, at + separator.size()) == 3) {
+      whole += text.substr(at + separator.size(), 3);
+      at += separator.size() + 3;
+    }
+  }
+  if (HasAt(text, at, format.decimal)) {
+    const size_t first = at + format.decimal.size();
+    const size_t digits = DigitsAt(text, first);
+    if (digits > 0) {
+      number->fraction = text.substr(first, digits);
+      at = first + digits;
+    }
+  }
+  if (whole.empty() && number->fraction.empty()) return std::nullopt;
+  for (const char digit : whole) {
+    // No overflow below; Scaled rejects a whole part past the limit.
+    if (number->whole > kInt64Max / 10) return std::nullopt;
+    number->whole = number->whole * 10 + static_cast<uint64_t>(digit - '0');
+  }
+  return text.substr(at);
+}
+
+// number * ratio rounded half away from zero; nullopt when it does not fit.
+std::optional<int64_t> Scaled(const TypedNumber& number, Ratio ratio) {
+  if (number.whole > kInt64Max / ratio.numerator) return std::nullopt;
+  const uint64_t product = number.whole * ratio.numerator;
+  double fraction = 0;
+  if (!number.fraction.empty()) {
+    const std::string digits = "0." + number.fraction;
+    std::from_chars(digits.data(), digits.data() + digits.size(), fraction);
+  }
+  // Below numerator + 1 (at most 2^60 + 1): a double is off by less than 2^7
+  // there, and less than one unit below 2^53.
+  const double rest = std::round((static_cast<double>(product % ratio.denominator) +
+                                  fraction * static_cast<double>(ratio.numerator)) /
+                                 static_cast<double>(ratio.denominator));
+  const uint64_t magnitude = product / ratio.denominator + static_cast<uint64_t>(rest);
+  if (magnitude > kInt64Max) return std::nullopt;
+  const auto value = static_cast<int64_t>(magnitude);
+  return number.negative ? -value : value;
+}
+
+// Bytes per unit: none, "b", "byte(s)"; or k, m, g, t, p, e with an optional
+// "i" and "b". unit is in lower case.
+std::optional<Ratio> SizeUnit(std::string_view unit) {
+  if (unit.empty() || unit == "b" || unit == "byte" || unit == "bytes") return Ratio{1, 1};
+  constexpr std::string_view kPowers = "kmgtpe";
+  const size_t power = kPowers.find(unit[0]);
+  const std::string_view rest = unit.substr(1);
+  if (power == std::string_view::npos ||
+      !(rest.empty() || rest == "b" || rest == "i" || rest == "ib")) {
+    return std::nullopt;
+  }
+  return Ratio{uint64_t{1} << (10 * (power + 1)), 1};
+}
+
+// 100-ns units per unit: none (100-ns units) or a word for seconds after a
+// prefix of kDurationUnits. unit is in lower case.
+std::optional<Ratio> DurationUnitOf(std::string_view unit) {
+  if (unit.empty()) return Ratio{1, 1};
+  for (const std::string_view seconds : kSecondWords) {
+    if (!unit.ends_with(seconds)) continue;
+    const std::string prefix = Trim(std::string(unit.substr(0, unit.size() - seconds.size())));
+    for (const DurationUnit& known : kDurationUnits) {
+      if (prefix == known.prefix || prefix == known.letter) return known.ticks;
+    }
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+// A number in format, blanks, and a unit that unit_of knows.
+std::optional<int64_t> ParseTyped(std::string_view text, const NumberFormat& format,
+                                  std::optional<Ratio> (*unit_of)(std::string_view)) {
+  const std::string trimmed = Trim(std::string(text));
+  TypedNumber number;
+  const std::optional<std::string_view> rest = ReadNumber(trimmed, format, &number);
+  if (!rest) return std::nullopt;
+  const std::optional<Ratio> ratio = unit_of(LowerAscii(Trim(std::string(*rest))));
+  return ratio ? Scaled(number, *ratio) : std::nullopt;
 }
 
 }  // namespace
@@ -197,34 +283,12 @@ bool ParseBool(const std::string& text, bool default_value) {
   return word == "true" || word == "yes" || word == "y" || word == "1" || word == "-1";
 }
 
-int64_t ParseSizeText(const std::string& text) {
-  std::string upper = UpperAscii(text);
-  double multiplier = 1;
-  for (size_t unit = 0; unit < kSizeUnitWords.size(); ++unit) {
-    const size_t at = upper.find(kSizeUnitWords[unit]);
-    if (at == std::string::npos) continue;
-    upper.erase(at, std::string_view(kSizeUnitWords[unit]).size());
-    multiplier = std::ldexp(1.0, 10 * static_cast<int>(unit));
-    break;
-  }
-  const std::optional<double> number = ReadNumber(upper);
-  return number ? RoundedProduct(*number, multiplier) : -1;
+std::optional<int64_t> ParseSizeText(std::string_view text, const NumberFormat& format) {
+  return ParseTyped(text, format, SizeUnit);
 }
 
-int64_t ParseDurationText(const std::string& text, int64_t default_value) {
-  if (Trim(text).empty()) return default_value;
-  const std::string lower = LowerAscii(text);
-  std::string number = text;
-  double multiplier = 1;
-  for (const DurationUnit& unit : kDurationUnits) {
-    const size_t at = lower.find(unit.word);
-    if (at == std::string::npos) continue;
-    number = text.substr(0, at);
-    multiplier = unit.multiplier;
-    break;
-  }
-  const std::optional<double> value = ReadNumber(number);
-  return value ? RoundedProduct(*value, multiplier) : -1;
+std::optional<int64_t> ParseDurationText(std::string_view text, const NumberFormat& format) {
+  return ParseTyped(text, format, DurationUnitOf);
 }
 
 std::string DurationText(int64_t resolution) {

@@ -2,17 +2,22 @@
 #define QUORVANE_FILESYS_TEXT_FORMAT_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <string_view>
 
 namespace qv {
 
-// Thousands separator and decimal point of the user's locale; "," and "."
-// where the locale has none (the C locale).
+// Thousands separator and decimal point. As constructed, the C locale's form
+// ("," and "."), in which the headless tool reads what is typed, so that a
+// script means the same under every locale. An empty separator groups nothing.
 struct NumberFormat {
   std::string thousands = ",";
   std::string decimal = ".";
 };
-// Read once from the locale set by setlocale(LC_ALL, "") in main().
+// The user's locale, read once from the locale set by setlocale(LC_ALL, "") in
+// main(): what numbers are shown in, and what the window's cells read. Where the
+// locale has no thousands separator, "," unless that is its decimal point.
 const NumberFormat& CurrentNumberFormat();
 // Tests pin the format; pass nullptr to go back to the locale's.
 void SetNumberFormatForTesting(const NumberFormat* format);
@@ -35,10 +40,18 @@ std::string LowerAscii(std::string text);
 // "false"/"no"/"n"/"0" (default true) or "true"/"yes"/"y"/"1"/"-1" (default
 // false) flip the default; anything else gives it.
 bool ParseBool(const std::string& text, bool default_value);
-// "1.5 GB" -> bytes; -1 when not a number.
-int64_t ParseSizeText(const std::string& text);
-// "2 sec" -> 100-ns units; empty gives default_value; -1 when not a number.
-int64_t ParseDurationText(const std::string& text, int64_t default_value);
+// Numbers typed in format: an optional sign, digits either not grouped or
+// grouped in threes by format.thousands after a first group of one to three
+// ("1,500", never "1,5" or "1,,5"), an optional fraction after format.decimal;
+// then blanks and a unit, in any case. The result is rounded half away from
+// zero; nullopt for any other text or a result that does not fit.
+// Sizes in bytes: no unit, "B", "bytes", or K, M, G, T, P, E (powers of 1024)
+// with an optional "i" and "B": "1G", "1 GB", "1 GiB", "500k", "1.5 kb".
+std::optional<int64_t> ParseSizeText(std::string_view text, const NumberFormat& format);
+// Durations in 100-ns units: no unit (100-ns units), or "s", "sec" or
+// "second(s)" after an optional "n"/"nano", "u"/"micro" or "m"/"milli":
+// "2 sec", "2s", "10ms", "5us", "100ns", "10 milli sec".
+std::optional<int64_t> ParseDurationText(std::string_view text, const NumberFormat& format);
 // 100-ns units as "100 nano sec", "1 micro sec", "2 sec".
 std::string DurationText(int64_t resolution);
 

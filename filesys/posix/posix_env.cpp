@@ -1,8 +1,10 @@
 // Environment, user, clocks and the calling thread's priority.
 #include <cstdlib>
 #include <ctime>
+#include <vector>
 
 #include <linux/ioprio.h>
+#include <pwd.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -57,6 +59,26 @@ std::optional<std::string> PosixPlatform::GetEnv(const std::string& name) {
 }
 
 uint32_t PosixPlatform::UserId() { return ::getuid(); }
+
+Status PosixPlatform::UserHome(const std::string& user, std::string* home) {
+  const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 4096);
+  for (;;) {
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    const int code = user.empty()
+                         ? ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)
+                         : ::getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found);
+    if (code == ERANGE) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (code != 0) return Status::FromErrno(code);
+    if (found == nullptr || entry.pw_dir == nullptr) return Status::FromErrno(ENOENT);
+    *home = entry.pw_dir;
+    return Status::Ok();
+  }
+}
 
 std::string PosixPlatform::ExecutablePath() {
   std::string path;

@@ -198,6 +198,10 @@ Status FaultPlatform::SetAutostart(bool enabled, const std::string& command) {
                 [&] { return PlatformWrapper::SetAutostart(enabled, command); });
 }
 
+Status FaultPlatform::UserHome(const std::string& user, std::string* home) {
+  return Unless(Check(Op::kUserHome, user), [&] { return PlatformWrapper::UserHome(user, home); });
+}
+
 FileTime FaultPlatform::Now() {
   {
     std::lock_guard lock(mu_);

@@ -50,6 +50,7 @@ enum class Op {
   kGetDataLayout,
   kDataSize,
   kHoldDir,
+  kUserHome,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -59,7 +60,7 @@ enum class Op {
 // CreateSymlink and SymlinkToTemp, the link being made; for AppendPrivateFile
 // the held directory's path and the relative path. CreatePrivateDir counts as
 // kCreateDir, AppendPrivateFile as kAppendFile. Calls without a path
-// only match an empty path_part.
+// only match an empty path_part; UserHome matches on the user's name.
 struct Fault {
   Op op;
   std::string path_part;     // "" = any
@@ -124,6 +125,7 @@ class FaultPlatform : public PlatformWrapper {
   Status WriteFile(const std::string& path, const std::string& data) override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;
+  Status UserHome(const std::string& user, std::string* home) override;
   FileTime Now() override;
   Status MillisSinceLastInput(int64_t* millis) override;
   Status SetThreadPriority(int priority_index) override;

@@ -19,8 +19,10 @@ using ConfigCommandsTest = CliTest;
 
 TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndChangesNothing) {
   const std::string long_name = "@" + std::string(260, 'x');  // keys keep 255 bytes
+  MakeTree(At(""), {"src/", "dst/", "a/", "b/", "s2/", "d2/sub/", "file=x"});
   RunOk({"mirror", "add", "@src", "@dst"});
-  RunOk({"mirror", "add", "@a", long_name + "/one"});
+  RunOk({"mirror", "add", "--allow-missing", "@a", long_name + "/one"});
+  MakeTree(At(""), {"dst/inner/"});
   // The arguments; part of the error line.
   const std::pair<std::vector<std::string>, const char*> kCases[] = {
       {{"mirror", "add", "relative", "@d2"}, "must be an absolute directory"},
@@ -30,7 +32,15 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"mirror", "add", "@src", "@d2"}, "is already mirrored to"},
       {{"mirror", "add", "@s2", "@dst/inner"}, "overlaps with the destination"},
       {{"mirror", "add", "@d2/sub", "@d2"}, "lies inside its destination"},
-      {{"mirror", "add", "@b", long_name + "/two"}, "is taken by"},
+      {{"mirror", "add", "--allow-missing", "@b", long_name + "/two"}, "is taken by"},
+      {{"mirror", "add", "@gone", "@d2"},
+       "the source @gone does not exist; --allow-missing adds it all the same"},
+      {{"mirror", "add", "@s2", "@gone"}, "the destination @gone does not exist"},
+      {{"mirror", "add", "@file", "@d2"}, "the source @file is not a directory"},
+      {{"mirror", "add", "--allow-missing", "@s2", "@file"},
+       "the destination @file is not a directory"},
+      {{"mirror", "add", "@s2", "@file/sub"}, "the destination @file/sub does not exist"},
+      {{"mirror", "add", "@s2", "@d2", "--min-free", "1,5 GB"}, "must be a size"},
       {{"filter", "add", "excluded", "x"}, "unknown filter type"},
       {{"filter", "add", "included-source", "  "}, "the filter text is empty"},
       {{"filter", "remove", "one"}, "must be a whole number"},
@@ -49,7 +59,7 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
   const std::string before = StoreBytes();
   for (const auto& [args, says] : kCases) {
     const std::string error = RunFails(args);
-    EXPECT_NE(error.find(says), std::string::npos) << args[0] << ": " << error;
+    EXPECT_NE(error.find(Expand(says)), std::string::npos) << args[0] << ": " << error;
     EXPECT_EQ(StoreBytes(), before) << error;
   }
   {  // a store locked by another writer
@@ -64,13 +74,19 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
   EXPECT_EQ(StoreBytes(), before);
 }
 
+// Sizes and durations in the forms people type; references kept in the
+// source and said as they expand now.
 TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
   platform_.env["DATA"] = At("data");
-  RunOk({"mirror", "add", "%DATA%/docs", "@dst", "--disabled", "--min-free=1 KB",
-         "--max-size=1.5 GB", "--max-compressed-size=2048", "--max-archive-size=1 MB",
-         "--max-compressed-archive-size=3 MB", "--no-copy-security", "--no-copy-creation-time",
-         "--no-copy-times-dir", "--creation-time-resolution=2 sec",
-         "--write-time-resolution=10 milli sec"});
+  platform_.env["DEST"] = At("");
+  MakeTree(At(""), {"data/docs/", "dst/"});
+  EXPECT_EQ(RunOk({"mirror", "add", "%DATA%/docs", "${DEST}dst", "--disabled", "--min-free=1 k",
+                   "--max-size=1.5 GB", "--max-compressed-size=2,048", "--max-archive-size=1 MiB",
+                   "--max-compressed-archive-size=3mb", "--no-copy-security",
+                   "--no-copy-creation-time", "--no-copy-times-dir",
+                   "--creation-time-resolution=2s", "--write-time-resolution=10 milli sec"}),
+            Expand("The source %DATA%/docs/ expands to @data/docs/ now; each scan expands it "
+                   "again\nThe destination ${DEST}dst/ is stored as @dst/\n"));
   const std::string key = MappingKey(At("dst/"));
   const std::string dest = key + kDestinationSubkey;
   const std::string archive = dest + kArchiveSubkey;
@@ -94,8 +110,53 @@ TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
     EXPECT_EQ(Raw(Store(), key_name, name), value) << name;
 }
 
+// A drive not plugged in now may be added when the user says so; "~" is
+// expanded as a shell would, and a link to a directory is one.
+TEST_F(ConfigCommandsTest, MirrorAddTakesMissingDirectoriesOnlyWhenAllowed) {
+  platform_.env["HOME"] = At("home");
+  MakeTree(At(""), {"home/docs/", "dst/", "dst2/", "target/", "link->target", "dangling->nowhere"});
+  EXPECT_TRUE(Has(RunFails({"mirror", "add", "@target", "@dangling"}),
+                  Expand("the destination @dangling does not exist")));
+  const std::tuple<std::vector<std::string>, const char*, const char*> kAdded[] = {
+      {{"~/docs", "@dst"}, "@home/docs/", "@dst/"},
+      {{"@link", "@dst2"}, "@link/", "@dst2/"},
+      {{"--allow-missing", "@unplugged", "@usb/dst"}, "@unplugged/", "@usb/dst/"},
+      {{"--allow-missing", "@target", "@dangling"}, "@target/", "@dangling/"},
+  };
+  for (const auto& [args, source, destination] : kAdded) {
+    std::vector<std::string> command = {"mirror", "add"};
+    command.insert(command.end(), args.begin(), args.end());
+    EXPECT_EQ(RunOk(command), "");
+    EXPECT_EQ(Raw(Store(), MappingKey(Expand(destination)), "Src"),
+              StringValue(Expand(source), false));
+  }
+}
+
+// The warning goes to standard error and the mirror is added; entries the
+// user does not see, and an archive already there, need none.
+TEST_F(ConfigCommandsTest, MirrorAddWarnsOfFilesInADestinationWithoutArchive) {
+  MakeTree(At(""), {"src/", "full/old.txt=x", "hidden/.cache/", "hidden/lost+found/",
+                    "archived/Quorvane archive/", "archived/kept.txt=x", "subdir/d/"});
+  const std::string warning =
+      "quorvane-cli: warning: The destination \"@{}/\" is an existing directory containing "
+      "files. Be aware that if you use this destination all files not present on the source "
+      "will be moved to the Quorvane archive.\n";
+  // The destination; whether it is warned of.
+  const std::pair<std::string, bool> kCases[] = {
+      {"full", true}, {"hidden", false}, {"archived", false}, {"subdir", true}};
+  for (const auto& [dest, warned] : kCases) {
+    const CliRun run = Run({"mirror", "add", "--disabled", "@src", "@" + dest});
+    EXPECT_EQ(run.code, 0) << dest;
+    std::string expected = warned ? warning : "";
+    if (warned) expected.replace(expected.find("{}"), 2, dest);
+    EXPECT_EQ(run.err, Expand(expected)) << dest;
+    RunOk({"mirror", "remove", "@" + dest});
+  }
+}
+
 TEST_F(ConfigCommandsTest, MirrorRowsListDisableEnableAndRemove) {
   platform_.env["DATA"] = At("data");
+  MakeTree(At(""), {"data/a/", "da/", "src/", "dst/"});
   RunOk({"mirror", "add", "%DATA%/a", "@da"});
   ASSERT_TRUE(Store().WriteInteger(MappingKey(At("da/")), "Row", 7));
   RunOk({"mirror", "add", "@src", "@dst"});  // after the largest row
@@ -169,6 +230,7 @@ TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsTh
 
 // Each option changes only its own value; a default is not stored.
 TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
+  MakeTree(At(""), {"src/", "dst/"});
   RunOk({"mirror", "add", "@src", "@dst"});
   const std::string key = MappingKey(At("dst/"));
   RunOk({"mirror", "set", "@dst", "--mass-change-percent", "0"});
@@ -224,6 +286,7 @@ TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   stick.fs_type = "vfat";
   platform_.volume = stick;
   RunOk({"set", "AutoFilter", "false"});
+  MakeTree(At(""), {"src/", "dst/"});
   RunOk({"mirror", "add", "@src", "@dst", "--max-size", "1.5 GB", "--max-compressed-archive-size",
          "512 MB", "--no-copy-security", "--no-copy-creation-time", "--disabled"});
   // Written behind the tool's back, as an old configuration might hold it.
@@ -231,7 +294,8 @@ TEST_F(ConfigCommandsTest, ShowAndExportPrintExactly) {
   ASSERT_TRUE(Store().WriteString(MappingKey(At("dst3/")), "Src", At("src/")));
   RunOk({"mirror", "set", "@dst", "--mass-change-percent", "30", "--mass-change-minimum", "0"});
   ASSERT_TRUE(Store().WriteString(MappingKey(At("dst/")), "MassChangeHold", "3 of 4 files"));
-  EXPECT_EQ(RunOk({"show"}), Expand(R"(The scanner will not suspend on user input
+  EXPECT_EQ(RunOk({"show"}),
+            Expand(R"(The scanner will not suspend on user input
 Thread priority System idle
 Disabled automatic filters
 Disabled update of files wich have their archive attribute set

@@ -65,7 +65,7 @@ TEST_F(ScanCommandTest, WhatKeepsTheScanFromRunningIsOneLineAndStatusTwo) {
   }
   WriteFile(settings_, std::string(4096, 'x'));  // not a settings store
   EXPECT_TRUE(Has(RunFails({"scan"}), settings_));
-  EXPECT_TRUE(Has(RunFails({"mirror", "add", "@s", "@d"}), settings_));
+  EXPECT_TRUE(Has(RunFails({"mirror", "add", "--allow-missing", "@s", "@d"}), settings_));
   EXPECT_EQ(StoreBytes(), std::string(4096, 'x'));
 }
 
@@ -171,7 +171,7 @@ TEST_F(ScanCommandTest, QuestionsAreAnsweredOnTheTerminal) {
 
 TEST_F(ScanCommandTest, AnErrorInOneMirrorLeavesTheOtherAndStatsShowBoth) {
   MakeDirs(At("dst2"));
-  RunOk({"mirror", "add", "@gone", "@dst2"});
+  RunOk({"mirror", "add", "--allow-missing", "@gone", "@dst2"});
   const CliRun run = Run({"scan"});
   EXPECT_EQ(run.code, 1);
   EXPECT_TRUE(Has(run.out, "Error 2: Could not read file attributes of " + At("gone/"))) << run.out;

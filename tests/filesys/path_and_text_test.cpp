@@ -1,5 +1,6 @@
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <tuple>
 
 #include "filesys/file_times.h"
@@ -61,6 +62,29 @@ TEST(PathOpsTest, ExpandAndNormalise) {
   EXPECT_EQ(ExpandEnvironment(platform, "~/x"), "~/x");
 }
 
+// As a shell expands a typed path: $HOME, else the user database; "~name" up
+// to the first "/"; a name no user has stays as typed.
+TEST(PathOpsTest, ExpandTilde) {
+  Platform& platform = DefaultPlatform();
+  std::string own_home;
+  ASSERT_TRUE(platform.UserHome("", &own_home).ok());
+  const std::tuple<std::optional<const char*>, const char*, std::string> kCases[] = {
+      {"/home/tester", "~", "/home/tester"},
+      {"/home/tester/", "~/a/", "/home/tester/a/"},
+      {"/", "~/x", "/x"},
+      {"/home/tester", "~root/x", "/root/x"},
+      {"/home/tester", "~qv_no_such_user/x", "~qv_no_such_user/x"},
+      {"/home/tester", "/a/~/b", "/a/~/b"},
+      {"/home/tester", "%HOME%/~", "%HOME%/~"},
+      {std::nullopt, "~/x", own_home + "/x"},
+      {"", "~/x", own_home + "/x"},
+  };
+  for (const auto& [home, text, expanded] : kCases) {
+    ScopedEnv env("HOME", home ? std::optional<std::string>(*home) : std::nullopt);
+    EXPECT_EQ(ExpandTilde(platform, text), expanded) << text;
+  }
+}
+
 // An unknown time (0) matches any; times far apart must not overflow.
 TEST(FileTimesTest, TimesEqualAndTimeText) {
   const FileTime t = kSomeTime;
@@ -89,9 +113,8 @@ class TextFormatTest : public ::testing::Test {
   NumberFormat format_;
 };
 
-// 1024 * 1024 - 1 rounds up to 1024 KB, which is then grouped. Parsing rounds
-// halves away from zero and removes only the unit word ("KB 3").
-TEST_F(TextFormatTest, SizesToAndFromText) {
+// 1024 * 1024 - 1 rounds up to 1024 KB, which is then grouped.
+TEST_F(TextFormatTest, SizesAndDurationsAsText) {
   const std::tuple<int64_t, int, const char*> kTexts[] = {
       {0, 2, "0 bytes"},       {1023, 2, "1023 bytes"},    {-1023, 0, "-1023 bytes"},
       {1024, 2, "1.00 KB"},    {-2048, 2, "-2.00 KB"},     {1536, 0, "2 KB"},
@@ -99,33 +122,55 @@ TEST_F(TextFormatTest, SizesToAndFromText) {
       {1 << 30, 2, "1.00 GB"}, {1048575, 2, "1,024.00 KB"}};
   for (const auto& [bytes, decimals, text] : kTexts) EXPECT_EQ(SizeText(bytes, decimals), text);
   EXPECT_EQ(ExactSizeText(-5000), "-5,000 Bytes");
-  const std::pair<const char*, int64_t> kParsed[] = {
-      {"1,536", 1536}, {"12 Bytes", 12}, {"1.5 kb", 1536},          {"  3 GB  ", int64_t{3} << 30},
-      {"0.1 KB", 102}, {"0.5", 1},       {"1,000 KB", 1024000},     {"-2 KB", -2048},
-      {"+2 KB", 2048}, {"KB 3", 3072},   {"7 EB", int64_t{7} << 60}};
-  for (const auto& [text, bytes] : kParsed) EXPECT_EQ(ParseSizeText(text), bytes) << text;
-  for (const char* text : {"", "KB", "1.5.2 KB", "5 B", "2 KB extra", "nan KB", "9 EB", "1e40 YB"})
-    EXPECT_EQ(ParseSizeText(text), -1) << '"' << text << '"';
+  const std::pair<int64_t, const char*> kDurations[] = {
+      {1, "100 nano sec"}, {10, "1 micro sec"}, {15, "1,500 nano sec"},
+      {20000000, "2 sec"}, {0, "0 sec"},        {kMax, "922,337,203,685,477,580,700 nano sec"}};
+  for (const auto& [value, text] : kDurations) EXPECT_EQ(DurationText(value), text);
   format_ = {".", ","};
   EXPECT_EQ(SizeText(1024 * 1024 - 1, 1), "1.024,0 KB");
   EXPECT_EQ(ExactSizeText(1536), "1.536 Bytes (1,50 KB)");
-  EXPECT_EQ(ParseSizeText("1.000,5 KB"), 1024512);
-  format_ = {",", ","};  // the last of equal separators is the point
-  EXPECT_EQ(ParseSizeText("1,000,5 KB"), 1024512);
 }
 
-// The unit and all after it are cut off; without a unit the number is taken as is.
-TEST_F(TextFormatTest, Durations) {
-  const std::pair<const char*, int64_t> kParsed[] = {
-      {"2 SEC", 20000000},      {"1 micro sec", 10},
-      {"149 nano sec", 1},      {"20000000", 20000000},
-      {"2 sec more", 20000000}, {"1,000.5 milli sec", 10005000},
-      {"two sec", -1},          {"", 77}};
-  for (const auto& [text, value] : kParsed) EXPECT_EQ(ParseDurationText(text, 77), value) << text;
-  const std::pair<int64_t, const char*> kTexts[] = {
-      {1, "100 nano sec"}, {10, "1 micro sec"}, {15, "1,500 nano sec"},
-      {20000000, "2 sec"}, {0, "0 sec"},        {kMax, "922,337,203,685,477,580,700 nano sec"}};
-  for (const auto& [value, text] : kTexts) EXPECT_EQ(DurationText(value), text);
+// What people type, in the C locale's form (the headless tool's) or with a
+// decimal comma (a window cell's). Halves round away from zero; nullopt is
+// an error.
+TEST(ParseTypedTest, SizesAndDurations) {
+  constexpr int64_t kG = int64_t{1} << 30;
+  constexpr std::nullopt_t kBad = std::nullopt;
+  const NumberFormat c;
+  const NumberFormat comma{".", ","};
+  const NumberFormat ungrouped{"", ","};
+  // "," groups threes only; units in any case with an optional "i" and "B".
+  const std::pair<const char*, std::optional<int64_t>> kSizes[] = {
+      {"12,345,678", 12345678}, {"500k", 512000}, {"2 MiB", 2097152}, {"1.5 kb", 1536},
+      {"12 Bytes", 12},         {"5 B", 5},       {"0.1 KB", 102},    {"0.5", 1},
+      {".5 KB", 512},           {"-2 KB", -2048}, {"+2 KB", 2048},    {"-0.5", -1}};
+  for (const auto& [text, bytes] : kSizes) EXPECT_EQ(ParseSizeText(text, c), bytes) << text;
+  for (const char* text : {"1,5 GB", "1,,5 GB", "1,5000", "1234,567", ",500", "1.5.2 KB", "",
+                           "KB 3", "2 KB extra", "1 GBi", "1 Q", "nan KB", "1e3", "8 EB"})
+    EXPECT_EQ(ParseSizeText(text, c), kBad) << text;
+  for (const char* text : {"1G", " 1 gib ", "1 GB"}) EXPECT_EQ(ParseSizeText(text, c), kG) << text;
+  EXPECT_EQ(ParseSizeText("1,500 GB", c), kG * 1500);
+  EXPECT_EQ(ParseSizeText("3 PiB", c), 3 * (kG << 20));
+  EXPECT_EQ(ParseSizeText("7 EB", c), 7 * (kG << 30));
+  EXPECT_EQ(ParseSizeText("9223372036854775807", c), kMax);
+  EXPECT_EQ(ParseSizeText("9223372036854775808", c), kBad);
+  const std::pair<const char*, std::optional<int64_t>> kCommaSizes[] = {
+      {"1,5 GB", kG + kG / 2}, {"1.000,5 KB", 1024512}, {"1.5 GB", kBad}};
+  for (const auto& [text, bytes] : kCommaSizes)
+    EXPECT_EQ(ParseSizeText(text, comma), bytes) << text;
+  EXPECT_EQ(ParseSizeText("1,5 GB", ungrouped), kG + kG / 2);
+  EXPECT_EQ(ParseSizeText("1.000 KB", ungrouped), kBad);
+  // Durations count 100 ns: the program's words and the short ones.
+  const std::pair<const char*, std::optional<int64_t>> kDurations[] = {
+      {"2 SEC", 20000000},      {"2s", 20000000}, {"2 seconds", 20000000}, {"10ms", 100000},
+      {"10 milli sec", 100000}, {"5us", 50},      {"1 micro sec", 10},     {"100ns", 1},
+      {"149 nano sec", 1},      {"150 NS", 2},    {"0.25 s", 2500000},     {"20000000", 20000000}};
+  for (const auto& [text, ticks] : kDurations) EXPECT_EQ(ParseDurationText(text, c), ticks) << text;
+  for (const char* text : {"1,5 s", "two sec", "2 sec more", "2 xs", "2 m", "1000000000000 s"})
+    EXPECT_EQ(ParseDurationText(text, c), kBad) << text;
+  EXPECT_EQ(ParseDurationText("1,000.5 milli sec", c), 10005000);
+  EXPECT_EQ(ParseDurationText("1,5 s", comma), 15000000);
 }
 
 }  // namespace
