@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include "tests/e2e/tool_test.h"
 #include "tests/support/scoped_mount.h"
@@ -50,6 +51,45 @@ INSTANTIATE_TEST_SUITE_P(DestFileSystem, CutTimesTest,
                          [](const auto& param) {
                            return param.param == Kind::kExfat ? "Exfat" : "Ext4SmallInodes";
                          });
+
+// A destination that keeps no ACLs or user attributes (exFAT through FUSE)
+// still takes every file; one warning names what it did not keep, and the
+// next scan neither copies nor updates anything for it.
+TEST_F(DestFileSystemTest, FilesWithAclsAndAttributesAreCopiedToExfat) {
+  ScopedImageMount drive(At("dst/"), Kind::kExfat);
+  SKIP_UNLESS_MOUNTED(drive);
+  AddMirror();
+  // user::rw- group::r-- mask::r-- other::--- with user:1234:r--.
+  std::string acl = {2, 0, 0, 0};
+  for (const uint16_t half : {1,    6, 0xFFFF, 0xFFFF, 2,    4, 1234,   0,     4, 4, 0xFFFF, 0xFFFF,
+                              0x10, 4, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF}) {
+    acl += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
+  }
+  MakeTree(At("src/"), {"acl.txt=acl.txt", "attr.txt=attr.txt", "sub/acl.txt=sub/acl.txt"});
+  ASSERT_EQ(
+      setxattr(At("src/acl.txt").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) |
+          setxattr(At("src/sub/acl.txt").c_str(), "system.posix_acl_access", acl.data(), acl.size(),
+                   0) |
+          setxattr(At("src/attr.txt").c_str(), "user.note", "n", 1, 0),
+      0);
+
+  const ToolRun first = Run({"scan"});
+
+  EXPECT_EQ(first.code, 0) << first.out;
+  for (const char* name : {"acl.txt", "attr.txt", "sub/acl.txt"}) {
+    EXPECT_EQ(ReadFile(At("dst/") + name), name);
+  }
+  const std::string warning = "\nWarning: Destination " + At("dst/") + " did not keep ";
+  EXPECT_TRUE(Has(first.out, warning)) << first.out;
+  EXPECT_FALSE(Has(first.out.substr(first.out.find(warning) + 1), warning)) << "warned twice";
+  EXPECT_TRUE(Has(first.out, "ACLs")) << first.out;
+  EXPECT_TRUE(Has(first.out, "extended attributes")) << first.out;
+
+  const std::string second = RunOk({"scan"});
+
+  EXPECT_TRUE(Has(second, "\nCopied no files to ")) << second;
+  EXPECT_FALSE(Has(second, "security descriptor")) << second;
+}
 
 // The log directory alone read-only (a read-only bind mount over it): the
 // scan runs, the log it cannot save goes to standard error, and the failed
