@@ -129,6 +129,17 @@ const MetadataCase kCases[] = {
        EXPECT_EQ(Xattr(t.dst_ + "f.txt", "system.posix_acl_access"), SampleAcl());
      },
      "Updated security descriptor of DSTf.txt", 1},
+    {"NothingWithoutCopySecurityInfo", false,
+     [](MirrorTest& t) {
+       t.mapping_->mutable_settings().copy_security_info = false;
+       fs::permissions(t.src_ + "f.txt", fs::perms(0600));
+       ASSERT_EQ(::lsetxattr((t.src_ + "f.txt").c_str(), "user.note", "new", 3, 0), 0);
+     },
+     [](MirrorTest& t) {
+       EXPECT_NE(ModeOf(t.dst_ + "f.txt"), 0600u);
+       EXPECT_EQ(Xattr(t.dst_ + "f.txt", "user.note"), std::nullopt);
+     },
+     "", 0},
     // What a killed mirror leaves: a directory with the time of its last
     // change inside and its owner's write permission given back.
     {"KilledMirrorHeals", false,
