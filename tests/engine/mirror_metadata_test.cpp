@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <optional>
 #include <string>
 
@@ -149,6 +150,8 @@ const MetadataCase kCases[] = {
      },
      [](MirrorTest& t) { EXPECT_EQ(ModeOf(t.dst_ + "sub"), 0755u); }, "", 1},
 };
+
+void PrintTo(const MetadataCase& c, std::ostream* out) { *out << c.name; }
 
 class MirrorMetadataTest : public MirrorTest, public ::testing::WithParamInterface<MetadataCase> {};
 
