@@ -90,10 +90,12 @@ bool TMirror::ReadWanted(const std::string& source, const std::string& dest,
   if (!from) return false;
   const auto here = ReadSecurityDescriptor(platform_, dest, log());
   if (!here) return false;
-  // Only a privileged scan may give entries away; otherwise they keep the
-  // owner and group they were created with.
-  const uint32_t uid = privileged_ ? from->uid : here->uid;
-  const uint32_t gid = privileged_ ? from->gid : here->gid;
+  // Only a privileged scan gives entries away, and only where the
+  // destination keeps owners; otherwise they keep the owner and group they
+  // were created with (and are not updated again and again).
+  const bool give = privileged_ && dest_fs_.keeps_owners;
+  const uint32_t uid = give ? from->uid : here->uid;
+  const uint32_t gid = give ? from->gid : here->gid;
   from->mode = WithoutForeignSetId(from->mode, uid == from->uid, gid == from->gid);
   from->uid = uid;
   from->gid = gid;
