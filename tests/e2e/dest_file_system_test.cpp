@@ -10,6 +10,7 @@
 #include <sys/xattr.h>
 
 #include "tests/e2e/tool_test.h"
+#include "tests/support/sample_acl.h"
 #include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
@@ -59,16 +60,11 @@ TEST_F(DestFileSystemTest, FilesWithAclsAndAttributesAreCopiedToExfat) {
   ScopedImageMount drive(At("dst/"), Kind::kExfat);
   SKIP_UNLESS_MOUNTED(drive);
   AddMirror();
-  // user::rw- group::r-- mask::r-- other::--- with user:1234:r--.
-  std::string acl = {2, 0, 0, 0};
-  for (const uint16_t half : {1,    6, 0xFFFF, 0xFFFF, 2,    4, 1234,   0,     4, 4, 0xFFFF, 0xFFFF,
-                              0x10, 4, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF}) {
-    acl += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
-  }
+  const std::string acl = SampleAcl();
   MakeTree(At("src/"), {"acl.txt=acl.txt", "attr.txt=attr.txt", "sub/acl.txt=sub/acl.txt"});
   ASSERT_EQ(
-      setxattr(At("src/acl.txt").c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) |
-          setxattr(At("src/sub/acl.txt").c_str(), "system.posix_acl_access", acl.data(), acl.size(),
+      setxattr(At("src/acl.txt").c_str(), kAclAccessName, acl.data(), acl.size(), 0) |
+          setxattr(At("src/sub/acl.txt").c_str(), kAclAccessName, acl.data(), acl.size(),
                    0) |
           setxattr(At("src/attr.txt").c_str(), "user.note", "n", 1, 0),
       0);

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "tests/engine/engine_test_util.h"
+#include "tests/support/sample_acl.h"
 
 namespace qv::testing {
 namespace {
@@ -43,17 +44,6 @@ std::optional<std::string> Xattr(const std::string& path, const char* name) {
 void SetWriteTime(const std::string& path, time_t seconds) {
   const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
-
-// user::rw- user:1234:r-- group::r-- mask::r-- other::--- as the kernel keeps
-// it: version 2, then little-endian (tag, permissions, id).
-std::string SampleAcl() {
-  std::string acl = {2, 0, 0, 0};
-  for (const uint16_t half : {1,    6, 0xFFFF, 0xFFFF, 2,    4, 1234,   0,     4, 4, 0xFFFF, 0xFFFF,
-                              0x10, 4, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF}) {
-    acl += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
-  }
-  return acl;
 }
 
 // The number on the "Updated N security descriptors" line; 0 without one.
@@ -122,12 +112,12 @@ const MetadataCase kCases[] = {
     {"Acl", false,
      [](MirrorTest& t) {
        const std::string acl = SampleAcl();
-       ASSERT_EQ(::lsetxattr((t.src_ + "f.txt").c_str(), "system.posix_acl_access", acl.data(),
+       ASSERT_EQ(::lsetxattr((t.src_ + "f.txt").c_str(), kAclAccessName, acl.data(),
                              acl.size(), 0),
                  0);
      },
      [](MirrorTest& t) {
-       EXPECT_EQ(Xattr(t.dst_ + "f.txt", "system.posix_acl_access"), SampleAcl());
+       EXPECT_EQ(Xattr(t.dst_ + "f.txt", kAclAccessName), SampleAcl());
      },
      "Updated security descriptor of DSTf.txt", 1},
     {"NothingWithoutCopySecurityInfo", false,

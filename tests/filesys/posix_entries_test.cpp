@@ -6,6 +6,7 @@
 #include "filesys/posix/posix_move.h"
 #include "filesys/security.h"
 #include "tests/filesys/posix_fixture.h"
+#include "tests/support/sample_acl.h"
 
 namespace qv::testing {
 namespace {
@@ -97,16 +98,10 @@ TEST_F(PosixEntriesTest, ReadOnlyBitMapsToWriteBits) {
   EXPECT_EQ(ModeOf(temp_ / "f"), 04555u);
 }
 
-// The ACL user::rw- user:1234:r-- group::r-- mask::r-- other::--- as the
-// kernel keeps it: version 2, then little-endian (tag, permissions, id).
-// What a descriptor lacks (an ACL, a user.* attribute) the destination loses;
-// a link changes, never its target.
+// What a descriptor lacks (an ACL, a user.* attribute) the destination
+// loses; a link changes, never its target.
 TEST_F(PosixEntriesTest, AclsAndUserAttributesRoundTripAndWhatIsAbsentGoes) {
-  std::string acl = {2, 0, 0, 0};
-  for (const uint16_t half : {1,    6, 0xFFFF, 0xFFFF, 2,    4, 1234,   0,     4, 4, 0xFFFF, 0xFFFF,
-                              0x10, 4, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF}) {
-    acl += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
-  }
+  const std::string acl = SampleAcl();
   const std::string file = temp_ / "file";
   WriteFile(file, "x");
   if (setxattr(file.c_str(), "user.gone", "v", 1, 0) != 0) GTEST_SKIP() << "no user.* attributes";
