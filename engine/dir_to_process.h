@@ -37,8 +37,16 @@ struct TCoveringExclusion {
 struct TDirToProcess {
   std::string source;  // ends with "/"
   std::string dest;    // ends with "/"
-  TFoundFile entry;    // the source directory as listed; empty for the roots
+  TFoundFile entry;    // the source directory as listed; the source root as it was found
   int64_t dest_attributes = kNoDestDir;
+  // The destination directory as found before the walk changed anything in
+  // it; all zero when the walk created it.
+  FileInfo dest_found;
+  // The walk may change what the destination holds: its mode and times are
+  // settled when the walk leaves it.
+  bool opened = false;
+  // Its owner's write permission was given back for the walk.
+  bool write_given = false;
   int64_t min_age = 0;  // 100-ns units; 0 = none
   // Set while the source is read when an included-source filter above this
   // directory included its entries; the filters inside it are used up when

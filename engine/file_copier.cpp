@@ -13,7 +13,7 @@ Status TFileCopier::Prepare(const std::string& source, const TFoundFile& entry,
   logger.SetStatus(source);
   if (!entry.IsReparsePoint()) {
     return platform_.CopyToTemp(source, dest, CopyStatusProgress(source, logger), with_security,
-                                &copy->temp);
+                                &copy->temp, &copy->lost);
   }
   std::string target;
   Status status = platform_.ReadLink(source, &target);

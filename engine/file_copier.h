@@ -1,6 +1,7 @@
 #ifndef QUORVANE_ENGINE_FILE_COPIER_H_
 #define QUORVANE_ENGINE_FILE_COPIER_H_
 
+#include <cstdint>
 #include <string>
 
 #include "filesys/platform.h"
@@ -14,6 +15,7 @@ struct TFoundFile;
 // complete new content, or the new link, under a temporary name.
 struct TPreparedCopy {
   std::string temp;
+  uint32_t lost = 0;  // kMeta* of the source that the destination did not keep
 };
 
 // Copies one source entry of a mirror in two steps, so that a destination

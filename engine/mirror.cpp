@@ -88,17 +88,27 @@ void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
   TDirToProcess root;
   // Nothing of the destination is read or changed before its lock is held.
   if (!CheckDestRoot(&root.dest_attributes) || !dest_.archive().lock().Take(log()) ||
-      !guard_.Check(log()) ||
-      !dest_.archive().OpenArchive(flags, log())) {
+      !guard_.Check(log())) {
     log().LogLine("Canceling the " + title_);
     return;
   }
-  guard_.NoteArchive(dest_path() + kArchiveDirName + kSep);
+  root.source = source_path();
+  root.dest = dest_path();
+  root.entry = TFoundFile(guard_.source_root());
+  if (platform_.Stat(root.dest, &root.dest_found).ok()) OpenDestDir(root);
+  if (dest_.archive().OpenArchive(flags, log())) {
+    guard_.NoteArchive(dest_path() + kArchiveDirName + kSep);
+    WalkMirror(root, scan_filters, flags);
+  } else {
+    log().LogLine("Canceling the " + title_);
+  }
+  SettleDestDir(root);
+}
+
+void TMirror::WalkMirror(TDirToProcess& root, TWideStringList<>& scan_filters, uint16_t* flags) {
   const TItemCounters counters{&context_.progress.items_done, &context_.progress.items_outside};
   if (!StartUpdate(scan_filters, counters, flags)) return;
   log().LogLine("Started scan");
-  root.source = source_path();
-  root.dest = dest_path();
   ProcessDirectory(root, counters, flags);
   Finish(counters, flags);
 }

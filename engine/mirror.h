@@ -74,7 +74,10 @@ class TMirror {
   struct TFileUpdate;
 
   // The run (mirror.cpp, mirror_start.cpp).
+  // The root's own mode and times are settled at the very end, whatever
+  // became of the walk.
   void RunMirror(TWideStringList<>& scan_filters, uint16_t* flags);
+  void WalkMirror(TDirToProcess& root, TWideStringList<>& scan_filters, uint16_t* flags);
   bool CheckDestRoot(int64_t* attributes);
   bool StartUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
   bool PrepareUpdate(TWideStringList<>& scan_filters, TItemCounters counters, uint16_t* flags);
@@ -145,6 +148,15 @@ class TMirror {
   bool CreateDestLink(const TDirToProcess& pair);
   bool MakeDestDir(const TDirToProcess& pair, uint16_t* flags);
   bool UpdateDestDir(TDirToProcess& pair, uint16_t* flags);
+  // Before anything inside the existing directory changes: gives its owner
+  // write permission back where the source's mode took it.
+  void OpenDestDir(TDirToProcess& pair);
+  // After everything inside an opened directory: its permission bits (and
+  // the rest of its security but for the root) and its times as the
+  // source's. Silent; a mode of the source that differed from the one found
+  // counts as a security descriptor set.
+  void SettleDestDir(const TDirToProcess& pair);
+  void SettleDirSecurity(const TDirToProcess& pair, const FileInfo& now);
 
   // Files (mirror_update_file.cpp).
   void UpdateFile(const TDirToProcess& pair, const std::string& name, const TFoundFile& source,
@@ -186,7 +198,28 @@ class TMirror {
   // dest ends with "/" for a directory.
   bool UpdateSecurity(const std::string& source, const std::string& dest, uint16_t* flags,
                       bool ask);
-  bool WriteSecurity(const std::string& dest, SecurityDescriptor descriptor);
+  // Whether what a security update brings over may differ between the
+  // listed entries: permission bits and owners where the destination keeps
+  // them, and ACLs and user attributes once the source changed no earlier
+  // than dest (change times are as coarse as the kernel's clock tick).
+  bool SecurityMayDiffer(const FileInfo& source, const FileInfo& dest) const;
+  // Brings an existing dest in line with source's security descriptor when
+  // they differ, asking first; logs "Updated security descriptor of ".
+  void BringSecurityOver(const std::string& source, const std::string& dest, uint16_t* flags);
+  // What dest is to carry of source's descriptor, and (now, may be null)
+  // what it carries; false after a logged error.
+  bool ReadWanted(const std::string& source, const std::string& dest, SecurityDescriptor* wanted,
+                  SecurityDescriptor* now);
+  // Asks (when ask) and writes wanted, counting it.
+  bool SetSecurity(const std::string& source, const std::string& dest,
+                   const SecurityDescriptor& wanted, uint16_t* flags, bool ask);
+  bool WriteSecurity(const std::string& dest, const SecurityDescriptor& wanted);
+  // dest's permission bits alone, as a directory's are settled.
+  bool WriteMode(const std::string& dest, uint32_t mode);
+  // What the destination did not keep of what was written to it; one
+  // warning at the end of the mirror names it.
+  void NoteLost(uint32_t lost);
+  void WarnLost();
 
   // The end (mirror_finish.cpp).
   void Finish(TItemCounters counters, uint16_t* flags);
@@ -240,6 +273,7 @@ class TMirror {
   bool excluded_dirs_new_ = true;
   // The scan may set owners and groups.
   bool privileged_ = false;
+  uint32_t lost_ = 0;  // kMeta* the destination did not keep
   std::string title_;
   TFileCopier copier_;
   // What the roots and the archive are, for the checks at the start and

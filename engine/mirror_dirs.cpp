@@ -3,6 +3,7 @@
 #include "archive/dest_disk.h"
 #include "config/config_data.h"
 #include "config/mapping.h"
+#include "config/time_resolution.h"
 #include "engine/mirror.h"
 #include "engine/update_reason.h"
 #include "filesys/file_ops.h"
@@ -18,9 +19,12 @@ namespace {
 // every retry.
 constexpr int64_t kFirstDirRoom = 8192;
 
-// Destination directories stay writable for their owner so that later scans
-// can change what they hold: their read-only bit is never compared or set.
+// A directory's read-only bit is its mode's, which is settled when the walk
+// leaves it: the walk needs to write inside first.
 constexpr uint32_t kDirComparedAttributes = kComparedAttributes & ~kAttrReadOnly;
+
+// The owner's write permission.
+constexpr uint32_t kOwnerWrite = 0200;
 
 }  // namespace
 
@@ -30,9 +34,12 @@ bool TMirror::CreateDestDir(TDirToProcess& pair, uint16_t* flags) {
   }
   if (pair.entry.IsReparsePoint()) return CreateDestLink(pair);
   if (!MakeDestDir(pair, flags)) return false;
-  if (mapping_.settings().copy_security_info) {
-    const auto descriptor = ReadSecurityDescriptor(platform_, pair.source, log());
-    if (descriptor) (void)WriteSecurity(pair.dest, *descriptor);
+  pair.opened = true;
+  SecurityDescriptor wanted;
+  if (mapping_.settings().copy_security_info &&
+      ReadWanted(pair.source, pair.dest, &wanted, nullptr)) {
+    wanted.mode |= kOwnerWrite;
+    (void)WriteSecurity(pair.dest, wanted);
   }
   dest_.DirCreated();
   if (switches().log_create_dir) log().LogLine("Created directorie " + pair.dest);
@@ -102,7 +109,57 @@ bool TMirror::UpdateDestDir(TDirToProcess& pair, uint16_t* flags) {
   if (((source ^ dest) & kDirComparedAttributes) != 0) {
     UpdateAttributes(flags, dest, source, pair.dest);
   }
-  return !pair.entry.IsReparsePoint();
+  if (pair.entry.IsReparsePoint()) return false;
+  OpenDestDir(pair);
+  return true;
+}
+
+void TMirror::OpenDestDir(TDirToProcess& pair) {
+  pair.opened = true;
+  if ((pair.dest_found.mode & kOwnerWrite) != 0) return;
+  const auto attributes = static_cast<uint32_t>(pair.dest_attributes) & ~kAttrReadOnly;
+  pair.write_given = platform_.SetAttributes(pair.dest, attributes).ok();
+}
+
+void TMirror::SettleDestDir(const TDirToProcess& pair) {
+  if (!pair.opened || dest_.cancelled()) return;
+  FileInfo now;
+  if (!platform_.Stat(pair.dest, &now).ok() || !now.IsDirectory() || now.IsReparsePoint()) return;
+  SettleDirSecurity(pair, now);
+  // Times last: what changes inside a directory moves its write time.
+  const FileInfo& source = pair.entry;
+  if (WriteTimesEqual(source.last_write_time, now.last_write_time, mapping_.resolution())) return;
+  const Status status =
+      platform_.SetTimes(pair.dest, source.last_access_time, source.last_write_time);
+  if (!status.ok() && status.cond() != Cond::kNotFound) NoteLost(kMetaTimes);
+}
+
+void TMirror::SettleDirSecurity(const TDirToProcess& pair, const FileInfo& now) {
+  const FileInfo& source = pair.entry;
+  const FileInfo& found = pair.dest_found;
+  const bool created = found.mode == 0;
+  const uint32_t mode = now.mode & kModeBits;
+  if (!mapping_.settings().copy_security_info || !dest_fs_.keeps_modes) {
+    if (pair.write_given && mode != (found.mode & kModeBits)) {
+      (void)WriteMode(pair.dest, found.mode & kModeBits);
+    }
+    return;
+  }
+  // The root keeps its own owner, ACLs and attributes: only its mode follows.
+  const bool root = pair.dest == dest_path();
+  if (!root && !created && SecurityMayDiffer(source, found)) {
+    SecurityDescriptor wanted;
+    SecurityDescriptor here;
+    if (!ReadWanted(pair.source, pair.dest, &wanted, &here) || wanted == here) return;
+    SecurityDescriptor before = here;
+    before.mode = found.mode & kModeBits;
+    if (WriteSecurity(pair.dest, wanted) && wanted != before) dest_.SecuritySet();
+    return;
+  }
+  const uint32_t wanted =
+      WithoutForeignSetId(source.mode, source.uid == now.uid, source.gid == now.gid);
+  if (wanted == mode || !WriteMode(pair.dest, wanted)) return;
+  if (!created && wanted != (found.mode & kModeBits)) dest_.SecuritySet();
 }
 
 }  // namespace qv

@@ -33,6 +33,7 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
     (void)dest_.CheckSpace(flags, false, log(), kFinishNeeded, kFinishThreshold);
     CheckDriveSize();
   }
+  WarnLost();
   source_.Report(log());
   dest_.Report(log());
   // Stored before the end lines, so that a store that refuses them is an

@@ -104,6 +104,7 @@ void TMirror::CopyLoop(TFileUpdate& update, uint16_t* flags) {
       break;
     }
     if (!CommitCopy(update, copy, target)) break;
+    NoteLost(copy.lost);
     AfterCopy(update, target, attempt, flags);
     // A file mapping writes the same source over one more destination.
     if (!TakeFileMapping(update.source, &target)) break;

@@ -35,6 +35,7 @@ TDirToProcess ChildPair(const TDirToProcess& parent, const std::string& name,
   }
   if (dest != nullptr) {
     child.dest_attributes = dest->attributes;
+    child.dest_found = *dest;
     child.min_age = parent.min_age;
   }
   return child;
@@ -78,6 +79,8 @@ void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint
       top.entered = false;  // left without the work done after the subdirectories
     }
     if (top.entered) LeavePair(*top.pair);
+    // The root's own times and mode wait for the end of the mirror.
+    if (stack.size() > 1) SettleDestDir(*top.pair);
     const uint16_t answers = top.flags;
     stack.pop_back();
     AdoptWiderAnswer(stack.empty() ? flags : &stack.back().flags, answers);
@@ -158,8 +161,12 @@ bool TMirror::MatchDestEntry(const TDirToProcess& pair, const TFoundDestFile& de
         LinksDiffer(pair.source + dest.name, dest.full_path)) {
       reasons = kReasonWriteTime;
     }
-    if (reasons != 0 && AgeAllowsUpdate(pair, dest)) {
-      UpdateFile(pair, dest.name, source, &dest, reasons, counters, flags);
+    if (reasons != 0 && !AgeAllowsUpdate(pair, dest)) return true;
+    if (reasons != 0) UpdateFile(pair, dest.name, source, &dest, reasons, counters, flags);
+    // A copy carries its security descriptor; without one it is brought over
+    // in place.
+    if ((reasons & ~kReasonAttributes) == 0 && SecurityMayDiffer(source, dest)) {
+      BringSecurityOver(pair.source + dest.name, dest.full_path, flags);
     }
     return true;
   }

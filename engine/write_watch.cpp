@@ -93,9 +93,9 @@ Status TWriteWatch::CreateSymlink(const std::string& target, const std::string& 
 }
 
 Status TWriteWatch::CopyToTemp(const std::string& src, const std::string& dst,
-                               const CopyProgress& progress, bool with_security,
-                               std::string* temp) {
-  return Data(dst, PlatformWrapper::CopyToTemp(src, dst, progress, with_security, temp));
+                               const CopyProgress& progress, bool with_security, std::string* temp,
+                               uint32_t* lost) {
+  return Data(dst, PlatformWrapper::CopyToTemp(src, dst, progress, with_security, temp, lost));
 }
 
 Status TWriteWatch::SymlinkToTemp(const std::string& target, const std::string& dst,
@@ -107,8 +107,9 @@ Status TWriteWatch::CommitTemp(const std::string& temp, const std::string& dst) 
   return Data(dst, PlatformWrapper::CommitTemp(temp, dst));
 }
 
-Status TWriteWatch::WriteSecurity(const std::string& path, const SecurityDescriptor& sd) {
-  return Metadata(path, PlatformWrapper::WriteSecurity(path, sd));
+Status TWriteWatch::WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                                  uint32_t* lost) {
+  return Metadata(path, PlatformWrapper::WriteSecurity(path, sd, lost));
 }
 
 Status TWriteWatch::WriteFile(const std::string& path, const std::string& data) {

@@ -48,11 +48,12 @@ class TWriteWatch : public PlatformWrapper {
   Status SetTimes(const std::string& path, FileTime access, FileTime write) override;
   Status CreateSymlink(const std::string& target, const std::string& path) override;
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security, std::string* temp) override;
+                    bool with_security, std::string* temp, uint32_t* lost) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
-  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                       uint32_t* lost) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
   Status CreatePrivateDir(const std::string& path) override;
   Status CreateTempFile(const std::string& dst, std::string* temp) override;

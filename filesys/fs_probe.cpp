@@ -69,6 +69,23 @@ void LearnTimes(Platform& platform, const std::string& path, FileSystemProbe* pr
   }
 }
 
+// Permission bits no new file gets by default.
+constexpr uint32_t kProbeMode = 0610;
+
+void LearnSecurity(Platform& platform, const std::string& path, FileSystemProbe* probe) {
+  SecurityDescriptor wanted;
+  if (!platform.ReadSecurity(path, &wanted).ok()) return;
+  wanted.mode = kProbeMode;
+  const bool privileged = platform.EnablePrivileges().ok();
+  if (privileged) wanted.gid ^= 1;
+  FileInfo info;
+  if (!platform.WriteSecurity(path, wanted, nullptr).ok() || !platform.Stat(path, &info).ok()) {
+    return;
+  }
+  probe->keeps_modes = (info.mode & 07777) == kProbeMode;
+  probe->keeps_owners = privileged && info.gid == wanted.gid;
+}
+
 }  // namespace
 
 Status ProbeByWriting(Platform& platform, const std::string& dir, FileSystemProbe* probe) {
@@ -80,6 +97,7 @@ Status ProbeByWriting(Platform& platform, const std::string& dir, FileSystemProb
   FileInfo info;
   const std::string name = LastComponent(path);
   probe->ignores_case = platform.Stat(dir + UpperAscii(name), &info).ok();
+  LearnSecurity(platform, path, probe);
   // One left behind goes at the next scan, as an unfinished copy.
   (void)platform.DeleteFile(path);
   return Status::Ok();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "filesys/local_time.h"
@@ -44,6 +45,9 @@ struct FileInfo {
   FileTime creation_time = 0;  // 0 = not known (always on POSIX)
   FileTime last_access_time = 0;
   FileTime last_write_time = 0;
+  // Of the entry itself: it moves with every change of its content or
+  // metadata and cannot be set back.
+  FileTime change_time = 0;
   int64_t size = 0;
   uint32_t reparse_tag = 0;
   // st_blocks * 512 for sparse or compressed files, otherwise the size.
@@ -65,13 +69,28 @@ struct DirEntry {
   FileInfo info;
 };
 
-// Owner, group, permission bits and the raw POSIX ACL blocks of a file.
+// Owner, group, permission bits, the raw POSIX ACL blocks and the user.*
+// extended attributes of an entry.
 struct SecurityDescriptor {
   uint32_t uid = 0;
   uint32_t gid = 0;
   uint32_t mode = 0;  // permission bits only (07777)
   std::optional<std::string> acl_access;
   std::optional<std::string> acl_default;  // directories only
+  std::vector<std::pair<std::string, std::string>> xattrs;  // name and value, by name
+
+  bool operator==(const SecurityDescriptor&) const = default;
+};
+
+// Parts of an entry's metadata that a file system may not keep. Where it has
+// no such part (ENOTSUP) or refuses what it is given (EPERM), a copy or a
+// security write goes on without that part and names it in its lost word.
+enum : uint32_t {
+  kMetaModes = 0x1,
+  kMetaOwners = 0x2,
+  kMetaAcls = 0x4,
+  kMetaXattrs = 0x8,
+  kMetaTimes = 0x10,
 };
 
 // The file system that holds a path.
@@ -216,12 +235,14 @@ class Platform {
   // a progress answer other than 0 stops the copy with that code. On failure
   // nothing is left behind. On success *temp names the file, which carries
   // the source's permission bits and times, and dst is untouched. With
-  // with_security it also carries what WriteSecurity would set: the source's
-  // POSIX ACL (or none), and its owner and group where the process may give
-  // them away (otherwise the copy keeps its own).
+  // with_security it also carries the source's POSIX ACL (or none), and its
+  // owner and group where the process may give them away (otherwise the copy
+  // keeps its own). A set-ID bit is carried only with the owner or group it
+  // names. What the destination did not keep goes into *lost (kMeta*; may be
+  // null): the copy succeeds without it.
   virtual Status CopyToTemp(const std::string& src, const std::string& dst,
-                            const CopyProgress& progress, bool with_security,
-                            std::string* temp) = 0;
+                            const CopyProgress& progress, bool with_security, std::string* temp,
+                            uint32_t* lost) = 0;
   // Creates a symbolic link holding the text target under a new temporary
   // name beside dst, named as CopyToTemp names its files, so that CommitTemp
   // can put it in place of whatever dst holds in one step.
@@ -241,9 +262,12 @@ class Platform {
 
   // ---- Security
   virtual Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) = 0;
-  // Sets owner, group, permission bits and ACLs; an absent ACL removes the
-  // destination's.
-  virtual Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) = 0;
+  // Sets owner, group, permission bits, ACLs and user.* extended attributes;
+  // an absent ACL or attribute removes the destination's. A link takes only
+  // its owner and group. What the file system does not keep goes into *lost
+  // (kMeta*; may be null) and fails nothing.
+  virtual Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                               uint32_t* lost) = 0;
   // Ok when the process holds the capabilities to read and set the security
   // of files it does not own; Cond::kNotImplemented for an unprivileged user.
   virtual Status EnablePrivileges() = 0;

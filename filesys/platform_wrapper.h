@@ -40,8 +40,8 @@ class PlatformWrapper : public Platform {
   void ConfineTo(const std::vector<std::string>& roots) override { target_.ConfineTo(roots); }
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security, std::string* temp) override {
-    return target_.CopyToTemp(src, dst, progress, with_security, temp);
+                    bool with_security, std::string* temp, uint32_t* lost) override {
+    return target_.CopyToTemp(src, dst, progress, with_security, temp, lost);
   }
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override {
@@ -58,8 +58,9 @@ class PlatformWrapper : public Platform {
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override {
     return target_.ReadSecurity(path, sd);
   }
-  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override {
-    return target_.WriteSecurity(path, sd);
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                       uint32_t* lost) override {
+    return target_.WriteSecurity(path, sd, lost);
   }
   Status EnablePrivileges() override { return target_.EnablePrivileges(); }
 

@@ -117,12 +117,12 @@ Status CheckUnchanged(int in, AtPath src, const struct stat& before) {
 // its source and the next scan copies it again. The DONTNEED below starts
 // the write-back of large files early.
 Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyProgress& progress,
-                bool with_security) {
+                bool with_security, uint32_t* lost) {
   Status s = CopyFileData(in, out, st, progress);
   if (s.ok()) s = CheckUnchanged(in, src, st);
-  if (s.ok()) s = CopyUserXattrs(in, out);
-  if (s.ok() && with_security) s = CopySecurity(in, out, st);
-  if (s.ok()) s = ApplyModeAndTimes(out, st);
+  if (s.ok()) s = CopyUserXattrs(in, out, lost);
+  if (s.ok() && with_security) s = CopySecurity(in, out, st, lost);
+  if (s.ok()) s = ApplyModeAndTimes(out, st, lost);
   // A backup passes through once: keep the user's working set in the page
   // cache rather than the data of large files (on the output this starts
   // their write-back). For small files the calls cost more than the cache
@@ -139,11 +139,13 @@ Status FillTemp(int in, int out, AtPath src, const struct stat& st, const CopyPr
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp) {
   return PosixCopyToTemp(AtPath{AT_FDCWD, src.c_str()}, AtPath{AT_FDCWD, dst.c_str()}, dst,
-                         progress, false, temp);
+                         progress, false, temp, nullptr);
 }
 
 Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
-                       const CopyProgress& progress, bool with_security, std::string* temp) {
+                       const CopyProgress& progress, bool with_security, std::string* temp,
+                       uint32_t* lost) {
+  uint32_t not_kept = 0;
   UniqueFd in;
   struct stat st;
   Status s = OpenSource(src, &in, &st);
@@ -152,7 +154,7 @@ Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
   std::string path;
   s = CreateTemp(dst, &out, &path);
   if (!s.ok()) return s;
-  s = FillTemp(in.get(), out.get(), src, st, progress, with_security);
+  s = FillTemp(in.get(), out.get(), src, st, progress, with_security, &not_kept);
   // Some file systems (NFS, FUSE) report write errors only when closing.
   if (s.ok() && out.Close() != 0) s = ErrnoStatus();
   if (!s.ok()) {
@@ -160,6 +162,7 @@ Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
     return s;
   }
   *temp = BesideDst(dst, dst_path, path);
+  if (lost != nullptr) *lost = not_kept;
   return Status::Ok();
 }
 

@@ -17,9 +17,11 @@ namespace qv {
 Status PosixCopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
                        std::string* temp);
 // The same with src and dst located for the *at calls; dst stands for
-// dst_path, which *temp is built from. with_security as Platform::CopyToTemp.
+// dst_path, which *temp is built from. with_security and lost as
+// Platform::CopyToTemp.
 Status PosixCopyToTemp(AtPath src, AtPath dst, const std::string& dst_path,
-                       const CopyProgress& progress, bool with_security, std::string* temp);
+                       const CopyProgress& progress, bool with_security, std::string* temp,
+                       uint32_t* lost);
 
 // A symbolic link holding target under a temporary name beside dst (relative
 // to dst.dir as PosixCopyToTemp does); *temp is its path beside dst_path.

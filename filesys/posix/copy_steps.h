@@ -36,19 +36,22 @@ Status CopyFileData(int in, int out, const struct stat& st, const CopyProgress& 
 // search for holes, everything from offset on is data.
 Status NextExtent(int in, int64_t offset, int64_t size, int64_t* data, int64_t* hole);
 
-// The user.* extended attributes of in, set on out. A destination without
-// extended attributes, or one that cannot hold a value that large, is not an
-// error; security.*, trusted.* and system.* are left to the security copy.
-Status CopyUserXattrs(int in, int out);
+// The user.* extended attributes of in, set on out. Those the destination
+// does not keep (none at all, or one too large) add kMetaXattrs to *lost;
+// security.*, trusted.* and system.* are left to the security copy.
+Status CopyUserXattrs(int in, int out, uint32_t* lost);
 
 // Owner and group of st (where the process may give files away; otherwise
-// out keeps its own) and the POSIX ACL of in (or none) on out. Before
-// ApplyModeAndTimes, as a change of owner clears the set-ID bits.
-Status CopySecurity(int in, int out, const struct stat& st);
+// out keeps its own and kMetaOwners goes into *lost) and the POSIX ACL of in
+// (or none) on out. Before ApplyModeAndTimes, as a change of owner clears the
+// set-ID bits.
+Status CopySecurity(int in, int out, const struct stat& st, uint32_t* lost);
 
-// Permission bits (setuid and setgid only for root) and access and write time
-// of st, applied to out; after the last write, as writing moves the write time.
-Status ApplyModeAndTimes(int out, const struct stat& st);
+// Permission bits (a set-ID bit only where out has the owner or group it
+// names) and access and write time of st, applied to out; after the last
+// write, as writing moves the write time. Bits the destination refuses add
+// kMetaModes to *lost.
+Status ApplyModeAndTimes(int out, const struct stat& st, uint32_t* lost);
 
 }  // namespace qv
 

@@ -9,8 +9,8 @@ namespace qv {
 
 namespace {
 
-// Everything the attribute word and FileInfo need; the change time is not used.
-constexpr unsigned kStatMask = STATX_BASIC_STATS & ~STATX_CTIME;
+// Everything the attribute word and FileInfo need.
+constexpr unsigned kStatMask = STATX_BASIC_STATS;
 
 bool IsHiddenName(std::string_view leaf) {
   return !leaf.empty() && leaf[0] == '.' && leaf != "." && leaf != "..";
@@ -59,6 +59,7 @@ void FillFileInfo(int dir_fd, const char* name, std::string_view leaf, const str
   info->creation_time = 0;
   info->last_access_time = ToFileTime(stx.stx_atime.tv_sec, stx.stx_atime.tv_nsec);
   info->last_write_time = ToFileTime(stx.stx_mtime.tv_sec, stx.stx_mtime.tv_nsec);
+  info->change_time = ToFileTime(stx.stx_ctime.tv_sec, stx.stx_ctime.tv_nsec);
   // A directory's st_size measures its index blocks, not content; 0 keeps it
   // out of every size total and comparison.
   info->size = S_ISDIR(mode) ? 0 : size;

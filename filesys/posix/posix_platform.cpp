@@ -6,9 +6,9 @@ namespace qv {
 
 Status PosixPlatform::CopyToTemp(const std::string& src, const std::string& dst,
                                  const CopyProgress& progress, bool with_security,
-                                 std::string* temp) {
+                                 std::string* temp, uint32_t* lost) {
   return confinement_.At(src, dst, [&](AtPath from, AtPath to) {
-    return PosixCopyToTemp(from, to, dst, progress, with_security, temp);
+    return PosixCopyToTemp(from, to, dst, progress, with_security, temp, lost);
   });
 }
 

@@ -26,7 +26,7 @@ class PosixPlatform : public Platform {
   void ConfineTo(const std::vector<std::string>& roots) override;
 
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security, std::string* temp) override;
+                    bool with_security, std::string* temp, uint32_t* lost) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
@@ -34,7 +34,8 @@ class PosixPlatform : public Platform {
   Status CreateTempFile(const std::string& dst, std::string* temp) override;
 
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override;
-  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                       uint32_t* lost) override;
   Status EnablePrivileges() override;
 
   Status GetVolume(const std::string& path, VolumeInfo* info) override;

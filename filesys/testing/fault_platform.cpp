@@ -115,7 +115,7 @@ Status FaultPlatform::CreateSymlink(const std::string& target, const std::string
 
 Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
                                  const CopyProgress& progress, bool with_security,
-                                 std::string* temp) {
+                                 std::string* temp, uint32_t* lost) {
   const Due due = Enter(Op::kCopyToTemp, src);
   if (due.error != 0 && due.after_bytes < 0) return Status::FromErrno(due.error);
   // The copy runs for real; a fault due after some bytes stops it through
@@ -126,7 +126,7 @@ Status FaultPlatform::CopyToTemp(const std::string& src, const std::string& dst,
     if (due.error != 0 && copied >= due.after_bytes) return due.error;
     return progress ? progress(copied, total) : 0;
   };
-  return PlatformWrapper::CopyToTemp(src, dst, failing, with_security, temp);
+  return PlatformWrapper::CopyToTemp(src, dst, failing, with_security, temp, lost);
 }
 
 Status FaultPlatform::SymlinkToTemp(const std::string& target, const std::string& dst,
@@ -145,9 +145,10 @@ Status FaultPlatform::ReadSecurity(const std::string& path, SecurityDescriptor* 
                 [&] { return PlatformWrapper::ReadSecurity(path, sd); });
 }
 
-Status FaultPlatform::WriteSecurity(const std::string& path, const SecurityDescriptor& sd) {
+Status FaultPlatform::WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                                    uint32_t* lost) {
   return Unless(Check(Op::kWriteSecurity, path),
-                [&] { return PlatformWrapper::WriteSecurity(path, sd); });
+                [&] { return PlatformWrapper::WriteSecurity(path, sd, lost); });
 }
 
 Status FaultPlatform::EnablePrivileges() {

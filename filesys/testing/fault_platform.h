@@ -111,12 +111,13 @@ class FaultPlatform : public PlatformWrapper {
   Status ReadLink(const std::string& path, std::string* target) override;
   Status CreateSymlink(const std::string& target, const std::string& path) override;
   Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security, std::string* temp) override;
+                    bool with_security, std::string* temp, uint32_t* lost) override;
   Status SymlinkToTemp(const std::string& target, const std::string& dst,
                        std::string* temp) override;
   Status CommitTemp(const std::string& temp, const std::string& dst) override;
   Status ReadSecurity(const std::string& path, SecurityDescriptor* sd) override;
-  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd) override;
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                       uint32_t* lost) override;
   Status EnablePrivileges() override;
   Status GetVolume(const std::string& path, VolumeInfo* info) override;
   Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) override;

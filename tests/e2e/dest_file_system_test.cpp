@@ -7,8 +7,10 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include "tests/e2e/tool_test.h"
+#include "tests/support/sample_acl.h"
 #include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
@@ -50,6 +52,40 @@ INSTANTIATE_TEST_SUITE_P(DestFileSystem, CutTimesTest,
                          [](const auto& param) {
                            return param.param == Kind::kExfat ? "Exfat" : "Ext4SmallInodes";
                          });
+
+// A destination that keeps no ACLs or user attributes (exFAT through FUSE)
+// still takes every file; one warning names what it did not keep, and the
+// next scan neither copies nor updates anything for it.
+TEST_F(DestFileSystemTest, FilesWithAclsAndAttributesAreCopiedToExfat) {
+  ScopedImageMount drive(At("dst/"), Kind::kExfat);
+  SKIP_UNLESS_MOUNTED(drive);
+  AddMirror();
+  const std::string acl = SampleAcl();
+  MakeTree(At("src/"), {"acl.txt=acl.txt", "attr.txt=attr.txt", "sub/acl.txt=sub/acl.txt"});
+  ASSERT_EQ(
+      setxattr(At("src/acl.txt").c_str(), kAclAccessName, acl.data(), acl.size(), 0) |
+          setxattr(At("src/sub/acl.txt").c_str(), kAclAccessName, acl.data(), acl.size(),
+                   0) |
+          setxattr(At("src/attr.txt").c_str(), "user.note", "n", 1, 0),
+      0);
+
+  const ToolRun first = Run({"scan"});
+
+  EXPECT_EQ(first.code, 0) << first.out;
+  for (const char* name : {"acl.txt", "attr.txt", "sub/acl.txt"}) {
+    EXPECT_EQ(ReadFile(At("dst/") + name), name);
+  }
+  const std::string warning = "\nWarning: Destination " + At("dst/") + " did not keep ";
+  EXPECT_TRUE(Has(first.out, warning)) << first.out;
+  EXPECT_FALSE(Has(first.out.substr(first.out.find(warning) + 1), warning)) << "warned twice";
+  EXPECT_TRUE(Has(first.out, "ACLs")) << first.out;
+  EXPECT_TRUE(Has(first.out, "extended attributes")) << first.out;
+
+  const std::string second = RunOk({"scan"});
+
+  EXPECT_TRUE(Has(second, "\nCopied no files to ")) << second;
+  EXPECT_FALSE(Has(second, "\nUpdated ")) << second;
+}
 
 // The log directory alone read-only (a read-only bind mount over it): the
 // scan runs, the log it cannot save goes to standard error, and the failed

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "filesys/path_ops.h"
 #include "filesys/platform_wrapper.h"
@@ -19,13 +20,14 @@ constexpr FileTime k2038 = 13791957247LL * kSecond;  // 2038-01-19 03:14:07 UTC
 
 // Keeps write times cut to step (or rounded to the nearest step) and no later
 // than latest, or none at all; with ignore_case a name finds its entry in
-// any case.
+// any case; with ignore_security modes and owners stay as they are.
 struct Simulated {
   int64_t step = 1;
   bool round = false;
   FileTime latest = 0;
   bool ignore_times = false;
   bool ignore_case = false;
+  bool ignore_security = false;
 };
 
 class SimulatedFileSystem : public PlatformWrapper {
@@ -44,6 +46,11 @@ class SimulatedFileSystem : public PlatformWrapper {
     }
     return PlatformWrapper::Stat(ParentDir(path) + name, info);
   }
+  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
+                       uint32_t* lost) override {
+    if (s_.ignore_security) return Status::Ok();
+    return PlatformWrapper::WriteSecurity(path, sd, lost);
+  }
 
  private:
   const Simulated s_;
@@ -59,6 +66,7 @@ TEST(FileSystemProbeTest, LearnsWhatTheFileSystemKeeps) {
       {{.step = kSecond, .latest = k2038}, {kSecond, k2038, false}},
       {{.ignore_times = true}, {0, 0, false}},
       {{.ignore_case = true}, {1, 0, true}},
+      {{.ignore_security = true}, {1, 0, false}},
   };
   for (const auto& [simulated, expected] : kCases) {
     SCOPED_TRACE(::testing::Message() << simulated.step << (simulated.round ? " rounded" : ""));
@@ -69,6 +77,9 @@ TEST(FileSystemProbeTest, LearnsWhatTheFileSystemKeeps) {
     EXPECT_EQ(probe.write_resolution, expected.write_resolution);
     EXPECT_EQ(probe.latest, expected.latest);
     EXPECT_EQ(probe.ignores_case, expected.ignores_case);
+    EXPECT_EQ(probe.keeps_modes, !simulated.ignore_security);
+    // Only a process that may give files away learns that they are kept.
+    EXPECT_EQ(probe.keeps_owners, !simulated.ignore_security && geteuid() == 0);
     EXPECT_TRUE(std::filesystem::is_empty(dir.path()));  // the probe file is gone
   }
 }

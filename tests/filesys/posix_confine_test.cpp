@@ -55,7 +55,7 @@ FileInfo info;
 SecurityDescriptor sd;
 bool created;
 std::string temp;
-const SecurityDescriptor kMine{getuid(), getgid(), 0600, {}, {}};
+const SecurityDescriptor kMine{getuid(), getgid(), 0600, {}, {}, {}};
 
 const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
     {"CreateDir", [](P p, T t) { return p.CreateDir(t.sub + "new/"); }},
@@ -68,15 +68,15 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
     {"SetTimes", [](P p, T t) { return p.SetTimes(t.sub + "f", 0, 1); }},
     {"CreateSymlink", [](P p, T t) { return p.CreateSymlink("f", t.sub + "l"); }},
     {"CopyToTemp in",
-     [](P p, T t) { return p.CopyToTemp(t.root + "own", t.sub + "c", {}, false, &temp); }},
+     [](P p, T t) { return p.CopyToTemp(t.root + "own", t.sub + "c", {}, false, &temp, nullptr); }},
     {"CopyToTemp out",
-     [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, false, &temp); }},
+     [](P p, T t) { return p.CopyToTemp(t.sub + "f", t.root + "c", {}, false, &temp, nullptr); }},
     {"CommitTemp",
      [](P p, T t) {
-       EXPECT_TRUE(p.CopyToTemp(t.root + "own", t.root + "c", {}, false, &temp).ok());
+       EXPECT_TRUE(p.CopyToTemp(t.root + "own", t.root + "c", {}, false, &temp, nullptr).ok());
        return p.CommitTemp(temp, t.sub + "f");
      }},
-    {"WriteSecurity", [](P p, T t) { return p.WriteSecurity(t.sub + "f", kMine); }},
+    {"WriteSecurity", [](P p, T t) { return p.WriteSecurity(t.sub + "f", kMine, nullptr); }},
     {"WriteFile", [](P p, T t) { return p.WriteFile(t.sub + "f", "x"); }},
     {"ListDir", [](P p, T t) { return p.ListDir(t.sub + "d/", &listed); }},
     {"Stat", [](P p, T t) { return p.Stat(t.sub + "f", &info); }},

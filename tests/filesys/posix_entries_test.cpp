@@ -4,7 +4,9 @@
 #include <sys/xattr.h>
 
 #include "filesys/posix/posix_move.h"
+#include "filesys/security.h"
 #include "tests/filesys/posix_fixture.h"
+#include "tests/support/sample_acl.h"
 
 namespace qv::testing {
 namespace {
@@ -96,38 +98,50 @@ TEST_F(PosixEntriesTest, ReadOnlyBitMapsToWriteBits) {
   EXPECT_EQ(ModeOf(temp_ / "f"), 04555u);
 }
 
-// The ACL user::rw- user:1234:r-- group::r-- mask::r-- other::--- as the
-// kernel keeps it: version 2, then little-endian (tag, permissions, id).
-// An absent ACL removes the destination's; other attributes stay. A link
-// changes, never its target.
-TEST_F(PosixEntriesTest, AclsRoundTripAndAnAbsentAclRemovesTheDestinations) {
-  std::string acl = {2, 0, 0, 0};
-  for (const uint16_t half : {1,    6, 0xFFFF, 0xFFFF, 2,    4, 1234,   0,     4, 4, 0xFFFF, 0xFFFF,
-                              0x10, 4, 0xFFFF, 0xFFFF, 0x20, 0, 0xFFFF, 0xFFFF}) {
-    acl += {static_cast<char>(half & 0xFF), static_cast<char>(half >> 8)};
-  }
+// What a descriptor lacks (an ACL, a user.* attribute) the destination
+// loses; a link changes, never its target.
+TEST_F(PosixEntriesTest, AclsAndUserAttributesRoundTripAndWhatIsAbsentGoes) {
+  const std::string acl = SampleAcl();
   const std::string file = temp_ / "file";
   WriteFile(file, "x");
-  if (setxattr(file.c_str(), "user.keep", "v", 1, 0) != 0) GTEST_SKIP() << "no user.* attributes";
-  SecurityDescriptor sd{geteuid(), getegid(), 0640, acl, {}}, read;
-  const Status written = platform_.WriteSecurity(file, sd);
+  if (setxattr(file.c_str(), "user.gone", "v", 1, 0) != 0) GTEST_SKIP() << "no user.* attributes";
+  SecurityDescriptor sd{geteuid(), getegid(), 0640, acl, {}, {{"user.a", "1"}, {"user.b", "2"}}};
+  SecurityDescriptor read;
+  uint32_t lost = ~0u;
+  const Status written = platform_.WriteSecurity(file, sd, &lost);
   if (written.cond() == Cond::kNotImplemented) GTEST_SKIP() << "no POSIX ACLs here";
   ASSERT_TRUE(written.ok()) << written.message();
-  // A copy with its security carries the ACL and, where allowed, the owner.
+  EXPECT_EQ(lost, 0u);
+  ASSERT_TRUE(platform_.ReadSecurity(file, &read).ok());
+  EXPECT_EQ(read, sd);
+  // A copy with its security carries the ACL, the attributes and, where
+  // allowed, the owner.
   const uint32_t owner = geteuid() == 0 ? 1234 : geteuid();
   ASSERT_EQ(chown(file.c_str(), owner, getegid()), 0);
   std::string temp;
-  ASSERT_TRUE(platform_.CopyToTemp(file, temp_ / "copy", {}, true, &temp).ok());
+  ASSERT_TRUE(platform_.CopyToTemp(file, temp_ / "copy", {}, true, &temp, &lost).ok());
   ASSERT_TRUE(platform_.ReadSecurity(temp, &read).ok());
-  EXPECT_EQ(std::pair(read.acl_access, read.uid), std::pair(std::optional(acl), owner));
+  EXPECT_EQ(std::tuple(read.acl_access, read.uid, read.xattrs),
+            std::tuple(std::optional(acl), owner, sd.xattrs));
   sd.acl_access.reset();
-  ASSERT_TRUE(platform_.WriteSecurity(file, sd).ok() && platform_.ReadSecurity(file, &read).ok());
-  EXPECT_FALSE(read.acl_access.has_value());
-  EXPECT_EQ(read.mode + read.uid, 0640u + geteuid());
-  EXPECT_EQ(getxattr(file.c_str(), "user.keep", nullptr, 0), 1);
+  sd.xattrs = {{"user.b", "3"}};
+  ASSERT_TRUE(platform_.WriteSecurity(file, sd, nullptr).ok());
+  ASSERT_TRUE(platform_.ReadSecurity(file, &read).ok());
+  EXPECT_EQ(read, sd);
   ASSERT_EQ(symlink("file", (temp_ / "link").c_str()), 0);
-  ASSERT_TRUE(platform_.WriteSecurity(temp_ / "link", {geteuid(), getegid(), 0, {}, {}}).ok());
+  ASSERT_TRUE(
+      platform_.WriteSecurity(temp_ / "link", {geteuid(), getegid(), 0, {}, {}, {}}, nullptr).ok());
   EXPECT_EQ(ModeOf(file), 0640u);
+  EXPECT_EQ(getxattr(file.c_str(), "user.b", nullptr, 0), 1);
+}
+
+// A set-ID bit goes only with the owner or group it names: an unprivileged
+// copy of another user's set-user-ID program is no set-user-ID program.
+TEST_F(PosixEntriesTest, SetIdBitsGoOnlyWithTheirOwner) {
+  EXPECT_EQ(WithoutForeignSetId(06755, true, true), 06755u);
+  EXPECT_EQ(WithoutForeignSetId(06755, false, true), 02755u);
+  EXPECT_EQ(WithoutForeignSetId(06755, true, false), 04755u);
+  EXPECT_EQ(WithoutForeignSetId(0106755, false, false), 0755u);
 }
 
 // The listing sees exactly what Stat sees; "." and ".." never appear, a
