@@ -262,6 +262,8 @@ class Platform {
   // ---- Environment, user and process
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;
   virtual uint32_t UserId() = 0;
+  // The login name of the user uid; Cond::kNotFound when none is known.
+  virtual Status UserName(uint32_t uid, std::string* name) = 0;
   // Full path of the running program.
   virtual std::string ExecutablePath() = 0;
   // Start at logon: the XDG autostart entry whose Exec runs command.

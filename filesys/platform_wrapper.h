@@ -82,6 +82,9 @@ class PlatformWrapper : public Platform {
     return target_.GetEnv(name);
   }
   uint32_t UserId() override { return target_.UserId(); }
+  Status UserName(uint32_t uid, std::string* name) override {
+    return target_.UserName(uid, name);
+  }
   std::string ExecutablePath() override { return target_.ExecutablePath(); }
   Status GetAutostart(bool* enabled) override { return target_.GetAutostart(enabled); }
   Status SetAutostart(bool enabled, const std::string& command) override {

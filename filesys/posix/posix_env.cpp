@@ -58,6 +58,13 @@ std::optional<std::string> PosixPlatform::GetEnv(const std::string& name) {
 
 uint32_t PosixPlatform::UserId() { return ::getuid(); }
 
+Status PosixPlatform::UserName(uint32_t uid, std::string* name) {
+  UserEntry user;
+  const Status status = LookUpUser(uid, &user);
+  if (status.ok()) *name = user.name;
+  return status;
+}
+
 std::string PosixPlatform::ExecutablePath() {
   std::string path;
   return ReadLink("/proc/self/exe", &path).ok() ? path : std::string();

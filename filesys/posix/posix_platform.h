@@ -46,6 +46,7 @@ class PosixPlatform : public Platform {
 
   std::optional<std::string> GetEnv(const std::string& name) override;
   uint32_t UserId() override;
+  Status UserName(uint32_t uid, std::string* name) override;
   std::string ExecutablePath() override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;

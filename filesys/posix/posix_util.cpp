@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +100,18 @@ std::string RandomHex() {
   char digits[17];
   std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<uint64_t>(engine()));
   return digits;
+}
+
+Status LookUpUser(uid_t uid, UserEntry* user) {
+  const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  passwd entry{};
+  passwd* found = nullptr;
+  const int code = ::getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
+  if (found == nullptr) return Status::FromErrno(code != 0 ? code : ENOENT);
+  user->name = entry.pw_name;
+  user->home = entry.pw_dir;
+  return Status::Ok();
 }
 
 }  // namespace qv
