@@ -70,6 +70,16 @@ const FailureCase kFailures[] = {
      "Error 125: Update DSTf.txt? (", 1},
     {"SourceVanished", AtCopy([](MirrorTest& m) { fs::remove(m.src_ + "f.txt"); }),
      "Warning: SRCf.txt vanished before it could be copied", 0},
+    {"NotFoundWhileTheSourceStays", Failing({Op::kCopyToTemp, "f.txt", 0, ENOENT, 1}),
+     "Error 2: Copy of SRCf.txt failed. No such file or directory", 1},
+    {"NotFoundAndTheSourceCannotBeLookedUp",
+     [](MirrorTest& m) {
+       m.platform_.AddFault({Op::kCopyToTemp, "f.txt", 0, ENOENT, 1});
+       m.platform_.on_call = [&m](Op op, const std::string&) {
+         if (op == Op::kCopyToTemp) m.platform_.AddFault({Op::kStat, "src/f.txt", 0, EACCES, 1});
+       };
+     },
+     "Error 2: Copy of SRCf.txt failed. No such file or directory", 1},
     {"SourceChanged", Failing({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1}),
      "Warning: SRCf.txt changed while it was copied", 0},
     {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
