@@ -155,6 +155,20 @@ TEST(DriverScanTest, SourceInsideItsDestinationIsRejected) {
   EXPECT_EQ(ReadFile(bench.temp / "d/old.txt"), "o");
 }
 
+// A destination that is not there (its drive unplugged with its mount
+// point) cancels its own mirror; the next one runs.
+TEST(DriverScanTest, AnUnavailableDestinationCancelsOnlyItsMirror) {
+  ScanBench bench;
+  bench.AddMirror("s2/", "d2/", 2);
+  MakeTree(bench.temp.path(), {"s/a.txt=a", "s2/b.txt=b", "d2/"});
+  const Lines lines = bench.Scan();
+  EXPECT_TRUE(HasPart(
+      lines, "Canceling the mirror from " + (bench.temp / "s/") + " to " + (bench.temp / "d/")));
+  EXPECT_EQ(lines.back(), kOneError);
+  EXPECT_FALSE(PathExists(bench.temp / "d"));
+  EXPECT_EQ(ReadFile(bench.temp / "d2/b.txt"), "b");
+}
+
 // Terminated during its first mirror, a scan starts no later one and its
 // last line says so.
 TEST(DriverScanTest, TerminationStartsNoLaterMirror) {

@@ -94,6 +94,17 @@ const FailureCase kFailures[] = {
 INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailures),
                          [](const auto& param) { return std::string(param.param.name); });
 
+// A linked directory whose link cannot be made is one plain error line,
+// whatever the system said.
+TEST_F(MirrorTest, LinkedDirectoryThatCannotBeMadeIsOnePlainError) {
+  MakeTree(src_, {"sub/", "dirlink->sub"});
+  platform_.AddFault({Op::kSymlinkToTemp, "dirlink", 0, EIO, 1});
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: Failed to create reparse point " + dst_ + "dirlink/"));
+  EXPECT_EQ(DestTree(), Tree{"sub/"});
+}
+
 // A source directory that cannot be read, or vanished or became a file
 // between the listing of its parent and its own, is not an empty one: its
 // destination stays until a scan lists the parent without it.
