@@ -75,7 +75,8 @@ class TArchive {
   // points the log file at this run's time slot.
   bool OpenArchive(uint16_t* flags, TLogger& logger);
   // Stores the counters and clears the mark of a running scan. Counters that
-  // could not be counted are not stored, and the mark stays.
+  // could not be counted are not stored, and the mark stays unless this run
+  // changed nothing in the archive.
   void CloseArchive();
   // Shrinks when MaxArchiveSize or MaxCompressedArchiveSize is exceeded, or
   // when only logs are left besides empty folders.
@@ -117,7 +118,8 @@ class TArchive {
   // other time slots go: the running one and the day folder stay.
   bool RemoveDay(const std::string& day, uint16_t* flags, bool* skipped, TLogger& logger);
 
-  // Progress weight of the log directory.
+  // Progress weight of the log directory, as stored at the end of the last
+  // scan until the archive loads.
   int64_t ItemWeight() const;
   // What removing every day would free as the counters tell (compressed
   // sizes), less the log files and what this run archived; the stored

@@ -41,7 +41,15 @@ void TArchive::MarkRunOpen() {
 }
 
 void TArchive::CloseRun() {
-  if (!info_valid_) return;
+  if (!info_valid_) {
+    // Cancelled before its counters were loaded: a run that changed nothing
+    // leaves them as trustworthy as it found them.
+    if (run_open_ && !WasLeftOpen() && grown_.Items() == 0 && removed_.Items() == 0) {
+      run_open_ = false;
+      ini_.Unset(archive_key_, kRunOpenValue);
+    }
+    return;
+  }
   run_open_ = false;
   TSettingsTransaction transaction(ini_.db());
   ini_.WriteCounters(archive_key_, content_.Get());

@@ -31,7 +31,7 @@ bool TArchive::RetryInArchive(const std::function<Status()>& attempt,
       if (!make_parent()) return false;
     } else if (status.cond() == Cond::kDiskFull) {
       uint16_t flags = kConfirmDefaultYes;
-      if (!disk_.MakeSpaceAfterDiskFull(&flags, logger, wanted)) return false;
+      if (!disk_.MakeSpaceAfterDiskFull(status, &flags, logger, wanted)) return false;
       wanted *= 2;
     } else {
       *failure = status;

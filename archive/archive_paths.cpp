@@ -45,6 +45,8 @@ TArchive::TArchive(Platform& platform, TQVIniFile& ini, const TMapping& mapping,
   today_ = DayName(now);
   day_path_ = archive_dir_ + today_;
   time_slot_path_ = day_path_ + SlotName(now);
+  // The scan weighs its progress before the archive loads.
+  log_dir_.LoadInfo();
   disk_.AddArchive(this);
 }
 

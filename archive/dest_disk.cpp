@@ -90,7 +90,12 @@ bool TDestDisk::MakeSpace(uint16_t* flags, TLogger& logger, int64_t needed, int6
   return true;
 }
 
-bool TDestDisk::MakeSpaceAfterDiskFull(uint16_t* flags, TLogger& logger, int64_t needed) {
+bool TDestDisk::MakeSpaceAfterDiskFull(const Status& full, uint16_t* flags, TLogger& logger,
+                                       int64_t needed) {
+  if (full.quota()) {
+    ReportQuota(logger);
+    return false;
+  }
   if (!RefreshFreeBytes(false, logger)) return false;
   if (raw_free_bytes_ <= needed) return MakeSpace(flags, logger, needed, needed);
   if (!out_of_inodes_reported_) {
@@ -99,6 +104,16 @@ bool TDestDisk::MakeSpaceAfterDiskFull(uint16_t* flags, TLogger& logger, int64_t
                     SizeText(raw_free_bytes_, 1) + " are free.");
   }
   return false;
+}
+
+void TDestDisk::ReportQuota(TLogger& logger) {
+  if (quota_reported_) return;
+  quota_reported_ = true;
+  const uint32_t uid = platform_.UserId();
+  std::string user = std::to_string(uid);
+  std::string name;
+  if (platform_.UserName(uid, &name).ok()) user = name + " (" + user + ")";
+  logger.LogError("The disk quota of user " + user + " on drive " + root_ + " is used up.");
 }
 
 bool TDestDisk::CheckRestart(TLogger& logger) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "archive/dest_lock.h"
+#include "filesys/status.h"
 
 namespace qv {
 
@@ -45,12 +46,14 @@ class TDestDisk {
   // are free. False when fewer than needed bytes could be freed (logged once
   // per scan), the user declined a removal, or the scan is being stopped.
   bool MakeSpace(uint16_t* flags, TLogger& logger, int64_t needed, int64_t threshold);
-  // The answer to a write that failed because the file system is full while
-  // needing about needed bytes. When more than needed bytes are still free,
-  // the file system is out of file entries (inodes): removing archive days
-  // to free bytes would not help, so that is reported (once per scan) and
+  // The answer to a write that failed with full (Cond::kDiskFull) while
+  // needing about needed bytes. A quota is the share of the user who writes,
+  // whatever the drive has free; and when more than needed bytes are still
+  // free, the file system is out of file entries (inodes). Removing archive
+  // days is not the answer to either: each is reported (once per scan) and
   // the answer is false. Otherwise MakeSpace with needed as both amounts.
-  bool MakeSpaceAfterDiskFull(uint16_t* flags, TLogger& logger, int64_t needed);
+  bool MakeSpaceAfterDiskFull(const Status& full, uint16_t* flags, TLogger& logger,
+                              int64_t needed);
   // After a scan in which space was short: whether enough is free now to
   // run the scan again.
   bool CheckRestart(TLogger& logger);
@@ -71,6 +74,7 @@ class TDestDisk {
   Entry* OldestEntry();
   bool FindOldestDays(TDayClaims* claims, TLogger& logger);
   bool ReportShortage(TLogger& logger, int64_t needed);
+  void ReportQuota(TLogger& logger);
   // Whether removing every removable day of the drive could leave needed
   // bytes free, as the archives' counters tell.
   bool RemovalCanMakeRoom(int64_t needed) const;
@@ -88,6 +92,7 @@ class TDestDisk {
   int64_t total_bytes_ = -1;
   bool out_of_space_reported_ = false;
   bool out_of_inodes_reported_ = false;
+  bool quota_reported_ = false;
   int64_t needed_bytes_ = 0;
   std::vector<Entry> archives_;
   bool removal_stopped_ = false;

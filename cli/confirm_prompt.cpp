@@ -55,10 +55,11 @@ std::optional<TConfirmAnswer> TConfirmPrompt::Ask(const std::string& question, u
   output_.Prompt(EscapeControl(question) + "\n" + Choices(flags));
   while (true) {
     const std::optional<std::string> typed = console_.ReadLine(stop);
+    // A line typed on a terminal was echoed with its line break.
+    output_.EndPrompt(typed && console_.InputIsTerminal());
     TConfirmAnswer answer;
     if (!typed) {
       if (stop()) return std::nullopt;
-      output_.Prompt("\n");
       answer.terminate = true;
       return answer;
     }

@@ -5,7 +5,6 @@
 
 #include "cli/terminal_output.h"
 #include "engine/mirror_thread.h"
-#include "filesys/text_format.h"
 #include "log/log_buffer.h"
 
 namespace qv {
@@ -26,6 +25,7 @@ void THeadlessFrontEnd::Attach(TMirrorThread& thread) {
   thread_ = &thread;
   stopping_ = false;
   uncounted_save_error_ = false;
+  started_ = std::chrono::steady_clock::now();
   status_.clear();
   std::lock_guard<std::mutex> lock(end_mu_);
   ended_ = false;
@@ -93,14 +93,15 @@ void THeadlessFrontEnd::ShowProgress() {
   std::string text;
   if (thread_->mailbox().Take(&text)) status_ = std::move(text);
   const TScanProgress& progress = thread_->progress();
-  const int64_t done = progress.items_done;
-  const int64_t total = progress.weighted_total;
-  // Past the weighted total (no earlier scan to go by) only a count says
-  // anything: the items listed, inside and outside the total.
-  const std::string counts = done <= total
-                                 ? ThousandsText(done) + " of " + ThousandsText(total)
-                                 : ThousandsText(done + progress.items_outside) + " items";
-  output_.ShowProgress(counts + "  ", status_);
+  TProgressSample sample;
+  sample.done = progress.items_done;
+  sample.outside = progress.items_outside;
+  sample.total = progress.weighted_total;
+  sample.total_known = progress.total_known;
+  sample.bytes = progress.bytes_copied;
+  sample.seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+  output_.ShowProgress(ProgressText(sample), status_);
 }
 
 }  // namespace qv

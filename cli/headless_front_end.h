@@ -61,8 +61,8 @@ class THeadlessFrontEnd : public TFrontEnd {
   // The stop command: the first call logs "Terminating scanner..." between
   // empty lines and terminates the scan; later calls only tell the user.
   void Stop();
-  // Draws the items done of the weighted total (a count of the items past
-  // it) and the latest status text.
+  // Draws how far the scan is (see ProgressText) and the latest status
+  // text.
   void ShowProgress();
 
   // A save of the log failed (its error line is in the log).
@@ -80,8 +80,9 @@ class THeadlessFrontEnd : public TFrontEnd {
   std::condition_variable end_cv_;
   bool ended_ = false;  // GUARDED_BY(end_mu_)
 
-  bool stopping_ = false;  // main thread only
-  std::string status_;     // main thread only: the latest status text
+  bool stopping_ = false;                          // main thread only
+  std::chrono::steady_clock::time_point started_;  // main thread only: of the attached scan
+  std::string status_;                             // main thread only: the latest status text
   std::atomic<bool> log_save_failed_{false};
   // A save wrote its error line since the last FlushLog; GUARDED_BY(log_mu_)
   // while the scan runs.

@@ -1,9 +1,11 @@
 #include "cli/terminal_output.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "filesys/console.h"
+#include "filesys/text_format.h"
 
 namespace qv {
 
@@ -25,7 +27,31 @@ std::vector<size_t> CharacterStarts(const std::string& text) {
   return starts;
 }
 
+// "45 s", "12 min", "2 h 5 min".
+std::string DurationLeftText(int64_t seconds) {
+  if (seconds < 60) return std::to_string(seconds) + " s";
+  const int64_t minutes = seconds / 60;
+  if (minutes < 60) return std::to_string(minutes) + " min";
+  return std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min";
+}
+
 }  // namespace
+
+std::string ProgressText(const TProgressSample& sample) {
+  const bool within = sample.total_known && sample.done <= sample.total && sample.total > 0;
+  std::string text = within ? ThousandsText(sample.done) + " of " + ThousandsText(sample.total) +
+                                  " (" + std::to_string(sample.done * 100 / sample.total) + "%)"
+                            : ThousandsText(sample.done + sample.outside) + " items";
+  if (sample.seconds <= 0) return text + "  ";
+  text +=
+      "  " + SizeText(std::llround(static_cast<double>(sample.bytes) / sample.seconds), 1) + "/s";
+  if (within && sample.done > 0) {
+    const double left = sample.seconds * static_cast<double>(sample.total - sample.done) /
+                        static_cast<double>(sample.done);
+    text += "  " + DurationLeftText(std::llround(left)) + " left";
+  }
+  return text + "  ";
+}
 
 size_t DisplayWidth(const std::string& text) {
   // Continuation bytes 10xxxxxx do not start a character.
@@ -76,6 +102,7 @@ void TTerminalOutput::ShowProgress(const std::string& counts, const std::string&
 
 void TTerminalOutput::Notice(const std::string& text) {
   std::lock_guard<std::mutex> lock(mu_);
+  EndPromptLine();
   ClearProgress();
   err_ << text << '\n';
   err_.flush();
@@ -85,6 +112,13 @@ void TTerminalOutput::Prompt(const std::string& text) {
   std::lock_guard<std::mutex> lock(mu_);
   err_ << text;
   err_.flush();
+  if (!text.empty()) prompt_open_ = !text.ends_with('\n');
+}
+
+void TTerminalOutput::EndPrompt(bool echoed) {
+  std::lock_guard<std::mutex> lock(mu_);
+  if (echoed) prompt_open_ = false;
+  EndPromptLine();
 }
 
 void TTerminalOutput::Pause() {
@@ -111,8 +145,16 @@ void TTerminalOutput::ClearProgress() {
   shown_.clear();
 }
 
+void TTerminalOutput::EndPromptLine() {
+  if (!prompt_open_) return;
+  err_ << '\n';
+  err_.flush();
+  prompt_open_ = false;
+}
+
 void TTerminalOutput::EndOpenLine() {
   if (!line_open_) return;
+  EndPromptLine();
   ClearProgress();
   out_ << open_line_ << '\n';
   out_.flush();

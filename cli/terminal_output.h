@@ -2,6 +2,7 @@
 #define QUORVANE_CLI_TERMINAL_OUTPUT_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <ostream>
 #include <string>
@@ -16,6 +17,21 @@ size_t DisplayWidth(const std::string& text);
 // text cut to at most width characters (UTF-8) by putting "..." in place of
 // its middle.
 std::string FitToWidth(const std::string& text, size_t width);
+
+// Where a scan stands, as the progress line tells it.
+struct TProgressSample {
+  int64_t done = 0;          // items listed inside the weighted total
+  int64_t outside = 0;       // items listed outside it
+  int64_t total = 0;         // the weighted total
+  bool total_known = false;  // a previous scan gave the total
+  int64_t bytes = 0;         // written so far
+  double seconds = 0;        // since the scan started
+};
+
+// The front of the progress line: items done of the total with the share
+// done while the total holds, otherwise the items listed; the bytes written
+// per second; with a total, the time left at the pace so far.
+std::string ProgressText(const TProgressSample& sample);
 
 // Where a scan's log lines and its progress line meet the user. Log lines go
 // to out whole, one write each, once they are complete: a line stays open
@@ -39,7 +55,12 @@ class TTerminalOutput {
   // A line for the user on err, outside the log.
   void Notice(const std::string& text);
   // Text on err as it stands (a question and its prompt, while paused).
+  // A prompt that does not end its line has the line ended before the next
+  // log line or notice, or by EndPrompt.
   void Prompt(const std::string& text);
+  // The answer to the prompt came; echoed when a terminal showed it with
+  // its line break, otherwise the line is ended here.
+  void EndPrompt(bool echoed);
   // Clears the progress line and keeps it away until Resume, so that a
   // question can use the terminal.
   void Pause();
@@ -50,6 +71,7 @@ class TTerminalOutput {
  private:
   void ClearProgress();  // REQUIRES(mu_)
   void EndOpenLine();    // REQUIRES(mu_)
+  void EndPromptLine();  // REQUIRES(mu_)
 
   std::mutex mu_;
   std::ostream& out_;  // GUARDED_BY(mu_)
@@ -59,6 +81,7 @@ class TTerminalOutput {
   bool paused_ = false;         // GUARDED_BY(mu_)
   std::string open_line_;       // GUARDED_BY(mu_)
   bool line_open_ = false;      // GUARDED_BY(mu_)
+  bool prompt_open_ = false;    // a prompt waits at the end of err's line; GUARDED_BY(mu_)
   std::string shown_;           // the progress line on the terminal; GUARDED_BY(mu_)
 };
 

@@ -64,7 +64,7 @@ bool TMirror::CreateDestLink(const TDirToProcess& pair) {
     return false;
   }
   if (!status.ok()) {
-    log().LogSysError(status.code(), "Failed to create reparse point " + pair.dest);
+    log().LogError("Failed to create reparse point " + pair.dest);
     return false;
   }
   dest_.DirCreated();
@@ -85,7 +85,7 @@ bool TMirror::MakeDestDir(const TDirToProcess& pair, uint16_t* flags) {
       log().LogSysError(status.code(), "Could not create directory " + path);
       return false;
     }
-    if (!dest_.disk().MakeSpaceAfterDiskFull(flags, log(), room)) return false;
+    if (!dest_.disk().MakeSpaceAfterDiskFull(status, flags, log(), room)) return false;
   }
 }
 

@@ -9,6 +9,8 @@
 #include "config/config_data.h"
 #include "config/mapping.h"
 #include "engine/mirror.h"
+#include "engine/scan_context.h"
+#include "engine/scan_progress.h"
 #include "engine/update_reason.h"
 #include "filesys/file_ops.h"
 #include "log/logger.h"
@@ -95,7 +97,7 @@ void TMirror::CopyLoop(TFileUpdate& update, uint16_t* flags) {
     const Status status = copier_.Prepare(update.source, update.entry, target,
                                           mapping_.settings().copy_security_info, log(), &copy);
     if (status.cond() == Cond::kDiskFull) {
-      if (!dest_.disk().MakeSpaceAfterDiskFull(flags, log(), room + extra)) break;
+      if (!dest_.disk().MakeSpaceAfterDiskFull(status, flags, log(), room + extra)) break;
       extra *= 2;
       continue;
     }
@@ -165,6 +167,7 @@ void TMirror::AfterCopy(const TFileUpdate& update, const std::string& target, in
     (void)ClearArchiveBit(platform_, update.source, entry.attributes, log());
   }
   if (mapping_.resolution().verify_write) VerifyWriteTime(target, entry);
+  context_.progress.bytes_copied += entry.size;
   if (attempt == 1) {
     dest_.FileCopied(entry.size, entry.size_on_disk);
   } else {
@@ -180,7 +183,10 @@ void TMirror::ReportCopyFailure(const std::string& source, const Status& status)
     log().LogWarning(source + " changed while it was copied; it is copied again at the next scan");
     return;
   }
-  if (status.cond() == Cond::kNotFound && !FileExists(platform_, source)) {
+  // Gone only when the source's own lookup says so: an entry that cannot be
+  // looked up now is a failure like any other.
+  FileInfo now;
+  if (status.cond() == Cond::kNotFound && platform_.Stat(source, &now).cond() == Cond::kNotFound) {
     log().LogWarning(source + " vanished before it could be copied");
     return;
   }

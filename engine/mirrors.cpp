@@ -17,6 +17,8 @@ TMirrors::TMirrors(TScanContext& context) : context_(context) {
   context_.progress.items_done = 0;
   context_.progress.items_outside = 0;
   context_.progress.weighted_total = 1;
+  context_.progress.total_known = false;
+  context_.progress.bytes_copied = 0;
 }
 
 // The front end must not see a mirror that is about to go.
@@ -34,7 +36,10 @@ bool TMirrors::Load(TLogger& logger, const std::vector<std::string>& chosen) {
       continue;
     }
     auto mirror = std::make_unique<TMirror>(context_, *mapping);
-    context_.progress.weighted_total += mirror->Weight();
+    const int64_t weight = mirror->Weight();
+    context_.progress.weighted_total += weight;
+    // A mirror weighs 1 before its first scan.
+    if (weight > 1) context_.progress.total_known = true;
     mirrors_.Add(mapping->destination(), std::move(mirror));
   }
   return true;

@@ -16,6 +16,10 @@ struct TScanProgress {
   std::atomic<int32_t> items_outside{0};
   // What the previous scan listed, plus one per mirror.
   std::atomic<int32_t> weighted_total{1};
+  // Some mirror's weight came from a previous scan.
+  std::atomic<bool> total_known{false};
+  // Bytes of the files copied so far.
+  std::atomic<int64_t> bytes_copied{0};
 };
 
 }  // namespace qv

@@ -289,6 +289,8 @@ class Platform {
   // The home directory that the user database gives the user named user, or
   // the process's user when user is empty. No such user: Cond::kNotFound.
   virtual Status UserHome(const std::string& user, std::string* home) = 0;
+  // The login name of the user uid; Cond::kNotFound when none is known.
+  virtual Status UserName(uint32_t uid, std::string* name) = 0;
   // Full path of the running program.
   virtual std::string ExecutablePath() = 0;
   // Start at logon: the XDG autostart entry whose Exec runs command.

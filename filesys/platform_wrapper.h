@@ -86,6 +86,9 @@ class PlatformWrapper : public Platform {
   Status UserHome(const std::string& user, std::string* home) override {
     return target_.UserHome(user, home);
   }
+  Status UserName(uint32_t uid, std::string* name) override {
+    return target_.UserName(uid, name);
+  }
   std::string ExecutablePath() override { return target_.ExecutablePath(); }
   Status GetAutostart(bool* enabled) override { return target_.GetAutostart(enabled); }
   Status SetAutostart(bool enabled, const std::string& command) override {

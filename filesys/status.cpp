@@ -40,6 +40,8 @@ Cond Status::cond() const {
   }
 }
 
+bool Status::quota() const { return code_ == EDQUOT; }
+
 std::string Status::message() const {
   if (code_ == kErrSourceChanged) return "changed while copying";
   return SystemMessage(code_);

@@ -34,6 +34,8 @@ class [[nodiscard]] Status {
   bool ok() const { return code_ == 0; }
   int code() const { return code_; }
   Cond cond() const;
+  // A disk full that is the user's quota (EDQUOT), not the file system's.
+  bool quota() const;
   // The system text for the code ("changed while copying" for SourceChanged).
   std::string message() const;
 

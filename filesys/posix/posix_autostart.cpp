@@ -1,8 +1,6 @@
 // Start at logon: an XDG autostart entry. Its presence is the setting.
 #include <cstdlib>
-#include <vector>
 
-#include <pwd.h>
 #include <unistd.h>
 
 #include "filesys/posix/posix_platform.h"
@@ -20,14 +18,10 @@ Status HomeDirectory(std::string* home) {
     *home = env;
     return Status::Ok();
   }
-  const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
-  passwd entry{};
-  passwd* found = nullptr;
-  const int code = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found);
-  if (found == nullptr) return Status::FromErrno(code != 0 ? code : ENOENT);
-  *home = entry.pw_dir;
-  return Status::Ok();
+  UserEntry user;
+  const Status status = LookUpUser(::getuid(), &user);
+  if (status.ok()) *home = user.home;
+  return status;
 }
 
 // $XDG_CONFIG_HOME/autostart/ or ~/.config/autostart/; a relative

@@ -61,23 +61,11 @@ std::optional<std::string> PosixPlatform::GetEnv(const std::string& name) {
 uint32_t PosixPlatform::UserId() { return ::getuid(); }
 
 Status PosixPlatform::UserHome(const std::string& user, std::string* home) {
-  const long suggested = ::sysconf(_SC_GETPW_R_SIZE_MAX);
-  std::vector<char> buffer(suggested > 0 ? static_cast<size_t>(suggested) : 4096);
-  for (;;) {
-    struct passwd entry {};
-    struct passwd* found = nullptr;
-    const int code = user.empty()
-                         ? ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)
-                         : ::getpwnam_r(user.c_str(), &entry, buffer.data(), buffer.size(), &found);
-    if (code == ERANGE) {
-      buffer.resize(buffer.size() * 2);
-      continue;
-    }
-    if (code != 0) return Status::FromErrno(code);
-    if (found == nullptr || entry.pw_dir == nullptr) return Status::FromErrno(ENOENT);
-    *home = entry.pw_dir;
-    return Status::Ok();
-  }
+  UserEntry entry;
+  const Status status =
+      user.empty() ? LookUpUser(::getuid(), &entry) : LookUpUserNamed(user, &entry);
+  if (status.ok()) *home = entry.home;
+  return status;
 }
 
 std::string PosixPlatform::ExecutablePath() {

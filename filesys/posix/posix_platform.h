@@ -48,6 +48,7 @@ class PosixPlatform : public Platform {
   std::optional<std::string> GetEnv(const std::string& name) override;
   uint32_t UserId() override;
   Status UserHome(const std::string& user, std::string* home) override;
+  Status UserName(uint32_t uid, std::string* name) override;
   std::string ExecutablePath() override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;

@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <memory>
 #include <random>
+#include <vector>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -98,6 +100,46 @@ std::string RandomHex() {
   char digits[17];
   std::snprintf(digits, sizeof digits, "%016" PRIx64, static_cast<uint64_t>(engine()));
   return digits;
+}
+
+namespace {
+
+// A getpw*_r call with a buffer grown until the entry fits.
+template <typename Lookup>
+Status LookUp(Lookup lookup, UserEntry* user) {
+  const long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+  std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+  for (;;) {
+    passwd entry{};
+    passwd* found = nullptr;
+    const int code = lookup(&entry, buffer.data(), buffer.size(), &found);
+    if (code == ERANGE) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (found == nullptr) return Status::FromErrno(code != 0 ? code : ENOENT);
+    user->name = entry.pw_name;
+    user->home = entry.pw_dir != nullptr ? entry.pw_dir : "";
+    return Status::Ok();
+  }
+}
+
+}  // namespace
+
+Status LookUpUser(uid_t uid, UserEntry* user) {
+  return LookUp(
+      [uid](passwd* entry, char* buffer, size_t size, passwd** found) {
+        return ::getpwuid_r(uid, entry, buffer, size, found);
+      },
+      user);
+}
+
+Status LookUpUserNamed(const std::string& name, UserEntry* user) {
+  return LookUp(
+      [&name](passwd* entry, char* buffer, size_t size, passwd** found) {
+        return ::getpwnam_r(name.c_str(), entry, buffer, size, found);
+      },
+      user);
 }
 
 }  // namespace qv

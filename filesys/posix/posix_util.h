@@ -102,6 +102,15 @@ Status MakeDirectories(const std::string& dir);
 // names of temporary files.
 std::string RandomHex();
 
+// What the user database holds for a user.
+struct UserEntry {
+  std::string name;
+  std::string home;
+};
+// ENOENT when the database knows no such user.
+Status LookUpUser(uid_t uid, UserEntry* user);
+Status LookUpUserNamed(const std::string& name, UserEntry* user);
+
 }  // namespace qv
 
 #endif  // QUORVANE_FILESYS_POSIX_POSIX_UTIL_H_

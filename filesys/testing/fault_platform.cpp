@@ -189,6 +189,10 @@ Status FaultPlatform::WriteFile(const std::string& path, const std::string& data
                 [&] { return PlatformWrapper::WriteFile(path, data); });
 }
 
+Status FaultPlatform::UserName(uint32_t uid, std::string* name) {
+  return Unless(Check(Op::kUserName, ""), [&] { return PlatformWrapper::UserName(uid, name); });
+}
+
 Status FaultPlatform::GetAutostart(bool* enabled) {
   return Unless(Check(Op::kGetAutostart, ""),
                 [&] { return PlatformWrapper::GetAutostart(enabled); });

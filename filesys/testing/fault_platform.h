@@ -51,6 +51,7 @@ enum class Op {
   kDataSize,
   kHoldDir,
   kUserHome,
+  kUserName,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -124,6 +125,7 @@ class FaultPlatform : public PlatformWrapper {
   Status ListMounts(std::vector<MountEntry>* mounts) override;
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
+  Status UserName(uint32_t uid, std::string* name) override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;
   Status UserHome(const std::string& user, std::string* home) override;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -347,7 +348,8 @@ TEST_F(ArchiveTest, ArchiveOfOnlyLogsShrinksOnlyWithMoreFolders) {
 
 // A run that did not close (killed, power loss) leaves a mark that makes the
 // next run count the archive; a closed one leaves counters to trust, also
-// after a removal that another mirror made later.
+// after a removal that another mirror made later, and so does one cancelled
+// before its counters loaded.
 TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   Put(ArchiveDir() + "2024/01/05/10 00 00/f", 10);
   ASSERT_TRUE(Moved(*Opened(), "a.txt", 42));
@@ -365,6 +367,14 @@ TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   ASSERT_TRUE(ini_.ReadCounters(Mapping(dest_).archive_key(), &stored));
   EXPECT_EQ(stored, Recount());
   EXPECT_EQ(ini_.ReadInteger(Mapping(dest_).archive_key(), "RunOpen", 0), 0);
+  {
+    TArchive cancelled(platform_, ini_, Mapping(dest_), disks_.GetDestDisk(dest_, 0, log_), gate_);
+    ASSERT_TRUE(cancelled.OpenArchive(&flags_, log_));
+    cancelled.CloseArchive();
+  }
+  log_.lines.clear();
+  Opened()->CloseArchive();
+  EXPECT_EQ(log_.Starting("Scanning archive "), Lines{});
 }
 
 // Destination disks.
@@ -389,6 +399,12 @@ TEST_F(ArchiveTest, ShortageIsReportedOnceAndDecidesTheRestart) {
   EXPECT_TRUE(disks_.AnyDiskCanRestart(log_));
   EXPECT_EQ(log_.lines.back(),
             "Found enough free space on " + disk.root() + " to restart the scanner");
+  platform_.SetFreeSpace(1000, kGiB);  // less than is kept free: none for the mirror
+  EXPECT_TRUE(disk.RefreshFreeBytes(true, log_));
+  EXPECT_EQ(log_.lines.back(), "Destination drive " + disk.root() +
+                                   " has 1000 bytes of 1.0 GB free, leaving 0 bytes free for "
+                                   "this mirror");
+  EXPECT_EQ(disk.free_bytes(), 0);
   platform_.AddFault(Fault{Op::kFreeSpace, "", 0, EIO, 1});
   EXPECT_FALSE(disk.RefreshFreeBytes(false, log_));  // -1: the mirror refuses to start
   EXPECT_EQ(disk.free_bytes(), -1);
@@ -501,18 +517,38 @@ TEST_F(ArchiveTest, FullDiskWhileArchivingMakesSpaceAndRetries) {
   EXPECT_EQ(archive->content().Get(), Recount());
 }
 
-TEST_F(ArchiveTest, OutOfInodesIsSaidOnceAndKeepsEveryDay) {
-  Put(ArchiveDir() + "2024/01/05/10 00 00/old", 10);
-  auto archive = Opened();
-  platform_.SetFreeSpace(kGiB, 2 * kGiB);
-  platform_.AddFault(Fault{Op::kCreateDir, "09 07 30", 0, ENOSPC});
-  EXPECT_FALSE(Moved(*archive, "a.txt", 10));
-  EXPECT_FALSE(Moved(*archive, "b.txt", 10));
-  EXPECT_TRUE(PathExists(dest_ + "a.txt") && PathExists(dest_ + "b.txt"));
-  EXPECT_EQ(log_.Starting("Error"),
-            Lines{"Error: Drive " + disks_.GetDestDisk(dest_, 0, log_).root() +
-                  " is out of inodes (no free file entries) although 1.0 GB are free."});
-  EXPECT_TRUE(PathExists(ArchiveDir() + "2024/01/05/10 00 00/old"));
+// A full file system with bytes to spare is out of inodes, and a quota is
+// the writing user's share whatever the drive has free: removing archive
+// days helps neither, so each is said once and every day stays.
+TEST_F(ArchiveTest, OutOfInodesOrQuotaIsSaidOnceAndKeepsEveryDay) {
+  const std::string root = disks_.GetDestDisk(dest_, 0, log_).root();
+  const passwd* user = getpwuid(getuid());
+  ASSERT_NE(user, nullptr);
+  const std::string user_text = std::string(user->pw_name) + " (" + std::to_string(getuid()) + ")";
+  const std::tuple<int, int64_t, std::string> kCases[] = {
+      {ENOSPC, kGiB,
+       "Error: Drive " + root +
+           " is out of inodes (no free file entries) although 1.0 GB are free."},
+      {EDQUOT, 0,
+       "Error: The disk quota of user " + user_text + " on drive " + root + " is used up."},
+  };
+  for (const auto& [error, free_bytes, line] : kCases) {
+    SCOPED_TRACE(error);
+    Put(ArchiveDir() + "2024/01/05/10 00 00/old", 10);
+    TDestDisks disks(platform_);
+    TArchive archive(platform_, ini_, Mapping(dest_), disks.GetDestDisk(dest_, 0, log_), gate_);
+    ASSERT_TRUE(archive.OpenArchive(&flags_, log_));
+    ASSERT_TRUE(archive.LoadInfo(nullptr, &flags_, true, log_));
+    platform_.SetFreeSpace(free_bytes, 2 * kGiB);
+    platform_.AddFault(Fault{Op::kCreateDir, "09 07 30", 0, error});
+    log_.lines.clear();
+    EXPECT_FALSE(Moved(archive, "a.txt", 10));
+    EXPECT_FALSE(Moved(archive, "b.txt", 10));
+    EXPECT_TRUE(PathExists(dest_ + "a.txt") && PathExists(dest_ + "b.txt"));
+    EXPECT_EQ(log_.Starting("Error"), Lines{line});
+    EXPECT_TRUE(PathExists(ArchiveDir() + "2024/01/05/10 00 00/old"));
+    platform_.ClearFaults();
+  }
 }
 
 }  // namespace

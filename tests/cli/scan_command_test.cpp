@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "cli/confirm_prompt.h"
 #include "cli/headless_scan.h"
 #include "cli/terminal_output.h"
 #include "config/config_keys.h"
@@ -169,6 +170,28 @@ TEST_F(ScanCommandTest, QuestionsAreAnsweredOnTheTerminal) {
   }
 }
 
+// "No" for the remainder of the scan answers every later question, in this
+// mirror and the next, without asking: the input ends after one answer, and
+// a question asked after that would stop the scan.
+TEST_F(ScanCommandTest, ANoForTheRestOfTheScanAsksNothingMore) {
+  MakeTree(At(""), {"src2/c.txt=c", "dst2/"});
+  RunOk({"mirror", "add", "@src2", "@dst2"});
+  RunOk({"set", "Confirm", "yes"});
+  ScriptedConsole console;
+  console.lines = {"ns"};
+  console_ = &console;
+  const CliRun run = Run({"scan"});
+  console_ = nullptr;
+  EXPECT_EQ(run.code, 1) << run.out;
+  EXPECT_EQ(run.err.find("[y]es"), run.err.rfind("[y]es")) << run.err;
+  EXPECT_FALSE(Has(run.out, "\nScanner terminated\n")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Error 125: Create archive directory " + At("dst2/Quorvane archive/") +
+                               ". Operation canceled"))
+      << run.out;
+  EXPECT_FALSE(PathExists(At("dst/a.txt")));
+  EXPECT_FALSE(PathExists(At("dst2/c.txt")));
+}
+
 TEST_F(ScanCommandTest, AnErrorInOneMirrorLeavesTheOtherAndStatsShowBoth) {
   MakeDirs(At("dst2"));
   RunOk({"mirror", "add", "--allow-missing", "@gone", "@dst2"});
@@ -257,6 +280,65 @@ TEST(TerminalOutputTest, LogLinesLeaveWholeAndPushTheProgressLineAside) {
     EXPECT_EQ(out.str(), "Copied file a, 2 times\n\nDone\n");
     const char* shown = "\r\x1b[K1 of 9  /\xC3\xA4/very/long/p.../forty/c\xC3\xB6lumns\r\x1b[K";
     EXPECT_EQ(err.str(), console == &none ? "" : shown);
+  }
+}
+
+// The prompt waits at the end of its line: an answer that no terminal
+// echoed, a stop while it waits (the main thread's "Terminating scanner..."
+// lines) and the end of the input each end the line first.
+TEST(TerminalOutputTest, APromptEndsItsLineBeforeTheNextLogLine) {
+  struct Console : ScriptedConsole {
+    bool InputIsTerminal() override { return echoes; }
+    bool echoes = true;
+  };
+  // Lines typed, whether the terminal echoes them, what err then shows
+  // after the question.
+  const std::tuple<std::vector<std::string>, bool, std::string> kCases[] = {
+      {{"y"}, true, ""},
+      {{"y"}, false, "\n"},
+      {{"x", "n"}, false, "\nPlease type y, n or t, optionally followed by d, m or s.\n"},
+      {{}, true, "\n"},
+  };
+  for (const auto& [typed, echoes, after] : kCases) {
+    std::ostringstream out, err;
+    Console console;
+    console.echoes = echoes;
+    console.lines.assign(typed.begin(), typed.end());
+    TTerminalOutput output(out, err, console);
+    TConfirmPrompt prompt(console, output);
+    output.AddPiece("\nCopied file a");
+    ASSERT_TRUE(prompt.Ask("Copy b?", 0, [] { return false; }).has_value());
+    output.AddPiece("\nNext");
+    const std::string choices =
+        "[y]es, [n]o, [t]erminate; add d, m or s to answer for the rest "
+        "of the directory and sub-directories, the mirror or the scan "
+        "(e.g. yd): ";
+    const std::string asked = "Copy b?\n" + choices;
+    EXPECT_EQ(err.str(), typed.size() > 1 ? asked + after + choices + "\n" : asked + after);
+    EXPECT_EQ(out.str(), "Copied file a\n");
+  }
+  std::ostringstream out, err;
+  ScriptedConsole console;
+  TTerminalOutput output(out, err, console);
+  output.Prompt("Copy b?\n(e.g. yd): ");
+  output.AddPiece("\nTerminating scanner...");
+  output.AddPiece("\n");
+  EXPECT_EQ(err.str(), "Copy b?\n(e.g. yd): \n");
+  EXPECT_EQ(out.str(), "Terminating scanner...\n");
+}
+
+TEST(TerminalOutputTest, ProgressTellsTheShareTheRateAndTheTimeLeft) {
+  // done, outside, total, total known, bytes, seconds; the text.
+  const std::tuple<int64_t, int64_t, int64_t, bool, int64_t, double, const char*> kCases[] = {
+      {0, 0, 3, true, 0, 0, "0 of 3 (0%)  "},
+      {250, 9, 1000, true, 3 << 20, 2, "250 of 1,000 (25%)  1.5 MB/s  6 s left  "},
+      {500, 0, 1000, true, 0, 1800, "500 of 1,000 (50%)  0 bytes/s  30 min left  "},
+      {100, 0, 1000, true, 10, 800, "100 of 1,000 (10%)  0 bytes/s  2 h 0 min left  "},
+      {2, 5, 3, false, 2048, 1, "7 items  2.0 KB/s  "},         // no earlier scan gave a total
+      {1200, 7, 1000, true, 0, 4, "1,207 items  0 bytes/s  "},  // the tree grew past it
+  };
+  for (const auto& [done, outside, total, known, bytes, seconds, text] : kCases) {
+    EXPECT_EQ(ProgressText({done, outside, total, known, bytes, seconds}), text);
   }
 }
 

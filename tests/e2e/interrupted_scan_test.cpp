@@ -1,4 +1,4 @@
-// Scans killed, or stopped, while large files are copied and directories
+// Scans killed, or interrupted, while large files are copied and directories
 // leave the source: whenever one ends, a destination name holds a complete version of
 // its file, the archive only complete versions, and no version the
 // destination held is lost.
@@ -115,10 +115,28 @@ class InterruptedScanTest : public ToolTest {
   int small_dirs_ = 0;
 };
 
-// Stopped by SIGTERM while it copies, then killed while files change and
-// directories go: every other time as soon as it copies, else at a random
-// moment. The scan after that completes the mirror.
-TEST_F(InterruptedScanTest, StoppedAnywhereLeavesOnlyCompleteVersions) {
+// The interrupt key while a copy stands half done ends the scan cleanly:
+// the copy is given up and its temporary file removed.
+TEST_F(InterruptedScanTest, InterruptsStopTheCopyAndLeaveNoPartBehind) {
+  AddMirror();
+  for (int i = 0; i < kLargeFiles; ++i) WriteLarge(i);
+  const pid_t pid = Start({"scan"});
+  const std::set<std::string> copying = StopWhileCopying(pid);
+  kill(pid, SIGINT);  // taken once the scan goes on
+  kill(pid, SIGCONT);
+  const ToolRun run = Wait(pid);
+  ASSERT_FALSE(copying.empty()) << "the scan ended before it was stopped copying\n" << run.out;
+  EXPECT_EQ(run.code, 3) << "3 is a stopped scan; negative is the signal that ended it";
+  EXPECT_TRUE(Has(run.out, "\n\nTerminating scanner...\n\n")) << run.out;
+  EXPECT_TRUE(Has(run.out, "\nScanner terminated\n")) << run.out;
+  for (const std::string& name : copying) EXPECT_FALSE(fs::exists(At("dst/") + name)) << name;
+  EXPECT_EQ(Unfinished(At("dst")), std::set<std::string>{});
+}
+
+// Killed while files change and directories go: every other time as soon
+// as it copies, else at a random moment. The scan after that completes the
+// mirror.
+TEST_F(InterruptedScanTest, KilledAnywhereLeavesOnlyCompleteVersions) {
   AddMirror();
   for (int i = 0; i < kLargeFiles; ++i) WriteLarge(i);
   for (int i = 0; i < kSmallDirs; ++i) AddSmallDir();
@@ -143,16 +161,11 @@ TEST_F(InterruptedScanTest, StoppedAnywhereLeavesOnlyCompleteVersions) {
       delay_us =
           std::uniform_int_distribution<int64_t>(0, std::max<int64_t>(80000, 3 * took.count()));
     }
-    const bool stopped = round == 0;         // asked to stop while it copies: it ends cleanly
-    kill(pid, stopped ? SIGTERM : SIGKILL);  // a scan that has ended keeps its exit status
+    kill(pid, SIGKILL);  // a scan that has ended keeps its exit status
     const ToolRun run = Wait(pid);
     kills += run.code == -SIGKILL;
-    EXPECT_TRUE(stopped ? Has(run.out, "\nScanner terminated\n") && run.code == 3
-                        : run.code == -SIGKILL || run.code == 0)
-        << run.code << run.out;
-    const int unfinished = CheckDestination();
-    EXPECT_FALSE(stopped && unfinished > 0);
-    unfinished_seen += unfinished;
+    EXPECT_TRUE(run.code == -SIGKILL || run.code == 0) << run.code << run.out;
+    unfinished_seen += CheckDestination();
     WriteLarge(std::uniform_int_distribution<int>(0, kLargeFiles - 1)(random));
     ReplaceSmallDir(random);
   }

@@ -6,12 +6,15 @@
 #include <filesystem>
 #include <random>
 #include <string_view>
-#include <thread>
 #include <tuple>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,14 +74,43 @@ std::string ToolTest::RunOk(const std::vector<std::string>& args) {
 }
 
 bool ToolTest::UntilCopying(pid_t pid) {
-  while (Unfinished(At("dst")).empty()) {
-    siginfo_t info{};
-    if (waitid(P_PID, pid, &info, WEXITED | WNOHANG | WNOWAIT) != 0 || info.si_pid != 0) {
-      return false;
+  const int watch = inotify_init1(IN_CLOEXEC);
+  const int process = static_cast<int>(syscall(SYS_pidfd_open, pid, 0));
+  EXPECT_TRUE(watch >= 0 && process >= 0) << std::strerror(errno);
+  // Watched before the first look, so that no copy starts unseen.
+  EXPECT_GE(inotify_add_watch(watch, At("dst").c_str(), IN_CREATE), 0) << std::strerror(errno);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  bool copying = false;
+  while (!(copying = !Unfinished(At("dst")).empty())) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd events[2] = {{watch, POLLIN, 0}, {process, POLLIN, 0}};
+    if (left.count() <= 0 || poll(events, 2, static_cast<int>(left.count())) <= 0 ||
+        events[1].revents != 0) {
+      break;
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+    char drained[4096];
+    (void)!read(watch, drained, sizeof drained);
   }
-  return true;
+  close(watch);
+  close(process);
+  return copying;
+}
+
+std::set<std::string> ToolTest::StopWhileCopying(pid_t pid) {
+  while (UntilCopying(pid)) {
+    kill(pid, SIGSTOP);
+    siginfo_t info{};
+    // Not reaped: the caller collects the process.
+    if (waitid(P_PID, pid, &info, WSTOPPED | WEXITED | WNOWAIT) != 0 ||
+        info.si_code != CLD_STOPPED) {
+      return {};
+    }
+    std::set<std::string> copying = Unfinished(At("dst"));
+    if (!copying.empty()) return copying;
+    kill(pid, SIGCONT);
+  }
+  return {};
 }
 
 void ToolTest::AddMirror() {

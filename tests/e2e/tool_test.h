@@ -35,8 +35,13 @@ class ToolTest : public ::testing::Test {
   // Expects status 0 and nothing on standard error; answers standard output.
   std::string RunOk(const std::vector<std::string>& args);
   // Waits until the scan pid copies into dst/ (an unfinished copy shows
-  // there) or ends, without reaping it; answers whether it copies.
+  // there) or ends, a minute at most, without reaping it; answers whether it
+  // copies.
   bool UntilCopying(pid_t pid);
+  // Stops the scan pid (SIGSTOP) while a copy into dst/ stands half done;
+  // answers the names of the unfinished copies then, none when the scan
+  // ended or did not copy within a minute.
+  std::set<std::string> StopWhileCopying(pid_t pid);
   // Adds the mirror dir/src -> dir/dst, whose scan thread runs at normal
   // priority (an idle one could crawl on a busy machine).
   void AddMirror();

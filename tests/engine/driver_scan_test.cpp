@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <stdexcept>
@@ -62,11 +63,25 @@ class NormalPriorityPlatform : public PlatformWrapper {
 // the settings and the doubles. Tests that call scan-thread
 // methods act as the scan thread.
 struct ScanBench {
-  ScanBench() {
+  explicit ScanBench(bool with_mirror = true) {
+    if (with_mirror) AddMirror("s/", "d/", 1);
+  }
+  // Stores a mirror of temp/source onto temp/dest, both relative and ending
+  // with "/"; row orders the mirrors.
+  void AddMirror(const std::string& source, const std::string& dest, int row, bool enabled = true) {
     TQVIniFile ini(platform, temp / "settings.db");
-    TMapping mapping(ini, temp / "d/");
-    mapping.SetSource(temp / "s/");
+    TMapping mapping(ini, temp / dest);
+    mapping.SetSource(temp / source);
+    mapping.mutable_settings().row = row;
+    mapping.mutable_settings().enabled = enabled;
     EXPECT_TRUE(mapping.Save());
+  }
+  // The lines of a whole scan.
+  const std::vector<std::string>& Scan() {
+    NewThread().Start();
+    thread->Join();
+    EXPECT_TRUE(front_end.ended);
+    return front_end.lines;
   }
   TMirrorThread& NewThread() {
     thread = std::make_unique<TMirrorThread>(platform, config, options, front_end);
@@ -74,10 +89,7 @@ struct ScanBench {
   }
   // The last n lines of a scan that ends before the mirror.
   std::vector<std::string> ScanTail(size_t n) {
-    NewThread().Start();
-    thread->Join();
-    EXPECT_TRUE(front_end.ended);
-    const std::vector<std::string>& lines = front_end.lines;
+    const std::vector<std::string>& lines = Scan();
     EXPECT_EQ(lines.front(), "Scan started");
     EXPECT_FALSE(PathExists(temp / "d"));
     return {lines.end() - std::min(n, lines.size()), lines.end()};
@@ -138,6 +150,68 @@ TEST(DriverScanTest, UnreadableStoreCancelsTheScanBeforeAnyMirror) {
   sqlite3_close(holder);
 }
 
+bool HasPart(const Lines& lines, const std::string& part) {
+  return std::ranges::any_of(
+      lines, [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+// Without a mirror to run the scan still ends with its summary line; the
+// tool decides what that means for its exit status.
+TEST(DriverScanTest, SummaryWithoutAnEnabledMirror) {
+  ScanBench none(false);
+  EXPECT_EQ(none.ScanTail(3), (Lines{"No mappings found. Use the configuration dialog to create a "
+                                     "mirror.",
+                                     "", "Logged no errors during this scan"}));
+  ScanBench disabled(false);
+  disabled.AddMirror("s/", "d/", 1, false);
+  EXPECT_EQ(disabled.ScanTail(2), (Lines{"", "Logged no errors during this scan"}));
+}
+
+// A source inside its destination would be archived by its own mirror: the
+// mapping is rejected with the rule, and nothing of either is touched.
+TEST(DriverScanTest, SourceInsideItsDestinationIsRejected) {
+  ScanBench bench(false);
+  bench.AddMirror("d/s/", "d/", 1);
+  MakeTree(bench.temp.path(), {"d/s/a.txt=a", "d/old.txt=o"});
+  const Lines lines = bench.Scan();
+  EXPECT_TRUE(HasPart(lines, "Error: Rejected mapping of " + (bench.temp / "d/s/") + " to " +
+                                 (bench.temp / "d/") +
+                                 " because its source lies inside its destination"));
+  EXPECT_EQ(lines.back(), kOneError);
+  EXPECT_FALSE(PathExists(bench.temp / "d/Quorvane archive"));
+  EXPECT_EQ(ReadFile(bench.temp / "d/old.txt"), "o");
+}
+
+// A destination that is not there (its drive unplugged with its mount
+// point) cancels its own mirror; the next one runs.
+TEST(DriverScanTest, AnUnavailableDestinationCancelsOnlyItsMirror) {
+  ScanBench bench;
+  bench.AddMirror("s2/", "d2/", 2);
+  MakeTree(bench.temp.path(), {"s/a.txt=a", "s2/b.txt=b", "d2/"});
+  const Lines lines = bench.Scan();
+  EXPECT_TRUE(HasPart(
+      lines, "Canceling the mirror from " + (bench.temp / "s/") + " to " + (bench.temp / "d/")));
+  EXPECT_EQ(lines.back(), kOneError);
+  EXPECT_FALSE(PathExists(bench.temp / "d"));
+  EXPECT_EQ(ReadFile(bench.temp / "d2/b.txt"), "b");
+}
+
+// Terminated during its first mirror, a scan starts no later one and its
+// last line says so.
+TEST(DriverScanTest, TerminationStartsNoLaterMirror) {
+  ScanBench bench;
+  bench.AddMirror("s2/", "d2/", 2);
+  MakeTree(bench.temp.path(), {"s/a.txt=a", "d/", "s2/b.txt=b", "d2/"});
+  bench.front_end.on_line = [&bench](const std::string& line) {
+    if (line == "Started scan") bench.thread->Terminate();
+  };
+  const Lines lines = bench.Scan();
+  EXPECT_EQ(lines.back(), "Scanner terminated");
+  EXPECT_FALSE(HasPart(lines, bench.temp / "s2/"));
+  EXPECT_FALSE(PathExists(bench.temp / "d2/Quorvane archive"));
+  EXPECT_FALSE(PathExists(bench.temp / "d2/b.txt"));
+}
+
 // A front end that shows a question and answers it later from its own
 // thread, or stops the scan instead. The terminal's answers, given at once,
 // are the tool's tests.
@@ -154,10 +228,14 @@ TEST(DriverScanTest, QuestionAnsweredLaterOrStopped) {
     TMirrorThread& thread = bench.NewThread();
     bench.front_end.lines.clear();
     std::thread front([&] {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
       std::string status;
-      while (!thread.mailbox().Take(&status)) std::this_thread::yield();
+      while (!thread.mailbox().Take(&status) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::yield();
+      }
       EXPECT_EQ(status, "Suspended mirror awaiting confirmation (Click here for dialog)");
-      c.stop ? thread.Terminate() : thread.Answer(c.yes, c.flags);
+      // A question that never came is not waited for.
+      c.stop || status.empty() ? thread.Terminate() : thread.Answer(c.yes, c.flags);
     });
     uint16_t flags = kAsk;
     EXPECT_EQ(TScanGate(thread).Confirm("Overwrite /d/f?", "/s/f", "/d/f", &flags, ""), c.yes);

@@ -5,11 +5,16 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
+#include "engine/mirror.h"
 #include "engine/pending_accepts.h"
+#include "engine/scan_context.h"
+#include "engine/scan_progress.h"
 #include "engine/volume_guard.h"
+#include "log/log_dir.h"
 #include "tests/engine/engine_test_util.h"
 #include "tests/support/scoped_mount.h"
 
@@ -132,6 +137,31 @@ TEST_F(RootsTest, LogFilesDeletedByHandAreNoNegativeGrowth) {
   Run();
   ExpectLogged({"The archive grew with no files", "Removed 1 file of 7 bytes from the archive",
                 "The archive now contains 2 directories"});
+}
+
+// A mirror weighs 1 more than the entries its roots held at the end of the
+// last scan, included and excluded, and twice those of the archive's log
+// folder: the progress counts against it before anything loads.
+TEST_F(RootsTest, WeighsWhatTheLastScanListedWithTheArchiveLogs) {
+  TDestDisks disks(platform_);
+  TScanProgress progress;
+  TCurrentMirror current;
+  TScanContext context{platform_, ini_, config_, mappings_, disks, gate_, progress, current};
+  const std::string source = mapping_->key() + kSourceSubkey;
+  // Counters stored, under which key, and the mirror's weight after.
+  const std::tuple<TCounts, std::string, int32_t> kSteps[] = {
+      {{}, "", 1},
+      {{1000, 100}, source, 1101},
+      {{6, 2}, source + kExcludedSubkey, 1109},
+      {{20, 3}, mapping_->dest_key(), 1132},
+      {{4, 1}, mapping_->archive_key() + "\\" + kLogDirName, 1142},
+  };
+  for (const auto& [counts, key, weight] : kSteps) {
+    if (!key.empty()) {
+      ASSERT_TRUE(ini_.WriteCounters(key, counts));
+    }
+    EXPECT_EQ(TMirror(context, *mapping_).Weight(), weight) << key;
+  }
 }
 
 // Bind mounts show one root inside the other where no path says so: the

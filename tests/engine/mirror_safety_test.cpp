@@ -70,6 +70,16 @@ const FailureCase kFailures[] = {
      "Error 125: Update DSTf.txt? (", 1},
     {"SourceVanished", AtCopy([](MirrorTest& m) { fs::remove(m.src_ + "f.txt"); }),
      "Warning: SRCf.txt vanished before it could be copied", 0},
+    {"NotFoundWhileTheSourceStays", Failing({Op::kCopyToTemp, "f.txt", 0, ENOENT, 1}),
+     "Error 2: Copy of SRCf.txt failed. No such file or directory", 1},
+    {"NotFoundAndTheSourceCannotBeLookedUp",
+     [](MirrorTest& m) {
+       m.platform_.AddFault({Op::kCopyToTemp, "f.txt", 0, ENOENT, 1});
+       m.platform_.on_call = [&m](Op op, const std::string&) {
+         if (op == Op::kCopyToTemp) m.platform_.AddFault({Op::kStat, "src/f.txt", 0, EACCES, 1});
+       };
+     },
+     "Error 2: Copy of SRCf.txt failed. No such file or directory", 1},
     {"SourceChanged", Failing({Op::kCopyToTemp, "f.txt", 0, kErrSourceChanged, 1}),
      "Warning: SRCf.txt changed while it was copied", 0},
     {"Terminated", AtCopy([](MirrorTest& m) { m.log_.terminated = true; }), "Mirror terminated", 1},
@@ -83,6 +93,17 @@ const FailureCase kFailures[] = {
 
 INSTANTIATE_TEST_SUITE_P(Mirror, UpdateFailureTest, ::testing::ValuesIn(kFailures),
                          [](const auto& param) { return std::string(param.param.name); });
+
+// A linked directory whose link cannot be made is one plain error line,
+// whatever the system said.
+TEST_F(MirrorTest, LinkedDirectoryThatCannotBeMadeIsOnePlainError) {
+  MakeTree(src_, {"sub/", "dirlink->sub"});
+  platform_.AddFault({Op::kSymlinkToTemp, "dirlink", 0, EIO, 1});
+  Run();
+  EXPECT_EQ(errors_, 1);
+  EXPECT_TRUE(log_.Has("Error: Failed to create reparse point " + dst_ + "dirlink/"));
+  EXPECT_EQ(DestTree(), Tree{"sub/"});
+}
 
 // A source directory that cannot be read, or vanished or became a file
 // between the listing of its parent and its own, is not an empty one: its

@@ -2,6 +2,8 @@
 // later one files every kind of change into the archive, and what filters,
 // minimal ages and file mappings change in the walk.
 #include <filesystem>
+#include <string>
+#include <tuple>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,9 +18,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // Sets the write time of path itself, not of a link's target.
-void SetWriteTime(const std::string& path, int64_t unix_seconds) {
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {unix_seconds, 0}};
+void SetWriteTime(const std::string& path, int64_t unix_seconds, int64_t nanoseconds = 0) {
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {unix_seconds, nanoseconds}};
   ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+// The same in 100-ns units after 1970.
+void SetWriteTicks(const std::string& path, int64_t ticks) {
+  SetWriteTime(path, ticks / kFileTimeTicksPerSecond, ticks % kFileTimeTicksPerSecond * 100);
 }
 
 // The first mirror copies the tree with links as links and without special
@@ -58,20 +65,23 @@ TEST_F(MirrorTest, FirstMirrorCopiesTheTreeAndTheNextArchivesEveryChange) {
                   "to_dir=a file", "to_file/", "to_file/x.txt=x"}));
 }
 
-// A changed file waits for its minimal age, a new one does not; a file
-// mapping writes its source a second time.
+// A changed file waits until its copy is older than the minimal age (at
+// most the age is too young, 100 ns more is old enough; a copy written in
+// the future never holds it back), a new one does not wait; a file mapping
+// writes its source a second time.
 TEST_F(MirrorTest, MinimalAgeHoldsChangedFilesBackAndFileMappingsCopyTwice) {
   const std::string age = std::string(kMinimalAgesKey) + "\\1";
   const std::string map = std::string(kFileMappingsKey) + "\\1";
   ASSERT_TRUE(ini_.WriteString(age, "", src_ + "work") && ini_.WriteInteger(age, "MinAge", 10));
   ASSERT_TRUE(ini_.WriteString(map, "", dst_ + "conf.active") &&
               ini_.WriteString(map, "Source", src_ + "conf.backup"));
-  MakeTree(src_,
-           {"work/held.txt=changed", "work/due.txt=changed", "work/new.txt=new", "conf.backup=v1"});
-  MakeTree(dst_, {"work/held.txt=old", "work/due.txt=old"});
+  MakeTree(src_, {"work/held.txt=changed", "work/due.txt=changed", "work/future.txt=changed",
+                  "work/new.txt=new", "conf.backup=v1"});
+  MakeTree(dst_, {"work/held.txt=old", "work/due.txt=old", "work/future.txt=old"});
   const int64_t next_run = platform_.Now() / kFileTimeTicksPerSecond - kUnixEpochSeconds + 3600;
-  SetWriteTime(dst_ + "work/held.txt", next_run - 5 * 60);
-  SetWriteTime(dst_ + "work/due.txt", next_run - 15 * 60);
+  SetWriteTime(dst_ + "work/held.txt", next_run - 10 * 60);
+  SetWriteTicks(dst_ + "work/due.txt", (next_run - 10 * 60) * kFileTimeTicksPerSecond - 1);
+  SetWriteTime(dst_ + "work/future.txt", next_run + 60);
 
   Run();
 
@@ -81,7 +91,34 @@ TEST_F(MirrorTest, MinimalAgeHoldsChangedFilesBackAndFileMappingsCopyTwice) {
                 "Created file " + dst_ + "conf.backup, 2 times",
                 "File mappings overwritten: 1 file of 2 bytes"});
   EXPECT_EQ(DestTree(), (Tree{"conf.active=v1", "conf.backup=v1", "work/", "work/due.txt=changed",
-                              "work/held.txt=old", "work/new.txt=new"}));
+                              "work/future.txt=changed", "work/held.txt=old", "work/new.txt=new"}));
+}
+
+// Write times compare equal within the destination's resolution and differ
+// from exactly the resolution on: 100 ns where times are exact, the
+// resolution stored for a coarse destination otherwise.
+TEST_F(MirrorTest, WriteTimesDifferFromTheResolutionOn) {
+  constexpr int64_t kStep = 2 * kFileTimeTicksPerSecond;
+  constexpr int64_t kWhen = 1700000000 * kFileTimeTicksPerSecond + 5000000;
+  // Stored resolution (0: the file system's), destination's time in 100 ns
+  // after the source's, copied again.
+  const std::tuple<int64_t, int64_t, bool> kCases[] = {{0, 0, false},
+                                                       {0, 1, true},
+                                                       {kStep, kStep - 1, false},
+                                                       {kStep, 1 - kStep, false},
+                                                       {kStep, kStep, true},
+                                                       {kStep, -kStep, true}};
+  for (const auto& [resolution, later, copied] : kCases) {
+    SCOPED_TRACE(std::to_string(resolution) + " " + std::to_string(later));
+    mapping_->mutable_settings().write_time_resolution = resolution;
+    WriteFile(src_ + "f.txt", "new");
+    WriteFile(dst_ + "f.txt", "old");
+    SetWriteTicks(src_ + "f.txt", kWhen);
+    SetWriteTicks(dst_ + "f.txt", kWhen + later);
+    Run();
+    EXPECT_EQ(errors_, 0);
+    EXPECT_EQ(ReadFile(dst_ + "f.txt"), copied ? "new" : "old");
+  }
 }
 
 // An included directory brings everything below it; a directory on the way
