@@ -1,10 +1,8 @@
 // Environment, user, clocks and the calling thread's priority.
 #include <cstdlib>
 #include <ctime>
-#include <vector>
 
 #include <linux/ioprio.h>
-#include <pwd.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -65,6 +63,13 @@ Status PosixPlatform::UserHome(const std::string& user, std::string* home) {
   const Status status =
       user.empty() ? LookUpUser(::getuid(), &entry) : LookUpUserNamed(user, &entry);
   if (status.ok()) *home = entry.home;
+  return status;
+}
+
+Status PosixPlatform::UserName(uint32_t uid, std::string* name) {
+  UserEntry user;
+  const Status status = LookUpUser(uid, &user);
+  if (status.ok()) *name = user.name;
   return status;
 }
 
