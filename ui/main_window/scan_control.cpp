@@ -53,8 +53,8 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
 
 TScanControl::~TScanControl() {
   if (thread_ == nullptr) return;
-  front_end_.Shutdown();
   thread_->Terminate();
+  front_end_.Shutdown();
   thread_->Join();
 }
 
