@@ -113,6 +113,21 @@ TEST_F(ScanControlTest, DestroyingTheWindowDuringABlockedCallEndsTheScan) {
   EXPECT_FALSE(PathExists(dst_ + "a.txt"));
 }
 
+// A drive asked for another scan: what the ended scan logged last is in its
+// file before the next scan empties the view.
+TEST_F(ScanControlTest, ARestartSavesTheLogBeforeTheNextScanEmptiesIt) {
+  TMainWindow& window = MakeWindow();
+  const std::string file = temp_ / "restart log.txt";
+  window.log().SetLogFile(file);
+  window.log().AddLine("Last line of the ended scan", true);
+  window.scan_control().EndScan({false, true, 0});
+  EXPECT_TRUE(window.scan_control().scanning());
+  const std::string saved = ReadFile(file);
+  EXPECT_TRUE(Contains(saved, "Last line of the ended scan\nRestarting scanner."));
+  EXPECT_FALSE(Contains(LogText(), "Last line of the ended scan"));
+  ASSERT_TRUE(WaitForScanEnd());
+}
+
 TEST_F(ScanControlTest, ConfirmOnRefusesToStartWithAClearMessage) {
   StoreConfig([](TConfigData& config) { config.switches.confirm = true; });
   TMainWindow& window = MakeWindow();

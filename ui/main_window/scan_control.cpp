@@ -197,34 +197,36 @@ void TScanControl::Resume(bool announce) {
 
 void TScanControl::ThreadEnded() {
   thread_->Join();
-  const bool terminated = thread_->IsTerminated();
-  const bool restart = thread_->restart();
-  const int errors = thread_->error_count();
-  if (!terminated) {
+  const TScanEnd end{thread_->IsTerminated(), thread_->restart(), thread_->error_count()};
+  if (!end.terminated) {
     const TScanProgress& counts = thread_->progress();
     const int64_t done = counts.items_done;
     emit progress(done, done, done + counts.items_outside);
   }
   thread_.reset();
+  EndScan(end);
+}
+
+void TScanControl::EndScan(const TScanEnd& end) {
   update_.stop();
   wake_up_.stop();
   suspended_ = false;
   emit statusText(QString());
   last_scan_ = platform_.Now();
-  if (!terminated && !pending_close_) {
-    if (restart) {
+  if (!end.terminated && !pending_close_) {
+    if (end.restart) {
       Log("Restarting scanner.");
       // The next scan empties the log: what this one logged last is saved first.
       log_.SaveLog(false);
       return StartScan();
     }
-    ScanFinished(errors > 0);
-    emit statusText(QString::fromStdString(EndText(false, errors)));
+    ScanFinished(end.errors > 0);
+    emit statusText(QString::fromStdString(EndText(false, end.errors)));
     return;
   }
   log_.SaveLog(false);
   SetState(TScanState::kIdle);
-  emit statusText(QString::fromStdString(EndText(terminated, errors)));
+  emit statusText(QString::fromStdString(EndText(end.terminated, end.errors)));
   if (pending_close_) {
     pending_close_ = false;
     closing_requested_ = false;

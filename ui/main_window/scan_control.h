@@ -66,6 +66,16 @@ class TScanControl : public QObject {
   // The once-a-minute comparison of the due time with the wall clock.
   void CheckDueTime();
 
+  // How a scan ended, read from its thread after the join.
+  struct TScanEnd {
+    bool terminated = false;
+    bool restart = false;  // a drive asked for another scan at once
+    int errors = 0;
+  };
+  // What follows the end of a scan (no scan runs): a restart, the end of
+  // scan, or the idle state and a pending close.
+  void EndScan(const TScanEnd& end);
+
   TScanState state() const { return state_; }
   bool scanning() const { return thread_ != nullptr; }
   bool timer_armed() const { return next_scan_.isActive(); }
