@@ -13,8 +13,8 @@ namespace {
 
 TEST(FolderBelowCursorTest, FindsTheDeepestExistingFolderOfThePathAtTheCaret) {
   ScopedTempDir temp;
-  MakeTree(temp.path(), {"src dir/file.txt=x", "dst/file.txt=x", "R&D/<b>x</b>/", "name\xff/",
-                         "link->dst"});
+  MakeTree(temp.path(),
+           {"src dir/file.txt=x", "dst/file.txt=x", "R&D/<b>x</b>/", "name\xff/", "link->dst"});
   const std::string r = temp.path().substr(0, temp.path().size() - 1);
   const std::string copied = "Copied " + r + "/src dir/file.txt to " + r + "/dst/file.txt";
   const size_t on_source = copied.find("src dir");
@@ -37,7 +37,8 @@ TEST(FolderBelowCursorTest, FindsTheDeepestExistingFolderOfThePathAtTheCaret) {
       {"the line is a folder", r + "/dst", 3, r + "/dst"},
       {"a folder with a trailing slash", "Created " + r + "/dst/", kEnd, r + "/dst/"},
       {"a missing tail", "Created " + r + "/R&D/<b>x</b>/gone/deeper", kEnd, r + "/R&D/<b>x</b>"},
-      {"cut at ': '", "Error: " + r + "/dst/x: Permission denied", kEnd, r + "/dst"},
+      {"a folder before ' to '", "Moved " + r + "/src dir to " + r + "/dst", 8, r + "/src dir"},
+      {"cut at ': '", "Error: " + r + "/dst: Permission denied", kEnd, r + "/dst"},
       {"cut at '. '", "Removed " + r + "/src dir. Skipped", kEnd, r + "/src dir"},
       {"cut at ', '", "Kept " + r + "/src dir, 3 files", kEnd, r + "/src dir"},
       {"cut at ' with and when '", "Updated " + r + "/dst with and when changed", kEnd, r + "/dst"},
@@ -45,7 +46,8 @@ TEST(FolderBelowCursorTest, FindsTheDeepestExistingFolderOfThePathAtTheCaret) {
       {"starts after '='", "LastLog=" + r + "/dst/log.txt", kEnd, r + "/dst"},
       {"starts after '('", "Skipped (" + r + "/dst", kEnd, r + "/dst"},
       {"starts after a quote", "Skipped \"" + r + "/src dir", kEnd, r + "/src dir"},
-      {"trailing blanks", "Created " + r + "/dst   ", kEnd, r + "/dst"},
+      {"cut at '='", "Filter " + r + "/dst=on", kEnd, r + "/dst"},
+      {"trailing blanks and a tab", "Created " + r + "/dst  \t", kEnd, r + "/dst"},
       {"a link to a folder", "Created " + r + "/link/file.txt", kEnd, r + "/link"},
       {"a name with a byte that is not UTF-8", "Created " + r + "/name\xff/gone", kEnd,
        r + "/name\xff"},

@@ -76,12 +76,8 @@ TEST(ScheduleTest, AQuickScanWithErrorsPausesAMinuteInsteadOfRescanningAtOnce) {
     int64_t took;
     int minutes;
   } kCases[] = {
-      {0, true, 30 * kSecond, 1},
-      {0, true, kMinute - 1, 1},
-      {0, true, kMinute, 0},
-      {0, false, 30 * kSecond, 0},
-      {5, true, 30 * kSecond, 5},
-      {-1, true, 30 * kSecond, -1},
+      {0, true, 30 * kSecond, 1},  {0, true, kMinute - 1, 1},  {0, true, kMinute, 0},
+      {0, false, 30 * kSecond, 0}, {5, true, 30 * kSecond, 5}, {-1, true, 30 * kSecond, -1},
   };
   for (const auto& c : kCases) {
     EXPECT_EQ(MinutesAfterScan(c.wait, c.errors, kNow, kNow + c.took), c.minutes)

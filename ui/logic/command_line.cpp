@@ -24,7 +24,8 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 // The text after the option's name when arg starts with it.
 std::optional<std::string> ValueOf(const std::string& arg, std::string_view name) {
-  if (arg.size() < name.size() || !EqualsNoCase(std::string_view(arg).substr(0, name.size()), name)) {
+  if (arg.size() < name.size() ||
+      !EqualsNoCase(std::string_view(arg).substr(0, name.size()), name)) {
     return std::nullopt;
   }
   return arg.substr(name.size());

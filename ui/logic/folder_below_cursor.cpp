@@ -40,10 +40,9 @@ std::string_view CutAtWords(std::string_view path) {
   return path;
 }
 
-std::string_view Trimmed(std::string_view text) {
-  size_t first = text.find_first_not_of(" \t");
-  if (first == kNone) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+// The path begins with "/", so only its end can have blanks.
+std::string_view TrimmedEnd(std::string_view path) {
+  return path.substr(0, path.find_last_not_of(" \t") + 1);
 }
 
 std::string Parent(std::string path) {
@@ -64,7 +63,8 @@ std::string FolderBelowCursor(const std::string& line, size_t column, Platform& 
   if (start == kNone) return "";
   size_t caret = std::min(column, line.size());
   caret = caret > start ? caret - start : 0;
-  std::string folder(Trimmed(CutAtWords(PathAtCaret(std::string_view(line).substr(start), caret))));
+  std::string folder(
+      TrimmedEnd(CutAtWords(PathAtCaret(std::string_view(line).substr(start), caret))));
   while (folder.size() > 1 && !IsDirectory(platform, folder)) folder = Parent(folder);
   return folder;
 }

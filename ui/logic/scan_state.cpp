@@ -8,7 +8,9 @@ namespace {
 
 constexpr const char* kHintStopScan = "Stop updating the mirrors";
 
-TTrayItemView Shown(bool enabled, std::string caption) { return {true, enabled, std::move(caption)}; }
+TTrayItemView Shown(bool enabled, std::string caption) {
+  return {true, enabled, std::move(caption)};
+}
 TTrayItemView Hidden() { return {false, false, ""}; }
 
 TScanStateView Scanning(const char* title_suffix, const char* icon) {

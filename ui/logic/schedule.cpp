@@ -38,18 +38,14 @@ TTimerPlan PlanTimer(int minutes, FileTime now) {
 }
 
 int MinutesFromLastScan(int wait_minutes, int minimum, FileTime last_scan, FileTime now) {
-  int64_t wait = minimum;
-  if (last_scan != 0) {
-    // A last scan in the future would push the next one beyond the timer's
-    // range; it counts as having just ended.
-    int64_t elapsed = RoundedMinutes(std::max<int64_t>(now - last_scan, 0));
-    wait = std::max<int64_t>(wait_minutes - elapsed, minimum);
-  }
+  // A last scan in the future would push the next one beyond the timer's
+  // range; it counts as having just ended.
+  int64_t elapsed = RoundedMinutes(std::max<int64_t>(now - last_scan, 0));
+  int64_t wait = std::max<int64_t>(wait_minutes - elapsed, minimum);
   return static_cast<int>(std::clamp<int64_t>(wait, -1, kMaxTimerMinutes));
 }
 
-int MinutesAfterScan(int wait_minutes, bool logged_errors, FileTime scan_start,
-                     FileTime scan_end) {
+int MinutesAfterScan(int wait_minutes, bool logged_errors, FileTime scan_start, FileTime scan_end) {
   bool failed_at_once = logged_errors && scan_end - scan_start < kTicksPerMinute;
   return wait_minutes == 0 && failed_at_once ? 1 : wait_minutes;
 }
@@ -71,6 +67,8 @@ std::string TimeOfDayText(const TLocalTime& time) {
   return text;
 }
 
-std::string NextScanLogLine(const std::string& time_of_day) { return "Next scan on " + time_of_day; }
+std::string NextScanLogLine(const std::string& time_of_day) {
+  return "Next scan on " + time_of_day;
+}
 
 }  // namespace qv
