@@ -66,6 +66,7 @@ class TCallQueue {
   // sets it.
   struct TWaiter {
     bool done = false;
+    bool released = false;  // answered by Shutdown without running
   };
   struct TEntry {
     std::function<void()> fn;

@@ -12,11 +12,11 @@ class TConfigData;
 // What the desktop program's arguments ask for. Numbers are already brought
 // into their ranges; an unset field leaves the configuration as it is.
 struct TCommandLine {
-  bool start_now = false;                 // /START, --start
-  bool close_when_done = false;           // /EXIT, --exit
-  std::optional<int> min_minutes_to_wait;  // /MINMINUTES=, --min-minutes=
-  std::optional<int> wait_minutes;        // /WAIT=, --wait=
-  std::optional<int> priority;            // /PRIOR=, --prior=
+  bool start_now = false;                    // /START, --start
+  bool close_when_done = false;              // /EXIT, --exit
+  std::optional<int> min_minutes_to_wait;    // /MINMINUTES=, --min-minutes=
+  std::optional<int> wait_minutes;           // /WAIT=, --wait=
+  std::optional<int> priority;               // /PRIOR=, --prior=
   std::optional<std::string> settings_path;  // --settings FILE
   // Lines for stderr (ignored and malformed arguments), in argument order.
   std::vector<std::string> warnings;

@@ -24,8 +24,8 @@ inline constexpr const char* kHelpCfgGenConfirm = "CfgGenConfirm.html";
 // documentation/ (installed), <exe dir>/.
 std::vector<std::string> HelpFolders(const std::string& executable_path);
 
-// The first of HelpFolders that holds page as a file (a link to one counts):
-// its full path, or "" when none does.
+// The first of HelpFolders that holds page as anything but a directory (a
+// file, or a link to one): its full path, or "" when none does.
 std::string FindHelpPage(Platform& platform, const std::string& executable_path,
                          const std::string& page);
 

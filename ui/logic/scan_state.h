@@ -39,8 +39,7 @@ struct TScanStateView {
 // wait_minutes decides the idle start-timer button (enabled from 1 minute:
 // 0 would scan at once and -1 stop); next_scan_time is the time of day shown
 // in the waiting title.
-TScanStateView ScanStateView(TScanState state, int wait_minutes,
-                             const std::string& next_scan_time);
+TScanStateView ScanStateView(TScanState state, int wait_minutes, const std::string& next_scan_time);
 
 }  // namespace qv
 

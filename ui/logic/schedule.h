@@ -35,8 +35,7 @@ int MinutesFromLastScan(int wait_minutes, int minimum, FileTime last_scan, FileT
 // The minutes for "start timer" once a scan has finished: Wait, except that
 // with Wait = 0 a scan that logged errors and took under a minute is followed
 // by a one-minute pause instead of an immediate rescan that would fail again.
-int MinutesAfterScan(int wait_minutes, bool logged_errors, FileTime scan_start,
-                     FileTime scan_end);
+int MinutesAfterScan(int wait_minutes, bool logged_errors, FileTime scan_start, FileTime scan_end);
 
 // The once-a-minute wall-clock check of an armed next-scan timer.
 struct TDueCheck {
