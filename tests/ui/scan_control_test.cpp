@@ -60,6 +60,19 @@ TEST_F(ScanControlTest, AScanStartedFromTheWindowMirrorsLogsAndStoresItsEnd) {
   ExpectShows(window, TScanState::kIdle);
 }
 
+TEST_F(ScanControlTest, TheToolBarOpensTheLastLogAndTheGuide) {
+  MakeTree(temp_.path(), {"bin/documentation/index.html=guide"});
+  MakeWindow();
+  EXPECT_FALSE(window_->findChild<QToolButton*>("SpeedButtonOpenLog")->isEnabled());
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(WaitForScanEnd());
+  Click("SpeedButtonOpenLog");
+  Click("SpeedButtonHelp");
+  EXPECT_EQ(opener_.opened,
+            (std::vector<std::string>{LogFile(), temp_ / "bin/documentation/index.html"}));
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
 // The scan thread waits in its first call until the event loop runs: a stop
 // from the window lands while the scan runs.
 TEST_F(ScanControlTest, AStopDuringAScanEndsItWithoutItsEndOfScan) {

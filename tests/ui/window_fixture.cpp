@@ -52,8 +52,7 @@ void WindowTest::StoreConfig(const std::function<void(TConfigData&)>& change) {
 
 TMainWindow& WindowTest::MakeWindow(const std::vector<std::string>& args) {
   window_ = std::make_unique<TMainWindow>(TMainWindowDeps{
-      platform_, settings_, dialogs_, opener_, QCoreApplication::applicationFilePath().toStdString(),
-      ParseCommandLine(args)});
+      platform_, settings_, dialogs_, opener_, executable_, ParseCommandLine(args)});
   window_->show();
   window_->Begin();
   return *window_;

@@ -88,6 +88,8 @@ class WindowTest : public ::testing::Test {
   TClockPlatform platform_;
   TRecordingDialogs dialogs_;
   TRecordingOpener opener_;
+  // The program's path as the window is told it (its help pages lie beside).
+  std::string executable_ = temp_ / "bin/quorvane";
   std::unique_ptr<TMainWindow> window_;
 };
 
