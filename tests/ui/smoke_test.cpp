@@ -21,8 +21,9 @@ bool HaveXvfb() { return std::system("command -v xvfb-run >/dev/null 2>&1") == 0
 
 // Runs the program under its own X server; answers its exit status.
 int RunOnXvfb(const std::string& environment, const std::string& args) {
-  const std::string command = "env -u QT_QPA_PLATFORM " + environment + " xvfb-run -a '" +
-                              QUORVANE_GUI_PATH + "' " + args + " >/dev/null 2>&1";
+  const std::string command = "env -u QT_QPA_PLATFORM LSAN_OPTIONS=suppressions='" +
+                              std::string(QUORVANE_TESTS_DIR) + "ui/lsan.supp' " + environment +
+                              " xvfb-run -a '" + QUORVANE_GUI_PATH + "' " + args + " 2>&1";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
