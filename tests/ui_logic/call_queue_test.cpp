@@ -111,25 +111,6 @@ TEST_F(CallQueueTest, BlockingAndPostedCallsRunInTheOrderMade) {
   EXPECT_TRUE(all_on_main);
 }
 
-TEST_F(CallQueueTest, ABlockingCallReturnsOnlyAfterTheMainThreadRanIt) {
-  std::atomic<bool> ran{false};
-  bool ran_when_returned = false;
-  std::future<void> done;
-  std::thread thread = StartScan(
-      [&] {
-        bool answered = queue_.Call([&] { ran = true; });
-        ran_when_returned = answered && ran;
-      },
-      &done);
-  ASSERT_TRUE(wake_.WaitBeyond(0));
-  EXPECT_EQ(queue_.pending(), 1u);
-  EXPECT_NE(done.wait_for(0s), std::future_status::ready);
-  bool finished = RunUntil(done);
-  thread.join();
-  ASSERT_TRUE(finished);
-  EXPECT_TRUE(ran_when_returned);
-}
-
 TEST_F(CallQueueTest, ShutdownAnswersWaitingAndLaterCallsAtOnce) {
   enum class TWhen { kWhileWaiting, kBeforeTheCall };
   const std::tuple<const char*, TWhen, bool> kCases[] = {
@@ -200,25 +181,6 @@ TEST_F(CallQueueTest, ACallQueuedWhileRunningWaitsForTheNextRun) {
   EXPECT_EQ(wake_.count(), 2);
   EXPECT_EQ(queue_.RunPending(), 1u);
   EXPECT_EQ(runs, 2);
-}
-
-TEST_F(CallQueueTest, ACallThatShutsTheQueueDownKeepsItsOwnAnswer) {
-  std::promise<int> answer;
-  std::thread thread([&] {
-    answer.set_value(queue_.Call(
-        [&] {
-          queue_.Shutdown();
-          return 5;
-        },
-        -1));
-  });
-  std::future<int> answered = answer.get_future();
-  ASSERT_TRUE(wake_.WaitBeyond(0));
-  queue_.RunPending();
-  bool in_time = answered.wait_for(kLimit) == std::future_status::ready;
-  thread.join();
-  ASSERT_TRUE(in_time);
-  EXPECT_EQ(answered.get(), 5);
 }
 
 }  // namespace
