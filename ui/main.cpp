@@ -33,7 +33,8 @@ void GrabWhenIdle(qv::TMainWindow& window, const QString& file) {
   auto grab = [&window, file] {
     if (window.scan_control().state() != qv::TScanState::kIdle) return;
     QTimer::singleShot(0, &window, [&window, file] {
-      if (!window.grab().save(file)) std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
+      if (!window.grab().save(file))
+        std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
       window.close();
     });
   };
@@ -67,9 +68,9 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   qv::TMessageBoxDialogs dialogs;
   qv::TDesktopOpener opener;
-  auto window = std::make_unique<qv::TMainWindow>(qv::TMainWindowDeps{
-      platform, settings, dialogs, opener, QCoreApplication::applicationFilePath().toStdString(),
-      options});
+  auto window = std::make_unique<qv::TMainWindow>(
+      qv::TMainWindowDeps{platform, settings, dialogs, opener,
+                          QCoreApplication::applicationFilePath().toStdString(), options});
   dialogs.set_parent(window.get());
   QObject::connect(window.get(), &qv::TMainWindow::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);

@@ -1,16 +1,17 @@
 // The log view over the real log buffer and settings file.
-#include <gtest/gtest.h>
+#include "ui/main_window/log_view.h"
 
 #include <QScrollBar>
 #include <QTest>
 #include <QTextCursor>
 #include <memory>
 
+#include <gtest/gtest.h>
+
 #include "config/qv_ini_file.h"
 #include "log/log_buffer.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/window_fixture.h"
-#include "ui/main_window/log_view.h"
 
 namespace qv::testing {
 namespace {
@@ -59,7 +60,8 @@ TEST_F(LogViewTest, AppendsKeepTheCaretAndTheSelection) {
   AddLines(3, "more ");
   EXPECT_EQ(view_->textCursor().anchor(), 3);
   EXPECT_EQ(view_->textCursor().position(), 8);
-  const QString selected = view_->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
+  const QString selected =
+      view_->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n');
   EXPECT_EQ(selected.toStdString(), log_.text().substr(3, 5));
 }
 

@@ -1,13 +1,13 @@
 // What the window opens: folders, log files and help pages only, each
 // reported when it fails; the folder below the caret kept as data.
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
 #include <QTextBlock>
 #include <QTextCursor>
+
+#include <gtest/gtest.h>
 
 #include "log/log_buffer.h"
 #include "tests/support/temp_dir.h"

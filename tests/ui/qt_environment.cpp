@@ -1,11 +1,11 @@
 // The QApplication of the GUI tests, made once before the first test (not at
 // test discovery), on the offscreen platform, with a home, configuration and
 // runtime folder of its own so that no test touches the user's.
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-
 #include <QApplication>
 #include <memory>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support/temp_dir.h"
 

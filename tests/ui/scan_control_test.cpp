@@ -1,11 +1,13 @@
 // The window runs scans of the real engine on temporary trees.
-#include <gtest/gtest.h>
-#include <signal.h>
+#include "ui/main_window/scan_control.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QSignalSpy>
 #include <QToolButton>
+
+#include <gtest/gtest.h>
+#include <signal.h>
 
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
@@ -13,7 +15,6 @@
 #include "tests/ui/window_fixture.h"
 #include "ui/app/unix_signals.h"
 #include "ui/main_window/log_view.h"
-#include "ui/main_window/scan_control.h"
 
 namespace qv::testing {
 namespace {
@@ -225,15 +226,14 @@ TEST_P(StartScheduleTest, ArmsTheTimerFromTheLastScan) {
   EXPECT_EQ(control.timer_interval_ms(), c.expected_minutes * 60000);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, StartScheduleTest,
-    ::testing::Values(TStartCase{"HalfWayThroughWait", 60, 5, 30, 30},
-                      TStartCase{"NearlyDue", 60, 5, 58, 5},
-                      TStartCase{"LongOverdue", 60, 5, 180, 5},
-                      TStartCase{"NoRepeatNoMinimum", -1, 0, 10, -1},
-                      TStartCase{"NoRepeatWithMinimum", -1, 10, 10, 10},
-                      TStartCase{"LastScanInTheFuture", 60, 0, -90000, 60}),
-    [](const auto& param_info) { return std::string(param_info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, StartScheduleTest,
+                         ::testing::Values(TStartCase{"HalfWayThroughWait", 60, 5, 30, 30},
+                                           TStartCase{"NearlyDue", 60, 5, 58, 5},
+                                           TStartCase{"LongOverdue", 60, 5, 180, 5},
+                                           TStartCase{"NoRepeatNoMinimum", -1, 0, 10, -1},
+                                           TStartCase{"NoRepeatWithMinimum", -1, 10, 10, 10},
+                                           TStartCase{"LastScanInTheFuture", 60, 0, -90000, 60}),
+                         [](const auto& param_info) { return std::string(param_info.param.name); });
 
 TEST_F(ScanControlTest, StartExitScansOnceAndClosesWithoutSavingTheOptions) {
   StoreConfig([](TConfigData& config) { config.SetWaitMinutes(30); });

@@ -1,12 +1,12 @@
 // The built program on a real X server (Xvfb): one scan with /START /EXIT,
 // then a picture of the idle window.
-#include <gtest/gtest.h>
-
 #include <QImage>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "config/config_data.h"
 #include "config/mapping.h"

@@ -51,8 +51,8 @@ void WindowTest::StoreConfig(const std::function<void(TConfigData&)>& change) {
 }
 
 TMainWindow& WindowTest::MakeWindow(const std::vector<std::string>& args) {
-  window_ = std::make_unique<TMainWindow>(TMainWindowDeps{
-      platform_, settings_, dialogs_, opener_, executable_, ParseCommandLine(args)});
+  window_ = std::make_unique<TMainWindow>(TMainWindowDeps{platform_, settings_, dialogs_, opener_,
+                                                          executable_, ParseCommandLine(args)});
   window_->show();
   window_->Begin();
   return *window_;
@@ -71,9 +71,7 @@ bool WindowTest::WaitForScanEnd() {
 
 std::string WindowTest::LogText() const { return window_->log().text(); }
 
-std::string WindowTest::ViewText() const {
-  return window_->log_view().toPlainText().toStdString();
-}
+std::string WindowTest::ViewText() const { return window_->log_view().toPlainText().toStdString(); }
 
 std::string WindowTest::LogFile() const {
   std::string newest;

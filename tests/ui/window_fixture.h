@@ -1,13 +1,13 @@
 #ifndef QUORVANE_TESTS_UI_WINDOW_FIXTURE_H_
 #define QUORVANE_TESTS_UI_WINDOW_FIXTURE_H_
 
-#include <gtest/gtest.h>
-
 #include <atomic>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "config/config_data.h"
 #include "filesys/platform_wrapper.h"

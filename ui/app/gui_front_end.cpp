@@ -8,10 +8,7 @@
 namespace qv {
 
 TGuiFrontEnd::TGuiFrontEnd(TLog& log, TScanEvents events, QObject* parent)
-    : QObject(parent),
-      log_(log),
-      events_(std::move(events)),
-      queue_([this] {
+    : QObject(parent), log_(log), events_(std::move(events)), queue_([this] {
         QMetaObject::invokeMethod(
             this, [this] { queue_.RunPending(); }, Qt::QueuedConnection);
       }) {}

@@ -36,8 +36,7 @@ bool TOpenService::OpenChecked(const std::string& path, bool directory) {
     return false;
   }
   if (info.IsDirectory() != directory) {
-    dialogs_.Error("Cannot open " + path + ": " +
-                   (directory ? "not a directory" : "not a file"));
+    dialogs_.Error("Cannot open " + path + ": " + (directory ? "not a directory" : "not a file"));
     return false;
   }
   if (opener_.Open(path)) return true;

@@ -29,7 +29,10 @@ class TDesktopOpener : public TOpener {
 class TOpenService {
  public:
   TOpenService(Platform& platform, TOpener& opener, TDialogs& dialogs, std::string executable)
-      : platform_(platform), opener_(opener), dialogs_(dialogs), executable_(std::move(executable)) {}
+      : platform_(platform),
+        opener_(opener),
+        dialogs_(dialogs),
+        executable_(std::move(executable)) {}
 
   bool OpenFolder(const std::string& path);
   bool OpenLogFile(const std::string& path);

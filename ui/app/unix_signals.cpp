@@ -1,12 +1,12 @@
 #include "ui/app/unix_signals.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 #include <QSocketNotifier>
 #include <array>
 #include <cerrno>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 namespace qv {
 

@@ -44,8 +44,8 @@ TAboutBox::TAboutBox(const QString& executable, QWidget* parent) : QDialog(paren
   layout->addWidget(name, 0, 1);
   layout->addWidget(PlainLabel("LabelVersion", "Version " + ProgramVersion(), this), 1, 1);
   layout->addWidget(PlainLabel("LabelExecutable", "Executable " + executable, this), 2, 1);
-  layout->addWidget(PlainLabel("LabelInfo1", "Mirror and archive backups for the desktop", this),
-                    3, 1);
+  layout->addWidget(PlainLabel("LabelInfo1", "Mirror and archive backups for the desktop", this), 3,
+                    1);
   layout->addWidget(
       PlainLabel("LabelInfo2", "The user's guide is in the program's documentation folder", this),
       4, 1);

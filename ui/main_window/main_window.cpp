@@ -58,9 +58,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   statusBar()->addWidget(files);
   statusBar()->addWidget(file_count_);
   statusBar()->addWidget(status_, 1);
-  log_view_->set_status_sink([this](const std::string& text) {
-    SetStatusText(QString::fromStdString(text));
-  });
+  log_view_->set_status_sink(
+      [this](const std::string& text) { SetStatusText(QString::fromStdString(text)); });
   log_view_->set_log_saved_sink([this] { tool_bar_->open_log()->setEnabled(true); });
   tool_bar_->open_log()->setEnabled(!log_->last_log().empty());
 
@@ -116,8 +115,8 @@ void TMainWindow::TellHowToAddMirror() {
   TLogger discard;
   if (!mappings.Load(discard, nullptr, false, true) || mappings.Count() > 0) return;
   log_->AddLine("No mirror is configured yet. Add one with the headless tool:", true);
-  log_->AddLine("  quorvane-cli --settings \"" + settings_path_ + "\" mirror add SOURCE DESTINATION",
-                true);
+  log_->AddLine(
+      "  quorvane-cli --settings \"" + settings_path_ + "\" mirror add SOURCE DESTINATION", true);
   SetStatusText("No mirror is configured yet");
 }
 

@@ -22,8 +22,7 @@ TToolBar::TToolBar(QWidget* parent) : QToolBar("Tools", parent) {
   setFloatable(false);
   open_log_ = AddButton("SpeedButtonOpenLog", QStyle::SP_FileDialogDetailedView, "Open last log");
   start_ = AddButton("SpeedButtonStart", QStyle::SP_MediaPlay, kHintStart);
-  start_timer_ =
-      AddButton("SpeedButtonStartWaiting", QStyle::SP_BrowserReload, kHintStartTimer);
+  start_timer_ = AddButton("SpeedButtonStartWaiting", QStyle::SP_BrowserReload, kHintStartTimer);
   stop_ = AddButton("SpeedButtonStop", QStyle::SP_MediaStop, "Stop updating the mirrors");
   view_log_ = AddButton("SpeedButtonViewLog", QStyle::SP_FileDialogContentsView, "Hide log");
   help_ = AddButton("SpeedButtonHelp", QStyle::SP_MessageBoxQuestion, "Documentation");
