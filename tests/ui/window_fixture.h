@@ -1,0 +1,98 @@
+#ifndef QUORVANE_TESTS_UI_WINDOW_FIXTURE_H_
+#define QUORVANE_TESTS_UI_WINDOW_FIXTURE_H_
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "config/config_data.h"
+#include "filesys/platform_wrapper.h"
+#include "tests/support/temp_dir.h"
+#include "ui/app/opener.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/main_window/main_window.h"
+
+namespace qv::testing {
+
+// Message boxes that record their texts; Confirm answers confirm_answer.
+class TRecordingDialogs : public TDialogs {
+ public:
+  bool Confirm(const std::string& text) override {
+    confirmations.push_back(text);
+    return confirm_answer;
+  }
+  void Inform(const std::string& text) override { informations.push_back(text); }
+  void Error(const std::string& text) override { errors.push_back(text); }
+
+  bool confirm_answer = true;
+  std::vector<std::string> confirmations;
+  std::vector<std::string> informations;
+  std::vector<std::string> errors;
+};
+
+// Records what the window asks the desktop to open; answers `answer`.
+class TRecordingOpener : public TOpener {
+ public:
+  bool Open(const std::string& path) override {
+    opened.push_back(path);
+    return answer;
+  }
+  bool answer = true;
+  std::vector<std::string> opened;
+};
+
+// The real platform with a wall clock that tests move forward.
+class TClockPlatform : public PlatformWrapper {
+ public:
+  TClockPlatform() : PlatformWrapper(DefaultPlatform()) {}
+  FileTime Now() override { return PlatformWrapper::Now() + offset_.load(); }
+  void AdvanceMinutes(double minutes) {
+    offset_ += static_cast<FileTime>(minutes * 60 * kFileTimeTicksPerSecond);
+  }
+
+ private:
+  std::atomic<FileTime> offset_{0};
+};
+
+// Runs the event loop until done() holds; false when limit_ms passed first.
+bool WaitFor(const std::function<bool()>& done, int limit_ms = 20000);
+
+// A source tree with two files, an empty destination and a settings file
+// with that mirror; the window under test on top.
+class WindowTest : public ::testing::Test {
+ protected:
+  WindowTest();
+  ~WindowTest() override;
+
+  // Stores general settings before the window is made.
+  void StoreConfig(const std::function<void(TConfigData&)>& change);
+  // The window over the settings file, with the given arguments.
+  TMainWindow& MakeWindow(const std::vector<std::string>& args = {});
+  // Triggers the tool button's action, as a click does.
+  void Click(const char* button_name);
+  bool WaitForScanEnd();
+  std::string LogText() const;
+  std::string ViewText() const;
+  // The newest log file of the destination, "" when there is none.
+  std::string LogFile() const;
+  FileTime StoredLastScan();
+
+  ScopedTempDir temp_;
+  const std::string src_;
+  const std::string dst_;
+  const std::string settings_;
+  TClockPlatform platform_;
+  TRecordingDialogs dialogs_;
+  TRecordingOpener opener_;
+  // The program's path as the window is told it (its help pages lie beside).
+  std::string executable_ = temp_ / "bin/quorvane";
+  std::unique_ptr<TMainWindow> window_;
+};
+
+}  // namespace qv::testing
+
+#endif  // QUORVANE_TESTS_UI_WINDOW_FIXTURE_H_

@@ -1,0 +1,46 @@
+#include "ui/app/gui_front_end.h"
+
+#include <utility>
+
+#include "archive/confirm_gate.h"
+#include "log/log_buffer.h"
+
+namespace qv {
+
+TGuiFrontEnd::TGuiFrontEnd(TLog& log, TScanEvents events, QObject* parent)
+    : QObject(parent), log_(log), events_(std::move(events)), queue_([this] {
+        QMetaObject::invokeMethod(
+            this, [this] { queue_.RunPending(); }, Qt::QueuedConnection);
+      }) {}
+
+void TGuiFrontEnd::AddLogLine(const std::string& text, bool new_line) {
+  queue_.Call([&] { log_.AddLine(text, new_line); });
+}
+
+bool TGuiFrontEnd::SetLogFileName(const std::string& path) {
+  return queue_.Call([&] { return log_.SetLogFile(path); }, true);
+}
+
+bool TGuiFrontEnd::FlushLog() {
+  return queue_.Call([&] { return log_.SaveLog(false); }, false);
+}
+
+bool TGuiFrontEnd::PrepareConfirm(const std::string&, const std::string&, const std::string&,
+                                  const std::string&, uint16_t* flags) {
+  *flags |= kConfirmTerminate;
+  return false;
+}
+
+void TGuiFrontEnd::ArmWakeUpTimer(int64_t millis) {
+  queue_.Call([&] {
+    if (events_.suspended) events_.suspended(millis);
+  });
+}
+
+void TGuiFrontEnd::ScanEnded() {
+  queue_.Post([this] {
+    if (events_.ended) events_.ended();
+  });
+}
+
+}  // namespace qv

@@ -1,0 +1,90 @@
+// The desktop program: the main window over the engine.
+#include <QApplication>
+#include <QStyle>
+#include <QTimer>
+#include <clocale>
+#include <iostream>
+#include <memory>
+
+#include "config/settings_location.h"
+#include "filesys/platform.h"
+#include "ui/app/opener.h"
+#include "ui/app/unix_signals.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/logic/command_line.h"
+#include "ui/main_window/main_window.h"
+#include "ui/main_window/scan_control.h"
+
+namespace {
+
+constexpr int kExitCannotRun = 2;
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  const QStringList list = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < list.size(); ++i) args.push_back(list[i].toStdString());
+  return args;
+}
+
+// QUORVANE_SCREENSHOT=FILE: once the window is idle (at once, or after the
+// scan that /START began), it saves a picture of itself into FILE and
+// closes. For the documentation's images and the smoke test.
+void GrabWhenIdle(qv::TMainWindow& window, const QString& file) {
+  auto grab = [&window, file] {
+    if (window.scan_control().state() != qv::TScanState::kIdle) return;
+    QTimer::singleShot(0, &window, [&window, file] {
+      if (!window.grab().save(file))
+        std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
+      window.close();
+    });
+  };
+  QObject::connect(&window.scan_control(), &qv::TScanControl::stateChanged, &window, grab);
+  QTimer::singleShot(0, &window, grab);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Quorvane");
+  QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
+  // Thousands separators and the decimal point of the user's locale.
+  std::setlocale(LC_ALL, "");
+
+  const qv::TCommandLine options = qv::ParseCommandLine(Arguments());
+  for (const std::string& warning : options.warnings) std::cerr << "quorvane: " << warning << '\n';
+  if (!options.error.empty()) {
+    std::cerr << "quorvane: " << options.error << '\n';
+    return kExitCannotRun;
+  }
+  qv::Platform& platform = qv::DefaultPlatform();
+  const std::string settings = options.settings_path.value_or(qv::DefaultSettingsPath(platform));
+  if (settings.empty()) {
+    std::cerr << "quorvane: no settings file: set HOME, QUORVANE_SETTINGS or --settings FILE\n";
+    return kExitCannotRun;
+  }
+
+  // The window closes the program itself, once no scan runs any more.
+  QApplication::setQuitOnLastWindowClosed(false);
+  qv::TMessageBoxDialogs dialogs;
+  qv::TDesktopOpener opener;
+  auto window = std::make_unique<qv::TMainWindow>(
+      qv::TMainWindowDeps{platform, settings, dialogs, opener,
+                          QCoreApplication::applicationFilePath().toStdString(), options});
+  dialogs.set_parent(window.get());
+  QObject::connect(window.get(), &qv::TMainWindow::closed, &app, &QApplication::quit,
+                   Qt::QueuedConnection);
+  qv::TUnixSignals unix_signals;
+  QObject::connect(&unix_signals, &qv::TUnixSignals::closeRequested, window.get(), &QWidget::close);
+
+  const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
+  // Until the tray exists, /START leaves the window in the task bar.
+  if (options.start_now && screenshot.isEmpty()) {
+    window->showMinimized();
+  } else {
+    window->show();
+  }
+  window->Begin();
+  if (!screenshot.isEmpty()) GrabWhenIdle(*window, screenshot);
+  return app.exec();
+}

@@ -1,0 +1,169 @@
+#include "ui/main_window/main_window.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QStatusBar>
+
+#include "config/config_keys.h"
+#include "config/mappings.h"
+#include "config/qv_ini_file.h"
+#include "log/log_buffer.h"
+#include "log/logger.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/logic/help_pages.h"
+#include "ui/logic/scan_state.h"
+#include "ui/main_window/log_view.h"
+#include "ui/main_window/scan_control.h"
+#include "ui/main_window/tool_bar.h"
+
+namespace qv {
+
+namespace {
+
+QLabel* StatusPanel(const char* name, int width, QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(name);
+  // File names in status texts show as they are, never as markup.
+  label->setTextFormat(Qt::PlainText);
+  if (width > 0) label->setFixedWidth(width);
+  return label;
+}
+
+}  // namespace
+
+TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
+    : QMainWindow(parent),
+      platform_(deps.platform),
+      dialogs_(deps.dialogs),
+      open_(deps.platform, deps.opener, deps.dialogs, deps.executable),
+      settings_path_(deps.settings_path),
+      executable_(deps.executable),
+      options_(deps.options),
+      ini_(std::make_unique<TQVIniFile>(platform_, settings_path_)),
+      log_(std::make_unique<TLog>(platform_, *ini_)) {
+  setObjectName("FormMain");
+  setWindowTitle(kProgramTitle);
+  tool_bar_ = new TToolBar(this);
+  addToolBar(Qt::TopToolBarArea, tool_bar_);
+  log_view_ = std::make_unique<TLogView>(*log_, dialogs_, this);
+  setCentralWidget(log_view_.get());
+
+  statusBar()->setObjectName("StatusBar");
+  auto* files = StatusPanel("LabelFiles", 32, this);
+  files->setText("Files");
+  file_count_ = StatusPanel("LabelFileCount", 70, this);
+  file_count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  status_ = StatusPanel("LabelStatus", 0, this);
+  statusBar()->addWidget(files);
+  statusBar()->addWidget(file_count_);
+  statusBar()->addWidget(status_, 1);
+  log_view_->set_status_sink(
+      [this](const std::string& text) { SetStatusText(QString::fromStdString(text)); });
+  log_view_->set_log_saved_sink([this] { tool_bar_->open_log()->setEnabled(true); });
+  tool_bar_->open_log()->setEnabled(!log_->last_log().empty());
+
+  if (ini_->Failed()) {
+    log_->AddLine(ini_->FailureText(), true);
+    dialogs_.Error(ini_->FailureText());
+  }
+  (void)config_.Load(*ini_);
+  ApplyCommandLine(options_, &config_);
+
+  scan_control_ = std::make_unique<TScanControl>(
+      TScanControlDeps{platform_, *ini_, config_, *log_, dialogs_, settings_path_});
+  connect(scan_control_.get(), &TScanControl::stateChanged, this, &TMainWindow::ShowState);
+  connect(scan_control_.get(), &TScanControl::statusText, this, &TMainWindow::SetStatusText);
+  connect(scan_control_.get(), &TScanControl::progress, this, &TMainWindow::ShowProgress);
+  connect(scan_control_.get(), &TScanControl::closeNow, this, &QWidget::close);
+
+  connect(tool_bar_->start(), &QAction::triggered, this, [this] {
+    FocusLog();
+    scan_control_->StartScan();
+  });
+  connect(tool_bar_->start_timer(), &QAction::triggered, this, [this] {
+    FocusLog();
+    scan_control_->StartTimer(config_.wait_minutes(), true);
+  });
+  connect(tool_bar_->stop(), &QAction::triggered, this, [this] {
+    FocusLog();
+    scan_control_->Stop();
+  });
+  connect(tool_bar_->open_log(), &QAction::triggered, this, &TMainWindow::OpenLastLog);
+  connect(tool_bar_->view_log(), &QAction::triggered, this, &TMainWindow::ToggleLog);
+  connect(tool_bar_->help(), &QAction::triggered, this, [this] { open_.OpenHelpPage(kHelpIndex); });
+  BuildMenus();
+  ShowProgress(0, 1, 0);
+  ShowState();
+  resize(720, 480);
+}
+
+TMainWindow::~TMainWindow() = default;
+
+void TMainWindow::Begin() {
+  TellHowToAddMirror();
+  if (options_.start_now) {
+    scan_control_->set_started_with_start(true);
+    scan_control_->ScheduleFromLastScan(config_.min_minutes_to_wait());
+  } else {
+    ShowState();
+  }
+}
+
+void TMainWindow::TellHowToAddMirror() {
+  TMappings mappings(*ini_);
+  TLogger discard;
+  if (!mappings.Load(discard, nullptr, false, true) || mappings.Count() > 0) return;
+  log_->AddLine("No mirror is configured yet. Add one with the headless tool:", true);
+  log_->AddLine(
+      "  quorvane-cli --settings \"" + settings_path_ + "\" mirror add SOURCE DESTINATION", true);
+  SetStatusText("No mirror is configured yet");
+}
+
+void TMainWindow::ShowState() {
+  const TScanStateView view = scan_control_->View();
+  setWindowTitle(QString::fromStdString(view.title));
+  tool_bar_->ShowState(view);
+}
+
+void TMainWindow::ShowProgress(qint64 done, qint64 total, qint64 count) {
+  tool_bar_->SetProgress(done, total);
+  if (count == shown_count_) return;
+  shown_count_ = count;
+  file_count_->setText(QLocale().toString(count));
+}
+
+void TMainWindow::SetStatusText(const QString& text) { status_->setText(text); }
+
+void TMainWindow::FocusLog() {
+  if (log_view_->isVisible()) log_view_->setFocus();
+}
+
+void TMainWindow::ToggleLog() {
+  const bool show = !log_view_->isVisible();
+  log_view_->setVisible(show);
+  tool_bar_->ShowLogShown(show);
+  if (view_log_ != nullptr) view_log_->setChecked(show);
+}
+
+void TMainWindow::OpenLastLog() { open_.OpenLogFile(log_->last_log()); }
+
+void TMainWindow::closeEvent(QCloseEvent* event) {
+  if (!scan_control_->RequestClose()) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  emit closed();
+}
+
+void TMainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange) {
+    const bool minimised = isMinimized();
+    scan_control_->SetMinimised(minimised);
+    log_view_->set_minimised(minimised);
+  }
+  QMainWindow::changeEvent(event);
+}
+
+}  // namespace qv

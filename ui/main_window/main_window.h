@@ -1,0 +1,104 @@
+#ifndef QUORVANE_UI_MAIN_WINDOW_MAIN_WINDOW_H_
+#define QUORVANE_UI_MAIN_WINDOW_MAIN_WINDOW_H_
+
+#include <QMainWindow>
+#include <memory>
+#include <string>
+
+#include "config/config_data.h"
+#include "ui/app/opener.h"
+#include "ui/logic/command_line.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+
+namespace qv {
+
+class Platform;
+class TDialogs;
+class TLog;
+class TLogView;
+class TQVIniFile;
+class TScanControl;
+class TToolBar;
+
+struct TMainWindowDeps {
+  Platform& platform;
+  std::string settings_path;
+  TDialogs& dialogs;
+  TOpener& opener;
+  std::string executable;  // the running program's full path
+  TCommandLine options;
+};
+
+// The program's only long-lived window: tool bar with gauge, log view and
+// status bar over the settings store, the log buffer and the scan control.
+// Its title, buttons and menus follow the scan's state.
+class TMainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Opens (on the first start: creates) the settings store and loads the
+  // configuration with the command line's options applied (never saved).
+  explicit TMainWindow(const TMainWindowDeps& deps, QWidget* parent = nullptr);
+  ~TMainWindow() override;
+
+  // After the window was created: /START schedules from the last scan,
+  // otherwise the window is idle and no timer runs.
+  void Begin();
+
+  TScanControl& scan_control() { return *scan_control_; }
+  TLog& log() { return *log_; }
+  TLogView& log_view() { return *log_view_; }
+  const TConfigData& config() const { return config_; }
+
+ signals:
+  // The close was accepted: the program may end.
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  QMenu* BuildLogMenu();
+  void ShowState();
+  void ShowProgress(qint64 done, qint64 total, qint64 count);
+  void SetStatusText(const QString& text);
+  void ToggleLog();
+  void FocusLog();
+  void OpenLastLog();
+  void OpenFolderBelowCursor();
+  void FindFolderBelowCursor();
+  void ShowAbout();
+  void TellHowToAddMirror();
+
+  Platform& platform_;
+  TDialogs& dialogs_;
+  TOpenService open_;
+  const std::string settings_path_;
+  const std::string executable_;
+  const TCommandLine options_;
+  std::unique_ptr<TQVIniFile> ini_;
+  std::unique_ptr<TLog> log_;
+  TConfigData config_;  // effective: command-line options included
+  // Destroyed before the log and the store, which the scan thread and the
+  // view use (a child deleted first leaves its parent by itself).
+  std::unique_ptr<TScanControl> scan_control_;
+  std::unique_ptr<TLogView> log_view_;
+  TToolBar* tool_bar_;
+  QLabel* file_count_;
+  QLabel* status_;
+  qint64 shown_count_ = -1;
+  QAction* folder_below_cursor_ = nullptr;
+  QAction* view_log_ = nullptr;
+  QAction* scanner_start_ = nullptr;
+  QAction* scanner_stop_ = nullptr;
+  QAction* scanner_start_timer_ = nullptr;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_UI_MAIN_WINDOW_MAIN_WINDOW_H_

@@ -1,0 +1,251 @@
+#include "ui/main_window/scan_control.h"
+
+#include "cli/headless_scan.h"
+#include "config/config_data.h"
+#include "config/config_keys.h"
+#include "config/qv_ini_file.h"
+#include "engine/mirror_thread.h"
+#include "filesys/platform.h"
+#include "log/log_buffer.h"
+#include "ui/dialogs/dialogs.h"
+#include "ui/logic/schedule.h"
+
+namespace qv {
+
+namespace {
+
+constexpr int kTickMs = 1000;
+
+// Until the confirmation dialog exists, as the headless tool without a
+// terminal: a scan that would ask is never started.
+constexpr char kConfirmRefused[] =
+    "Confirm is on, and this version of the window cannot ask for confirmations yet. No scan "
+    "was started. To scan without asking: quorvane-cli set Confirm false";
+
+std::string EndText(bool terminated, int errors) {
+  if (terminated) return "Scan stopped";
+  if (errors == 0) return "Scan ended without errors";
+  return "Scan ended with " + std::to_string(errors) + (errors == 1 ? " error" : " errors");
+}
+
+}  // namespace
+
+TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
+    : QObject(parent),
+      platform_(deps.platform),
+      ini_(deps.ini),
+      config_(deps.config),
+      log_(deps.log),
+      dialogs_(deps.dialogs),
+      settings_path_(deps.settings_path),
+      front_end_(log_, {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); }},
+                 this) {
+  last_scan_ = ini_.Read64(kBaseKey, "LastScan", 0);
+  next_scan_.setSingleShot(true);
+  connect(&next_scan_, &QTimer::timeout, this, &TScanControl::StartScan);
+  due_check_.setInterval(static_cast<int>(kDueCheckIntervalMs));
+  connect(&due_check_, &QTimer::timeout, this, &TScanControl::CheckDueTime);
+  update_.setInterval(kTickMs);
+  connect(&update_, &QTimer::timeout, this, &TScanControl::UpdateTick);
+  wake_up_.setInterval(kTickMs);
+  connect(&wake_up_, &QTimer::timeout, this, &TScanControl::WakeUpTick);
+}
+
+TScanControl::~TScanControl() {
+  if (thread_ == nullptr) return;
+  thread_->Terminate();
+  front_end_.Shutdown();
+  thread_->Join();
+}
+
+TScanStateView TScanControl::View() const {
+  return ScanStateView(state_, config_.wait_minutes(), next_scan_time_);
+}
+
+void TScanControl::SetState(TScanState state) {
+  state_ = state;
+  emit stateChanged();
+}
+
+void TScanControl::Log(const std::string& line) { log_.AddLine(line, true); }
+
+void TScanControl::SetHiddenInTray(bool hidden) {
+  hidden_in_tray_ = hidden;
+  front_end_.set_hidden_in_tray(hidden);
+  if (!hidden && thread_ != nullptr) update_.start();
+}
+
+bool TScanControl::RefuseConfirm() {
+  if (!config_.switches.confirm) return false;
+  Log(kConfirmRefused);
+  emit statusText(QString::fromStdString(kConfirmRefused));
+  dialogs_.Inform(kConfirmRefused);
+  return true;
+}
+
+void TScanControl::StartScan() {
+  next_scan_.stop();
+  due_check_.stop();
+  if (thread_ != nullptr) return;
+  if (RefuseConfirm()) {
+    SetState(TScanState::kIdle);
+    return;
+  }
+  SetState(TScanState::kScanning);
+  scan_start_ = platform_.Now();
+  emit progress(0, 1, 0);
+  log_.ClearLog();
+  TScanOptions options;
+  options.settings_path = settings_path_;
+  options.started_with_start = started_with_start_;
+  thread_ = std::make_unique<TMirrorThread>(platform_, config_, options, front_end_);
+  suspended_ = false;
+  thread_->Start();
+  if (!hidden_in_tray_) update_.start();
+}
+
+void TScanControl::StartTimer(int minutes, bool log_it) {
+  next_scan_.stop();
+  due_check_.stop();
+  const TTimerPlan plan = PlanTimer(minutes, platform_.Now());
+  if (plan.action == TTimerPlan::TAction::kStop) return Stop();
+  if (plan.action == TTimerPlan::TAction::kScanNow) return StartScan();
+  due_ = plan.due;
+  ArmNextScan(plan.interval_ms);
+  due_check_.start();
+  next_scan_time_ = TimeOfDayText(platform_.ToLocalTime(due_));
+  SetState(TScanState::kWaiting);
+  if (log_it) Log(NextScanLogLine(next_scan_time_));
+}
+
+void TScanControl::ArmNextScan(int64_t interval_ms) {
+  next_scan_.start(static_cast<int>(interval_ms));
+}
+
+void TScanControl::ScheduleFromLastScan(int minimum) {
+  StartTimer(MinutesFromLastScan(config_.wait_minutes(), minimum, last_scan_, platform_.Now()),
+             false);
+}
+
+void TScanControl::CheckDueTime() {
+  if (!next_scan_.isActive()) return due_check_.stop();
+  const TDueCheck check = CheckDue(due_, platform_.Now());
+  if (check.fire) return StartScan();
+  // The machine slept: the timer's clock stood still meanwhile.
+  if (check.remaining_ms < next_scan_.remainingTime()) ArmNextScan(check.remaining_ms);
+}
+
+void TScanControl::Stop() {
+  const bool was_armed = next_scan_.isActive();
+  next_scan_.stop();
+  due_check_.stop();
+  if (thread_ == nullptr) {
+    SetState(TScanState::kIdle);
+    if (was_armed) Log("Stopped timer");
+    return;
+  }
+  if (state_ == TScanState::kStopping) return;
+  SetState(TScanState::kStopping);
+  Log("");
+  Log("Terminating scanner...");
+  Log("");
+  // Also ends a suspension, so that the thread can reach its end.
+  thread_->Terminate();
+  wake_up_.stop();
+  suspended_ = false;
+}
+
+bool TScanControl::RequestClose() {
+  if (thread_ == nullptr) return true;
+  if (closing_requested_) return false;
+  closing_requested_ = true;
+  pending_close_ = true;
+  Stop();
+  return false;
+}
+
+void TScanControl::UpdateTick() {
+  if (hidden_in_tray_ || thread_ == nullptr) return update_.stop();
+  const TScanProgress& counts = thread_->progress();
+  const int64_t done = counts.items_done;
+  emit progress(done, counts.weighted_total, done + counts.items_outside);
+  std::string text;
+  if (thread_->mailbox().Take(&text)) emit statusText(QString::fromStdString(text));
+}
+
+void TScanControl::Suspended(int64_t millis) {
+  suspended_ = true;
+  emit statusText("Resuming scan in " + QString::number(millis / 1000) + " seconds");
+  SetState(TScanState::kSuspended);
+  wake_up_.start();
+}
+
+void TScanControl::WakeUpTick() {
+  if (thread_ == nullptr) return wake_up_.stop();
+  if (!suspended_) return;
+  // No source of the last input time exists yet: the scan goes on at once.
+  Resume(!thread_->IsTerminated());
+}
+
+void TScanControl::Resume(bool announce) {
+  wake_up_.stop();
+  suspended_ = false;
+  emit statusText("Resumed scan");
+  if (announce) SetState(TScanState::kScanning);
+  thread_->Resume();
+}
+
+void TScanControl::ThreadEnded() {
+  thread_->Join();
+  const TScanEnd end{thread_->IsTerminated(), thread_->restart(), thread_->error_count()};
+  if (!end.terminated) {
+    const TScanProgress& counts = thread_->progress();
+    const int64_t done = counts.items_done;
+    emit progress(done, done, done + counts.items_outside);
+  }
+  thread_.reset();
+  EndScan(end);
+}
+
+void TScanControl::EndScan(const TScanEnd& end) {
+  update_.stop();
+  wake_up_.stop();
+  suspended_ = false;
+  emit statusText(QString());
+  last_scan_ = platform_.Now();
+  if (!end.terminated && !pending_close_) {
+    if (end.restart) {
+      Log("Restarting scanner.");
+      // The next scan empties the log: what this one logged last is saved first.
+      log_.SaveLog(false);
+      return StartScan();
+    }
+    ScanFinished(end.errors > 0);
+    emit statusText(QString::fromStdString(EndText(false, end.errors)));
+    return;
+  }
+  log_.SaveLog(false);
+  SetState(TScanState::kIdle);
+  emit statusText(QString::fromStdString(EndText(end.terminated, end.errors)));
+  if (pending_close_) {
+    pending_close_ = false;
+    closing_requested_ = false;
+    emit closeNow();
+  }
+}
+
+void TScanControl::ScanFinished(bool logged_errors) {
+  // A scan whose end time cannot be stored is still done.
+  (void)ini_.Write64(kBaseKey, "LastScan", last_scan_);
+  Log(ScanDoneText(scan_start_, last_scan_));
+  log_.SaveLog(false);
+  if (config_.switches.close_when_done) {
+    SetState(TScanState::kIdle);
+    emit closeNow();
+    return;
+  }
+  StartTimer(MinutesAfterScan(config_.wait_minutes(), logged_errors, scan_start_, last_scan_),
+             true);
+}
+
+}  // namespace qv

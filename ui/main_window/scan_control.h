@@ -1,0 +1,137 @@
+#ifndef QUORVANE_UI_MAIN_WINDOW_SCAN_CONTROL_H_
+#define QUORVANE_UI_MAIN_WINDOW_SCAN_CONTROL_H_
+
+#include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "filesys/local_time.h"
+#include "ui/app/gui_front_end.h"
+#include "ui/logic/scan_state.h"
+
+namespace qv {
+
+class Platform;
+class TConfigData;
+class TDialogs;
+class TLog;
+class TMirrorThread;
+class TQVIniFile;
+
+// What a scan control works with; all outlive it.
+struct TScanControlDeps {
+  Platform& platform;
+  TQVIniFile& ini;
+  // The effective configuration: command-line options included, never saved.
+  TConfigData& config;
+  TLog& log;
+  TDialogs& dialogs;
+  std::string settings_path;
+};
+
+// Starts, stops and repeats the scans of the window: the scan thread, the
+// next-scan timer (with a wall-clock check once a minute, because the timer's
+// clock stops while the machine sleeps), the update timer that pulls the
+// progress, and the wake-up timer of a suspended scan. It tells the window
+// what to show through its signals.
+//
+// Main thread only. A scan runs exactly while scanning() is true; the scan
+// thread is joined only after its ScanEnded arrived.
+class TScanControl : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TScanControl(const TScanControlDeps& deps, QObject* parent = nullptr);
+  // Ends a running scan without waiting for the event loop: the calls of
+  // the scan thread answer at once from now on.
+  ~TScanControl() override;
+
+  // The scan that will start takes the /START mark.
+  void set_started_with_start(bool start) { started_with_start_ = start; }
+  // Hidden in the tray: no progress is pulled (the tray comes later).
+  void SetHiddenInTray(bool hidden);
+  void SetMinimised(bool minimised) { front_end_.set_minimised(minimised); }
+
+  void StartScan();
+  // minutes -1 stops, 0 scans now, otherwise arms the next-scan timer.
+  void StartTimer(int minutes, bool log_it);
+  void ScheduleFromLastScan(int minimum);
+  void Stop();
+  // A close request (window, menu, signal): true when the window may close
+  // now. During a scan the first request stops it and closes once it ended;
+  // later ones change nothing.
+  bool RequestClose();
+  // The once-a-minute comparison of the due time with the wall clock.
+  void CheckDueTime();
+
+  // How a scan ended, read from its thread after the join.
+  struct TScanEnd {
+    bool terminated = false;
+    bool restart = false;  // a drive asked for another scan at once
+    int errors = 0;
+  };
+  // What follows the end of a scan (no scan runs): a restart, the end of
+  // scan, or the idle state and a pending close.
+  void EndScan(const TScanEnd& end);
+
+  TScanState state() const { return state_; }
+  bool scanning() const { return thread_ != nullptr; }
+  bool timer_armed() const { return next_scan_.isActive(); }
+  int64_t timer_interval_ms() const { return next_scan_.interval(); }
+  FileTime due() const { return due_; }
+  FileTime last_scan() const { return last_scan_; }
+  TGuiFrontEnd& front_end() { return front_end_; }
+  // The current state as the window shows it.
+  TScanStateView View() const;
+
+ signals:
+  void stateChanged();
+  void statusText(const QString& text);
+  // The gauge (done of total, clamped by the window) and the file count.
+  void progress(qint64 done, qint64 total, qint64 count);
+  // The window closes now (a pending close, or CloseWhenDone).
+  void closeNow();
+
+ private:
+  void SetState(TScanState state);
+  void Log(const std::string& line);
+  bool RefuseConfirm();
+  void UpdateTick();
+  void Suspended(int64_t millis);
+  void WakeUpTick();
+  void Resume(bool announce);
+  void ThreadEnded();
+  void ScanFinished(bool logged_errors);
+  void ArmNextScan(int64_t interval_ms);
+
+  Platform& platform_;
+  TQVIniFile& ini_;
+  TConfigData& config_;
+  TLog& log_;
+  TDialogs& dialogs_;
+  const std::string settings_path_;
+
+  TGuiFrontEnd front_end_;
+  std::unique_ptr<TMirrorThread> thread_;
+  TScanState state_ = TScanState::kIdle;
+  bool started_with_start_ = false;
+  bool hidden_in_tray_ = false;
+  bool suspended_ = false;
+  bool closing_requested_ = false;
+  bool pending_close_ = false;
+  FileTime scan_start_ = 0;
+  FileTime last_scan_ = 0;
+  FileTime due_ = 0;
+  std::string next_scan_time_;
+
+  QTimer next_scan_;
+  QTimer due_check_;
+  QTimer update_;
+  QTimer wake_up_;
+};
+
+}  // namespace qv
+
+#endif  // QUORVANE_UI_MAIN_WINDOW_SCAN_CONTROL_H_
