@@ -65,12 +65,17 @@ class RecordingFrontEnd : public TFrontEnd {
 class NormalPriorityPlatform : public PlatformWrapper {
  public:
   NormalPriorityPlatform() : PlatformWrapper(DefaultPlatform()) {}
-  Status SetThreadPriority(int) override { return Status::Ok(); }
+  Status SetThreadPriority(int priority) override {
+    on_priority(priority);
+    return Status::Ok();
+  }
   // The user is always busy: a hidden scan with a suspend time suspends.
   Status MillisSinceLastInput(int64_t* millis) override {
     *millis = 0;
     return Status::Ok();
   }
+
+  std::function<void(int)> on_priority = [](int) {};
 };
 
 // One scan's world: a temporary store holding a mirror of s/ onto d/,
@@ -293,6 +298,8 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
        [](TConfigData& c) { c.SetSuspendMillis(60000); }, "(suspended 60000, then resumed)", true},
       {"suspends no more", [](TConfigData& c) { c.SetSuspendMillis(60000); }, "Started scan",
        [](TConfigData& c) { c.SetSuspendMillis(0); }, "(suspended", false},
+      {"priority", [](TConfigData& c) { c.SetPriority(0); }, "Started scan",
+       [](TConfigData& c) { c.SetPriority(5); }, "(priority 5)", true},
       // Confirm off lets updates go ahead again after a No for the scan.
       {"updates after confirm off", [](TConfigData& c) { c.switches.confirm = true; },
        "Canceling the ", [](TConfigData& c) { c.switches.confirm = false; }, "(asked) ", false,
@@ -315,6 +322,9 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
       bench.front_end.lines.push_back("(suspended " + std::to_string(millis) +
                                       (told && resumed ? ", then resumed)" : ", not told)"));
     };
+    bench.platform.on_priority = [&bench](int priority) {
+      bench.front_end.lines.push_back("(priority " + std::to_string(priority) + ")");
+    };
     bool changed = false;
     bench.front_end.on_line = [&](const std::string& line) {
       if (changed || !line.starts_with(c.trigger)) return;
@@ -323,6 +333,7 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
       c.change(config);
       bench.thread->SetSwitches(config.switches);
       bench.thread->SetSuspendMillis(config.suspend_millis());
+      bench.thread->SetPriority(config.priority());
     };
     const Lines lines = bench.Scan();
     const auto trigger = std::ranges::find_if(
