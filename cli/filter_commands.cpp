@@ -5,12 +5,12 @@
 #include <string>
 
 #include "cli/command_registry.h"
-#include "cli/list_keys.h"
 #include "cli/text_table.h"
 #include "cli/user_input.h"
 #include "config/config_keys.h"
 #include "config/filter.h"
 #include "config/filter_store.h"
+#include "config/list_keys.h"
 #include "config/qv_ini_file.h"
 #include "config/registry_key.h"
 #include "filesys/path_ops.h"

@@ -1,7 +1,4 @@
-#include "cli/headless_scan.h"
-
 #include <chrono>
-#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,9 +8,9 @@
 #include "cli/scan_choice.h"
 #include "cli/terminal_output.h"
 #include "config/config_data.h"
-#include "config/config_keys.h"
 #include "config/qv_ini_file.h"
 #include "engine/mirror_thread.h"
+#include "engine/scan_done_text.h"
 #include "filesys/console.h"
 #include "filesys/platform.h"
 #include "log/log_buffer.h"
@@ -29,9 +26,6 @@ constexpr std::chrono::milliseconds kTick{100};
 constexpr char kNoTerminal[] =
     "Confirm is on, and updates can be confirmed only with standard input and standard error "
     "on a terminal (to scan without asking: quorvane-cli set Confirm false)";
-
-// Rounded to the nearest whole number, halves to the even one.
-int64_t RoundEven(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
 
 // Holds the stop signals back while the scans run: they become requests to
 // stop instead of ending the process half way through a write.
@@ -96,7 +90,7 @@ class THeadlessScan {
       const FileTime end = platform.Now();
       // As the window: a scan whose time cannot be kept is still done. A
       // scan of some mirrors leaves the others' schedule alone.
-      if (whole_) (void)ini_.Write64(kBaseKey, "LastScan", end);
+      if (whole_) (void)ini_.WriteLastScan(end);
       log_.AddLine(ScanDoneText(start, end), true);
     }
     // The lines after the last mirror's save (the summary) go into its file.
@@ -123,21 +117,6 @@ class THeadlessScan {
   bool errors_ = false;
   bool stopped_ = false;
 };
-
-}  // namespace
-
-std::string ScanDoneText(FileTime start, FileTime end) {
-  const double minutes = static_cast<double>(end - start) / (60.0 * kFileTimeTicksPerSecond);
-  const int64_t seconds = RoundEven(minutes * 60);
-  if (minutes < 3) return "Scan done in " + std::to_string(seconds) + " seconds";
-  // From the rounded total, so that 59.5 seconds carry into the minutes
-  // instead of reading "and 60 seconds".
-  std::string text = "Scan done in " + std::to_string(seconds / 60) + " minutes";
-  if (seconds % 60 != 0) text += " and " + std::to_string(seconds % 60) + " seconds";
-  return text;
-}
-
-namespace {
 
 // One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.

@@ -5,10 +5,10 @@
 #include <utility>
 
 #include "cli/command_registry.h"
-#include "cli/list_keys.h"
 #include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
 #include "cli/user_input.h"
+#include "config/list_keys.h"
 #include "config/mappings.h"
 #include "config/new_mirror_dirs.h"
 #include "config/qv_ini_file.h"
@@ -72,32 +72,6 @@ bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
   return true;
 }
 
-// The checks a scan makes when it loads the mirrors, so that a mirror added
-// here is never rejected there.
-bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::string& source,
-                    const std::string& destination, std::string* error) {
-  if (SourceInsideDestination(platform, source, destination)) {
-    *error = "the source " + source + " lies inside its destination " + destination;
-    return false;
-  }
-  for (int i = 0; i < mappings.Count(); ++i) {
-    if (NormaliseDirectory(platform, mappings.Source(i), false) == source) {
-      *error = "the source " + source + " is already mirrored to " + mappings.Destination(i) +
-               "; one source cannot be mirrored to several destinations (mirror " +
-               mappings.Destination(i) + " instead)";
-      return false;
-    }
-  }
-  for (int i = 0; i < mappings.Count(); ++i) {
-    if (Overlap(mappings.Destination(i), destination)) {
-      *error = "the destination " + destination + " overlaps with the destination " +
-               mappings.Destination(i) + " of another mirror";
-      return false;
-    }
-  }
-  return true;
-}
-
 // Refuses what no scan can use: an entry that is not a directory, and one not
 // there now unless the user says it will be.
 bool CheckMirrorDir(Platform& platform, const std::string& name, const std::string& dir,
@@ -154,11 +128,7 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
     }
     // The stored destination carries no references: the key is made from it.
     TMapping mapping(ini, destination.expanded);
-    if (ini.KeyExists(mapping.key())) {
-      // Two destinations that share their first 255 bytes share a key.
-      return context.Fail("the settings key of destination " + destination.expanded +
-                          " is taken by " + ini.ReadString(mapping.key(), ""));
-    }
+    if (!CheckMirrorKeyFree(ini, mapping, &error)) return context.Fail(error);
     mapping.SetSource(source.stored);
     mapping.mutable_settings() = settings;
     mapping.mutable_settings().row = NextRow(ini, kMappingsKey);

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "cli/list_keys.h"
+#include "config/list_keys.h"
 #include "config/qv_ini_file.h"
 
 namespace qv {

@@ -1,9 +1,12 @@
 #include "config/mapping.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "config/qv_ini_file.h"
+#include "config/registry_values.h"
+#include "config/settings_db.h"
 #include "filesys/file_times.h"
 #include "filesys/fs_probe.h"
 #include "filesys/path_ops.h"
@@ -73,6 +76,13 @@ bool TMapping::Save(std::string* error) {
   ini_.WriteResolution(dest_key_, "CreationTimeResolution", s.creation_time_resolution);
   SaveMassChangeLimits(ini_, key_, s);
   return transaction.Commit(error);
+}
+
+void TMapping::KeepWritesWhileStored() {
+  // As stored, whatever its type; a key gone already keeps everything out
+  // unless the same destination is added again.
+  const std::optional<TRegValue> stored = ini_.ReadRaw(key_, "");
+  ini_.db().KeepWritesWhile(key_, "", stored.value_or(StringValue(destination_, false)));
 }
 
 void TMapping::SetSource(const std::string& raw) {

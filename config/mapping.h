@@ -66,6 +66,11 @@ class TMapping {
   // write times where the file system's row sets none.
   bool PrepareForScan(TLogger& logger, const FileSystemProbe* probe = nullptr);
 
+  // Values written at or below the key through this store from now on are
+  // stored only while the key holds what it holds now, its destination: a
+  // scan never re-creates the key of a mapping removed while it ran.
+  void KeepWritesWhileStored();
+
   // True when both are absent, or both present with equal destination, raw
   // source and settings (compared exactly).
   static bool SameConfiguration(const TMapping* a, const TMapping* b);

@@ -6,6 +6,9 @@
 namespace qv {
 
 class Platform;
+class TMapping;
+class TMappings;
+class TQVIniFile;
 
 // What the directories typed for a new mirror are now, so that a mirror that
 // cannot work is refused when it is added rather than failing every scan.
@@ -23,6 +26,18 @@ TDirState DirStateOf(Platform& platform, const std::string& dir, std::string* re
 // but hidden entries and the file system's lost+found. False when dir cannot
 // be listed.
 bool HoldsFilesWithoutArchive(Platform& platform, const std::string& dir);
+
+// The checks a scan makes when it loads the mirrors, so that a mirror added
+// now is never rejected there: the source not inside its destination, no
+// other mirror of the same source, no destination overlapping another.
+// source and destination are as a scan reads them (expanded, normalised).
+// False with *error (a lower-case clause naming the paths) when one fails.
+bool CheckNewMirror(Platform& platform, const TMappings& mappings, const std::string& source,
+                    const std::string& destination, std::string* error);
+
+// False with *error when the key that mapping would get is already taken:
+// two destinations that share their first 255 bytes share a key.
+bool CheckMirrorKeyFree(TQVIniFile& ini, const TMapping& mapping, std::string* error);
 
 }  // namespace qv
 

@@ -111,6 +111,14 @@ bool TQVIniFile::WriteScannedExDirs(const std::string& mapping_key, bool scanned
   return WriteInteger(mapping_key, "ScannedExDirs", scanned ? 1 : 0);
 }
 
+std::optional<FileTime> TQVIniFile::ReadLastScan() {
+  int64_t end = 0;
+  if (!TryRead64(kBaseKey, "LastScan", &end)) return std::nullopt;
+  return end;
+}
+
+bool TQVIniFile::WriteLastScan(FileTime end) { return Write64(kBaseKey, "LastScan", end); }
+
 int TQVIniFile::ReadFilterType(const std::string& filter_key) {
   return InRange(ReadInteger(filter_key, "FilterType", 0), 0, 4);
 }

@@ -2,11 +2,13 @@
 #define QUORVANE_CONFIG_QV_INI_FILE_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/shared_ini.h"
 #include "filesys/counts.h"
+#include "filesys/local_time.h"
 
 namespace qv {
 
@@ -53,6 +55,11 @@ class TQVIniFile : public TSharedIni {
   // True only for the stored value 1.
   bool ReadScannedExDirs(const std::string& mapping_key);
   bool WriteScannedExDirs(const std::string& mapping_key, bool scanned);
+
+  // When the last scan of every mirror ended, from which the next one is
+  // scheduled; nullopt when none is stored or the value is not a time.
+  std::optional<FileTime> ReadLastScan();
+  bool WriteLastScan(FileTime end);
 
   // FilterType 0 .. 4, anything else 0.
   int ReadFilterType(const std::string& filter_key);

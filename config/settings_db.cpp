@@ -216,7 +216,10 @@ bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, cons
   } else {
     const bool own = depth_ == 0;
     int rc = own ? ExecSql(db_, "BEGIN IMMEDIATE") : SQLITE_OK;
-    if (SqlSucceeded(rc)) rc = body();
+    // Deletions never re-create a key; only values are guarded.
+    if (SqlSucceeded(rc) && (write.kind != TWrite::Kind::kValue || GuardsHold(write.key))) {
+      rc = body();
+    }
     if (SqlSucceeded(rc) && own) rc = ExecSql(db_, "COMMIT");
     Journal(write, SqlSucceeded(rc));
     if (SqlSucceeded(rc)) return true;
@@ -230,6 +233,22 @@ bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, cons
   }
   if (error != nullptr) *error = text;
   return false;
+}
+
+void TSettingsDb::KeepWritesWhile(const std::string& key, const std::string& name,
+                                  const TRegValue& value) {
+  std::lock_guard<std::recursive_mutex> lock(SettingsMutex());
+  guards_.push_back(TWrite{TWrite::Kind::kValue, key, name, value});
+}
+
+bool TSettingsDb::GuardsHold(const std::string& key) {
+  const std::string path = LookupPath(key);
+  for (const TWrite& guard : guards_) {
+    const std::string guarded = LookupPath(guard.key);
+    if (path != guarded && !path.starts_with(guarded + '\\')) continue;
+    if (ReadValue(TRootKey::kCurrentUser, guard.key, guard.name) != guard.value) return false;
+  }
+  return true;
 }
 
 bool TSettingsDb::BeginTransaction() {

@@ -76,6 +76,15 @@ class TSettingsDb {
   // deleted.
   bool DeleteKeyTree(TRootKey root, const std::string& key);
 
+  // From now on a value written at or below key is stored only while key's
+  // value name holds value. The check runs inside the write's transaction:
+  // another connection's deletion of key either came first and the write is
+  // dropped, or comes later and takes the write with it. A dropped write
+  // answers true (nothing is left to keep it for) and is never tried again.
+  // A scan guards each mapping's key so that what it stores at a mirror's end
+  // never re-creates the key of a mapping removed meanwhile.
+  void KeepWritesWhile(const std::string& key, const std::string& name, const TRegValue& value);
+
   // Writes the store refused (disk full, a read-only file, a lock held past
   // the busy timeout; every write of a transaction that failed after such a
   // refusal) are kept to be tried again, until a later write of the same
@@ -117,6 +126,9 @@ class TSettingsDb {
   bool EndTransaction(bool commit, std::string* error);
   void RollbackIfOpen();
 
+  // False when a guard of KeepWritesWhile over key does not hold now.
+  bool GuardsHold(const std::string& key);
+
   // The journal of refused writes (settings_db_journal.cpp).
   void Journal(const TWrite& write, bool written);
   void EndJournal(bool committed, bool commit_failed);
@@ -134,6 +146,7 @@ class TSettingsDb {
   int depth_ = 0;        // nesting of TSettingsTransaction
   bool doomed_ = false;  // the open transaction will be rolled back
   std::vector<TWrite> refused_;
+  std::vector<TWrite> guards_;              // key, name and the value it must hold
   std::vector<TWrite> transaction_writes_;  // of the open transaction
   bool transaction_refused_ = false;        // the store refused one of them
   int64_t refusals_ = 0;

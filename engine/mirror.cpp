@@ -10,6 +10,7 @@
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "engine/current_mirror.h"
+#include "engine/live_switches.h"
 #include "engine/scan_context.h"
 #include "engine/scan_progress.h"
 #include "filesys/file_ops.h"
@@ -144,6 +145,6 @@ bool TMirror::Ask(const std::string& question, const std::string& source, const 
   return yes;
 }
 
-const TConfigSwitches& TMirror::switches() const { return context_.config.switches; }
+TConfigSwitches TMirror::switches() const { return context_.switches.Get(); }
 
 }  // namespace qv

@@ -223,6 +223,7 @@ class TMirror {
 
   // The end (mirror_finish.cpp).
   void Finish(TItemCounters counters, uint16_t* flags);
+  void SaveFindings();
   void CheckDriveSize();
   void LogEnd();
   // A write the settings store refused during this mirror is tried once
@@ -252,7 +253,7 @@ class TMirror {
   bool Ask(const std::string& question, const std::string& source, const std::string& dest,
            uint16_t* flags, uint16_t kind = 0);
   TLogger& log() const { return *logger_; }
-  const TConfigSwitches& switches() const;
+  TConfigSwitches switches() const;
 
   TScanContext& context_;
   // Every call of the mirror goes through it (platform_).

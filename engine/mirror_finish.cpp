@@ -4,6 +4,7 @@
 #include "config/config_data.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
+#include "config/settings_db.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
 #include "filesys/text_format.h"
@@ -36,8 +37,20 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
   WarnLost();
   source_.Report(log());
   dest_.Report(log());
-  // Stored before the end lines, so that a store that refuses them is an
-  // error counted among this mirror's.
+  SaveFindings();
+  CheckStoreWrites();
+  LogEnd();
+  // The log that cannot go into the archive stays with the front end; the
+  // scan must not end as a success.
+  if (!log().FlushLog()) log().CountError();
+}
+
+// Stored before the end lines, so that a store that refuses them is an
+// error counted among this mirror's. In one transaction, inside which each
+// write checks the mapping's key (TMapping::KeepWritesWhileStored): a
+// mapping removed meanwhile gets none of them.
+void TMirror::SaveFindings() {
+  TSettingsTransaction transaction(context_.ini.db());
   if (!dest_.failed()) {
     source_.SaveCounters();
     dest_.SaveCounters();
@@ -45,11 +58,7 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
     if (!log().IsTerminated()) dest_.mass_change().Finish(dest_.included().Files());
   }
   guard_.mounts().Save();
-  CheckStoreWrites();
-  LogEnd();
-  // The log that cannot go into the archive stays with the front end; the
-  // scan must not end as a success.
-  if (!log().FlushLog()) log().CountError();
+  (void)transaction.Commit();
 }
 
 void TMirror::CheckDriveSize() {

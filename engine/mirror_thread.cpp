@@ -40,6 +40,7 @@ TMirrorThread::TMirrorThread(Platform& platform, const TConfigData& config,
       front_end_(front_end),
       logger_(*this, front_end),
       gate_(*this),
+      live_(config),
       wanted_priority_(config.priority()),
       registry_backed_up_(options.registry_backed_up) {}
 
@@ -83,6 +84,11 @@ void TMirrorThread::Answer(bool yes, uint16_t flags) {
 
 void TMirrorThread::SetPriority(int priority_index) { wanted_priority_ = priority_index; }
 
+bool TMirrorThread::IsSuspended() {
+  std::lock_guard<std::mutex> lock(mu_);
+  return suspended_;
+}
+
 void TMirrorThread::ApplyPriority() {
   const int wanted = wanted_priority_.load();
   if (wanted == applied_priority_) return;
@@ -94,7 +100,7 @@ void TMirrorThread::ApplyPriority() {
 bool TMirrorThread::CheckSuspend() {
   ApplyPriority();
   if (IsTerminated()) return false;
-  const int64_t idle_wanted = config_.suspend_millis();
+  const int64_t idle_wanted = live_.suspend_millis();
   if (idle_wanted >= 1 && front_end_.IsHiddenInTray()) {
     int64_t idle = 0;
     // Without the service no input is ever seen.
@@ -198,7 +204,7 @@ void TMirrorThread::RunMirrors(TQVIniFile& ini) {
   // with the disks, go first.
   TDestDisks disks(platform_);
   TMappings mappings(ini);
-  TScanContext context{platform_, ini, config_, mappings, disks, gate_, progress_, current_};
+  TScanContext context{platform_, ini, live_, mappings, disks, gate_, progress_, current_};
   TMirrors mirrors(context);
   if (mirrors.Load(logger_, options_.destinations) && !logger_.IsTerminated()) {
     mirrors.Run(logger_);

@@ -13,6 +13,7 @@
 #include "config/config_data.h"
 #include "config/settings_db.h"
 #include "engine/current_mirror.h"
+#include "engine/live_switches.h"
 #include "engine/logger_mirror_thread.h"
 #include "engine/scan_gate.h"
 #include "engine/scan_progress.h"
@@ -81,6 +82,14 @@ class TMirrorThread {
   // Takes effect at the scan thread's next check, before its next mirror,
   // directory or update.
   void SetPriority(int priority_index);
+  // The log switches and Confirm (the others of switches are ignored), and
+  // the idle time after user input: the scan reads them at its next file;
+  // Confirm at its next mirror.
+  void SetSwitches(const TConfigSwitches& switches) { live_.Set(switches); }
+  void SetSuspendMillis(int millis) { live_.SetSuspendMillis(millis); }
+  // The scan waits after user input, from just before ArmWakeUpTimer until
+  // Resume or Terminate. A scan waiting for an answer is not suspended.
+  bool IsSuspended();
   TStatusMailbox& mailbox() { return mailbox_; }
   TCurrentMirror& current() { return current_; }
   const TScanProgress& progress() const { return progress_; }
@@ -130,6 +139,7 @@ class TMirrorThread {
   TStatusMailbox mailbox_;
   TCurrentMirror current_;
   TScanProgress progress_;
+  TLiveSwitches live_;
 
   std::atomic<bool> terminate_{false};
   std::atomic<int> wanted_priority_;

@@ -6,6 +6,7 @@
 #include "config/config_data.h"
 #include "config/mappings.h"
 #include "engine/current_mirror.h"
+#include "engine/live_switches.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
 #include "engine/scan_progress.h"
@@ -26,7 +27,7 @@ TMirrors::~TMirrors() { context_.current.Clear(); }
 
 bool TMirrors::Load(TLogger& logger, const std::vector<std::string>& chosen) {
   TMappings& mappings = context_.mappings;
-  if (!mappings.Load(logger, &scan_filters_, context_.config.switches.auto_filter, false)) {
+  if (!mappings.Load(logger, &scan_filters_, context_.switches.Get().auto_filter, false)) {
     return false;
   }
   for (int i = 0; i < mappings.Count(); ++i) {
@@ -35,6 +36,7 @@ bool TMirrors::Load(TLogger& logger, const std::vector<std::string>& chosen) {
     if (!chosen.empty() && std::ranges::find(chosen, mapping->destination()) == chosen.end()) {
       continue;
     }
+    mapping->KeepWritesWhileStored();
     auto mirror = std::make_unique<TMirror>(context_, *mapping);
     const int64_t weight = mirror->Weight();
     context_.progress.weighted_total += weight;
@@ -49,9 +51,17 @@ void TMirrors::Run(TLogger& logger) {
   // Both live across the mirrors: an answer for the rest of the scan turns
   // the confirm switch off and becomes the default of the later mirrors.
   bool default_answer = true;
-  bool confirm = context_.config.switches.confirm;
+  bool confirm = context_.switches.Get().confirm;
+  // A mirror asks, or not, from its start to its end. When the front end
+  // changed Confirm, the next mirror follows the new setting, whatever an
+  // answer for the rest of the scan said: off lets every update go ahead.
+  bool set = confirm;
   for (const auto& item : mirrors_) {
     if (logger.IsTerminated()) return;
+    if (const bool now = context_.switches.Get().confirm; now != set) {
+      set = confirm = now;
+      if (!now) default_answer = true;
+    }
     item.object->Run(scan_filters_, logger, &confirm, &default_answer);
   }
 }

@@ -5,7 +5,7 @@ namespace qv {
 
 class Platform;
 class TQVIniFile;
-class TConfigData;
+class TLiveSwitches;
 class TMappings;
 class TDestDisks;
 class TConfirmGate;
@@ -15,12 +15,12 @@ struct TScanProgress;
 // What every mirror of one scan shares. The scan thread builds it when the
 // scan starts; nothing in it outlives the scan.
 //
-// Threads: the scan thread; progress and current are also read by the front
-// end (they synchronise themselves).
+// Threads: the scan thread; switches are also set, progress and current
+// read, by the front end (they synchronise themselves).
 struct TScanContext {
   Platform& platform;
   TQVIniFile& ini;
-  const TConfigData& config;
+  const TLiveSwitches& switches;  // the front end may change them while the scan runs
   TMappings& mappings;
   TDestDisks& disks;
   TConfirmGate& gate;

@@ -10,6 +10,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "config/config_keys.h"
+#include "config/mapping.h"
+#include "config/qv_ini_file.h"
+#include "filesys/platform.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::testing {
@@ -28,16 +32,61 @@ class BinaryTest : public ::testing::Test {
   }
 
   // Runs the tool with a clean environment plus env; answers its exit
-  // status.
-  int Run(const std::string& env, const std::string& args) {
+  // status. Its output goes to output, when given.
+  int Run(const std::string& env, const std::string& args,
+          const std::string& output = "/dev/null") {
     const std::string command = "cd '" + dir_.path() + "' && env -i PATH=/usr/bin:/bin " + env +
-                                " '" + cli_ + "' " + args + " >/dev/null 2>&1";
+                                " '" + cli_ + "' " + args + " >'" + output + "' 2>&1";
     const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  // A mirror of src/ onto dst/ in s.db, with Confirm on: a scan stops at
+  // its first question.
+  void AddMirrorThatAsks() {
+    MakeTree(dir_.path(), {"src/a.txt=a", "dst/"});
+    ASSERT_EQ(Run("", "mirror add " + dir_.path() + "src " + dir_.path() + "dst" + settings_), 0);
+    ASSERT_EQ(Run("", "set Confirm yes" + settings_), 0);
+  }
+
+  // Starts the tool's scan on a new terminal (standard output to out.txt)
+  // and reads the terminal up to the first question.
+  void StartScanUntilQuestion() {
+    terminal_ = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal_ >= 0 && grantpt(terminal_) == 0 && unlockpt(terminal_) == 0);
+    const std::string side = ptsname(terminal_);
+    pid_ = fork();
+    if (pid_ == 0) {
+      const int tty = open(side.c_str(), O_RDWR);
+      dup2(tty, STDIN_FILENO);
+      dup2(tty, STDERR_FILENO);
+      dup2(open((dir_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
+      execl(cli_.c_str(), "quorvane-cli", "scan", "--settings", (dir_ / "s.db").c_str(), nullptr);
+      _exit(127);
+    }
+    ASSERT_GT(pid_, 0);
+    char c = 0;  // a read fails once the tool has ended
+    while (shown_.find("[y]es") == std::string::npos && read(terminal_, &c, 1) == 1) shown_ += c;
+  }
+
+  // Reads the terminal to its end and waits for the scan; answers its exit
+  // status.
+  int EndScan() {
+    char c = 0;
+    while (read(terminal_, &c, 1) == 1) shown_ += c;
+    int status = 0;
+    EXPECT_EQ(waitpid(pid_, &status, 0), pid_);
+    close(terminal_);
+    EXPECT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << "\n" << shown_;
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
 
   ScopedTempDir dir_;
   std::string cli_;
+  const std::string settings_ = " --settings " + dir_.path() + "s.db";
+  int terminal_ = -1;
+  pid_t pid_ = -1;
+  std::string shown_;  // on the terminal
 };
 
 TEST_F(BinaryTest, WithoutSettingsOptionTheUsersDefaultFileIsUsed) {
@@ -50,39 +99,36 @@ TEST_F(BinaryTest, WithoutSettingsOptionTheUsersDefaultFileIsUsed) {
 // answer on the terminal: the second comes while terminating and must not
 // end the process.
 TEST_F(BinaryTest, InterruptsEndTheScanOnce) {
-  MakeTree(dir_.path(), {"src/a.txt=a", "dst/"});
-  const std::string settings = " --settings " + dir_.path() + "s.db";
-  ASSERT_EQ(Run("", "mirror add " + dir_.path() + "src " + dir_.path() + "dst" + settings), 0);
-  ASSERT_EQ(Run("", "set Confirm yes" + settings), 0);
-  const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
-  ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
-  const std::string side = ptsname(terminal);
-  const pid_t pid = fork();
-  if (pid == 0) {
-    const int tty = open(side.c_str(), O_RDWR);
-    dup2(tty, STDIN_FILENO);
-    dup2(tty, STDERR_FILENO);
-    dup2(open((dir_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), STDOUT_FILENO);
-    execl(cli_.c_str(), "quorvane-cli", "scan", "--settings", (dir_ / "s.db").c_str(), nullptr);
-    _exit(127);
-  }
-  ASSERT_GT(pid, 0);
-  std::string shown;  // on the terminal; a read fails once the tool has ended
-  char c = 0;
-  while (shown.find("[y]es") == std::string::npos && read(terminal, &c, 1) == 1) shown += c;
-  ASSERT_EQ(kill(pid, SIGINT), 0);
-  ASSERT_EQ(kill(pid, SIGINT), 0);
-  while (read(terminal, &c, 1) == 1) {
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(pid, &status, 0), pid);
-  close(terminal);
-  ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status) << "\n" << shown;
-  EXPECT_EQ(WEXITSTATUS(status), 3);
+  AddMirrorThatAsks();
+  StartScanUntilQuestion();
+  ASSERT_EQ(kill(pid_, SIGINT), 0);
+  ASSERT_EQ(kill(pid_, SIGINT), 0);
+  EXPECT_EQ(EndScan(), 3);
   const std::string out = ReadFile(dir_ / "out.txt");
   EXPECT_TRUE(HasOnce(out, "\n\nTerminating scanner...\n\n")) << out;
   EXPECT_TRUE(HasOnce(out, "\nScanner terminated\n")) << out;
   EXPECT_FALSE(PathExists(dir_ / "dst/a.txt"));
+}
+
+// The first mirror is removed by another run of the tool while the scan
+// waits for an answer about it; the scan goes on, and must not store its
+// findings under the removed mirror's key: the next scan then runs the other
+// mirror alone, without an error about a mirror with no destination.
+TEST_F(BinaryTest, AMirrorRemovedDuringAScanStaysRemoved) {
+  AddMirrorThatAsks();
+  MakeTree(dir_.path(), {"src2/b.txt=b", "dst2/"});
+  ASSERT_EQ(Run("", "mirror add " + dir_.path() + "src2 " + dir_.path() + "dst2" + settings_), 0);
+  StartScanUntilQuestion();
+  ASSERT_EQ(Run("", "mirror remove " + dir_.path() + "dst" + settings_), 0);
+  ASSERT_EQ(write(terminal_, "ys\n", 3), 3);  // yes to the rest of the scan
+  EXPECT_EQ(EndScan(), 0) << shown_;
+  EXPECT_EQ(ReadFile(dir_ / "dst/a.txt"), "a");  // what the scan had begun
+  TQVIniFile ini(DefaultPlatform(), dir_ / "s.db");
+  EXPECT_FALSE(ini.KeyExists(std::string(kMappingsKey) + "\\" + MappingKeyName(dir_ / "dst/")));
+  ASSERT_EQ(Run("", "set Confirm no" + settings_), 0);
+  const std::string next = dir_ / "next.txt";
+  EXPECT_EQ(Run("", "scan" + settings_, next), 0) << ReadFile(next);
+  EXPECT_FALSE(ReadFile(next).find("should be a fully qualified") != std::string::npos);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "cli/confirm_prompt.h"
-#include "cli/headless_scan.h"
 #include "cli/terminal_output.h"
 #include "config/config_keys.h"
 #include "config/registry_key.h"
@@ -247,15 +246,6 @@ TEST_F(ScanCommandTest, AHeldMirrorWaitsForAcceptOrAYesOnTheTerminal) {
       << run.err;
   EXPECT_FALSE(PathExists(At("dst/new.txt")));
   EXPECT_FALSE(Store().ValueExists(key, "MassChangeHold"));
-}
-
-TEST(ScanDoneTextTest, RoundsToTheSecondAndCarriesIntoTheMinutes) {
-  const FileTime start = 133500000000000000;
-  const FileTime tenth = kFileTimeTicksPerSecond / 10;
-  EXPECT_EQ(ScanDoneText(start, start + 1795 * tenth), "Scan done in 180 seconds");
-  EXPECT_EQ(ScanDoneText(start, start + 1855 * tenth), "Scan done in 3 minutes and 6 seconds");
-  // Not "3 minutes and 60 seconds".
-  EXPECT_EQ(ScanDoneText(start, start + 2397 * tenth), "Scan done in 4 minutes");
 }
 
 TEST(TerminalOutputTest, LogLinesLeaveWholeAndPushTheProgressLineAside) {

@@ -242,6 +242,23 @@ TEST_F(SettingsStoreTest, ExportWritesTheTreeAsTextAndNeverOverwrites) {
   EXPECT_FALSE(PathExists(dir_ / "a"));
 }
 
+// The window schedules from LastScan: what is no 8-byte time reads as none.
+TEST_F(SettingsStoreTest, LastScanIsAnEightByteTimeOrNone) {
+  const FileTime kTime = 133500000123456789;
+  EXPECT_EQ(ini().ReadLastScan(), std::nullopt);
+  ASSERT_TRUE(ini().WriteLastScan(kTime));
+  EXPECT_EQ(ini().ReadLastScan(), kTime);
+  EXPECT_EQ(ini().Read64(kBaseKey, "LastScan", 0), kTime);
+  const std::function<bool()> kNoTimes[] = {
+      [&] { return ini().WriteInteger(kBaseKey, "LastScan", 7); },
+      [&] { return ini().WriteString(kBaseKey, "LastScan", "yesterday"); },
+  };
+  for (const auto& write : kNoTimes) {
+    ASSERT_TRUE(write());
+    EXPECT_EQ(ini().ReadLastScan(), std::nullopt);
+  }
+}
+
 using ConfigDataTest = StoreTest;
 
 TEST_F(ConfigDataTest, NumbersKeepTheirRangesFromStoreAndSetters) {

@@ -36,19 +36,28 @@ class RecordingFrontEnd : public TFrontEnd {
   void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
   bool FlushLog() override { return true; }
-  bool PrepareConfirm(const std::string&, const std::string&, const std::string&,
+  bool PrepareConfirm(const std::string& question, const std::string&, const std::string&,
                       const std::string&, uint16_t* flags) override {
+    if (yes_at_once || no_to_the_scan) {
+      lines.push_back("(asked) " + question);
+      if (no_to_the_scan) *flags = ApplyConfirmScope(false, TConfirmScope::kScan, *flags);
+      return !no_to_the_scan;
+    }
     *flags |= kConfirmWaiting;
     return false;
   }
-  void ArmWakeUpTimer(int64_t) override {}
+  void ArmWakeUpTimer(int64_t millis) override { on_arm(millis); }
   bool IsMinimised() override { return false; }
-  bool IsHiddenInTray() override { return false; }
+  bool IsHiddenInTray() override { return hidden; }
   void ScanEnded() override { ended = true; }
 
   std::vector<std::string> lines;
   std::function<void(const std::string&)> on_line = [](const std::string&) {};
+  std::function<void(int64_t)> on_arm = [](int64_t) {};
   bool ended = false;
+  bool yes_at_once = false;     // a question is answered Yes as it comes
+  bool no_to_the_scan = false;  // or No for the rest of the scan
+  bool hidden = false;
 };
 
 // The real platform, but the scan threads keep their priority: an idle one
@@ -56,7 +65,17 @@ class RecordingFrontEnd : public TFrontEnd {
 class NormalPriorityPlatform : public PlatformWrapper {
  public:
   NormalPriorityPlatform() : PlatformWrapper(DefaultPlatform()) {}
-  Status SetThreadPriority(int) override { return Status::Ok(); }
+  Status SetThreadPriority(int priority) override {
+    on_priority(priority);
+    return Status::Ok();
+  }
+  // The user is always busy: a hidden scan with a suspend time suspends.
+  Status MillisSinceLastInput(int64_t* millis) override {
+    *millis = 0;
+    return Status::Ok();
+  }
+
+  std::function<void(int)> on_priority = [](int) {};
 };
 
 // One scan's world: a temporary store holding a mirror of s/ onto d/,
@@ -248,6 +267,119 @@ TEST(DriverScanTest, QuestionAnsweredLaterOrStopped) {
     std::string status;
     EXPECT_TRUE(thread.mailbox().Take(&status));
     EXPECT_EQ(status, "Resumed scan");
+  }
+}
+
+// The front end changes a setting while the scan waits for it at a known
+// line; the lines after it show whether the scan took the change.
+TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
+  const struct {
+    const char* name;
+    std::function<void(TConfigData&)> start;
+    std::string trigger;  // the first line that begins with it
+    std::function<void(TConfigData&)> change;
+    std::string after;  // whether a later line begins with it
+    bool present;
+    bool no_to_the_scan = false;  // the first question's answer; else Yes to each
+  } kCases[] = {
+      {"files no longer logged", [](TConfigData& c) { c.switches.log_create = true; },
+       "Created file ", [](TConfigData& c) { c.switches.log_create = false; }, "Created file ",
+       false},
+      {"files logged", [](TConfigData& c) { c.switches.log_create = false; }, "Started scan",
+       [](TConfigData& c) { c.switches.log_create = true; }, "Created file ", true},
+      {"directories logged", [](TConfigData& c) { c.switches.log_create_dir = false; },
+       "Started scan", [](TConfigData& c) { c.switches.log_create_dir = true; },
+       "Created directorie ", true},
+      {"confirm from the next mirror", [](TConfigData& c) { c.switches.confirm = false; },
+       "Started scan", [](TConfigData& c) { c.switches.confirm = true; }, "(asked) ", true},
+      {"no confirm from the next mirror", [](TConfigData& c) { c.switches.confirm = true; },
+       "Mirror done", [](TConfigData& c) { c.switches.confirm = false; }, "(asked) ", false},
+      {"suspends", [](TConfigData& c) { c.SetSuspendMillis(0); }, "Started scan",
+       [](TConfigData& c) { c.SetSuspendMillis(60000); }, "(suspended 60000, then resumed)", true},
+      {"suspends no more", [](TConfigData& c) { c.SetSuspendMillis(60000); }, "Started scan",
+       [](TConfigData& c) { c.SetSuspendMillis(0); }, "(suspended", false},
+      {"priority", [](TConfigData& c) { c.SetPriority(0); }, "Started scan",
+       [](TConfigData& c) { c.SetPriority(5); }, "(priority 5)", true},
+      // Confirm off lets updates go ahead again after a No for the scan.
+      {"updates after confirm off", [](TConfigData& c) { c.switches.confirm = true; },
+       "Canceling the ", [](TConfigData& c) { c.switches.confirm = false; }, "(asked) ", false,
+       true},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    ScanBench bench;
+    bench.AddMirror("s2/", "d2/", 2);
+    MakeTree(bench.temp.path(), {"s/a.txt=a", "s/b.txt=b", "s/sub/c.txt=c", "d/", "s2/e.txt=e",
+                                 "s2/sub/f.txt=f", "d2/"});
+    c.start(bench.config);
+    bench.front_end.yes_at_once = !c.no_to_the_scan;
+    bench.front_end.no_to_the_scan = c.no_to_the_scan;
+    bench.front_end.hidden = true;
+    bench.front_end.on_arm = [&bench](int64_t millis) {
+      const bool told = bench.thread->IsSuspended();
+      bench.thread->Resume();
+      const bool resumed = !bench.thread->IsSuspended();
+      bench.front_end.lines.push_back("(suspended " + std::to_string(millis) +
+                                      (told && resumed ? ", then resumed)" : ", not told)"));
+    };
+    bench.platform.on_priority = [&bench](int priority) {
+      bench.front_end.lines.push_back("(priority " + std::to_string(priority) + ")");
+    };
+    bool changed = false;
+    bench.front_end.on_line = [&](const std::string& line) {
+      if (changed || !line.starts_with(c.trigger)) return;
+      changed = true;
+      TConfigData config = bench.config;
+      c.change(config);
+      bench.thread->SetSwitches(config.switches);
+      bench.thread->SetSuspendMillis(config.suspend_millis());
+      bench.thread->SetPriority(config.priority());
+    };
+    const Lines lines = bench.Scan();
+    const auto trigger = std::ranges::find_if(
+        lines, [&](const std::string& line) { return line.starts_with(c.trigger); });
+    ASSERT_NE(trigger, lines.end());
+    EXPECT_EQ(std::any_of(trigger + 1, lines.end(),
+                          [&](const std::string& line) { return line.starts_with(c.after); }),
+              c.present)
+        << ::testing::PrintToString(lines);
+    EXPECT_EQ(ReadFile(bench.temp / "d2/sub/f.txt"), "f");
+    EXPECT_FALSE(bench.thread->IsSuspended());
+  }
+}
+
+// The user removes the first mirror while the scan runs it (the window's
+// configuration dialog, or mirror remove in another process): what the scan
+// stores about that mirror afterwards must not bring its key back, unless
+// the mirror was added again; the other mirror's counters are stored.
+TEST(DriverScanTest, AMirrorRemovedDuringTheScanStaysRemoved) {
+  const struct {
+    std::string trigger;  // the first line that begins with it
+    bool added_again;
+  } kCases[] = {{"Started scan", false}, {"Created file ", false}, {"Started scan", true}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.trigger + (c.added_again ? ", added again" : ""));
+    ScanBench bench;
+    bench.AddMirror("s2/", "d2/", 2);
+    MakeTree(bench.temp.path(), {"s/a.txt=a", "s/sub/b.txt=b", "d/", "s2/e.txt=e", "d2/"});
+    TQVIniFile other(bench.platform, bench.temp / "settings.db");
+    const std::string key = TMapping(other, bench.temp / "d/").key();
+    bool removed = false;
+    bench.front_end.on_line = [&](const std::string& line) {
+      if (removed || !line.starts_with(c.trigger)) return;
+      removed = true;
+      ASSERT_TRUE(other.DeleteKey(key));
+      if (c.added_again) bench.AddMirror("s/", "d/", 1);
+    };
+    const Lines lines = bench.Scan();
+    ASSERT_TRUE(removed);
+    EXPECT_EQ(ReadFile(bench.temp / "d/sub/b.txt"), "b");  // the scan went on
+    EXPECT_EQ(other.KeyExists(key), c.added_again) << ::testing::PrintToString(lines);
+    TCounts counts;
+    EXPECT_EQ(other.ReadCounters(key + kSourceSubkey, &counts), c.added_again);
+    const std::string key2 = TMapping(other, bench.temp / "d2/").key();
+    EXPECT_TRUE(other.ReadCounters(key2 + kSourceSubkey, &counts));
+    EXPECT_EQ(counts.files, 1);
   }
 }
 

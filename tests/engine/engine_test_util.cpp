@@ -9,6 +9,7 @@
 #include "config/config_keys.h"
 #include "config/filter_store.h"
 #include "config/mapping.h"
+#include "engine/live_switches.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
 #include "log/log_dir.h"
@@ -40,7 +41,8 @@ void MirrorTest::Run() {
   TDestDisks disks(platform_);
   TScanProgress progress;
   TCurrentMirror current;
-  TScanContext context{platform_, ini_, config_, mappings_, disks, gate_, progress, current};
+  const TLiveSwitches switches(config_);
+  TScanContext context{platform_, ini_, switches, mappings_, disks, gate_, progress, current};
   bool confirm = confirm_;
   bool default_answer = true;
   TMirror mirror(context, *mapping_);

@@ -9,6 +9,7 @@
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
+#include "engine/live_switches.h"
 #include "engine/mirror.h"
 #include "engine/pending_accepts.h"
 #include "engine/scan_context.h"
@@ -146,7 +147,8 @@ TEST_F(RootsTest, WeighsWhatTheLastScanListedWithTheArchiveLogs) {
   TDestDisks disks(platform_);
   TScanProgress progress;
   TCurrentMirror current;
-  TScanContext context{platform_, ini_, config_, mappings_, disks, gate_, progress, current};
+  const TLiveSwitches switches(config_);
+  TScanContext context{platform_, ini_, switches, mappings_, disks, gate_, progress, current};
   const std::string source = mapping_->key() + kSourceSubkey;
   // Counters stored, under which key, and the mirror's weight after.
   const std::tuple<TCounts, std::string, int32_t> kSteps[] = {

@@ -1,5 +1,5 @@
-#ifndef QUORVANE_CLI_HEADLESS_SCAN_H_
-#define QUORVANE_CLI_HEADLESS_SCAN_H_
+#ifndef QUORVANE_ENGINE_SCAN_DONE_TEXT_H_
+#define QUORVANE_ENGINE_SCAN_DONE_TEXT_H_
 
 #include <string>
 
@@ -9,9 +9,9 @@ namespace qv {
 
 // "Scan done in " + the duration: whole seconds below three minutes, else
 // minutes and, unless none are left, seconds; rounded to the nearest second,
-// halves to the even one.
+// halves to the even one. Both front ends log it at the end of a scan.
 std::string ScanDoneText(FileTime start, FileTime end);
 
 }  // namespace qv
 
-#endif  // QUORVANE_CLI_HEADLESS_SCAN_H_
+#endif  // QUORVANE_ENGINE_SCAN_DONE_TEXT_H_

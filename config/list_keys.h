@@ -1,5 +1,5 @@
-#ifndef QUORVANE_CLI_LIST_KEYS_H_
-#define QUORVANE_CLI_LIST_KEYS_H_
+#ifndef QUORVANE_CONFIG_LIST_KEYS_H_
+#define QUORVANE_CONFIG_LIST_KEYS_H_
 
 #include <cstdint>
 #include <string>
@@ -26,4 +26,4 @@ std::string SubkeyPath(const std::string& list_key, const std::string& name);
 
 }  // namespace qv
 
-#endif  // QUORVANE_CLI_LIST_KEYS_H_
+#endif  // QUORVANE_CONFIG_LIST_KEYS_H_

@@ -1,4 +1,4 @@
-#include "cli/list_keys.h"
+#include "config/list_keys.h"
 
 #include <algorithm>
 #include <cstdio>
