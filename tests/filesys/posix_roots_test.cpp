@@ -86,17 +86,12 @@ TEST(MountInfoTest, TheRootFieldNamesWhatIsMounted) {
       "26 1 254:0 / / rw - ext4 /dev/vda rw\n"
       "40 26 254:0 /srv/data /mnt/bound rw shared:1 - ext4 /dev/vda rw\n"
       "41 26 0:44 /a\\040b /mnt/x\\040y rw - tmpfs tmpfs rw\n");
-  ASSERT_EQ(mounts.size(), 3u);
-  const std::tuple<const char*, const char*, const char*> kExpected[] = {
-      {"/", "/", "/dev/vda"},
-      {"/srv/data", "/mnt/bound", "/dev/vda"},
-      {"/a b", "/mnt/x y", "tmpfs"}};
-  for (size_t i = 0; i < mounts.size(); ++i) {
-    const auto& [root, point, source] = kExpected[i];
-    EXPECT_EQ(mounts[i].root, root);
-    EXPECT_EQ(mounts[i].mount_point, point);
-    EXPECT_EQ(mounts[i].source, source);
-  }
+  std::vector<std::tuple<std::string, std::string, std::string>> found;
+  for (const auto& m : mounts) found.emplace_back(m.root, m.mount_point, m.source);
+  EXPECT_EQ(found, (std::vector<std::tuple<std::string, std::string, std::string>>{
+                       {"/", "/", "/dev/vda"},
+                       {"/srv/data", "/mnt/bound", "/dev/vda"},
+                       {"/a b", "/mnt/x y", "tmpfs"}}));
 }
 
 // Which of a mirror's two roots lies in the other, by text or by place.

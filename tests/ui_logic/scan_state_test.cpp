@@ -27,8 +27,6 @@ TEST(ScanStateTest, EachStateSetsTitleIconButtonsAndTray) {
     int wait;
     const char* view;
   } kCases[] = {
-      {TScanState::kIdle, 60,
-       "Quorvane | MD | ++- Stop updating the mirrors | '&Start scan', hidden, 'Start &timer'"},
       {TScanState::kIdle, 1,
        "Quorvane | MD | ++- Stop updating the mirrors | '&Start scan', hidden, 'Start &timer'"},
       {TScanState::kIdle, 0,
