@@ -1,6 +1,6 @@
 #include "ui/main_window/scan_control.h"
 
-#include "cli/headless_scan.h"
+#include "engine/scan_done_text.h"
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
@@ -40,7 +40,7 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
       settings_path_(deps.settings_path),
       front_end_(log_, {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); }},
                  this) {
-  last_scan_ = ini_.Read64(kBaseKey, "LastScan", 0);
+  last_scan_ = ini_.ReadLastScan().value_or(0);
   next_scan_.setSingleShot(true);
   connect(&next_scan_, &QTimer::timeout, this, &TScanControl::StartScan);
   due_check_.setInterval(static_cast<int>(kDueCheckIntervalMs));
@@ -99,7 +99,6 @@ void TScanControl::StartScan() {
   options.settings_path = settings_path_;
   options.started_with_start = started_with_start_;
   thread_ = std::make_unique<TMirrorThread>(platform_, config_, options, front_end_);
-  suspended_ = false;
   thread_->Start();
   if (!hidden_in_tray_) update_.start();
 }
@@ -152,7 +151,6 @@ void TScanControl::Stop() {
   // Also ends a suspension, so that the thread can reach its end.
   thread_->Terminate();
   wake_up_.stop();
-  suspended_ = false;
 }
 
 bool TScanControl::RequestClose() {
@@ -174,7 +172,6 @@ void TScanControl::UpdateTick() {
 }
 
 void TScanControl::Suspended(int64_t millis) {
-  suspended_ = true;
   emit statusText("Resuming scan in " + QString::number(millis / 1000) + " seconds");
   SetState(TScanState::kSuspended);
   wake_up_.start();
@@ -182,14 +179,13 @@ void TScanControl::Suspended(int64_t millis) {
 
 void TScanControl::WakeUpTick() {
   if (thread_ == nullptr) return wake_up_.stop();
-  if (!suspended_) return;
+  if (!thread_->IsSuspended()) return;
   // No source of the last input time exists yet: the scan goes on at once.
   Resume(!thread_->IsTerminated());
 }
 
 void TScanControl::Resume(bool announce) {
   wake_up_.stop();
-  suspended_ = false;
   emit statusText("Resumed scan");
   if (announce) SetState(TScanState::kScanning);
   thread_->Resume();
@@ -210,7 +206,6 @@ void TScanControl::ThreadEnded() {
 void TScanControl::EndScan(const TScanEnd& end) {
   update_.stop();
   wake_up_.stop();
-  suspended_ = false;
   emit statusText(QString());
   last_scan_ = platform_.Now();
   if (!end.terminated && !pending_close_) {
@@ -236,7 +231,7 @@ void TScanControl::EndScan(const TScanEnd& end) {
 
 void TScanControl::ScanFinished(bool logged_errors) {
   // A scan whose end time cannot be stored is still done.
-  (void)ini_.Write64(kBaseKey, "LastScan", last_scan_);
+  (void)ini_.WriteLastScan(last_scan_);
   Log(ScanDoneText(scan_start_, last_scan_));
   log_.SaveLog(false);
   if (config_.switches.close_when_done) {

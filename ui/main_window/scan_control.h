@@ -118,7 +118,6 @@ class TScanControl : public QObject {
   TScanState state_ = TScanState::kIdle;
   bool started_with_start_ = false;
   bool hidden_in_tray_ = false;
-  bool suspended_ = false;
   bool closing_requested_ = false;
   bool pending_close_ = false;
   FileTime scan_start_ = 0;
