@@ -215,7 +215,7 @@ TEST_P(StartScheduleTest, ArmsTheTimerFromTheLastScan) {
     TQVIniFile ini(platform_, settings_);
     const FileTime last = platform_.Now() - static_cast<FileTime>(c.minutes_since_last_scan * 60 *
                                                                   kFileTimeTicksPerSecond);
-    ASSERT_TRUE(ini.Write64(kBaseKey, "LastScan", last));
+    ASSERT_TRUE(ini.WriteLastScan(last));
   }
   TScanControl& control = MakeWindow({"/START"}).scan_control();
   if (c.expected_minutes < 0) {

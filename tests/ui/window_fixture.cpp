@@ -85,7 +85,7 @@ std::string WindowTest::LogFile() const {
 
 FileTime WindowTest::StoredLastScan() {
   TQVIniFile ini(platform_, settings_);
-  return ini.Read64(kBaseKey, "LastScan", 0);
+  return ini.ReadLastScan().value_or(0);
 }
 
 }  // namespace qv::testing
