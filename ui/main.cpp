@@ -1,6 +1,5 @@
 // The desktop program: the main window over the engine.
 #include <QApplication>
-#include <QStyle>
 #include <QTimer>
 #include <clocale>
 #include <iostream>
@@ -8,6 +7,7 @@
 
 #include "config/settings_location.h"
 #include "filesys/platform.h"
+#include "ui/app/icons.h"
 #include "ui/app/opener.h"
 #include "ui/app/unix_signals.h"
 #include "ui/dialogs/dialogs.h"
@@ -47,7 +47,7 @@ void GrabWhenIdle(qv::TMainWindow& window, const QString& file) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quorvane");
-  QApplication::setWindowIcon(app.style()->standardIcon(QStyle::SP_DriveHDIcon));
+  QApplication::setWindowIcon(qv::ProgramIcon());
   // Thousands separators and the decimal point of the user's locale.
   std::setlocale(LC_ALL, "");
 

@@ -1,11 +1,11 @@
 #include "ui/dialogs/about_box.h"
 
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
+
+#include "ui/app/icons.h"
 
 namespace qv {
 
@@ -18,11 +18,6 @@ QLabel* PlainLabel(const QString& name, const QString& text, QWidget* parent) {
   label->setTextFormat(Qt::PlainText);
   label->setTextInteractionFlags(Qt::TextSelectableByMouse);
   return label;
-}
-
-QIcon ProgramIcon() {
-  const QIcon icon = QApplication::windowIcon();
-  return icon.isNull() ? QApplication::style()->standardIcon(QStyle::SP_DriveHDIcon) : icon;
 }
 
 }  // namespace

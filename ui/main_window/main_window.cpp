@@ -10,6 +10,7 @@
 #include "config/qv_ini_file.h"
 #include "log/log_buffer.h"
 #include "log/logger.h"
+#include "ui/app/icons.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/help_pages.h"
 #include "ui/logic/scan_state.h"
@@ -123,6 +124,7 @@ void TMainWindow::TellHowToAddMirror() {
 void TMainWindow::ShowState() {
   const TScanStateView view = scan_control_->View();
   setWindowTitle(QString::fromStdString(view.title));
+  if (const QIcon icon = StateIcon(view.icon); !icon.isNull()) setWindowIcon(icon);
   tool_bar_->ShowState(view);
 }
 
