@@ -68,7 +68,6 @@ TEST_F(WindowIconTest, TheWindowShowsTheIconOfItsState) {
   const auto shows = [&window](const char* name) {
     return Image(window.windowIcon(), 32) == Image(StateIcon(name), 32);
   };
-  window.Begin();
   EXPECT_TRUE(shows("MD"));
   Click("SpeedButtonStart");
   EXPECT_TRUE(shows("MAINICON"));

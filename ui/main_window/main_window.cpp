@@ -17,6 +17,7 @@
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/tool_bar.h"
+#include "ui/main_window/window_placement.h"
 
 namespace qv {
 
@@ -97,6 +98,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   ShowProgress(0, 1, 0);
   ShowState();
   resize(720, 480);
+  placement_ = std::make_unique<TWindowPlacement>(*this, *ini_, WindowSystemPlacesWindows());
+  placement_->Restore();
 }
 
 TMainWindow::~TMainWindow() = default;
@@ -156,6 +159,7 @@ void TMainWindow::closeEvent(QCloseEvent* event) {
     return;
   }
   event->accept();
+  placement_->Save();
   emit closed();
 }
 
@@ -164,6 +168,10 @@ void TMainWindow::changeEvent(QEvent* event) {
     const bool minimised = isMinimized();
     scan_control_->SetMinimised(minimised);
     log_view_->set_minimised(minimised);
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    if (isMaximized() && !(change->oldState() & Qt::WindowMaximized)) {
+      placement_->SaveNormalBounds();
+    }
   }
   QMainWindow::changeEvent(event);
 }

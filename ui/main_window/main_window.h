@@ -22,6 +22,7 @@ class TLogView;
 class TQVIniFile;
 class TScanControl;
 class TToolBar;
+class TWindowPlacement;
 
 struct TMainWindowDeps {
   Platform& platform;
@@ -88,6 +89,7 @@ class TMainWindow : public QMainWindow {
   // view use (a child deleted first leaves its parent by itself).
   std::unique_ptr<TScanControl> scan_control_;
   std::unique_ptr<TLogView> log_view_;
+  std::unique_ptr<TWindowPlacement> placement_;
   TToolBar* tool_bar_;
   QLabel* file_count_;
   QLabel* status_;
