@@ -1,14 +1,15 @@
 // The desktop program: the main window over the engine.
 #include <QApplication>
-#include <QTimer>
 #include <clocale>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "config/settings_location.h"
 #include "filesys/platform.h"
 #include "ui/app/icons.h"
 #include "ui/app/opener.h"
+#include "ui/app/screenshot.h"
 #include "ui/app/unix_signals.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/command_line.h"
@@ -24,22 +25,6 @@ std::vector<std::string> Arguments() {
   const QStringList list = QCoreApplication::arguments();
   for (qsizetype i = 1; i < list.size(); ++i) args.push_back(list[i].toStdString());
   return args;
-}
-
-// QUORVANE_SCREENSHOT=FILE: once the window is idle (at once, or after the
-// scan that /START began), it saves a picture of itself into FILE and
-// closes. For the documentation's images and the smoke test.
-void GrabWhenIdle(qv::TMainWindow& window, const QString& file) {
-  auto grab = [&window, file] {
-    if (window.scan_control().state() != qv::TScanState::kIdle) return;
-    QTimer::singleShot(0, &window, [&window, file] {
-      if (!window.grab().save(file))
-        std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
-      window.close();
-    });
-  };
-  QObject::connect(&window.scan_control(), &qv::TScanControl::stateChanged, &window, grab);
-  QTimer::singleShot(0, &window, grab);
 }
 
 }  // namespace
@@ -78,6 +63,12 @@ int main(int argc, char** argv) {
   QObject::connect(&unix_signals, &qv::TUnixSignals::closeRequested, window.get(), &QWidget::close);
 
   const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
+  const std::optional<qv::TScanState> screenshot_state =
+      qv::ScreenshotState(qEnvironmentVariable("QUORVANE_SCREENSHOT_STATE"));
+  if (!screenshot_state) {
+    std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting or scanning\n";
+    return kExitCannotRun;
+  }
   // Until the tray exists, /START leaves the window in the task bar.
   if (options.start_now && screenshot.isEmpty()) {
     window->showMinimized();
@@ -85,6 +76,6 @@ int main(int argc, char** argv) {
     window->show();
   }
   window->Begin();
-  if (!screenshot.isEmpty()) GrabWhenIdle(*window, screenshot);
+  if (!screenshot.isEmpty()) qv::GrabInState(*window, screenshot, *screenshot_state);
   return app.exec();
 }

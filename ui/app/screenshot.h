@@ -1,0 +1,27 @@
+#ifndef QUORVANE_UI_APP_SCREENSHOT_H_
+#define QUORVANE_UI_APP_SCREENSHOT_H_
+
+#include <QString>
+#include <optional>
+
+#include "ui/logic/scan_state.h"
+
+namespace qv {
+
+class TMainWindow;
+
+// The state named by QUORVANE_SCREENSHOT_STATE: "idle" (also when unset),
+// "waiting" or "scanning"; nullopt for any other name.
+std::optional<TScanState> ScreenshotState(const QString& name);
+
+// For the documentation's images and the smoke test: once the window shows
+// state, saves a picture of it into file and closes it. Idle: at once, or
+// after the scan that /START began. Waiting: once the next scan is armed.
+// Scanning: at the first progress the scan reports, so the scan must run
+// for more than a second. Above the window a strip shows its icon and title,
+// which no window manager draws under Xvfb.
+void GrabInState(TMainWindow& window, const QString& file, TScanState state);
+
+}  // namespace qv
+
+#endif  // QUORVANE_UI_APP_SCREENSHOT_H_
