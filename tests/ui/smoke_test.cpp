@@ -69,5 +69,38 @@ TEST_F(SmokeTest, StartExitScansOnceAndTheIdleWindowIsDrawn) {
   EXPECT_GT(colours.size(), 10u);
 }
 
+// Pixels near the waiting icon's clock badge in the caption strip above the
+// picture, where the window's icon is drawn.
+int ClockPixels(const QImage& image) {
+  int count = 0;
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 30; ++x) {
+      const QColor c = image.pixelColor(x, y);
+      if (std::abs(c.red() - 0xe9) + std::abs(c.green() - 0xa2) + std::abs(c.blue() - 0x1b) < 40)
+        ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(SmokeTest, PicturesShowTheIconAndTitleOfTheStateAsked) {
+  const std::string idle = temp_ / "idle.png";
+  const std::string waiting = temp_ / "waiting.png";
+  const std::string args = "--settings '" + settings_ + "' ";
+  ASSERT_EQ(RunOnXvfb("QUORVANE_SCREENSHOT='" + idle + "'", args), 0);
+  // Scans once, then waits for the next scan a minute later.
+  ASSERT_EQ(RunOnXvfb("QUORVANE_SCREENSHOT='" + waiting + "' QUORVANE_SCREENSHOT_STATE=waiting",
+                      args + "/WAIT=1 /START"),
+            0);
+  EXPECT_EQ(ReadFile(temp_ / "dst/a.txt"), "alpha");
+  const QImage idle_image(QString::fromStdString(idle));
+  const QImage waiting_image(QString::fromStdString(waiting));
+  ASSERT_FALSE(idle_image.isNull());
+  ASSERT_FALSE(waiting_image.isNull());
+  EXPECT_EQ(ClockPixels(idle_image), 0);
+  EXPECT_GT(ClockPixels(waiting_image), 3);
+  EXPECT_EQ(RunOnXvfb("QUORVANE_SCREENSHOT_STATE=sleeping", args), 2);
+}
+
 }  // namespace
 }  // namespace qv::testing
