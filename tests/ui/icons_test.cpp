@@ -3,9 +3,9 @@
 
 #include <QLabel>
 #include <QToolButton>
+#include <set>
 
 #include <gtest/gtest.h>
-#include <set>
 
 #include "tests/ui/window_fixture.h"
 #include "ui/dialogs/about_box.h"
@@ -40,8 +40,8 @@ TEST(IconsTest, EveryStateHasItsOwnPictureAtEverySize) {
       EXPECT_FALSE(IsOneColour(image));
     }
     const QImage image = Image(icon, 32).convertToFormat(QImage::Format_ARGB32);
-    pictures.insert(QByteArray(reinterpret_cast<const char*>(image.constBits()),
-                               image.sizeInBytes()));
+    pictures.insert(
+        QByteArray(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes()));
   }
   EXPECT_EQ(pictures.size(), 4U);
 }

@@ -2,9 +2,10 @@
 // back, kept on the screen, at the next start.
 #include "ui/main_window/window_placement.h"
 
-#include <gtest/gtest.h>
 #include <map>
 #include <optional>
+
+#include <gtest/gtest.h>
 
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
@@ -20,15 +21,16 @@ class WindowPlacementTest : public WindowTest {
  protected:
   void Store(const TValues& values) {
     TQVIniFile ini(platform_, settings_);
-    for (const auto& [name, value] : values) ASSERT_TRUE(ini.WriteInteger(kWindowKey, name, *value));
+    for (const auto& [name, value] : values)
+      ASSERT_TRUE(ini.WriteInteger(kWindowKey, name, *value));
   }
   TValues Stored() {
     TQVIniFile ini(platform_, settings_);
     TValues values;
     for (const char* name : {"Left", "Top", "Width", "Height", "WinState"}) {
       int32_t value = 0;
-      values[name] = ini.TryReadInteger(kWindowKey, name, &value) ? std::optional(value)
-                                                                 : std::nullopt;
+      values[name] =
+          ini.TryReadInteger(kWindowKey, name, &value) ? std::optional(value) : std::nullopt;
     }
     return values;
   }
@@ -42,8 +44,8 @@ TEST_F(WindowPlacementTest, ClosedInTheNormalStateStoresItsBounds) {
   TMainWindow& window = MakeWindow();
   window.setGeometry(60, 70, 500, 400);
   CloseWindow();
-  EXPECT_EQ(Stored(), (TValues{{"Left", 60}, {"Top", 70}, {"Width", 500}, {"Height", 400},
-                               {"WinState", 0}}));
+  EXPECT_EQ(Stored(),
+            (TValues{{"Left", 60}, {"Top", 70}, {"Width", 500}, {"Height", 400}, {"WinState", 0}}));
 }
 
 // The offscreen screen is 800 by 800 pixels.
@@ -64,8 +66,9 @@ TEST_F(WindowPlacementTest, ClosedWhileMaximisedKeepsTheNormalBoundsAndRestoresT
   // The offscreen screen is 800 pixels wide, less the frame.
   ASSERT_TRUE(WaitFor([&] { return window.geometry().width() > 700; }));
   CloseWindow();
-  EXPECT_EQ(Stored(), (TValues{{"Left", 150}, {"Top", 130}, {"Width", 500}, {"Height", 400},
-                               {"WinState", 2}}));
+  EXPECT_EQ(
+      Stored(),
+      (TValues{{"Left", 150}, {"Top", 130}, {"Width", 500}, {"Height", 400}, {"WinState", 2}}));
 
   TMainWindow& next = MakeWindow();
   EXPECT_TRUE(next.isMaximized());

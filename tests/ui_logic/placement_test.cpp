@@ -30,31 +30,53 @@ TEST_P(PlacedBoundsTest, KeepsTheWindowOnTheScreenItMostlyLiesOn) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlacedBoundsTest,
     ::testing::Values(
-        PlaceCase{"InsideStaysAsStored", {100, 50, 600, 400, 0}, kOneScreen, 0, {100, 50, 600, 400}},
-        PlaceCase{"LeftOfMinus500BecomesZero", {-500, 50, 720, 400, 0}, kOneScreen, 0,
-                  {0, 50, 720, 400}},
+        PlaceCase{
+            "InsideStaysAsStored", {100, 50, 600, 400, 0}, kOneScreen, 0, {100, 50, 600, 400}},
+        PlaceCase{
+            "LeftOfMinus500BecomesZero", {-500, 50, 720, 400, 0}, kOneScreen, 0, {0, 50, 720, 400}},
         PlaceCase{"WidthOf20Becomes48", {100, 50, 20, 400, 0}, kOneScreen, 0, {100, 50, 48, 400}},
         PlaceCase{"HeightOf5Becomes48", {100, 50, 300, 5, 0}, kOneScreen, 0, {100, 50, 300, 48}},
         // Left and top keep 48 pixels on the screen, the size fits the rest.
-        PlaceCase{"PastTheRightAndBottomEdges", {790, 780, 600, 400, 0}, kOneScreen, 0,
+        PlaceCase{"PastTheRightAndBottomEdges",
+                  {790, 780, 600, 400, 0},
+                  kOneScreen,
+                  0,
                   {752, 752, 48, 48}},
-        PlaceCase{"LargerThanTheScreenIsCut", {0, 0, 5000, 5000, 0}, kOneScreen, 0,
-                  {0, 0, 800, 800}},
-        PlaceCase{"MissingValuesKeepTheCurrentOnes", {std::nullopt, 60, std::nullopt, 300, 0},
-                  kOneScreen, 0, {10, 60, 720, 300}},
+        PlaceCase{
+            "LargerThanTheScreenIsCut", {0, 0, 5000, 5000, 0}, kOneScreen, 0, {0, 0, 800, 800}},
+        PlaceCase{"MissingValuesKeepTheCurrentOnes",
+                  {std::nullopt, 60, std::nullopt, 300, 0},
+                  kOneScreen,
+                  0,
+                  {10, 60, 720, 300}},
         // On the second screen the window keeps its place and size.
-        PlaceCase{"OnTheSecondScreenStaysThere", {2000, 300, 800, 600, 0}, kTwoScreens, 0,
+        PlaceCase{"OnTheSecondScreenStaysThere",
+                  {2000, 300, 800, 600, 0},
+                  kTwoScreens,
+                  0,
                   {2000, 300, 800, 600}},
-        PlaceCase{"ClampedToTheSecondScreensEdges", {2000, 100, 1500, 600, 0}, kTwoScreens, 0,
+        PlaceCase{"ClampedToTheSecondScreensEdges",
+                  {2000, 100, 1500, 600, 0},
+                  kTwoScreens,
+                  0,
                   {2000, 200, 1200, 600}},
         // Mostly on the second screen though it starts on the first.
-        PlaceCase{"TheScreenWithTheLargerShareWins", {1800, 300, 800, 600, 0}, kTwoScreens, 0,
+        PlaceCase{"TheScreenWithTheLargerShareWins",
+                  {1800, 300, 800, 600, 0},
+                  kTwoScreens,
+                  0,
                   {1920, 300, 800, 600}},
         // A screen that was unplugged: centred on the primary screen.
-        PlaceCase{"OnNoScreenIsCentredOnThePrimary", {4000, 300, 800, 600, 0}, kTwoScreens, 1,
+        PlaceCase{"OnNoScreenIsCentredOnThePrimary",
+                  {4000, 300, 800, 600, 0},
+                  kTwoScreens,
+                  1,
                   {1920 + 240, 200 + 212, 800, 600}},
-        PlaceCase{"OnNoScreenAndTooLargeFitsThePrimary", {-9000, -9000, 3000, 20, 0},
-                  kTwoScreens, 0, {0, 516, 1920, 48}}),
+        PlaceCase{"OnNoScreenAndTooLargeFitsThePrimary",
+                  {-9000, -9000, 3000, 20, 0},
+                  kTwoScreens,
+                  0,
+                  {0, 516, 1920, 48}}),
     [](const auto& test) { return std::string(test.param.name); });
 
 struct SaveCase {
@@ -81,9 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SaveCase{"Normal", kWinStateNormal, false, {5, 6, 700, 500, kWinStateNormal}},
         SaveCase{"Minimised", kWinStateMinimised, false, {5, 6, 700, 500, kWinStateMinimised}},
-        SaveCase{"MaximisedOnlyItsState", kWinStateMaximised, false,
+        SaveCase{"MaximisedOnlyItsState",
+                 kWinStateMaximised,
+                 false,
                  {std::nullopt, std::nullopt, std::nullopt, std::nullopt, kWinStateMaximised}},
-        SaveCase{"SizeOnlyWhereWindowsArePlacedForUs", kWinStateNormal, true,
+        SaveCase{"SizeOnlyWhereWindowsArePlacedForUs",
+                 kWinStateNormal,
+                 true,
                  {std::nullopt, std::nullopt, 700, 500, kWinStateNormal}}),
     [](const auto& test) { return std::string(test.param.name); });
 

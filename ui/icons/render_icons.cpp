@@ -1,7 +1,7 @@
 // Draws each SVG given on the command line into OUT_DIR/NAME-SIZE.png at the
 // sizes the program ships. Run by render_icons.sh; not part of the build.
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>

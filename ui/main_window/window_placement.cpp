@@ -38,8 +38,8 @@ TWindowPlacement::TWindowPlacement(QWidget& window, TSharedIni& ini, bool size_o
     : window_(window), ini_(ini), size_only_(size_only) {}
 
 void TWindowPlacement::Restore() {
-  TStoredPlacement stored{ReadValue(ini_, "Left"), ReadValue(ini_, "Top"),
-                          ReadValue(ini_, "Width"), ReadValue(ini_, "Height"),
+  TStoredPlacement stored{ReadValue(ini_, "Left"), ReadValue(ini_, "Top"), ReadValue(ini_, "Width"),
+                          ReadValue(ini_, "Height"),
                           ini_.ReadInteger(kWindowKey, "WinState", kWinStateNormal)};
   if (size_only_) stored.left = stored.top = std::nullopt;
   std::vector<TRect> screens;
@@ -76,9 +76,9 @@ void TWindowPlacement::Save() {
 
 void TWindowPlacement::Write(const TPlacementToSave& save, bool with_state) {
   TSettingsTransaction transaction(ini_.db());
-  for (const auto& [name, value] : {std::pair{"Left", save.left}, std::pair{"Top", save.top},
-                                    std::pair{"Width", save.width},
-                                    std::pair{"Height", save.height}}) {
+  for (const auto& [name, value] :
+       {std::pair{"Left", save.left}, std::pair{"Top", save.top}, std::pair{"Width", save.width},
+        std::pair{"Height", save.height}}) {
     if (value) ini_.WriteInteger(kWindowKey, name, *value);
   }
   if (with_state) ini_.WriteInteger(kWindowKey, "WinState", save.win_state);
