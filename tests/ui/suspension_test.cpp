@@ -85,6 +85,7 @@ TEST_F(SetIdleTest, ASuspendedScanShowsItselfCountsDownAndResumes) {
   source_->set(kMinute - 9500);
   ASSERT_TRUE(WaitForStatus("Resuming scan in 9 seconds"));
   EXPECT_EQ(window.scan_control().state(), TScanState::kSuspended);
+  EXPECT_FALSE(SawStatus("Resumed scan")) << "the countdown resumed the scan";
   EXPECT_FALSE(std::filesystem::exists(dst_ + "a.txt")) << "nothing is copied while suspended";
 
   source_->set(kMinute);
