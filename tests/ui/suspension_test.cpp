@@ -9,22 +9,12 @@
 
 #include "filesys/platform.h"
 #include "log/log_buffer.h"
+#include "tests/ui/idle_fakes.h"
 #include "tests/ui/suspension_fixture.h"
 #include "ui/main_window/scan_control.h"
 
 namespace qv::testing {
 namespace {
-
-// The user's idle time as the test sets it; nullopt: no service answers.
-class TSetIdleSource : public TIdleSource {
- public:
-  explicit TSetIdleSource(std::optional<int64_t> idle) : idle_(idle) {}
-  std::optional<int64_t> IdleMillis() override { return idle_; }
-  void set(std::optional<int64_t> idle) { idle_ = idle; }
-
- private:
-  std::optional<int64_t> idle_;
-};
 
 class SetIdleTest : public SuspensionTest {
  protected:
