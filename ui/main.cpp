@@ -12,6 +12,7 @@
 #include "ui/app/screenshot.h"
 #include "ui/app/unix_signals.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/idle/idle_time.h"
 #include "ui/logic/command_line.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
@@ -42,7 +43,9 @@ int main(int argc, char** argv) {
     std::cerr << "quorvane: " << options.error << '\n';
     return kExitCannotRun;
   }
-  qv::Platform& platform = qv::DefaultPlatform();
+  // The window and its scan thread learn the last input time from the cache.
+  qv::TIdleTime idle(qv::DefaultPlatform(), qv::DesktopIdleSources());
+  qv::TIdlePlatform platform(qv::DefaultPlatform(), idle);
   const std::string settings = options.settings_path.value_or(qv::DefaultSettingsPath(platform));
   if (settings.empty()) {
     std::cerr << "quorvane: no settings file: set HOME, QUORVANE_SETTINGS or --settings FILE\n";
@@ -55,7 +58,7 @@ int main(int argc, char** argv) {
   qv::TDesktopOpener opener;
   auto window = std::make_unique<qv::TMainWindow>(
       qv::TMainWindowDeps{platform, settings, dialogs, opener,
-                          QCoreApplication::applicationFilePath().toStdString(), options});
+                          QCoreApplication::applicationFilePath().toStdString(), options, &idle});
   dialogs.set_parent(window.get());
   QObject::connect(window.get(), &qv::TMainWindow::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);

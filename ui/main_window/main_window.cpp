@@ -42,6 +42,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
       settings_path_(deps.settings_path),
       executable_(deps.executable),
       options_(deps.options),
+      idle_(deps.idle),
       ini_(std::make_unique<TQVIniFile>(platform_, settings_path_)),
       log_(std::make_unique<TLog>(platform_, *ini_)) {
   setObjectName("FormMain");
@@ -73,7 +74,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   ApplyCommandLine(options_, &config_);
 
   scan_control_ = std::make_unique<TScanControl>(
-      TScanControlDeps{platform_, *ini_, config_, *log_, dialogs_, settings_path_});
+      TScanControlDeps{platform_, *ini_, config_, *log_, dialogs_, settings_path_, idle_});
   connect(scan_control_.get(), &TScanControl::stateChanged, this, &TMainWindow::ShowState);
   connect(scan_control_.get(), &TScanControl::statusText, this, &TMainWindow::SetStatusText);
   connect(scan_control_.get(), &TScanControl::progress, this, &TMainWindow::ShowProgress);

@@ -17,6 +17,7 @@ namespace qv {
 
 class Platform;
 class TDialogs;
+class TIdleTime;
 class TLog;
 class TLogView;
 class TQVIniFile;
@@ -31,6 +32,8 @@ struct TMainWindowDeps {
   TOpener& opener;
   std::string executable;  // the running program's full path
   TCommandLine options;
+  // The last input time that pauses a scan hidden in the tray; nullptr: never.
+  TIdleTime* idle = nullptr;
 };
 
 // The program's only long-lived window: tool bar with gauge, log view and
@@ -82,6 +85,7 @@ class TMainWindow : public QMainWindow {
   const std::string settings_path_;
   const std::string executable_;
   const TCommandLine options_;
+  TIdleTime* const idle_;
   std::unique_ptr<TQVIniFile> ini_;
   std::unique_ptr<TLog> log_;
   TConfigData config_;  // effective: command-line options included

@@ -8,6 +8,7 @@
 #include "filesys/platform.h"
 #include "log/log_buffer.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/idle/idle_time.h"
 #include "ui/logic/schedule.h"
 
 namespace qv {
@@ -38,6 +39,7 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
       log_(deps.log),
       dialogs_(deps.dialogs),
       settings_path_(deps.settings_path),
+      idle_(deps.idle),
       front_end_(log_, {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); }},
                  this) {
   last_scan_ = ini_.ReadLastScan().value_or(0);
@@ -72,7 +74,14 @@ void TScanControl::Log(const std::string& line) { log_.AddLine(line, true); }
 void TScanControl::SetHiddenInTray(bool hidden) {
   hidden_in_tray_ = hidden;
   front_end_.set_hidden_in_tray(hidden);
+  UpdateIdleSampling();
   if (!hidden && thread_ != nullptr) update_.start();
+}
+
+void TScanControl::UpdateIdleSampling() {
+  // Only a scan hidden in the tray asks for the last input: the program
+  // that waits in the tray all day asks nobody.
+  if (idle_ != nullptr) idle_->SetSampling(hidden_in_tray_ && thread_ != nullptr);
 }
 
 bool TScanControl::RefuseConfirm() {
@@ -99,6 +108,8 @@ void TScanControl::StartScan() {
   options.settings_path = settings_path_;
   options.started_with_start = started_with_start_;
   thread_ = std::make_unique<TMirrorThread>(platform_, config_, options, front_end_);
+  // Sampled before the thread's first check, which reads the cache.
+  UpdateIdleSampling();
   thread_->Start();
   if (!hidden_in_tray_) update_.start();
 }
@@ -180,8 +191,15 @@ void TScanControl::Suspended(int64_t millis) {
 void TScanControl::WakeUpTick() {
   if (thread_ == nullptr) return wake_up_.stop();
   if (!thread_->IsSuspended()) return;
-  // No source of the last input time exists yet: the scan goes on at once.
-  Resume(!thread_->IsTerminated());
+  if (thread_->IsTerminated()) return Resume(false);
+  const int64_t wanted = config_.suspend_millis();
+  int64_t idle = 0;
+  // Without the time of the last input the scan goes on at the first tick.
+  if (hidden_in_tray_ && platform_.MillisSinceLastInput(&idle).ok() && idle < wanted) {
+    emit statusText("Resuming scan in " + QString::number((wanted - idle) / 1000) + " seconds");
+    return;
+  }
+  Resume(true);
 }
 
 void TScanControl::Resume(bool announce) {
@@ -200,6 +218,7 @@ void TScanControl::ThreadEnded() {
     emit progress(done, done, done + counts.items_outside);
   }
   thread_.reset();
+  UpdateIdleSampling();
   EndScan(end);
 }
 

@@ -18,6 +18,7 @@ class TConfigData;
 class TDialogs;
 class TLog;
 class TMirrorThread;
+class TIdleTime;
 class TQVIniFile;
 
 // What a scan control works with; all outlive it.
@@ -29,6 +30,9 @@ struct TScanControlDeps {
   TLog& log;
   TDialogs& dialogs;
   std::string settings_path;
+  // The cache of the last input time, sampled while a scan runs hidden in
+  // the tray; nullptr: nothing samples and a scan never pauses for input.
+  TIdleTime* idle = nullptr;
 };
 
 // Starts, stops and repeats the scans of the window: the scan thread, the
@@ -53,6 +57,8 @@ class TScanControl : public QObject {
   // Hidden in the tray: no progress is pulled (the tray comes later).
   void SetHiddenInTray(bool hidden);
   void SetMinimised(bool minimised) { front_end_.set_minimised(minimised); }
+  // The wake-up timer of a suspended scan asks this often (tests shorten it).
+  void set_wake_up_interval(int ms) { wake_up_.setInterval(ms); }
 
   void StartScan();
   // minutes -1 stops, 0 scans now, otherwise arms the next-scan timer.
@@ -105,6 +111,7 @@ class TScanControl : public QObject {
   void ThreadEnded();
   void ScanFinished(bool logged_errors);
   void ArmNextScan(int64_t interval_ms);
+  void UpdateIdleSampling();
 
   Platform& platform_;
   TQVIniFile& ini_;
@@ -112,6 +119,7 @@ class TScanControl : public QObject {
   TLog& log_;
   TDialogs& dialogs_;
   const std::string settings_path_;
+  TIdleTime* const idle_;
 
   TGuiFrontEnd front_end_;
   std::unique_ptr<TMirrorThread> thread_;
