@@ -9,6 +9,7 @@
 #include "config/settings_location.h"
 #include "filesys/platform.h"
 #include "ui/app/opener.h"
+#include "ui/app/single_instance.h"
 #include "ui/app/unix_signals.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/command_line.h"
@@ -18,12 +19,20 @@
 namespace {
 
 constexpr int kExitCannotRun = 2;
+// How long a new copy waits for the running one to answer.
+constexpr int kHandOverLimitMs = 3000;
 
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   const QStringList list = QCoreApplication::arguments();
   for (qsizetype i = 1; i < list.size(); ++i) args.push_back(list[i].toStdString());
   return args;
+}
+
+// Whether the options ask for more than the settings file.
+bool AsksForAnything(const qv::TCommandLine& options) {
+  return options.start_now || options.close_when_done || options.wait_minutes ||
+         options.min_minutes_to_wait || options.priority;
 }
 
 // QUORVANE_SCREENSHOT=FILE: once the window is idle (at once, or after the
@@ -64,6 +73,19 @@ int main(int argc, char** argv) {
     return kExitCannotRun;
   }
 
+  // Another copy on this settings file shows itself instead. This copy has
+  // not read or written the settings yet, so it leaves them as they are.
+  qv::TSingleInstance instance(QString::fromStdString(settings));
+  if (!instance.Acquire()) {
+    const bool answered = qv::TSingleInstance::HandOver(QString::fromStdString(settings),
+                                                        kHandOverLimitMs);
+    std::cerr << (answered ? "quorvane: already running; it was asked to show itself"
+                           : "quorvane: already running, but it did not answer")
+              << (AsksForAnything(options) ? ". The arguments of this start were not acted on.\n"
+                                           : ".\n");
+    return 0;
+  }
+
   // The window closes the program itself, once no scan runs any more.
   QApplication::setQuitOnLastWindowClosed(false);
   qv::TMessageBoxDialogs dialogs;
@@ -72,15 +94,16 @@ int main(int argc, char** argv) {
       qv::TMainWindowDeps{platform, settings, dialogs, opener,
                           QCoreApplication::applicationFilePath().toStdString(), options});
   dialogs.set_parent(window.get());
+  QObject::connect(&instance, &qv::TSingleInstance::viewRequested, window.get(),
+                   &qv::TMainWindow::View);
   QObject::connect(window.get(), &qv::TMainWindow::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   qv::TUnixSignals unix_signals;
   QObject::connect(&unix_signals, &qv::TUnixSignals::closeRequested, window.get(), &QWidget::close);
 
   const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
-  // Until the tray exists, /START leaves the window in the task bar.
-  if (options.start_now && screenshot.isEmpty()) {
-    window->showMinimized();
+  if (screenshot.isEmpty()) {
+    window->ShowAtStart();
   } else {
     window->show();
   }
