@@ -55,6 +55,7 @@ class TTrayControl : public QObject {
   }
   // The tip as it was last set (the icon ignores tips while not shown).
   const QString& tip() const { return tip_; }
+  bool retrying() const { return retry_.isActive(); }
   TTrayMenu& menu() { return *menu_; }
 
  signals:
