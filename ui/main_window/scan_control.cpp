@@ -72,7 +72,8 @@ void TScanControl::Log(const std::string& line) { log_.AddLine(line, true); }
 void TScanControl::SetHiddenInTray(bool hidden) {
   hidden_in_tray_ = hidden;
   front_end_.set_hidden_in_tray(hidden);
-  if (hidden || thread_ == nullptr) return;
+  if (hidden) return update_.stop();
+  if (thread_ == nullptr) return;
   // What the hidden window did not draw, at once.
   UpdateTick();
   update_.start();
