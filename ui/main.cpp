@@ -77,8 +77,8 @@ int main(int argc, char** argv) {
   // not read or written the settings yet, so it leaves them as they are.
   qv::TSingleInstance instance(QString::fromStdString(settings));
   if (!instance.Acquire()) {
-    const bool answered = qv::TSingleInstance::HandOver(QString::fromStdString(settings),
-                                                        kHandOverLimitMs);
+    const bool answered =
+        qv::TSingleInstance::HandOver(QString::fromStdString(settings), kHandOverLimitMs);
     std::cerr << (answered ? "quorvane: already running; it was asked to show itself"
                            : "quorvane: already running, but it did not answer")
               << (AsksForAnything(options) ? ". The arguments of this start were not acted on.\n"

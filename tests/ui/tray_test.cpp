@@ -91,8 +91,8 @@ TEST(TrayMenuTest, ItemsHaveTheirNamesAndCaptionsInOrder) {
 class TrayControlTest : public ::testing::Test {
  protected:
   TTrayControl& Make() {
-    control_ = std::make_unique<TTrayControl>(TFakeTray::Make(tray_), timings_,
-                                              [] { return false; });
+    control_ =
+        std::make_unique<TTrayControl>(TFakeTray::Make(tray_), timings_, [] { return false; });
     control_->set_progress_source([this] { return progress_; });
     return *control_;
   }

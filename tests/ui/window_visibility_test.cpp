@@ -1,5 +1,7 @@
 // Hiding into the tray and coming back, with and without a tray, over the
 // real window and scans; the tray icon is a fake, as offscreen has none.
+#include "ui/main_window/window_visibility.h"
+
 #include <QApplication>
 #include <QSignalSpy>
 
@@ -12,7 +14,6 @@
 #include "tests/ui/fake_tray.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/main_window/scan_control.h"
-#include "ui/main_window/window_visibility.h"
 #include "ui/tray/tray_menu.h"
 
 namespace qv::testing {

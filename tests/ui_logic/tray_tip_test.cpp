@@ -43,7 +43,8 @@ TEST(TrayTipTest, TheScanTipSaysThePercentDoneAndWhetherTheScanIsSuspended) {
       {3, 7, true, "Quorvane 42% done, suspended"},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(ScanProgressTip(c.done, c.total, c.suspended), c.expected) << c.done << '/' << c.total;
+    EXPECT_EQ(ScanProgressTip(c.done, c.total, c.suspended), c.expected)
+        << c.done << '/' << c.total;
 }
 
 }  // namespace

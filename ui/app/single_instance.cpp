@@ -23,7 +23,8 @@ QString CanonicalPath(const QString& path) {
 
 QString BasePath(const QString& settings_path) {
   QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (runtime.isEmpty()) runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  if (runtime.isEmpty())
+    runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
   const std::string key = HandoverKey(CanonicalPath(settings_path).toStdString());
   return QDir(runtime).filePath(QString::fromStdString(key));
 }

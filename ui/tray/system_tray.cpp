@@ -6,12 +6,10 @@ namespace qv {
 
 TSystemTray::TSystemTray() {
   icon_.setToolTip(kProgramTitle);
-  QObject::connect(&icon_, &QSystemTrayIcon::activated,
-                   [this](QSystemTrayIcon::ActivationReason reason) {
-                     if (reason == QSystemTrayIcon::Trigger ||
-                         reason == QSystemTrayIcon::DoubleClick)
-                       Clicked();
-                   });
+  QObject::connect(
+      &icon_, &QSystemTrayIcon::activated, [this](QSystemTrayIcon::ActivationReason reason) {
+        if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) Clicked();
+      });
 }
 
 bool TSystemTray::Add() {

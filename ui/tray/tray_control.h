@@ -50,9 +50,7 @@ class TTrayControl : public QObject {
   void SetIcon(const QIcon& icon) { tray_->SetIcon(icon); }
   // While hidden and scanning the tip shows the progress from `source`.
   void SetHidden(bool hidden);
-  void set_progress_source(std::function<TTipProgress()> source) {
-    progress_ = std::move(source);
-  }
+  void set_progress_source(std::function<TTipProgress()> source) { progress_ = std::move(source); }
   // The tip as it was last set (the icon ignores tips while not shown).
   const QString& tip() const { return tip_; }
   bool retrying() const { return retry_.isActive(); }
