@@ -10,6 +10,7 @@
 #include "ui/app/icons.h"
 #include "ui/app/opener.h"
 #include "ui/app/screenshot.h"
+#include "ui/app/single_instance.h"
 #include "ui/app/unix_signals.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/idle/idle_time.h"
@@ -20,12 +21,20 @@
 namespace {
 
 constexpr int kExitCannotRun = 2;
+// How long a new copy waits for the running one to answer.
+constexpr int kHandOverLimitMs = 3000;
 
 std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   const QStringList list = QCoreApplication::arguments();
   for (qsizetype i = 1; i < list.size(); ++i) args.push_back(list[i].toStdString());
   return args;
+}
+
+// Whether the options ask for more than the settings file.
+bool AsksForAnything(const qv::TCommandLine& options) {
+  return options.start_now || options.close_when_done || options.wait_minutes ||
+         options.min_minutes_to_wait || options.priority;
 }
 
 }  // namespace
@@ -52,6 +61,19 @@ int main(int argc, char** argv) {
     return kExitCannotRun;
   }
 
+  // Another copy on this settings file shows itself instead. This copy has
+  // not read or written the settings yet, so it leaves them as they are.
+  qv::TSingleInstance instance(QString::fromStdString(settings));
+  if (!instance.Acquire()) {
+    const bool answered =
+        qv::TSingleInstance::HandOver(QString::fromStdString(settings), kHandOverLimitMs);
+    std::cerr << (answered ? "quorvane: already running; it was asked to show itself"
+                           : "quorvane: already running, but it did not answer")
+              << (AsksForAnything(options) ? ". The arguments of this start were not acted on.\n"
+                                           : ".\n");
+    return 0;
+  }
+
   // The window closes the program itself, once no scan runs any more.
   QApplication::setQuitOnLastWindowClosed(false);
   qv::TMessageBoxDialogs dialogs;
@@ -60,6 +82,8 @@ int main(int argc, char** argv) {
       qv::TMainWindowDeps{platform, settings, dialogs, opener,
                           QCoreApplication::applicationFilePath().toStdString(), options, &idle});
   dialogs.set_parent(window.get());
+  QObject::connect(&instance, &qv::TSingleInstance::viewRequested, window.get(),
+                   &qv::TMainWindow::View);
   QObject::connect(window.get(), &qv::TMainWindow::closed, &app, &QApplication::quit,
                    Qt::QueuedConnection);
   qv::TUnixSignals unix_signals;
@@ -72,9 +96,8 @@ int main(int argc, char** argv) {
     std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting or scanning\n";
     return kExitCannotRun;
   }
-  // Until the tray exists, /START leaves the window in the task bar.
-  if (options.start_now && screenshot.isEmpty()) {
-    window->showMinimized();
+  if (screenshot.isEmpty()) {
+    window->ShowAtStart();
   } else {
     window->show();
   }

@@ -90,6 +90,11 @@ class WindowTest : public ::testing::Test {
   TRecordingOpener opener_;
   // The program's path as the window is told it (its help pages lie beside).
   std::string executable_ = temp_ / "bin/quorvane";
+  // The tray the window gets; none: the desktop's (offscreen has none).
+  std::function<std::unique_ptr<TTray>()> make_tray_;
+  TTrayTimings tray_timings_;
+  // Shown as the program does it (tray icon, /START hidden), not just shown.
+  bool show_at_start_ = false;
   std::unique_ptr<TMainWindow> window_;
 };
 

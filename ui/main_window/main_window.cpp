@@ -1,6 +1,7 @@
 #include "ui/main_window/main_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
 #include <QStatusBar>
@@ -8,6 +9,7 @@
 #include "config/config_keys.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
+#include "engine/scan_progress.h"
 #include "log/log_buffer.h"
 #include "log/logger.h"
 #include "ui/app/icons.h"
@@ -18,6 +20,9 @@
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/tool_bar.h"
 #include "ui/main_window/window_placement.h"
+#include "ui/main_window/window_visibility.h"
+#include "ui/tray/system_tray.h"
+#include "ui/tray/tray_menu.h"
 
 namespace qv {
 
@@ -70,6 +75,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
     log_->AddLine(ini_->FailureText(), true);
     dialogs_.Error(ini_->FailureText());
   }
+  mappings_ = std::make_unique<TMappings>(*ini_);
+  ReloadMappings();
   (void)config_.Load(*ini_);
   ApplyCommandLine(options_, &config_);
 
@@ -79,6 +86,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(scan_control_.get(), &TScanControl::statusText, this, &TMainWindow::SetStatusText);
   connect(scan_control_.get(), &TScanControl::progress, this, &TMainWindow::ShowProgress);
   connect(scan_control_.get(), &TScanControl::closeNow, this, &QWidget::close);
+  connect(scan_control_.get(), &TScanControl::scanStarting, this, &TMainWindow::ReloadMappings);
+  BuildTray(deps);
 
   connect(tool_bar_->start(), &QAction::triggered, this, [this] {
     FocusLog();
@@ -105,6 +114,55 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
 
 TMainWindow::~TMainWindow() = default;
 
+void TMainWindow::BuildTray(const TMainWindowDeps& deps) {
+  tray_ = std::make_unique<TTrayControl>(
+      deps.make_tray ? deps.make_tray() : std::make_unique<TSystemTray>(), deps.tray_timings,
+      [this] { return config_.switches.close_when_done; });
+  tray_->SetIcon(StateIcon("MAINICON"));
+  tray_->set_progress_source([this]() -> TTipProgress {
+    const TScanProgress* counts = scan_control_->scan_progress();
+    if (counts == nullptr) return {};
+    return {counts->items_done, counts->weighted_total,
+            scan_control_->state() == TScanState::kSuspended};
+  });
+  connect(tray_.get(), &TTrayControl::refused, this,
+          [this] { log_->AddLine("Notify icon refused by taskbar", true); });
+  const TTrayMenu& menu = tray_->menu();
+  connect(menu.start(), &QAction::triggered, scan_control_.get(), &TScanControl::StartScan);
+  connect(menu.stop(), &QAction::triggered, scan_control_.get(), &TScanControl::Stop);
+  connect(menu.start_timer(), &QAction::triggered, this,
+          [this] { scan_control_->StartTimer(config_.wait_minutes(), true); });
+  connect(menu.close_program(), &QAction::triggered, this, &QWidget::close);
+  // For this run only: the effective configuration is never saved.
+  connect(menu.close_when_done(), &QAction::triggered, this,
+          [this](bool checked) { config_.switches.close_when_done = checked; });
+  // Wayland reports no minimised state, so View is the way to hide.
+  visibility_ = new TWindowVisibility(*this, *tray_, *scan_control_,
+                                      QGuiApplication::platformName().startsWith("wayland"));
+  connect(visibility_, &TWindowVisibility::shown, this, &TMainWindow::ReloadMappings);
+}
+
+void TMainWindow::ShowAtStart() {
+  if (options_.start_now) {
+    visibility_->StartHidden();
+    return;
+  }
+  tray_->Add();
+  show();
+}
+
+void TMainWindow::View() { visibility_->View(); }
+
+void TMainWindow::ReloadMappings() {
+  TLogger discard;
+  (void)mappings_->Load(discard, nullptr, false, true);
+}
+
+void TMainWindow::showEvent(QShowEvent* event) {
+  ReloadMappings();
+  QMainWindow::showEvent(event);
+}
+
 void TMainWindow::Begin() {
   TellHowToAddMirror();
   if (options_.start_now) {
@@ -116,9 +174,7 @@ void TMainWindow::Begin() {
 }
 
 void TMainWindow::TellHowToAddMirror() {
-  TMappings mappings(*ini_);
-  TLogger discard;
-  if (!mappings.Load(discard, nullptr, false, true) || mappings.Count() > 0) return;
+  if (mappings_->Count() > 0) return;
   log_->AddLine("No mirror is configured yet. Add one with the headless tool:", true);
   log_->AddLine(
       "  quorvane-cli --settings \"" + settings_path_ + "\" mirror add SOURCE DESTINATION", true);
@@ -130,6 +186,8 @@ void TMainWindow::ShowState() {
   setWindowTitle(QString::fromStdString(view.title));
   if (const QIcon icon = StateIcon(view.icon); !icon.isNull()) setWindowIcon(icon);
   tool_bar_->ShowState(view);
+  tray_->ShowState(view, scan_control_->scanning());
+  if (!view.icon.empty()) tray_->SetIcon(StateIcon(view.icon));
 }
 
 void TMainWindow::ShowProgress(qint64 done, qint64 total, qint64 count) {
@@ -173,6 +231,7 @@ void TMainWindow::changeEvent(QEvent* event) {
     if (isMaximized() && !(change->oldState() & Qt::WindowMaximized)) {
       placement_->SaveNormalBounds();
     }
+    visibility_->StateChanged();
   }
   QMainWindow::changeEvent(event);
 }

@@ -2,12 +2,14 @@
 #define QUORVANE_UI_MAIN_WINDOW_MAIN_WINDOW_H_
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "config/config_data.h"
 #include "ui/app/opener.h"
 #include "ui/logic/command_line.h"
+#include "ui/tray/tray_control.h"
 
 class QAction;
 class QLabel;
@@ -20,10 +22,12 @@ class TDialogs;
 class TIdleTime;
 class TLog;
 class TLogView;
+class TMappings;
 class TQVIniFile;
 class TScanControl;
 class TToolBar;
 class TWindowPlacement;
+class TWindowVisibility;
 
 struct TMainWindowDeps {
   Platform& platform;
@@ -34,6 +38,9 @@ struct TMainWindowDeps {
   TCommandLine options;
   // The last input time that pauses a scan hidden in the tray; nullptr: never.
   TIdleTime* idle = nullptr;
+  // The tray icon; none given: the desktop's.
+  std::function<std::unique_ptr<TTray>()> make_tray = nullptr;
+  TTrayTimings tray_timings = {};
 };
 
 // The program's only long-lived window: tool bar with gauge, log view and
@@ -51,11 +58,20 @@ class TMainWindow : public QMainWindow {
   // After the window was created: /START schedules from the last scan,
   // otherwise the window is idle and no timer runs.
   void Begin();
+  // After the window was created: adds the tray icon and shows the window,
+  // or with /START hides it into the tray (minimised without one).
+  void ShowAtStart();
+  // "&View Quorvane": shown, restored and brought to the front.
+  void View();
 
   TScanControl& scan_control() { return *scan_control_; }
   TLog& log() { return *log_; }
   TLogView& log_view() { return *log_view_; }
   const TConfigData& config() const { return config_; }
+  TTrayControl& tray() { return *tray_; }
+  TWindowVisibility& visibility() { return *visibility_; }
+  // The mirrors as last read: at creation, when shown, when a scan starts.
+  const TMappings& mappings() const { return *mappings_; }
 
  signals:
   // The close was accepted: the program may end.
@@ -64,9 +80,12 @@ class TMainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void BuildMenus();
+  void BuildTray(const TMainWindowDeps& deps);
+  void ReloadMappings();
   QMenu* BuildLogMenu();
   void ShowState();
   void ShowProgress(qint64 done, qint64 total, qint64 count);
@@ -89,11 +108,14 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TQVIniFile> ini_;
   std::unique_ptr<TLog> log_;
   TConfigData config_;  // effective: command-line options included
+  std::unique_ptr<TMappings> mappings_;
   // Destroyed before the log and the store, which the scan thread and the
   // view use (a child deleted first leaves its parent by itself).
   std::unique_ptr<TScanControl> scan_control_;
   std::unique_ptr<TLogView> log_view_;
   std::unique_ptr<TWindowPlacement> placement_;
+  std::unique_ptr<TTrayControl> tray_;
+  TWindowVisibility* visibility_ = nullptr;
   TToolBar* tool_bar_;
   QLabel* file_count_;
   QLabel* status_;

@@ -75,7 +75,15 @@ void TScanControl::SetHiddenInTray(bool hidden) {
   hidden_in_tray_ = hidden;
   front_end_.set_hidden_in_tray(hidden);
   UpdateIdleSampling();
-  if (!hidden && thread_ != nullptr) update_.start();
+  if (hidden) return update_.stop();
+  if (thread_ == nullptr) return;
+  // What the hidden window did not draw, at once.
+  UpdateTick();
+  update_.start();
+}
+
+const TScanProgress* TScanControl::scan_progress() const {
+  return thread_ == nullptr ? nullptr : &thread_->progress();
 }
 
 void TScanControl::UpdateIdleSampling() {
@@ -100,6 +108,7 @@ void TScanControl::StartScan() {
     SetState(TScanState::kIdle);
     return;
   }
+  emit scanStarting();
   SetState(TScanState::kScanning);
   scan_start_ = platform_.Now();
   emit progress(0, 1, 0);

@@ -20,6 +20,7 @@ class TLog;
 class TMirrorThread;
 class TIdleTime;
 class TQVIniFile;
+struct TScanProgress;
 
 // What a scan control works with; all outlive it.
 struct TScanControlDeps {
@@ -54,7 +55,8 @@ class TScanControl : public QObject {
 
   // The scan that will start takes the /START mark.
   void set_started_with_start(bool start) { started_with_start_ = start; }
-  // Hidden in the tray: no progress is pulled (the tray comes later).
+  // Hidden in the tray: no progress is pulled. Shown again: the progress is
+  // drawn at once and then every second.
   void SetHiddenInTray(bool hidden);
   void SetMinimised(bool minimised) { front_end_.set_minimised(minimised); }
   // The wake-up timer of a suspended scan asks this often (tests shorten it).
@@ -89,11 +91,16 @@ class TScanControl : public QObject {
   FileTime due() const { return due_; }
   FileTime last_scan() const { return last_scan_; }
   TGuiFrontEnd& front_end() { return front_end_; }
+  bool update_timer_active() const { return update_.isActive(); }
+  // Items done of the weighted total of the running scan; nullptr without one.
+  const TScanProgress* scan_progress() const;
   // The current state as the window shows it.
   TScanStateView View() const;
 
  signals:
   void stateChanged();
+  // A scan is about to start: what it scans is read again.
+  void scanStarting();
   void statusText(const QString& text);
   // The gauge (done of total, clamped by the window) and the file count.
   void progress(qint64 done, qint64 total, qint64 count);
