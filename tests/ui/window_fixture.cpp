@@ -53,7 +53,7 @@ void WindowTest::StoreConfig(const std::function<void(TConfigData&)>& change) {
 TMainWindow& WindowTest::MakeWindow(const std::vector<std::string>& args) {
   window_ = std::make_unique<TMainWindow>(TMainWindowDeps{platform_, settings_, dialogs_, opener_,
                                                           executable_, ParseCommandLine(args),
-                                                          make_tray_, tray_timings_});
+                                                          nullptr, make_tray_, tray_timings_});
   if (show_at_start_) {
     window_->ShowAtStart();
   } else {
