@@ -1,6 +1,7 @@
 #include "ui/main_window/main_window.h"
 
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -16,6 +17,7 @@
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/help_pages.h"
 #include "ui/logic/scan_state.h"
+#include "ui/main_window/file_drop.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/tool_bar.h"
@@ -110,6 +112,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   resize(720, 480);
   placement_ = std::make_unique<TWindowPlacement>(*this, *ini_, WindowSystemPlacesWindows());
   placement_->Restore();
+  setAcceptDrops(true);
 }
 
 TMainWindow::~TMainWindow() = default;
@@ -161,6 +164,21 @@ void TMainWindow::ReloadMappings() {
 void TMainWindow::showEvent(QShowEvent* event) {
   ReloadMappings();
   QMainWindow::showEvent(event);
+}
+
+void TMainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedPaths(*event->mimeData()).empty()) event->acceptProposedAction();
+}
+
+void TMainWindow::dropEvent(QDropEvent* event) {
+  std::vector<std::string> paths = DroppedPaths(*event->mimeData());
+  if (paths.empty()) return;
+  event->acceptProposedAction();
+  // The questions wait for the user: the dragging program is let go first.
+  QMetaObject::invokeMethod(
+      this,
+      [this, paths = std::move(paths)] { ExcludeDroppedPaths(paths, *mappings_, *ini_, dialogs_); },
+      Qt::QueuedConnection);
 }
 
 void TMainWindow::Begin() {

@@ -1,0 +1,27 @@
+#ifndef QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
+#define QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
+
+#include <string>
+#include <vector>
+
+class QMimeData;
+
+namespace qv {
+
+class TDialogs;
+class TMappings;
+class TQVIniFile;
+
+// The local paths among dropped URLs, whole and in order; other URLs are
+// ignored.
+std::vector<std::string> DroppedPaths(const QMimeData& data);
+
+// Offers each path for exclusion from the mirror holding it and stores each
+// filter the user agrees to (enabled, logged). A store that fails is
+// reported with its reason; nothing is claimed then.
+void ExcludeDroppedPaths(const std::vector<std::string>& paths, const TMappings& mappings,
+                         TQVIniFile& ini, TDialogs& dialogs);
+
+}  // namespace qv
+
+#endif  // QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
