@@ -11,6 +11,8 @@ SuspensionTest::~SuspensionTest() { window_.reset(); }
 
 TMainWindow& SuspensionTest::MakeIdleWindow(TIdleSources sources, int suspend_millis, bool hidden) {
   window_.reset();
+  states_.clear();
+  statuses_.clear();
   StoreConfig([suspend_millis](TConfigData& config) { config.SetSuspendMillis(suspend_millis); });
   idle_ = std::make_unique<TIdleTime>(platform_, std::move(sources), 10);
   idle_platform_ = std::make_unique<TIdlePlatform>(platform_, *idle_);

@@ -49,7 +49,6 @@ TEST_F(SetIdleTest, AScanPausesOnlyHiddenWithASuspendTimeAndRecentInput) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    states_.clear();
     TMainWindow& window = Make(c.idle, c.suspend_millis, c.hidden);
     window.scan_control().StartScan();
     if (c.pauses) {
@@ -85,22 +84,22 @@ TEST_F(SetIdleTest, ASuspendedScanShowsItselfCountsDownAndResumes) {
   EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
 }
 
-TEST_F(SetIdleTest, ALostSourceResumesTheScanAtTheNextTick) {
-  Make(0, kMinute, true).scan_control().StartScan();
-  ASSERT_TRUE(WaitForState(TScanState::kSuspended));
-  source_->set(std::nullopt);
-  ASSERT_TRUE(WaitForScanEnd());
-  EXPECT_TRUE(SawStatus("Resumed scan"));
-}
-
-TEST_F(SetIdleTest, ShowingTheWindowResumesTheScan) {
-  TMainWindow& window = Make(0, kMinute, true);
-  window.scan_control().StartScan();
-  ASSERT_TRUE(WaitForState(TScanState::kSuspended));
-  window.scan_control().SetHiddenInTray(false);
-  ASSERT_TRUE(WaitForScanEnd());
-  EXPECT_TRUE(SawStatus("Resumed scan"));
-  EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
+TEST_F(SetIdleTest, ALostSourceOrShowingTheWindowResumesTheScan) {
+  for (const bool lost : {true, false}) {
+    SCOPED_TRACE(lost ? "source lost" : "window shown");
+    std::filesystem::remove(dst_ + "a.txt");
+    TMainWindow& window = Make(0, kMinute, true);
+    window.scan_control().StartScan();
+    ASSERT_TRUE(WaitForState(TScanState::kSuspended));
+    if (lost) {
+      source_->set(std::nullopt);
+    } else {
+      window.scan_control().SetHiddenInTray(false);
+    }
+    ASSERT_TRUE(WaitForScanEnd());
+    EXPECT_TRUE(SawStatus("Resumed scan"));
+    EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
+  }
 }
 
 TEST_F(SetIdleTest, StopWhileSuspendedLetsTheThreadEnd) {

@@ -16,7 +16,8 @@
 namespace qv::testing {
 namespace {
 
-// Each row: visible, enabled and caption of Start, Stop and Start timer.
+// Each row: visible, enabled and caption of Start, Stop and Start timer; the
+// views themselves are the scan state's tests.
 TEST(TrayMenuTest, TheItemsFollowTheState) {
   TTrayMenu menu([] { return false; });
   const struct {
@@ -24,8 +25,6 @@ TEST(TrayMenuTest, TheItemsFollowTheState) {
     const char* expected;
   } cases[] = {
       {TScanState::kIdle, "11&Start scan 00&Stop scan 11Start &timer"},
-      {TScanState::kWaiting, "11&Start scan 11&Stop waiting 00Start &timer"},
-      {TScanState::kSuspended, "00&Start scan 11&Stop scan 00Start &timer"},
       {TScanState::kStopping, "00&Start scan 10Stopping... 00Start &timer"},
   };
   for (const auto& c : cases) {
@@ -78,22 +77,14 @@ class TrayControlTest : public ::testing::Test {
   std::unique_ptr<TTrayControl> control_;
 };
 
-TEST_F(TrayControlTest, ALongTitleIsCutInTheTipOnly) {
+TEST_F(TrayControlTest, TheTipIsTheCutTitleAndWhileHiddenAndScanningTheProgress) {
   TTrayControl& control = Make();
   ASSERT_TRUE(control.Add());
-  TScanStateView view = ScanStateView(TScanState::kWaiting, 60, "12:00");
+  EXPECT_EQ(tray_.menu, &control.menu());
+  TScanStateView view = ScanStateView(TScanState::kScanning, 60, "");
   view.title += " and a great deal more text that no tray tip can hold";
-  ASSERT_GT(view.title.size(), 63u);
-  control.ShowState(view, false);
+  control.ShowState(view, true);
   EXPECT_EQ(tray_.tip.toStdString(), view.title.substr(0, 63));
-  view.title = "Quorvane";
-  control.ShowState(view, false);
-  EXPECT_EQ(tray_.tip, "Quorvane");
-}
-
-TEST_F(TrayControlTest, WhileHiddenAndScanningTheTipFollowsTheProgress) {
-  TTrayControl& control = Make();
-  ASSERT_TRUE(control.Add());
   control.ShowState(ScanStateView(TScanState::kScanning, 60, ""), true);
   // Shown: the title, as the window has it.
   EXPECT_EQ(tray_.tip, "Quorvane scanning");
@@ -134,15 +125,6 @@ TEST_F(TrayControlTest, TheRetriesEndAfterTheirNumber) {
   ASSERT_TRUE(WaitFor([&] { return !control.retrying(); }));
   EXPECT_EQ(tray_.adds, 1 + timings_.retries);
   EXPECT_FALSE(control.added());
-}
-
-TEST_F(TrayControlTest, AClickAndTheViewItemAskForTheWindow) {
-  TTrayControl& control = Make();
-  QSignalSpy view(&control, &TTrayControl::viewRequested);
-  tray_.tray->Click();
-  control.menu().view()->trigger();
-  EXPECT_EQ(view.count(), 2);
-  EXPECT_EQ(tray_.menu, &control.menu());
 }
 
 class TrayWindowTest : public WindowTest {

@@ -87,6 +87,11 @@ TEST_F(VisibilityTest, WithoutATrayMinimisingLeavesTheWindowInTheTaskBarUntilOne
   EXPECT_TRUE(window.isVisible());
   EXPECT_TRUE(window.isMinimized());
   EXPECT_EQ(Count("Notify icon refused by taskbar"), 1);
+  // Restored from the task bar it is no longer hidden in tray.
+  window.showNormal();
+  EXPECT_FALSE(HiddenInTray());
+  window.showMinimized();
+  ASSERT_TRUE(HiddenInTray());
   // A tray host started late: the minimised window moves into it.
   tray_.available = true;
   ASSERT_TRUE(WaitFor([&] { return !window.isVisible(); }));
@@ -94,16 +99,6 @@ TEST_F(VisibilityTest, WithoutATrayMinimisingLeavesTheWindowInTheTaskBarUntilOne
   window.tray().menu().view()->trigger();
   EXPECT_TRUE(window.isVisible());
   EXPECT_FALSE(HiddenInTray());
-}
-
-TEST_F(VisibilityTest, RestoredFromTheTaskBarTheWindowIsNoLongerHiddenInTray) {
-  tray_.available = false;
-  TMainWindow& window = MakeWindow();
-  window.showMinimized();
-  ASSERT_TRUE(HiddenInTray());
-  window.showNormal();
-  EXPECT_FALSE(HiddenInTray());
-  EXPECT_TRUE(window.isVisible());
 }
 
 TEST_F(VisibilityTest, StartShowsNothingWithATrayAndAMinimisedWindowWithout) {
