@@ -83,10 +83,9 @@ TEST_F(SingleInstanceTest, OnlyTheAnnouncementIsAnsweredAndAnythingElseIsDropped
     QByteArray sent;
     QByteArray answer;
   } cases[] = {
+      // Any invalid message (the parse's own table has them all).
       {"garbage\n", ""},
       {QByteArray(100000, 'x'), ""},
-      {"1481 1\n", ""},
-      {"1481 0 /START\n", ""},
       // Says nothing: dropped after the read limit.
       {"", ""},
       // A start of the message that never ends.
