@@ -17,7 +17,7 @@
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/help_pages.h"
 #include "ui/logic/scan_state.h"
-#include "ui/main_window/file_drop.h"
+#include "ui/main_window/file_drops.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/tool_bar.h"

@@ -1,4 +1,4 @@
-#include "ui/main_window/file_drop.h"
+#include "ui/main_window/file_drops.h"
 
 #include <QFile>
 #include <QMimeData>

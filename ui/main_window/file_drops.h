@@ -1,5 +1,5 @@
-#ifndef QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
-#define QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
+#ifndef QUORVANE_UI_MAIN_WINDOW_FILE_DROPS_H_
+#define QUORVANE_UI_MAIN_WINDOW_FILE_DROPS_H_
 
 #include <string>
 #include <vector>
@@ -24,4 +24,4 @@ void ExcludeDroppedPaths(const std::vector<std::string>& paths, const TMappings&
 
 }  // namespace qv
 
-#endif  // QUORVANE_UI_MAIN_WINDOW_FILE_DROP_H_
+#endif  // QUORVANE_UI_MAIN_WINDOW_FILE_DROPS_H_
