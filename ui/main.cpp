@@ -103,8 +103,9 @@ int main(int argc, char** argv) {
   }
   window->Begin();
   if (!screenshot.isEmpty()) {
-    qv::GrabInState(*window, screenshot, *screenshot_state,
-                    qEnvironmentVariable("QUORVANE_SCREENSHOT_MENU").split(',', Qt::SkipEmptyParts));
+    qv::GrabInState(
+        *window, screenshot, *screenshot_state,
+        qEnvironmentVariable("QUORVANE_SCREENSHOT_MENU").split(',', Qt::SkipEmptyParts));
   }
   return app.exec();
 }

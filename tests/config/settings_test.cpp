@@ -322,15 +322,14 @@ TEST_F(ConfigDataTest, OneToggleStoresItsOwnValueAlone) {
   changed.SetSuspendMillis(4000);
   changed.SetMinMinutesToWait(5);
   changed.SetPriority(3);
-  bool TConfigSwitches::*const kFields[] = {
-      &TConfigSwitches::close_when_done, &TConfigSwitches::log_create,
-      &TConfigSwitches::log_create_dir,  &TConfigSwitches::log_excluded,
-      &TConfigSwitches::log_min_ages,    &TConfigSwitches::log_update_creation_time,
-      &TConfigSwitches::confirm,         &TConfigSwitches::auto_filter,
-      &TConfigSwitches::scan_excluded_dirs, &TConfigSwitches::use_archive_bit};
-  for (bool TConfigSwitches::*field : kFields) changed.switches.*field ^= true;
+  using S = TConfigSwitches;
+  bool S::*const kFields[] = {&S::close_when_done, &S::log_create,   &S::log_create_dir,
+                              &S::log_excluded,    &S::log_min_ages, &S::log_update_creation_time,
+                              &S::confirm,         &S::auto_filter,  &S::scan_excluded_dirs,
+                              &S::use_archive_bit};
+  for (bool S::*field : kFields) changed.switches.*field ^= true;
   TConfigData expected = stored;
-  for (bool TConfigSwitches::*field : kFields) {
+  for (bool S::*field : kFields) {
     ASSERT_TRUE(changed.SaveSwitch(ini(), field));
     expected.switches.*field = changed.switches.*field;
     TConfigData loaded;

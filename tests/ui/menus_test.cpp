@@ -1,11 +1,15 @@
 // The window's menus and setting toggles over the real store and engine.
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -16,6 +20,7 @@
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "config/registry_export.h"
+#include "config/start_at_logon.h"
 #include "log/log_buffer.h"
 #include "tests/support/scoped_mount.h"
 #include "tests/ui/window_fixture.h"
@@ -193,6 +198,12 @@ TEST_F(MenusTest, EditCommandsNeedAnEditableFieldASelectionOrTheLogsText) {
   std::vector<bool> enabled;
   for (const QAction* action : context.actions().mid(0, 6)) enabled.push_back(action->isEnabled());
   EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true, true}));
+  // The commands act on the log view.
+  log.moveCursor(QTextCursor::End);
+  Entry(&context, "&Select all")->trigger();
+  EXPECT_EQ(log.textCursor().selection().toPlainText(), log.toPlainText());
+  Entry(&context, "Copy &all")->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), log.toPlainText());
 }
 
 // One stored value per toggle, none for the command line's options or the
@@ -242,6 +253,25 @@ TEST_F(MenusTest, EachToggleStoresItsOwnValueAloneAndOptionsNone) {
   EXPECT_TRUE(dialogs_.errors.empty());
 }
 
+TEST_F(MenusTest, StartWhenYouLoginWritesTheAutostartEntryOrSaysItCannot) {
+  TMainWindow& window = MakeWindow();
+  QAction* login = window.setting_toggles().start_at_login();
+  const std::string autostart = std::string(getenv("XDG_CONFIG_HOME")) + "/autostart";
+  std::filesystem::remove_all(autostart);
+  for (const bool on : {true, false}) {
+    login->trigger();
+    EXPECT_EQ(StartsAtLogon(platform_), on);
+    EXPECT_EQ(login->isChecked(), on);
+  }
+  EXPECT_TRUE(dialogs_.errors.empty());
+  std::filesystem::remove_all(autostart);
+  WriteFile(autostart, "a file where the folder belongs");
+  login->trigger();
+  EXPECT_FALSE(login->isChecked());
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
+  std::filesystem::remove_all(autostart);
+}
+
 // The scan thread waits in its first call until the event loop runs: the
 // toggles land while the scan runs and hold for its files.
 TEST_F(MenusTest, TogglesDuringAScanLogOnceAndReachTheRunningScan) {
@@ -252,7 +282,7 @@ TEST_F(MenusTest, TogglesDuringAScanLogOnceAndReachTheRunningScan) {
   toggles.log_toggles()[0]->trigger();
   toggles.log_toggles()[0]->setChecked(false);
   toggles.log_toggles()[0]->trigger();  // on again, off again
-  for (int i = 0; i < 2; ++i) {  // off, then off again: unchanged
+  for (int i = 0; i < 2; ++i) {         // off, then off again: unchanged
     toggles.log_toggles()[0]->setChecked(true);
     toggles.log_toggles()[0]->trigger();
   }

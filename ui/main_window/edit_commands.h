@@ -38,13 +38,6 @@ class TEditCommands : public QObject {
   // Enables the actions for target (the focused widget, or the log view).
   void Aim(QWidget* target);
 
-  QAction* undo() const { return undo_; }
-  QAction* cut() const { return cut_; }
-  QAction* paste() const { return paste_; }
-  QAction* copy() const { return copy_; }
-  QAction* copy_all() const { return copy_all_; }
-  QAction* select_all() const { return select_all_; }
-
  private:
   QAction* Add(const char* caption, const char* name, const QKeySequence& keys, const char* slot);
   void CopyAll();

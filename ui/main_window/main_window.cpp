@@ -106,8 +106,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(tool_bar_->open_log(), &QAction::triggered, this, &TMainWindow::OpenLastLog);
   connect(tool_bar_->view_log(), &QAction::triggered, this, &TMainWindow::ToggleLog);
   connect(tool_bar_->help(), &QAction::triggered, this, [this] { open_.OpenHelpPage(kHelpIndex); });
-  toggles_ = new TSettingToggles(
-      {platform_, *ini_, config_, *scan_control_, dialogs_, executable_}, this);
+  toggles_ =
+      new TSettingToggles({platform_, *ini_, config_, *scan_control_, dialogs_, executable_}, this);
   configuration_ = new QAction("C&onfiguration...", this);
   configuration_->setObjectName("MenuConfiguration");
   configuration_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));

@@ -48,12 +48,12 @@ class TSettingToggles : public QObject {
   // The checks from the effective configuration (and the autostart entry),
   // as a menu that shows them opens.
   void ShowValues();
+
+ private:
   // The toggles' commands; an unchanged value does nothing.
   void SetSwitch(bool TConfigSwitches::*field, bool on, const std::string& line);
   void SetPriority(int priority);
   void SetStartAtLogin(bool wanted);
-
- private:
   void Store(bool saved);
 
   Platform& platform_;
