@@ -81,6 +81,17 @@ bool TConfigData::Save(TQVIniFile& ini) const {
   return transaction.Commit();
 }
 
+bool TConfigData::SaveSwitch(TQVIniFile& ini, bool TConfigSwitches::*field) const {
+  for (const SwitchEntry& entry : kSwitches) {
+    if (entry.field == field) return ini.WriteBool(entry.key, entry.name, switches.*field);
+  }
+  return false;
+}
+
+bool TConfigData::SavePriority(TQVIniFile& ini) const {
+  return ini.WriteInteger(kBaseKey, "Priority", priority_);
+}
+
 void TConfigData::LogSettings(TLogger& logger) const {
   if (suspend_millis_ != 0) {
     logger.LogLine("Resuming scan in " + std::to_string(suspend_millis_ / 1000) +

@@ -38,6 +38,10 @@ class TConfigData {
   bool Load(TQVIniFile& ini);
   // Writes every setting in one transaction.
   bool Save(TQVIniFile& ini) const;
+  // Writes this one switch (a member of TConfigSwitches) or the priority
+  // alone, so that values given on the command line stay unstored.
+  bool SaveSwitch(TQVIniFile& ini, bool TConfigSwitches::*field) const;
+  bool SavePriority(TQVIniFile& ini) const;
   // The description lines written at the start of every scan.
   void LogSettings(TLogger& logger) const;
 

@@ -102,6 +102,10 @@ int main(int argc, char** argv) {
     window->show();
   }
   window->Begin();
-  if (!screenshot.isEmpty()) qv::GrabInState(*window, screenshot, *screenshot_state);
+  if (!screenshot.isEmpty()) {
+    qv::GrabInState(
+        *window, screenshot, *screenshot_state,
+        qEnvironmentVariable("QUORVANE_SCREENSHOT_MENU").split(',', Qt::SkipEmptyParts));
+  }
   return app.exec();
 }

@@ -314,6 +314,38 @@ TEST_F(ConfigDataTest, TheSettingsLinesSayWhatDiffersFromTheUsual) {
                        }));
 }
 
+TEST_F(ConfigDataTest, OneToggleStoresItsOwnValueAlone) {
+  TConfigData stored;
+  ASSERT_TRUE(stored.Save(ini()));
+  TConfigData changed = stored;
+  changed.SetWaitMinutes(30);
+  changed.SetSuspendMillis(4000);
+  changed.SetMinMinutesToWait(5);
+  changed.SetPriority(3);
+  using S = TConfigSwitches;
+  bool S::*const kFields[] = {&S::close_when_done, &S::log_create,   &S::log_create_dir,
+                              &S::log_excluded,    &S::log_min_ages, &S::log_update_creation_time,
+                              &S::confirm,         &S::auto_filter,  &S::scan_excluded_dirs,
+                              &S::use_archive_bit};
+  for (bool S::*field : kFields) changed.switches.*field ^= true;
+  TConfigData expected = stored;
+  for (bool S::*field : kFields) {
+    ASSERT_TRUE(changed.SaveSwitch(ini(), field));
+    expected.switches.*field = changed.switches.*field;
+    TConfigData loaded;
+    ASSERT_TRUE(loaded.Load(ini()));
+    EXPECT_EQ(loaded.switches, expected.switches);
+    EXPECT_EQ(loaded.priority(), stored.priority());
+  }
+  ASSERT_TRUE(changed.SavePriority(ini()));
+  TConfigData loaded;
+  ASSERT_TRUE(loaded.Load(ini()));
+  EXPECT_EQ((std::array{loaded.priority(), loaded.wait_minutes(), loaded.suspend_millis(),
+                        loaded.min_minutes_to_wait()}),
+            (std::array{3, stored.wait_minutes(), stored.suspend_millis(),
+                        stored.min_minutes_to_wait()}));
+}
+
 // The entry lives below $XDG_CONFIG_HOME, which the real platform reads from
 // the process environment.
 TEST(StartAtLogonTest, RegistersQuotesAndRemovesTheProgram) {

@@ -30,9 +30,11 @@ TEST(ScanStateTest, EachStateSetsTitleIconButtonsAndTray) {
       {TScanState::kIdle, 1,
        "Quorvane | MD | ++- Stop updating the mirrors | '&Start scan', hidden, 'Start &timer'"},
       {TScanState::kIdle, 0,
-       "Quorvane | MD | +-- Stop updating the mirrors | '&Start scan', hidden, 'Start &timer'"},
+       "Quorvane | MD | +-- Stop updating the mirrors | '&Start scan', hidden, "
+       "disabled 'Start &timer'"},
       {TScanState::kIdle, -1,
-       "Quorvane | MD | +-- Stop updating the mirrors | '&Start scan', hidden, 'Start &timer'"},
+       "Quorvane | MD | +-- Stop updating the mirrors | '&Start scan', hidden, "
+       "disabled 'Start &timer'"},
       {TScanState::kWaiting, 60,
        "Quorvane next scan on 09:05 | MW | +-+ Stop timer and cancel next scan | "
        "'&Start scan', '&Stop waiting', hidden"},

@@ -1,5 +1,7 @@
 #include "ui/app/screenshot.h"
 
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QTimer>
 #include <iostream>
@@ -32,8 +34,40 @@ QPixmap WithCaption(QWidget& window) {
   return picture;
 }
 
-void SaveAndClose(TMainWindow& window, const QString& file) {
-  if (!WithCaption(window).save(file)) {
+// A popup is a window of its own, which grab() leaves out: the chain of
+// menus (a menu of the bar, then a submenu of each) is drawn open into the
+// picture, each as it shows when it opens.
+void DrawMenus(TMainWindow& window, const QStringList& menus, QPixmap* picture) {
+  QPainter painter(picture);
+  QMenu* parent = nullptr;
+  QPoint at;
+  for (const QString& name : menus) {
+    auto* menu = window.findChild<QMenu*>(name);
+    if (menu == nullptr) {
+      std::cerr << "quorvane: no menu " << name.toStdString() << '\n';
+      return;
+    }
+    emit menu->aboutToShow();
+    menu->adjustSize();
+    if (parent == nullptr) {
+      QMenuBar* bar = window.menuBar();
+      at = bar->mapTo(&window, bar->actionGeometry(menu->menuAction()).bottomLeft()) +
+           QPoint(0, kCaptionHeight);
+    } else {
+      // Again, with the entry of the submenu highlighted.
+      parent->setActiveAction(menu->menuAction());
+      painter.drawPixmap(at, parent->grab());
+      at += parent->actionGeometry(menu->menuAction()).topRight();
+    }
+    painter.drawPixmap(at, menu->grab());
+    parent = menu;
+  }
+}
+
+void SaveAndClose(TMainWindow& window, const QString& file, const QStringList& menus) {
+  QPixmap picture = WithCaption(window);
+  if (!menus.isEmpty()) DrawMenus(window, menus, &picture);
+  if (!picture.save(file)) {
     std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
   }
   // Later: a close inside a signal of the scan control would re-enter it.
@@ -49,12 +83,13 @@ std::optional<TScanState> ScreenshotState(const QString& name) {
   return std::nullopt;
 }
 
-void GrabInState(TMainWindow& window, const QString& file, TScanState state) {
+void GrabInState(TMainWindow& window, const QString& file, TScanState state,
+                 const QStringList& menus) {
   auto done = std::make_shared<bool>(false);
-  auto grab = [&window, file, state, done] {
+  auto grab = [&window, file, state, menus, done] {
     if (*done || window.scan_control().state() != state) return;
     *done = true;
-    SaveAndClose(window, file);
+    SaveAndClose(window, file, menus);
   };
   TScanControl& control = window.scan_control();
   if (state == TScanState::kScanning) {

@@ -2,6 +2,7 @@
 #define QUORVANE_UI_APP_SCREENSHOT_H_
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "ui/logic/scan_state.h"
@@ -19,8 +20,10 @@ std::optional<TScanState> ScreenshotState(const QString& name);
 // after the scan that /START began. Waiting: once the next scan is armed.
 // Scanning: at the first progress the scan reports, so the scan must run
 // for more than a second. Above the window a strip shows its icon and title,
-// which no window manager draws under Xvfb.
-void GrabInState(TMainWindow& window, const QString& file, TScanState state);
+// which no window manager draws under Xvfb. menus: the object names of a
+// menu of the bar and of submenus in it, drawn open.
+void GrabInState(TMainWindow& window, const QString& file, TScanState state,
+                 const QStringList& menus = {});
 
 }  // namespace qv
 

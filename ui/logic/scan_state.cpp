@@ -31,6 +31,7 @@ TScanStateView ScanStateView(TScanState state, int wait_minutes,
                              const std::string& next_scan_time) {
   switch (state) {
     case TScanState::kIdle:
+      // The tray's start timer as the button: -1 would stop, 0 would scan.
       return {kProgramTitle,
               "MD",
               true,
@@ -39,7 +40,7 @@ TScanStateView ScanStateView(TScanState state, int wait_minutes,
               kHintStopScan,
               Shown(true, kTrayStartScan),
               Hidden(),
-              Shown(true, kTrayStartTimer)};
+              Shown(wait_minutes >= 1, kTrayStartTimer)};
     case TScanState::kWaiting:
       return {std::string(kProgramTitle) + " next scan on " + next_scan_time,
               "MW",

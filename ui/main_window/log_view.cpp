@@ -51,11 +51,20 @@ void TLogView::ShowErrorLater(const std::string& text) {
       this, [this, text] { dialogs_.Error(text); }, Qt::QueuedConnection);
 }
 
-std::string TLogView::CaretLine(int* offset) const {
-  const QTextCursor caret = textCursor();
-  const QString line = caret.block().text();
-  *offset = static_cast<int>(line.left(caret.positionInBlock()).toUtf8().size());
+namespace {
+
+std::string LineOf(const QTextCursor& cursor, int* offset) {
+  const QString line = cursor.block().text();
+  *offset = static_cast<int>(line.left(cursor.positionInBlock()).toUtf8().size());
   return line.toStdString();
+}
+
+}  // namespace
+
+std::string TLogView::CaretLine(int* offset) const { return LineOf(textCursor(), offset); }
+
+std::string TLogView::LineAt(const QPoint& position, int* offset) const {
+  return LineOf(cursorForPosition(position), offset);
 }
 
 }  // namespace qv

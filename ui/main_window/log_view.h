@@ -33,6 +33,8 @@ class TLogView : public QPlainTextEdit {
 
   // The line under the caret and the caret's byte offset in it.
   std::string CaretLine(int* offset) const;
+  // The line at position (viewport coordinates) and the byte offset there.
+  std::string LineAt(const QPoint& position, int* offset) const;
 
  private:
   void Append(const std::string& piece);

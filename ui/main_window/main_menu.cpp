@@ -1,44 +1,58 @@
-// The menus the scan control needs: File, Scanner, Log and Help. Paths are
-// kept in the actions' data, never in captions that would be read back.
+// The main menu and the log view's context menu. Paths are kept in the
+// actions' data, never in captions that would be read back.
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "config/mappings.h"
 #include "log/log_buffer.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/logic/folder_below_cursor.h"
 #include "ui/logic/help_pages.h"
+#include "ui/main_window/accept_volume.h"
+#include "ui/main_window/edit_commands.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/main_window.h"
+#include "ui/main_window/mirror_menus.h"
 #include "ui/main_window/scan_control.h"
+#include "ui/main_window/setting_toggles.h"
 #include "ui/main_window/tool_bar.h"
 
 namespace qv {
 
+namespace {
+
+QMenu* AddMenu(QMenu* parent, const char* caption, const char* name) {
+  QMenu* menu = parent->addMenu(caption);
+  menu->setObjectName(name);
+  return menu;
+}
+
+QMenu* AddMenu(QMenuBar* bar, const char* caption, const char* name) {
+  QMenu* menu = bar->addMenu(caption);
+  menu->setObjectName(name);
+  return menu;
+}
+
+}  // namespace
+
 void TMainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu("&File");
-  file->setObjectName("MenuFile");
-  QAction* exit = file->addAction("E&xit", this, &QWidget::close);
-  exit->setObjectName("MenuExit");
-  exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
-
-  QMenu* scanner = menuBar()->addMenu("&Scanner");
-  scanner->setObjectName("MenuScanner");
-  scanner_start_ = scanner->addAction("&Start", tool_bar_->start(), &QAction::trigger);
-  scanner_stop_ = scanner->addAction("&Stop", tool_bar_->stop(), &QAction::trigger);
-  scanner_start_timer_ =
-      scanner->addAction("Start &timer", tool_bar_->start_timer(), &QAction::trigger);
-  connect(scanner, &QMenu::aboutToShow, this, [this] {
-    scanner_start_->setEnabled(tool_bar_->start()->isEnabled());
-    scanner_stop_->setEnabled(tool_bar_->stop()->isEnabled());
-    scanner_start_timer_->setEnabled(tool_bar_->start_timer()->isEnabled());
-  });
-
+  BuildFileMenu();
+  QMenu* edit = AddMenu(menuBar(), "&Edit", "MenuEdit");
+  edit_commands_ = new TEditCommands(log_view_.get(), this);
+  edit_commands_->AddTo(edit);
+  edit->addSeparator();
+  edit->addAction(configuration_);
+  connect(edit, &QMenu::aboutToShow, this,
+          [this] { edit_commands_->Aim(QApplication::focusWidget()); });
+  BuildScannerMenu();
+  // Filled by the statistics panel.
+  statistics_menu_ = AddMenu(menuBar(), "S&tatistics", "MenuStatistics");
+  statistics_menu_->setEnabled(false);
   menuBar()->addMenu(BuildLogMenu());
 
-  QMenu* help = menuBar()->addMenu("&Help");
-  help->setObjectName("MenuHelp");
+  QMenu* help = AddMenu(menuBar(), "&Help", "MenuHelp");
   QAction* documentation =
       help->addAction("&Documentation", this, [this] { open_.OpenHelpPage(kHelpIndex); });
   documentation->setShortcut(QKeySequence(Qt::Key_F1));
@@ -46,29 +60,119 @@ void TMainWindow::BuildMenus() {
   help->addAction("&About...", this, &TMainWindow::ShowAbout);
 }
 
+void TMainWindow::BuildFileMenu() {
+  QMenu* file = AddMenu(menuBar(), "&File", "MenuFile");
+  QMenu* open_mirror = AddMenu(file, "&Open mirror", "MenuOpenMirror");
+  QMenu* last_logs = AddLastLogsMenu(file, "O&pen last logs", "MenuFileLastLogs");
+  QAction* exit = file->addAction("E&xit", this, &QWidget::close);
+  exit->setObjectName("MenuExit");
+  exit->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
+  connect(file, &QMenu::aboutToShow, this, [this, open_mirror, last_logs] {
+    FillMirrorEntries(open_mirror, OpenMirrorEntries(*mappings_),
+                      [this](const std::string& path) { open_.OpenFolder(path); });
+    FillLastLogs(last_logs);
+  });
+}
+
+void TMainWindow::BuildScannerMenu() {
+  QMenu* scanner = AddMenu(menuBar(), "&Scanner", "MenuScanner");
+  scanner_start_ = scanner->addAction("&Start", tool_bar_->start(), &QAction::trigger);
+  scanner_stop_ = scanner->addAction("&Stop", tool_bar_->stop(), &QAction::trigger);
+  scanner_start_timer_ =
+      scanner->addAction("Start &timer", tool_bar_->start_timer(), &QAction::trigger);
+  scanner->addSeparator();
+  scanner->addAction(toggles_->start_at_login());
+  scanner->addAction(toggles_->close_when_done());
+  scanner->addMenu(toggles_->priority_menu());
+  scanner->addSeparator();
+  QMenu* accept = AddMenu(scanner, "&Accept changed volume", "MenuAcceptVolume");
+  connect(scanner, &QMenu::aboutToShow, this, [this, accept] {
+    scanner_start_->setEnabled(tool_bar_->start()->isEnabled());
+    scanner_stop_->setEnabled(tool_bar_->stop()->isEnabled());
+    scanner_start_timer_->setEnabled(tool_bar_->start_timer()->isEnabled());
+    toggles_->ShowValues();
+    FillMirrorEntries(accept, DestinationEntries(*mappings_),
+                      [this](const std::string& destination) { AcceptVolume(destination); });
+  });
+}
+
 QMenu* TMainWindow::BuildLogMenu() {
   auto* menu = new QMenu("&Log", this);
   menu->setObjectName("MenuLog");
   view_log_ = menu->addAction("&View Log", this, &TMainWindow::ToggleLog);
+  view_log_->setObjectName("MenuViewLog");
   view_log_->setCheckable(true);
   view_log_->setChecked(true);
+  menu->addSeparator();
+  menu->addActions({toggles_->log_toggles().begin(), toggles_->log_toggles().end()});
+  menu->addSeparator();
   folder_below_cursor_ =
       menu->addAction("Open &folder below cursor", this, &TMainWindow::OpenFolderBelowCursor);
   folder_below_cursor_->setObjectName("MenuFolderBelowCursor");
-  QMenu* last_logs = menu->addMenu("&Open last logs");
-  QAction* last_log = last_logs->addAction("Open &last log...", this, &TMainWindow::OpenLastLog);
+  QMenu* last_logs = AddLastLogsMenu(menu, "&Open last logs", "MenuLogLastLogs");
   // Resolved as the menu opens: later log lines must not move the answer
   // away from the line the user clicked.
-  connect(menu, &QMenu::aboutToShow, this, [this, last_log] {
-    FindFolderBelowCursor();
-    last_log->setEnabled(!log_->last_log().empty());
+  connect(menu, &QMenu::aboutToShow, this, [this, last_logs] {
+    int offset = 0;
+    const std::string line = log_view_->CaretLine(&offset);
+    FindFolderBelowCursor(line, offset);
+    toggles_->ShowValues();
+    FillLastLogs(last_logs);
   });
   return menu;
 }
 
-void TMainWindow::FindFolderBelowCursor() {
+void TMainWindow::FillLogContextMenu(QMenu* menu, const QPoint& position) {
+  menu->setObjectName("MenuLogContext");
+  context_edit_->Aim(log_view_.get());
+  context_edit_->AddTo(menu);
+  menu->addSeparator();
+  menu->addAction(view_log_);
+  menu->addSeparator();
+  menu->addActions({toggles_->log_toggles().begin(), toggles_->log_toggles().end()});
+  menu->addSeparator();
+  menu->addAction(folder_below_cursor_);
+  QMenu* last_logs = AddLastLogsMenu(menu, "&Open last logs", "MenuContextLastLogs");
+  menu->addSeparator();
+  QAction* configuration = menu->addAction("Con&figuration...");
+  configuration->setObjectName("MenuContextConfiguration");
+  configuration->setEnabled(false);
   int offset = 0;
-  const std::string line = log_view_->CaretLine(&offset);
+  const std::string line = log_view_->LineAt(position, &offset);
+  FindFolderBelowCursor(line, offset);
+  toggles_->ShowValues();
+  FillLastLogs(last_logs);
+}
+
+void TMainWindow::ShowLogContextMenu(const QPoint& position) {
+  QMenu menu(this);
+  FillLogContextMenu(&menu, position);
+  menu.exec(log_view_->viewport()->mapToGlobal(position));
+}
+
+QMenu* TMainWindow::AddLastLogsMenu(QMenu* parent, const char* caption, const char* name) {
+  QMenu* menu = AddMenu(parent, caption, name);
+  QAction* last_log = menu->addAction("Open &last log...", this, &TMainWindow::OpenLastLog);
+  last_log->setObjectName(QString(name) + "Last");
+  return menu;
+}
+
+void TMainWindow::FillLastLogs(QMenu* menu) {
+  menu->actions().first()->setEnabled(!log_->last_log().empty());
+  FillMirrorEntries(menu, DestinationEntries(*mappings_), [this](const std::string& destination) {
+    open_.OpenLogFile(log_->FindLastLog(destination));
+  });
+}
+
+void TMainWindow::AcceptVolume(const std::string& destination) {
+  for (int i = 0; i < mappings_->Count(); ++i) {
+    if (mappings_->Destination(i) != destination) continue;
+    AcceptChangedVolume(platform_, *ini_, *mappings_->Mapping(i), dialogs_, *log_);
+    return;
+  }
+}
+
+void TMainWindow::FindFolderBelowCursor(const std::string& line, int offset) {
   const std::string folder = FolderBelowCursor(line, static_cast<size_t>(offset), platform_);
   folder_below_cursor_->setData(QString::fromStdString(folder));
   folder_below_cursor_->setEnabled(!folder.empty());

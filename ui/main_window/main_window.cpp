@@ -19,7 +19,9 @@
 #include "ui/logic/scan_state.h"
 #include "ui/main_window/file_drops.h"
 #include "ui/main_window/log_view.h"
+#include "ui/main_window/edit_commands.h"
 #include "ui/main_window/scan_control.h"
+#include "ui/main_window/setting_toggles.h"
 #include "ui/main_window/tool_bar.h"
 #include "ui/main_window/window_placement.h"
 #include "ui/main_window/window_visibility.h"
@@ -106,6 +108,16 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(tool_bar_->open_log(), &QAction::triggered, this, &TMainWindow::OpenLastLog);
   connect(tool_bar_->view_log(), &QAction::triggered, this, &TMainWindow::ToggleLog);
   connect(tool_bar_->help(), &QAction::triggered, this, [this] { open_.OpenHelpPage(kHelpIndex); });
+  toggles_ =
+      new TSettingToggles({platform_, *ini_, config_, *scan_control_, dialogs_, executable_}, this);
+  configuration_ = new QAction("C&onfiguration...", this);
+  configuration_->setObjectName("MenuConfiguration");
+  configuration_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  configuration_->setEnabled(false);
+  context_edit_ = new TEditCommands(log_view_.get(), this);
+  log_view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(log_view_.get(), &QWidget::customContextMenuRequested, this,
+          &TMainWindow::ShowLogContextMenu);
   BuildMenus();
   ShowProgress(0, 1, 0);
   ShowState();

@@ -2,6 +2,7 @@
 #define QUORVANE_UI_MAIN_WINDOW_MAIN_WINDOW_H_
 
 #include <QMainWindow>
+#include <QPoint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,12 +20,14 @@ namespace qv {
 
 class Platform;
 class TDialogs;
+class TEditCommands;
 class TIdleTime;
 class TLog;
 class TLogView;
 class TMappings;
 class TQVIniFile;
 class TScanControl;
+class TSettingToggles;
 class TToolBar;
 class TWindowPlacement;
 class TWindowVisibility;
@@ -72,6 +75,13 @@ class TMainWindow : public QMainWindow {
   TWindowVisibility& visibility() { return *visibility_; }
   // The mirrors as last read: at creation, when shown, when a scan starts.
   const TMappings& mappings() const { return *mappings_; }
+  TSettingToggles& setting_toggles() { return *toggles_; }
+  // The log view's context menu for a click at position (viewport
+  // coordinates), filled into menu.
+  void FillLogContextMenu(QMenu* menu, const QPoint& position);
+  // Where the statistics panel adds its commands ("Clear archive info" with
+  // FillMirrorEntries and DestinationEntries).
+  QMenu* statistics_menu() const { return statistics_menu_; }
 
  signals:
   // The close was accepted: the program may end.
@@ -86,6 +96,12 @@ class TMainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void BuildFileMenu();
+  void BuildScannerMenu();
+  QMenu* AddLastLogsMenu(QMenu* parent, const char* caption, const char* name);
+  void FillLastLogs(QMenu* menu);
+  void ShowLogContextMenu(const QPoint& position);
+  void AcceptVolume(const std::string& destination);
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
   QMenu* BuildLogMenu();
@@ -96,7 +112,7 @@ class TMainWindow : public QMainWindow {
   void FocusLog();
   void OpenLastLog();
   void OpenFolderBelowCursor();
-  void FindFolderBelowCursor();
+  void FindFolderBelowCursor(const std::string& line, int offset);
   void ShowAbout();
   void TellHowToAddMirror();
 
@@ -122,6 +138,11 @@ class TMainWindow : public QMainWindow {
   QLabel* file_count_;
   QLabel* status_;
   qint64 shown_count_ = -1;
+  TSettingToggles* toggles_ = nullptr;
+  TEditCommands* edit_commands_ = nullptr;
+  TEditCommands* context_edit_ = nullptr;
+  QAction* configuration_ = nullptr;  // disabled until the dialog exists
+  QMenu* statistics_menu_ = nullptr;
   QAction* folder_below_cursor_ = nullptr;
   QAction* view_log_ = nullptr;
   QAction* scanner_start_ = nullptr;

@@ -71,6 +71,18 @@ void TScanControl::SetState(TScanState state) {
 
 void TScanControl::Log(const std::string& line) { log_.AddLine(line, true); }
 
+void TScanControl::ApplySwitches(const std::string& line) {
+  if (thread_ == nullptr) return;
+  thread_->SetSwitches(config_.switches);
+  Log(line);
+}
+
+void TScanControl::ApplyPriority(const std::string& line) {
+  if (thread_ == nullptr) return;
+  if (state_ != TScanState::kStopping) thread_->SetPriority(config_.priority());
+  Log(line);
+}
+
 void TScanControl::SetHiddenInTray(bool hidden) {
   hidden_in_tray_ = hidden;
   front_end_.set_hidden_in_tray(hidden);

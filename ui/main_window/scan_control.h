@@ -71,6 +71,11 @@ class TScanControl : public QObject {
   // now. During a scan the first request stops it and closes once it ended;
   // later ones change nothing.
   bool RequestClose();
+  // A setting toggle changed the configuration: the running scan follows it
+  // at once, and line is logged only while a scan runs.
+  void ApplySwitches(const std::string& line);
+  // The priority; a stopping scan keeps the priority that ends it soon.
+  void ApplyPriority(const std::string& line);
   // The once-a-minute comparison of the due time with the wall clock.
   void CheckDueTime();
 

@@ -24,7 +24,12 @@ TToolBar::TToolBar(QWidget* parent) : QToolBar("Tools", parent) {
   start_ = AddButton("SpeedButtonStart", QStyle::SP_MediaPlay, kHintStart);
   start_timer_ = AddButton("SpeedButtonStartWaiting", QStyle::SP_BrowserReload, kHintStartTimer);
   stop_ = AddButton("SpeedButtonStop", QStyle::SP_MediaStop, "Stop updating the mirrors");
+  // The statistics panel and the configuration dialog enable their buttons.
+  view_stats_ = AddButton("SpeedButtonViewStats", QStyle::SP_FileDialogInfoView, "Show statistics");
+  view_stats_->setEnabled(false);
   view_log_ = AddButton("SpeedButtonViewLog", QStyle::SP_FileDialogContentsView, "Hide log");
+  config_ = AddButton("SpeedButtonConfig", QStyle::SP_FileDialogListView, "Configuration dialog");
+  config_->setEnabled(false);
   help_ = AddButton("SpeedButtonHelp", QStyle::SP_MessageBoxQuestion, "Documentation");
   gauge_ = new QProgressBar(this);
   gauge_->setObjectName("ProgressBar");

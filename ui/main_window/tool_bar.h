@@ -23,7 +23,9 @@ class TToolBar : public QToolBar {
   QAction* start() const { return start_; }
   QAction* start_timer() const { return start_timer_; }
   QAction* stop() const { return stop_; }
+  QAction* view_stats() const { return view_stats_; }
   QAction* view_log() const { return view_log_; }
+  QAction* config() const { return config_; }
   QAction* help() const { return help_; }
 
   // Enabling of start, start timer and stop, and the stop button's hint.
@@ -41,7 +43,9 @@ class TToolBar : public QToolBar {
   QAction* start_;
   QAction* start_timer_;
   QAction* stop_;
+  QAction* view_stats_;
   QAction* view_log_;
+  QAction* config_;
   QAction* help_;
   QProgressBar* gauge_;
 };

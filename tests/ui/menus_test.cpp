@@ -1,0 +1,389 @@
+// The window's menus and setting toggles over the real store and engine.
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextDocumentFragment>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "config/mapping.h"
+#include "config/qv_ini_file.h"
+#include "config/registry_export.h"
+#include "config/start_at_logon.h"
+#include "log/log_buffer.h"
+#include "tests/support/scoped_mount.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/main_window/edit_commands.h"
+#include "ui/main_window/log_view.h"
+#include "ui/main_window/scan_control.h"
+#include "ui/main_window/setting_toggles.h"
+#include "ui/tray/tray_menu.h"
+
+namespace qv::testing {
+namespace {
+
+using MenusTest = WindowTest;
+
+bool Contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+int Count(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+// A menu's entries as "caption" or "caption|shortcut", separators left out.
+std::vector<std::string> Entries(const QMenu* menu) {
+  std::vector<std::string> entries;
+  for (const QAction* action : menu->actions()) {
+    if (action->isSeparator()) continue;
+    std::string entry = action->text().toStdString();
+    if (!action->shortcut().isEmpty()) entry += "|" + action->shortcut().toString().toStdString();
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+QMenu* Menu(QWidget& window, const char* name) {
+  auto* menu = window.findChild<QMenu*>(name);
+  EXPECT_NE(menu, nullptr) << name;
+  return menu;
+}
+
+// Opens menu as a click does (its entries are made as it opens).
+QMenu* Open(QWidget& window, const char* name) {
+  QMenu* menu = Menu(window, name);
+  emit menu->aboutToShow();
+  return menu;
+}
+
+QAction* Entry(const QMenu* menu, const std::string& caption) {
+  for (QAction* action : menu->actions()) {
+    if (action->text().toStdString() == caption) return action;
+  }
+  ADD_FAILURE() << "no entry " << caption;
+  return nullptr;
+}
+
+// Every stored value, one line each.
+std::set<std::string> StoreLines(Platform& platform, const std::string& settings,
+                                 const std::string& dump) {
+  std::filesystem::remove(dump);
+  TQVIniFile ini(platform, settings);
+  EXPECT_EQ(SaveKeyToFile(ini.db(), "HKEY_CURRENT_USER\\Software\\KZ\\Quorvane", dump), 0);
+  std::istringstream text(ReadFile(dump));
+  std::set<std::string> lines;
+  for (std::string line; std::getline(text, line);) lines.insert(line);
+  return lines;
+}
+
+std::vector<std::string> Added(const std::set<std::string>& before,
+                               const std::set<std::string>& after) {
+  std::vector<std::string> added;
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                      std::back_inserter(added));
+  return added;
+}
+
+TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
+  TMainWindow& window = MakeWindow();
+  std::vector<std::string> bar;
+  for (const QAction* action : window.menuBar()->actions())
+    bar.push_back(action->text().toStdString() + "=" + action->menu()->objectName().toStdString());
+  EXPECT_EQ(bar, (std::vector<std::string>{"&File=MenuFile", "&Edit=MenuEdit",
+                                           "&Scanner=MenuScanner", "S&tatistics=MenuStatistics",
+                                           "&Log=MenuLog", "&Help=MenuHelp"}));
+  const std::vector<std::string> kLogToggles = {
+      "Log creation of files", "Log creation of directories", "Log matching filters",
+      "Log minimal age not expired", "Log update creation time"};
+  auto with_toggles = [&](std::vector<std::string> head, std::vector<std::string> tail) {
+    head.insert(head.end(), kLogToggles.begin(), kLogToggles.end());
+    head.insert(head.end(), tail.begin(), tail.end());
+    return head;
+  };
+  const std::pair<const char*, std::vector<std::string>> kMenus[] = {
+      {"MenuFile", {"&Open mirror", "O&pen last logs", "E&xit|Alt+F4"}},
+      {"MenuFileLastLogs", {"Open &last log..."}},
+      {"MenuEdit",
+       {"&Undo|Ctrl+Z", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "&Copy|Ctrl+C", "Copy &all",
+        "&Select all|Ctrl+A", "C&onfiguration...|Ctrl+O"}},
+      {"MenuScanner",
+       {"&Start", "&Stop", "Start &timer", "Start when you &login", "&Close when done",
+        "&Priority scanner", "&Accept changed volume"}},
+      {"MenuPriority",
+       {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
+      {"MenuStatistics", {}},
+      {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
+      {"MenuHelp", {"&Documentation|F1", "&Quorvane on the web", "&About..."}},
+  };
+  for (const auto& [name, entries] : kMenus)
+    EXPECT_EQ(Entries(Menu(window, name)), entries) << name;
+  EXPECT_FALSE(Menu(window, "MenuStatistics")->isEnabled());
+  EXPECT_FALSE(window.findChild<QAction*>("MenuConfiguration")->isEnabled());
+
+  QMenu context;
+  window.FillLogContextMenu(&context, {0, 0});
+  EXPECT_EQ(Entries(&context),
+            with_toggles({"&Undo|Ctrl+Z", "Cu&t|Ctrl+X", "&Paste|Ctrl+V", "&Copy|Ctrl+C",
+                          "Copy &all", "&Select all|Ctrl+A", "&View Log"},
+                         {"Open &folder below cursor", "&Open last logs", "Con&figuration..."}));
+
+  const std::pair<const char*, const char*> kButtons[] = {
+      {"SpeedButtonOpenLog", "Open last log"},
+      {"SpeedButtonStart", "Start updating the mirrors now"},
+      {"SpeedButtonStartWaiting", "Start timer for next scan"},
+      {"SpeedButtonStop", "Stop updating the mirrors"},
+      {"SpeedButtonViewStats", "Show statistics"},
+      {"SpeedButtonViewLog", "Hide log"},
+      {"SpeedButtonConfig", "Configuration dialog"},
+      {"SpeedButtonHelp", "Documentation"}};
+  std::vector<std::pair<std::string, std::string>> buttons;
+  for (QAction* action : window.findChild<QToolBar*>("ToolBar")->actions()) {
+    auto* button =
+        qobject_cast<QToolButton*>(window.findChild<QToolBar*>("ToolBar")->widgetForAction(action));
+    if (button == nullptr) continue;
+    buttons.emplace_back(button->objectName().toStdString(), action->toolTip().toStdString());
+  }
+  EXPECT_EQ(buttons, (std::vector<std::pair<std::string, std::string>>(std::begin(kButtons),
+                                                                       std::end(kButtons))));
+}
+
+TEST_F(MenusTest, EditCommandsNeedAnEditableFieldASelectionOrTheLogsText) {
+  TMainWindow& window = MakeWindow();
+  window.log().AddLine("one line", true);
+  TLogView& log = window.log_view();
+  QLineEdit field("some text");
+  field.selectAll();
+  field.insert("typed");
+  field.selectAll();
+  QLineEdit read_only("fixed");
+  read_only.setReadOnly(true);
+  read_only.selectAll();
+  QLineEdit empty;
+  struct Case {
+    const char* what;
+    QWidget* target;
+    bool clipboard;
+    TEditEnabling expected;  // undo, cut, paste, copy, copy all, select all
+  };
+  const Case kCases[] = {
+      {"log, no selection", &log, true, {false, false, false, false, true, true}},
+      {"editable with undo and selection", &field, true, {true, true, true, true, false, false}},
+      {"editable, empty clipboard", &field, false, {true, true, false, true, false, false}},
+      {"read-only selection", &read_only, true, {false, false, false, true, false, false}},
+      {"editable, nothing typed", &empty, true, {false, false, true, false, false, false}},
+      {"no focus", nullptr, true, {}},
+  };
+  for (const Case& c : kCases)
+    EXPECT_EQ(EditEnabling(c.target, &log, c.clipboard), c.expected) << c.what;
+  log.selectAll();
+  EXPECT_EQ(EditEnabling(&log, &log, true), (TEditEnabling{false, false, false, true, true, true}));
+
+  // The context menu enables by the log view alone, wherever the focus is.
+  QMenu context;
+  window.FillLogContextMenu(&context, {0, 0});
+  std::vector<bool> enabled;
+  for (const QAction* action : context.actions().mid(0, 6)) enabled.push_back(action->isEnabled());
+  EXPECT_EQ(enabled, (std::vector<bool>{false, false, false, true, true, true}));
+  // The commands act on the log view.
+  log.moveCursor(QTextCursor::End);
+  Entry(&context, "&Select all")->trigger();
+  EXPECT_EQ(log.textCursor().selection().toPlainText(), log.toPlainText());
+  Entry(&context, "Copy &all")->trigger();
+  EXPECT_EQ(QGuiApplication::clipboard()->text(), log.toPlainText());
+}
+
+// One stored value per toggle, none for the command line's options or the
+// tray's close for this run; the menu shows the effective value.
+TEST_F(MenusTest, EachToggleStoresItsOwnValueAloneAndOptionsNone) {
+  TMainWindow& window = MakeWindow({"/WAIT=5", "/PRIOR=1"});
+  TSettingToggles& toggles = window.setting_toggles();
+  const std::string dump = temp_ / "dump.reg";
+  window.tray().menu().close_when_done()->trigger();
+  EXPECT_TRUE(window.config().switches.close_when_done);
+  std::set<std::string> before = StoreLines(platform_, settings_, dump);
+  emit Menu(window, "MenuScanner")->aboutToShow();
+  EXPECT_TRUE(toggles.close_when_done()->isChecked());
+  EXPECT_TRUE(Entry(toggles.priority_menu(), "Lowest")->isChecked());
+
+  struct Case {
+    QAction* action;
+    std::vector<std::string> stored;  // the lines that change in the store
+  };
+  const Case kCases[] = {
+      {toggles.log_toggles()[0], {"\"LogCreate\"=dword:00000000"}},
+      {toggles.log_toggles()[1], {"\"LogCreateDir\"=dword:00000000"}},
+      {toggles.log_toggles()[2], {"\"LogExcluded\"=dword:00000000"}},
+      {toggles.log_toggles()[3], {"\"LogMinAges\"=dword:00000000"}},
+      {toggles.log_toggles()[4], {"\"LogUpdateCreationTime\"=dword:00000000"}},
+      {nullptr, {}},  // shown on, clicked off again, as it is: nothing happens
+      // On for this run through the tray, off now: stored as it was.
+      {toggles.close_when_done(), {}},
+      {toggles.close_when_done(), {"\"CloseWhenDone\"=dword:00000001"}},
+      {Entry(toggles.priority_menu(), "Highest"), {"\"Priority\"=dword:00000005"}},
+      {Entry(toggles.priority_menu(), "Highest"), {}},
+  };
+  for (Case c : kCases) {
+    if (c.action == nullptr) {
+      c.action = toggles.log_toggles()[4];
+      c.action->setChecked(true);
+    }
+    c.action->trigger();
+    const std::set<std::string> after = StoreLines(platform_, settings_, dump);
+    EXPECT_EQ(Added(before, after), c.stored) << c.action->text().toStdString();
+    before = after;
+  }
+  EXPECT_EQ(window.config().wait_minutes(), 5);
+  EXPECT_EQ(before.count("\"Wait\"=dword:ffffffff"), 1u);
+  // Nothing was logged: no scan ran.
+  EXPECT_FALSE(Contains(LogText(), "logging"));
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+TEST_F(MenusTest, StartWhenYouLoginWritesTheAutostartEntryOrSaysItCannot) {
+  TMainWindow& window = MakeWindow();
+  QAction* login = window.setting_toggles().start_at_login();
+  const std::string autostart = std::string(getenv("XDG_CONFIG_HOME")) + "/autostart";
+  std::filesystem::remove_all(autostart);
+  for (const bool on : {true, false}) {
+    login->trigger();
+    EXPECT_EQ(StartsAtLogon(platform_), on);
+    EXPECT_EQ(login->isChecked(), on);
+  }
+  EXPECT_TRUE(dialogs_.errors.empty());
+  std::filesystem::remove_all(autostart);
+  WriteFile(autostart, "a file where the folder belongs");
+  login->trigger();
+  EXPECT_FALSE(login->isChecked());
+  EXPECT_EQ(dialogs_.errors.size(), 1u);
+  std::filesystem::remove_all(autostart);
+}
+
+// The scan thread waits in its first call until the event loop runs: the
+// toggles land while the scan runs and hold for its files.
+TEST_F(MenusTest, TogglesDuringAScanLogOnceAndReachTheRunningScan) {
+  TMainWindow& window = MakeWindow();
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(window.scan_control().scanning());
+  TSettingToggles& toggles = window.setting_toggles();
+  toggles.log_toggles()[0]->trigger();
+  toggles.log_toggles()[0]->setChecked(false);
+  toggles.log_toggles()[0]->trigger();  // on again, off again
+  for (int i = 0; i < 2; ++i) {         // off, then off again: unchanged
+    toggles.log_toggles()[0]->setChecked(true);
+    toggles.log_toggles()[0]->trigger();
+  }
+  Entry(toggles.priority_menu(), "Lower")->trigger();
+  ASSERT_TRUE(WaitForScanEnd());
+  EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
+  const std::string log = LogText();
+  EXPECT_EQ(Count(log, "Stopped logging created files\n"), 2);
+  EXPECT_EQ(Count(log, "Started logging created files\n"), 1);
+  EXPECT_EQ(Count(log, "Changed thread priority to Lower\n"), 1);
+  // Created while logging was off.
+  EXPECT_FALSE(Contains(log, "Created file " + dst_ + "a.txt"));
+}
+
+TEST_F(MenusTest, PerMirrorMenusKeepEveryPathAsItIs) {
+  const std::string odd_src = temp_ / "R&D <b>bold</b> x/";
+  const std::string odd_dst = temp_ / "back up & <i>keep</i>/";
+  MakeTree(temp_.path(), {"R&D <b>bold</b> x/", "back up & <i>keep</i>/"});
+  {
+    TQVIniFile ini(platform_, settings_);
+    TMapping mapping(ini, odd_dst);
+    mapping.SetSource(odd_src);
+    ASSERT_TRUE(mapping.Save());
+  }
+  TMainWindow& window = MakeWindow();
+  QMenu* open_mirror = Open(window, "MenuFile")->findChild<QMenu*>("MenuOpenMirror");
+  std::vector<std::string> data;
+  for (const QAction* action : open_mirror->actions()) {
+    if (!action->isSeparator()) data.push_back(action->data().toString().toStdString());
+  }
+  ASSERT_EQ(data.size(), 4u);
+  EXPECT_TRUE(std::is_permutation(data.begin(), data.end(),
+                                  std::vector<std::string>{src_, dst_, odd_src, odd_dst}.begin()));
+  QAction* odd = Entry(open_mirror, temp_ / "R&&D <b>bold</b> x/...");
+  ASSERT_NE(odd, nullptr);
+  odd->trigger();
+  EXPECT_EQ(opener_.opened, std::vector<std::string>{odd_src});
+
+  // Opened again after a mirror was removed: its entries are gone, and
+  // each menu with the last logs lists the one left.
+  {
+    TQVIniFile ini(platform_, settings_);
+    ASSERT_TRUE(ini.DeleteKey(TMapping(ini, odd_dst).key()));
+  }
+  window.hide();
+  window.show();
+  EXPECT_EQ(Entries(Open(window, "MenuFile")->findChild<QMenu*>("MenuOpenMirror")),
+            (std::vector<std::string>{src_ + "...", dst_ + "..."}));
+  QMenu context;
+  window.FillLogContextMenu(&context, {0, 0});
+  const std::pair<QMenu*, const char*> kLastLogs[] = {
+      {Menu(window, "MenuFileLastLogs"), "MenuFileLastLogsLast"},
+      {Open(window, "MenuLog")->findChild<QMenu*>("MenuLogLastLogs"), ""},
+      {context.findChild<QMenu*>("MenuContextLastLogs"), ""}};
+  for (const auto& [menu, name] : kLastLogs) {
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(Entries(menu), (std::vector<std::string>{"Open &last log...", dst_ + "..."}));
+    EXPECT_FALSE(menu->actions().first()->isEnabled());
+  }
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(WaitForScanEnd());
+  opener_.opened.clear();
+  Entry(Menu(window, "MenuLogLastLogs"), dst_ + "...")->trigger();
+  EXPECT_EQ(opener_.opened, std::vector<std::string>{LogFile()});
+}
+
+// As the headless tool's "mirror accept": after the destination's volume was
+// replaced the scan waits until the user accepts it.
+TEST_F(MenusTest, AcceptChangedVolumeAsksAcceptsAndLogs) {
+  std::optional<ScopedMount> dest(std::in_place, dst_, "tmpfs", "size=4m");
+  SKIP_UNLESS_MOUNTED(*dest);
+  TMainWindow& window = MakeWindow();
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(WaitForScanEnd());
+  dest.emplace(dst_, "tmpfs", "size=4m");
+  auto accept = [&] {
+    Open(window, "MenuScanner");
+    Entry(Menu(window, "MenuAcceptVolume"), dst_ + "...")->trigger();
+  };
+  dialogs_.confirm_answer = false;
+  accept();
+  ASSERT_EQ(dialogs_.confirmations.size(), 1u);
+  // The fresh file system has no archive either.
+  const std::string archive_gone = "that the archive " + dst_ +
+                                   "Quorvane archive/ is gone: its counters and last time "
+                                   "slot are reset";
+  EXPECT_EQ(dialogs_.confirmations[0],
+            "Accept the destination " + dst_ + " as it is now\nAccept " + archive_gone + "?");
+  EXPECT_FALSE(Contains(LogText(), "Accepted"));
+  dialogs_.confirm_answer = true;
+  accept();
+  EXPECT_TRUE(Contains(
+      LogText(), "Accepted the destination " + dst_ + " as it is now\nAccepted " + archive_gone));
+  accept();
+  EXPECT_EQ(dialogs_.informations,
+            std::vector<std::string>{"Nothing to accept for the mirror to " + dst_});
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(WaitForScanEnd());
+  EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
+  EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+}  // namespace
+}  // namespace qv::testing
