@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/config_data.h"
+#include "ui/logic/confirm_panel.h"
 #include "ui/app/opener.h"
 #include "ui/logic/command_line.h"
 #include "ui/tray/tray_control.h"
@@ -19,6 +20,7 @@ namespace qv {
 
 class Platform;
 class TDialogs;
+class TDlgConfirmUpdate;
 class TIdleTime;
 class TLog;
 class TLogView;
@@ -72,6 +74,7 @@ class TMainWindow : public QMainWindow {
   TWindowVisibility& visibility() { return *visibility_; }
   // The mirrors as last read: at creation, when shown, when a scan starts.
   const TMappings& mappings() const { return *mappings_; }
+  TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
 
  signals:
   // The close was accepted: the program may end.
@@ -81,11 +84,15 @@ class TMainWindow : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
+  void BuildConfirm();
+  void PrepareConfirm(const TConfirmQuestion& question);
+  void ShowPendingConfirm();
   QMenu* BuildLogMenu();
   void ShowState();
   void ShowProgress(qint64 done, qint64 total, qint64 count);
@@ -116,6 +123,9 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TWindowPlacement> placement_;
   std::unique_ptr<TTrayControl> tray_;
   TWindowVisibility* visibility_ = nullptr;
+  // Created hidden, reused for every question; destroyed before the scan.
+  std::unique_ptr<TDlgConfirmUpdate> confirm_;
+  bool confirm_pending_ = false;  // a prepared question waits to be shown
   TToolBar* tool_bar_;
   QLabel* file_count_;
   QLabel* status_;
