@@ -7,13 +7,13 @@
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QTest>
-#include <gtest/gtest.h>
-#include <sqlite3.h>
-
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "config/filter_store.h"
 #include "config/qv_ini_file.h"
@@ -125,7 +125,8 @@ TEST_F(ConfirmUpdateTest, YesForTheDirectoryStopsAskingInsideItOnly) {
   const std::string other = dst_ + (Contains(inside, "sub/") ? "zz/" : "sub/");
   // The other directory (two files each): created, and each file asked.
   ASSERT_EQ(asked_.size() - answered, 3u) << ::testing::PrintToString(asked_);
-  for (size_t i = answered; i < asked_.size(); ++i) EXPECT_TRUE(Contains(asked_[i], other)) << asked_[i];
+  for (size_t i = answered; i < asked_.size(); ++i)
+    EXPECT_TRUE(Contains(asked_[i], other)) << asked_[i];
   for (const char* file : {"a.txt", "sub/b.txt", "sub/c.txt", "zz/d.txt", "zz/e.txt"}) {
     EXPECT_TRUE(PathExists(dst_ + file)) << file;
   }
@@ -176,8 +177,9 @@ TEST_F(ConfirmUpdateTest, AddFilterStoresItOrShowsTheStoresError) {
   EXPECT_EQ(Child<QLineEdit>("RichEditFilter")->text().toStdString(), dst_ + "a.txt");
   Child<QCheckBox>("CheckBoxFilterEnabled")->click();
   QTest::mouseClick(Child<QPushButton>("ButtonAddFilter"), Qt::LeftButton);
-  EXPECT_EQ(dialogs_.informations,
-            std::vector<std::string>{"Saved filter. The filter will be used starting the next mirror."});
+  EXPECT_EQ(
+      dialogs_.informations,
+      std::vector<std::string>{"Saved filter. The filter will be used starting the next mirror."});
   {
     TQVIniFile ini(platform_, settings_);
     TLogger discard;

@@ -1,9 +1,9 @@
 #include "ui/logic/confirm_panel.h"
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include "archive/confirm_gate.h"
 #include "config/mapping.h"
@@ -32,18 +32,33 @@ TEST(ConfirmPanelTest, PanelFollowsTheFlagsTheSourceAndTheMappings) {
     TConfirmPanel panel;
   };
   const TCase kCases[] = {
-      {"destination side", {"q", "/s/a", "/m/a", "", 0}, true,
+      {"destination side",
+       {"q", "/s/a", "/m/a", "", 0},
+       true,
        {true, "/s/a", true, false, "/m/a", kDirs, "/m/"}},
-      {"new item: source side", {"q", "/s/a", "/m/a", "/m/x/", kNew}, true,
+      {"new item: source side",
+       {"q", "/s/a", "/m/a", "/m/x/", kNew},
+       true,
        {true, "/s/a", true, true, "/s/a", kDirs, "/m/x/"}},
-      {"source looked up", {"q", "", "/m/d/f", "", kNew}, true,
+      {"source looked up",
+       {"q", "", "/m/d/f", "", kNew},
+       true,
        {true, "/s/d/f", true, true, "/s/d/f", kDirs, "/m/d/"}},
-      {"no source anywhere", {"q", "", "/other/f", "", kNew}, true,
+      {"no source anywhere",
+       {"q", "", "/other/f", "", kNew},
+       true,
        {true, "", false, false, "/other/f", kDirs, "/other/"}},
-      {"freeing storage", {"q", "/s/a", "/m/a", "/m/", kDay}, true, {false, "", false, false, "", kFree, ""}},
-      {"creating the archive", {"q", "", "/m/A/", "", kConfirmCreateArchive}, true,
+      {"freeing storage",
+       {"q", "/s/a", "/m/a", "/m/", kDay},
+       true,
+       {false, "", false, false, "", kFree, ""}},
+      {"creating the archive",
+       {"q", "", "/m/A/", "", kConfirmCreateArchive},
+       true,
        {false, "", false, false, "", kDirs, "/m/"}},
-      {"mappings unknown", {"q", "/s/a", "/m/a", "", kNew}, false,
+      {"mappings unknown",
+       {"q", "/s/a", "/m/a", "", kNew},
+       false,
        {false, "", false, false, "", kDirs, "/m/"}},
   };
   for (const TCase& c : kCases) {
@@ -64,8 +79,8 @@ TEST(ConfirmPanelTest, PanelFollowsTheFlagsTheSourceAndTheMappings) {
 }
 
 TEST(ConfirmPanelTest, AnswerFlagsApplyTheScopeAndTheTerminate) {
-  constexpr uint16_t kAsking = kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope |
-                               kConfirmNewItem | kConfirmWaiting;
+  constexpr uint16_t kAsking =
+      kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope | kConfirmNewItem | kConfirmWaiting;
   struct TCase {
     bool yes;
     TConfirmScope scope;

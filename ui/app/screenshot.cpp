@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 
+#include "ui/dialogs/confirm_update.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
 
@@ -32,10 +33,14 @@ QPixmap WithCaption(QWidget& window) {
   return picture;
 }
 
-void SaveAndClose(TMainWindow& window, const QString& file) {
+void Save(QWidget& window, const QString& file) {
   if (!WithCaption(window).save(file)) {
     std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
   }
+}
+
+void SaveAndClose(TMainWindow& window, const QString& file) {
+  Save(window, file);
   // Later: a close inside a signal of the scan control would re-enter it.
   QTimer::singleShot(0, &window, &QWidget::close);
 }
@@ -70,6 +75,31 @@ void GrabInState(TMainWindow& window, const QString& file, TScanState state) {
   }
   QObject::connect(&control, &TScanControl::stateChanged, &window, grab, Qt::QueuedConnection);
   QTimer::singleShot(0, &window, grab);
+}
+
+bool IsQuestionScreenshot(const QString& name) { return name == "confirm"; }
+
+void GrabQuestion(TMainWindow& window, const QString& file) {
+  TScanControl& control = window.scan_control();
+  auto done = std::make_shared<bool>(false);
+  // Queued: behind the window's own call that shows the dialog.
+  QObject::connect(
+      &control, &TScanControl::confirmRequested, &window,
+      [&window, file, done] {
+        TDlgConfirmUpdate& dialog = window.confirm_dialog();
+        if (*done || !dialog.isVisible()) return;
+        *done = true;
+        Save(dialog, file);
+        // Closing during a scan stops it and closes once it ended.
+        QTimer::singleShot(0, &window, &QWidget::close);
+      },
+      Qt::QueuedConnection);
+  QObject::connect(&control, &TScanControl::stateChanged, &window, [&window, done] {
+    if (*done || window.scan_control().scanning()) return;
+    *done = true;
+    std::cerr << "quorvane: the scan asked nothing\n";
+    window.close();
+  });
 }
 
 }  // namespace qv

@@ -4,20 +4,21 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QGuiApplication>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <utility>
 
-#include "config/filter_store.h"
 #include "config/filter.h"
+#include "config/filter_store.h"
 #include "ui/app/opener.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/folder_below_cursor.h"
@@ -47,7 +48,10 @@ T* Named(T* widget, const char* name) {
 }  // namespace
 
 TDlgConfirmUpdate::TDlgConfirmUpdate(const TConfirmUpdateDeps& deps, QWidget* parent)
-    : QDialog(parent), platform_(deps.platform), ini_(deps.ini), dialogs_(deps.dialogs),
+    : QDialog(parent),
+      platform_(deps.platform),
+      ini_(deps.ini),
+      dialogs_(deps.dialogs),
       open_(deps.open) {
   setObjectName("DlgConfirmUpdate");
   setWindowTitle("Confirm update destination");
@@ -55,6 +59,9 @@ TDlgConfirmUpdate::TDlgConfirmUpdate(const TConfirmUpdateDeps& deps, QWidget* pa
   auto* layout = new QVBoxLayout(this);
   message_ = Named(new QPlainTextEdit(this), "RichEditMsg");
   message_->setReadOnly(true);
+  // Paths have no blanks to break at.
+  message_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(message_);
   BuildAnswerPart();
   BuildFilterPanel();
@@ -95,16 +102,17 @@ void TDlgConfirmUpdate::BuildAnswerPart() {
 void TDlgConfirmUpdate::BuildFilterPanel() {
   filter_panel_ = Named(new QGroupBox("Add filter for next mirror", this), "PanelFilter");
   auto* grid = new QGridLayout(filter_panel_);
-  filter_source_ = Named(new QRadioButton("Excluded &Source", filter_panel_),
-                         "RadioButtonFilterSource");
-  filter_dest_ = Named(new QRadioButton("Excluded &destination", filter_panel_),
-                       "RadioButtonFilterDest");
+  filter_source_ =
+      Named(new QRadioButton("Excluded &Source", filter_panel_), "RadioButtonFilterSource");
+  filter_dest_ =
+      Named(new QRadioButton("Excluded &destination", filter_panel_), "RadioButtonFilterDest");
   filter_text_ = Named(new QLineEdit(filter_panel_), "RichEditFilter");
   filter_enabled_ = Named(new QCheckBox("&Enabled", filter_panel_), "CheckBoxFilterEnabled");
   add_filter_ = Named(new QPushButton("&Add Filter", filter_panel_), "ButtonAddFilter");
   auto* open_dest =
       Named(new QPushButton("Open destination &folder", filter_panel_), "ButtonOpenDestDir");
-  open_source_ = Named(new QPushButton("&Open source folder", filter_panel_), "ButtonOpenSourceDir");
+  open_source_ =
+      Named(new QPushButton("&Open source folder", filter_panel_), "ButtonOpenSourceDir");
   grid->addWidget(filter_source_, 0, 0);
   grid->addWidget(filter_dest_, 0, 1);
   grid->addWidget(filter_enabled_, 0, 2);
@@ -161,24 +169,39 @@ void TDlgConfirmUpdate::Prepare(const TConfirmQuestion& question, const TMapping
   filter_enabled_->setChecked(true);
   SetFilterHints(panel.source, question.destination);
   status_->clearMessage();
-  FitHeight();
+  FitSize();
   answer_ = std::move(answer);
 }
 
-void TDlgConfirmUpdate::FitHeight() {
-  // The question's lines decide the height of its area.
-  const int lines = static_cast<int>(message_->toPlainText().count('\n')) + 1;
-  message_->setFixedHeight(lines * message_->fontMetrics().lineSpacing() + 8 +
-                           2 * message_->frameWidth() +
-                           static_cast<int>(2 * message_->document()->documentMargin()));
+void TDlgConfirmUpdate::FitSize() {
+  // As wide as the longest line, up to most of the screen; as high as the
+  // question's lines then need.
+  const QFontMetrics metrics = message_->fontMetrics();
+  const int chrome =
+      2 * message_->frameWidth() + static_cast<int>(2 * message_->document()->documentMargin()) + 8;
+  const QScreen* screen =
+      this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  const int widest = screen->availableGeometry().width() * 3 / 4;
+  int width = 0;
+  for (const QString& line : message_->toPlainText().split('\n')) {
+    width = std::max(width, metrics.horizontalAdvance(line));
+  }
+  width = std::min(width + chrome, widest);
+  message_->setMinimumWidth(width);
+  int lines = 0;
+  for (const QString& line : message_->toPlainText().split('\n')) {
+    lines += std::max(1, (metrics.horizontalAdvance(line) + width - chrome - 1) / (width - chrome));
+  }
+  message_->setFixedHeight(lines * metrics.lineSpacing() + chrome);
   adjustSize();
 }
 
 void TDlgConfirmUpdate::ShowWaiting() {
   if (!waiting()) return;
   if (!isVisible()) {
-    const QRect screen = (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())
-                             ->availableGeometry();
+    const QRect screen =
+        (this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen())
+            ->availableGeometry();
     move(screen.center() - rect().center());
   }
   show();

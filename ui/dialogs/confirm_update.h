@@ -75,7 +75,7 @@ class TDlgConfirmUpdate : public QDialog {
   void SetFilterHints(const std::string& source, const std::string& destination);
   void AddFilter();
   void OpenFolder(const std::string& path);
-  void FitHeight();
+  void FitSize();
 
   Platform& platform_;
   TQVIniFile& ini_;

@@ -32,15 +32,15 @@ TConfirmPanel PlanConfirmPanel(const TConfirmQuestion& question, const TMappings
       mappings != nullptr && (flags & (kConfirmRemoveDay | kConfirmCreateArchive)) == 0;
   if (!panel.filter_panel) return panel;
   panel.source = question.source;
-  if (panel.source.empty()) panel.source = mappings->DestinationToSource(question.destination, "", kLookup);
+  if (panel.source.empty())
+    panel.source = mappings->DestinationToSource(question.destination, "", kLookup);
   panel.source_enabled = !panel.source.empty();
   panel.filter_source_checked = panel.source_enabled && (flags & kConfirmNewItem) != 0;
   panel.filter_text = panel.filter_source_checked ? panel.source : question.destination;
   return panel;
 }
 
-std::string ConvertFilterText(const std::string& text, bool to_source,
-                              const TMappings& mappings) {
+std::string ConvertFilterText(const std::string& text, bool to_source, const TMappings& mappings) {
   // A rootless pattern the user typed stays as it is.
   const int options = kLookup | kFindPatterns;
   const std::string converted = to_source ? mappings.DestinationToSource(text, "", options)

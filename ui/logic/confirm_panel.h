@@ -39,8 +39,7 @@ TConfirmPanel PlanConfirmPanel(const TConfirmQuestion& question, const TMappings
 // The filter text in the other form after the user switched between
 // excluded source and excluded destination; unchanged when no mapping
 // holds it.
-std::string ConvertFilterText(const std::string& text, bool to_source,
-                              const TMappings& mappings);
+std::string ConvertFilterText(const std::string& text, bool to_source, const TMappings& mappings);
 
 // The flags the scan thread gets back with the answer: the scope applied to
 // the flags of the question, kConfirmTerminate added for a terminate, the
