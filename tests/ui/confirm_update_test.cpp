@@ -134,8 +134,17 @@ TEST_F(ConfirmUpdateTest, YesForTheDirectoryStopsAskingInsideItOnly) {
 }
 
 TEST_F(ConfirmUpdateTest, TerminateEndsTheScanWithoutTheUpdate) {
+  MakeTree(temp_.path(), {"bin/documentation/CfgGenConfirm.html=help"});
   MakeWindow();
   ASSERT_TRUE(AskUntil("a.txt"));
+  // The folders that exist nearest to the paths (a.txt is a file, or missing), and the help.
+  for (const char* button : {"ButtonOpenDestDir", "ButtonOpenSourceDir", "ButtonHelp"}) {
+    QTest::mouseClick(Child<QPushButton>(button), Qt::LeftButton);
+  }
+  const std::vector<std::string> opened = {dst_.substr(0, dst_.size() - 1),
+                                           src_.substr(0, src_.size() - 1),
+                                           temp_ / "bin/documentation/CfgGenConfirm.html"};
+  EXPECT_EQ(opener_.opened, opened);
   Answer("RadioButtonThis", "ButtonTerminate");
   EXPECT_EQ(window_->scan_control().state(), TScanState::kStopping);
   ASSERT_TRUE(WaitForScanEnd());
