@@ -63,14 +63,14 @@ TDlgConfirmUpdate::TDlgConfirmUpdate(const TConfirmUpdateDeps& deps, QWidget* pa
   message_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   message_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   layout->addWidget(message_);
-  BuildAnswerPart();
-  BuildFilterPanel();
+  BuildAnswerPart(*layout);
+  BuildFilterPanel(*layout);
   status_ = Named(new QStatusBar(this), "StatusBar");
   status_->setSizeGripEnabled(false);
   layout->addWidget(status_);
 }
 
-void TDlgConfirmUpdate::BuildAnswerPart() {
+void TDlgConfirmUpdate::BuildAnswerPart(QVBoxLayout& layout) {
   auto* row = new QHBoxLayout;
   auto* scope = new QGroupBox("Apply answer to", this);
   auto* radios = new QVBoxLayout(scope);
@@ -91,7 +91,7 @@ void TDlgConfirmUpdate::BuildAnswerPart() {
   for (QPushButton* button : {yes_, no, terminate, help}) buttons->addWidget(button);
   buttons->addStretch();
   row->addLayout(buttons);
-  static_cast<QVBoxLayout*>(layout())->addLayout(row);
+  layout.addLayout(row);
 
   connect(yes_, &QPushButton::clicked, this, [this] { Close(true, false); });
   connect(no, &QPushButton::clicked, this, [this] { Close(false, false); });
@@ -99,7 +99,7 @@ void TDlgConfirmUpdate::BuildAnswerPart() {
   connect(help, &QPushButton::clicked, this, [this] { open_.OpenHelpPage(kHelpCfgGenConfirm); });
 }
 
-void TDlgConfirmUpdate::BuildFilterPanel() {
+void TDlgConfirmUpdate::BuildFilterPanel(QVBoxLayout& layout) {
   filter_panel_ = Named(new QGroupBox("Add filter for next mirror", this), "PanelFilter");
   auto* grid = new QGridLayout(filter_panel_);
   filter_source_ =
@@ -120,7 +120,7 @@ void TDlgConfirmUpdate::BuildFilterPanel() {
   grid->addWidget(add_filter_, 2, 0);
   grid->addWidget(open_dest, 2, 1);
   grid->addWidget(open_source_, 2, 2);
-  layout()->addWidget(filter_panel_);
+  layout.addWidget(filter_panel_);
 
   // The standard editing menu, and help.
   filter_text_->setContextMenuPolicy(Qt::CustomContextMenu);

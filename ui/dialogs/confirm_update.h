@@ -15,6 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class QVBoxLayout;
 class QWidget;
 
 namespace qv {
@@ -67,8 +68,8 @@ class TDlgConfirmUpdate : public QDialog {
   bool event(QEvent* event) override;
 
  private:
-  void BuildAnswerPart();
-  void BuildFilterPanel();
+  void BuildAnswerPart(QVBoxLayout& layout);
+  void BuildFilterPanel(QVBoxLayout& layout);
   void Close(bool yes, bool terminate);
   TConfirmScope Scope() const;
   void SwitchFilterSide(bool to_source);
