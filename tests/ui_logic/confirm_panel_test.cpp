@@ -78,28 +78,5 @@ TEST(ConfirmPanelTest, PanelFollowsTheFlagsTheSourceAndTheMappings) {
   EXPECT_EQ(ConvertFilterText("/other/f", false, mappings), "/other/f");
 }
 
-TEST(ConfirmPanelTest, AnswerFlagsApplyTheScopeAndTheTerminate) {
-  constexpr uint16_t kAsking =
-      kConfirmAsk | kConfirmDirScope | kConfirmMirrorScope | kConfirmNewItem | kConfirmWaiting;
-  struct TCase {
-    bool yes;
-    TConfirmScope scope;
-    bool terminate;
-    uint16_t flags;
-  };
-  const TCase kCases[] = {
-      {true, TConfirmScope::kThisUpdate, false, kAsking & ~kConfirmWaiting},
-      {false, TConfirmScope::kThisUpdate, true, (kAsking & ~kConfirmWaiting) | kConfirmTerminate},
-      {true, TConfirmScope::kDirectory, false,
-       kConfirmDefaultYes | kConfirmDirScope | kConfirmMirrorScope | kConfirmNewItem},
-      {false, TConfirmScope::kMirror, false, kConfirmMirrorScope | kConfirmNewItem},
-      {false, TConfirmScope::kScan, true, kConfirmNewItem | kConfirmTerminate},
-  };
-  for (const TCase& c : kCases) {
-    EXPECT_EQ(AnswerFlags(kAsking, c.yes, c.scope, c.terminate), c.flags)
-        << c.yes << static_cast<int>(c.scope) << c.terminate;
-  }
-}
-
 }  // namespace
 }  // namespace qv
