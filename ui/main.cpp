@@ -90,10 +90,12 @@ int main(int argc, char** argv) {
   QObject::connect(&unix_signals, &qv::TUnixSignals::closeRequested, window.get(), &QWidget::close);
 
   const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
+  const QString state_name = qEnvironmentVariable("QUORVANE_SCREENSHOT_STATE");
+  const bool question = qv::IsQuestionScreenshot(state_name);
   const std::optional<qv::TScanState> screenshot_state =
-      qv::ScreenshotState(qEnvironmentVariable("QUORVANE_SCREENSHOT_STATE"));
+      question ? qv::TScanState::kScanning : qv::ScreenshotState(state_name);
   if (!screenshot_state) {
-    std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting or scanning\n";
+    std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting, scanning or confirm\n";
     return kExitCannotRun;
   }
   if (screenshot.isEmpty()) {
@@ -102,7 +104,9 @@ int main(int argc, char** argv) {
     window->show();
   }
   window->Begin();
-  if (!screenshot.isEmpty()) {
+  if (!screenshot.isEmpty() && question) {
+    qv::GrabQuestion(*window, screenshot);
+  } else if (!screenshot.isEmpty()) {
     qv::GrabInState(
         *window, screenshot, *screenshot_state,
         qEnvironmentVariable("QUORVANE_SCREENSHOT_MENU").split(',', Qt::SkipEmptyParts));

@@ -19,6 +19,7 @@ class TFakeTray : public TTray {
     QString tip;
     QIcon icon;
     QMenu* menu = nullptr;
+    QString message;  // the last balloon's text
     TFakeTray* tray = nullptr;
   };
 
@@ -36,6 +37,9 @@ class TFakeTray : public TTray {
   }
   void SetIcon(const QIcon& icon) override { state_.icon = icon; }
   void SetMenu(QMenu* menu) override { state_.menu = menu; }
+  void ShowMessage(const QString&, const QString& text) override {
+    if (state_.added) state_.message = text;
+  }
   void Click() { Clicked(); }
 
   static std::unique_ptr<TTray> Make(TState& state) { return std::make_unique<TFakeTray>(state); }

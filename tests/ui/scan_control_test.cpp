@@ -135,18 +135,6 @@ TEST_F(ScanControlTest, ARestartSavesTheLogBeforeTheNextScanEmptiesIt) {
   ASSERT_TRUE(WaitForScanEnd());
 }
 
-TEST_F(ScanControlTest, ConfirmOnRefusesToStartWithAClearMessage) {
-  StoreConfig([](TConfigData& config) { config.switches.confirm = true; });
-  TMainWindow& window = MakeWindow();
-  Click("SpeedButtonStart");
-  EXPECT_FALSE(window.scan_control().scanning());
-  ASSERT_EQ(dialogs_.informations.size(), 1u);
-  EXPECT_TRUE(Contains(dialogs_.informations[0], "Confirm is on"));
-  EXPECT_TRUE(Contains(LogText(), "quorvane-cli set Confirm false"));
-  EXPECT_FALSE(PathExists(dst_ + "a.txt"));
-  ExpectShows(window, TScanState::kIdle);
-}
-
 TEST_F(ScanControlTest, TheFirstStartCreatesTheStoreAndSaysHowToAddAMirror) {
   const std::string fresh = temp_ / "fresh/settings.db";
   MakeDirs(temp_ / "fresh/");

@@ -25,9 +25,17 @@ bool TGuiFrontEnd::FlushLog() {
   return queue_.Call([&] { return log_.SaveLog(false); }, false);
 }
 
-bool TGuiFrontEnd::PrepareConfirm(const std::string&, const std::string&, const std::string&,
-                                  const std::string&, uint16_t* flags) {
-  *flags |= kConfirmTerminate;
+bool TGuiFrontEnd::PrepareConfirm(const std::string& question, const std::string& source,
+                                  const std::string& destination, const std::string& extra,
+                                  uint16_t* flags) {
+  const TConfirmQuestion asked{question, source, destination, extra, *flags};
+  const bool prepared = queue_.Call(
+      [&] {
+        if (events_.confirm) events_.confirm(asked);
+        return static_cast<bool>(events_.confirm);
+      },
+      false);
+  *flags |= prepared ? kConfirmWaiting : kConfirmTerminate;
   return false;
 }
 

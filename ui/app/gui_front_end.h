@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/front_end.h"
+#include "ui/logic/confirm_panel.h"
 #include "ui/logic/call_queue.h"
 
 namespace qv {
@@ -20,6 +21,8 @@ struct TScanEvents {
   std::function<void(int64_t millis)> suspended;
   // The scan thread is about to end; join it now.
   std::function<void()> ended;
+  // A question for the user, answered later through TMirrorThread::Answer.
+  std::function<void(const TConfirmQuestion& question)> confirm = nullptr;
 };
 
 // The window's side of the scan thread. Each call of the scan thread goes
@@ -42,8 +45,8 @@ class TGuiFrontEnd : public QObject, public TFrontEnd {
   void UpdateCurrentMirrorStats() override {}
   void UpdateMirrorStats(const std::string&) override {}
   bool FlushLog() override;
-  // Until the confirmation dialog exists a scan with Confirm on is never
-  // started; a question that comes anyway answers "terminate".
+  // Hands the question to the window and answers later; without a window to
+  // ask (shut down) it answers "terminate".
   bool PrepareConfirm(const std::string& question, const std::string& source,
                       const std::string& destination, const std::string& extra,
                       uint16_t* flags) override;

@@ -7,6 +7,7 @@
 #include <iostream>
 #include <memory>
 
+#include "ui/dialogs/confirm_update.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
 
@@ -64,12 +65,16 @@ void DrawMenus(TMainWindow& window, const QStringList& menus, QPixmap* picture) 
   }
 }
 
-void SaveAndClose(TMainWindow& window, const QString& file, const QStringList& menus) {
-  QPixmap picture = WithCaption(window);
-  if (!menus.isEmpty()) DrawMenus(window, menus, &picture);
+void Save(const QPixmap& picture, const QString& file) {
   if (!picture.save(file)) {
     std::cerr << "quorvane: cannot save " << file.toStdString() << '\n';
   }
+}
+
+void SaveAndClose(TMainWindow& window, const QString& file, const QStringList& menus) {
+  QPixmap picture = WithCaption(window);
+  if (!menus.isEmpty()) DrawMenus(window, menus, &picture);
+  Save(picture, file);
   // Later: a close inside a signal of the scan control would re-enter it.
   QTimer::singleShot(0, &window, &QWidget::close);
 }
@@ -105,6 +110,31 @@ void GrabInState(TMainWindow& window, const QString& file, TScanState state,
   }
   QObject::connect(&control, &TScanControl::stateChanged, &window, grab, Qt::QueuedConnection);
   QTimer::singleShot(0, &window, grab);
+}
+
+bool IsQuestionScreenshot(const QString& name) { return name == "confirm"; }
+
+void GrabQuestion(TMainWindow& window, const QString& file) {
+  TScanControl& control = window.scan_control();
+  auto done = std::make_shared<bool>(false);
+  // Queued: behind the window's own call that shows the dialog.
+  QObject::connect(
+      &control, &TScanControl::confirmRequested, &window,
+      [&window, file, done] {
+        TDlgConfirmUpdate& dialog = window.confirm_dialog();
+        if (*done || !dialog.isVisible()) return;
+        *done = true;
+        Save(WithCaption(dialog), file);
+        // Closing during a scan stops it and closes once it ended.
+        QTimer::singleShot(0, &window, &QWidget::close);
+      },
+      Qt::QueuedConnection);
+  QObject::connect(&control, &TScanControl::stateChanged, &window, [&window, done] {
+    if (*done || window.scan_control().scanning()) return;
+    *done = true;
+    std::cerr << "quorvane: the scan asked nothing\n";
+    window.close();
+  });
 }
 
 }  // namespace qv

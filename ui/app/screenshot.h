@@ -25,6 +25,12 @@ std::optional<TScanState> ScreenshotState(const QString& name);
 void GrabInState(TMainWindow& window, const QString& file, TScanState state,
                  const QStringList& menus = {});
 
+// QUORVANE_SCREENSHOT_STATE "confirm": the scan that /START began (with
+// Confirm on) is drawn at its first question, as the confirmation dialog;
+// then the scan is terminated and the window closes.
+bool IsQuestionScreenshot(const QString& name);
+void GrabQuestion(TMainWindow& window, const QString& file);
+
 }  // namespace qv
 
 #endif  // QUORVANE_UI_APP_SCREENSHOT_H_

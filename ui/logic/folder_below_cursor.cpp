@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string_view>
+#include <utility>
 
 #include "filesys/platform.h"
 
@@ -65,8 +66,12 @@ std::string FolderBelowCursor(const std::string& line, size_t column, Platform& 
   caret = caret > start ? caret - start : 0;
   std::string folder(
       TrimmedEnd(CutAtWords(PathAtCaret(std::string_view(line).substr(start), caret))));
-  while (folder.size() > 1 && !IsDirectory(platform, folder)) folder = Parent(folder);
-  return folder;
+  return DeepestExistingFolder(std::move(folder), platform);
+}
+
+std::string DeepestExistingFolder(std::string path, Platform& platform) {
+  while (path.size() > 1 && !IsDirectory(platform, path)) path = Parent(path);
+  return path;
 }
 
 }  // namespace qv

@@ -18,6 +18,9 @@ class Platform;
 // unescaped: such a name does not exist, so its parent is found.
 std::string FolderBelowCursor(const std::string& line, size_t column, Platform& platform);
 
+// path, or its nearest parent that is an existing directory ("/" at worst).
+std::string DeepestExistingFolder(std::string path, Platform& platform);
+
 }  // namespace qv
 
 #endif  // QUORVANE_UI_LOGIC_FOLDER_BELOW_CURSOR_H_

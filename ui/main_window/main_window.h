@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/config_data.h"
+#include "ui/logic/confirm_panel.h"
 #include "ui/app/opener.h"
 #include "ui/logic/command_line.h"
 #include "ui/tray/tray_control.h"
@@ -21,6 +22,7 @@ namespace qv {
 class Platform;
 class TDialogs;
 class TEditCommands;
+class TDlgConfirmUpdate;
 class TIdleTime;
 class TLog;
 class TLogView;
@@ -82,6 +84,7 @@ class TMainWindow : public QMainWindow {
   // Where the statistics panel adds its commands ("Clear archive info" with
   // FillMirrorEntries and DestinationEntries).
   QMenu* statistics_menu() const { return statistics_menu_; }
+  TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
 
  signals:
   // The close was accepted: the program may end.
@@ -93,6 +96,7 @@ class TMainWindow : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildMenus();
@@ -104,6 +108,9 @@ class TMainWindow : public QMainWindow {
   void AcceptVolume(const std::string& destination);
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
+  void BuildConfirm();
+  void PrepareConfirm(const TConfirmQuestion& question);
+  void ShowPendingConfirm();
   QMenu* BuildLogMenu();
   void ShowState();
   void ShowProgress(qint64 done, qint64 total, qint64 count);
@@ -134,6 +141,9 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TWindowPlacement> placement_;
   std::unique_ptr<TTrayControl> tray_;
   TWindowVisibility* visibility_ = nullptr;
+  // Created hidden, reused for every question; destroyed before the scan.
+  std::unique_ptr<TDlgConfirmUpdate> confirm_;
+  bool confirm_pending_ = false;  // a prepared question waits to be shown
   TToolBar* tool_bar_;
   QLabel* file_count_;
   QLabel* status_;

@@ -17,12 +17,6 @@ namespace {
 
 constexpr int kTickMs = 1000;
 
-// Until the confirmation dialog exists, as the headless tool without a
-// terminal: a scan that would ask is never started.
-constexpr char kConfirmRefused[] =
-    "Confirm is on, and this version of the window cannot ask for confirmations yet. No scan "
-    "was started. To scan without asking: quorvane-cli set Confirm false";
-
 std::string EndText(bool terminated, int errors) {
   if (terminated) return "Scan stopped";
   if (errors == 0) return "Scan ended without errors";
@@ -40,7 +34,9 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
       dialogs_(deps.dialogs),
       settings_path_(deps.settings_path),
       idle_(deps.idle),
-      front_end_(log_, {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); }},
+      front_end_(log_,
+                 {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); },
+                  [this](const TConfirmQuestion& question) { emit confirmRequested(question); }},
                  this) {
   last_scan_ = ini_.ReadLastScan().value_or(0);
   next_scan_.setSingleShot(true);
@@ -104,22 +100,10 @@ void TScanControl::UpdateIdleSampling() {
   if (idle_ != nullptr) idle_->SetSampling(hidden_in_tray_ && thread_ != nullptr);
 }
 
-bool TScanControl::RefuseConfirm() {
-  if (!config_.switches.confirm) return false;
-  Log(kConfirmRefused);
-  emit statusText(QString::fromStdString(kConfirmRefused));
-  dialogs_.Inform(kConfirmRefused);
-  return true;
-}
-
 void TScanControl::StartScan() {
   next_scan_.stop();
   due_check_.stop();
   if (thread_ != nullptr) return;
-  if (RefuseConfirm()) {
-    SetState(TScanState::kIdle);
-    return;
-  }
   emit scanStarting();
   SetState(TScanState::kScanning);
   scan_start_ = platform_.Now();
@@ -183,6 +167,11 @@ void TScanControl::Stop() {
   // Also ends a suspension, so that the thread can reach its end.
   thread_->Terminate();
   wake_up_.stop();
+  emit questionDropped();
+}
+
+void TScanControl::Answer(bool yes, uint16_t flags) {
+  if (thread_ != nullptr) thread_->Answer(yes, flags);
 }
 
 bool TScanControl::RequestClose() {
@@ -231,6 +220,7 @@ void TScanControl::Resume(bool announce) {
 }
 
 void TScanControl::ThreadEnded() {
+  emit questionDropped();
   thread_->Join();
   const TScanEnd end{thread_->IsTerminated(), thread_->restart(), thread_->error_count()};
   if (!end.terminated) {

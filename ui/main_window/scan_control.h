@@ -67,6 +67,9 @@ class TScanControl : public QObject {
   void StartTimer(int minutes, bool log_it);
   void ScheduleFromLastScan(int minimum);
   void Stop();
+  // The user's answer to the question the scan waits for (confirmRequested);
+  // ignored without a scan.
+  void Answer(bool yes, uint16_t flags);
   // A close request (window, menu, signal): true when the window may close
   // now. During a scan the first request stops it and closes once it ended;
   // later ones change nothing.
@@ -111,11 +114,14 @@ class TScanControl : public QObject {
   void progress(qint64 done, qint64 total, qint64 count);
   // The window closes now (a pending close, or CloseWhenDone).
   void closeNow();
+  // The scan waits for the user's Answer to question.
+  void confirmRequested(const TConfirmQuestion& question);
+  // The scan stops or ended: no answer is wanted any more.
+  void questionDropped();
 
  private:
   void SetState(TScanState state);
   void Log(const std::string& line);
-  bool RefuseConfirm();
   void UpdateTick();
   void Suspended(int64_t millis);
   void WakeUpTick();

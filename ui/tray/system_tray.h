@@ -19,6 +19,9 @@ class TSystemTray : public TTray {
   void SetTip(const QString& tip) override;
   void SetIcon(const QIcon& icon) override;
   void SetMenu(QMenu* menu) override { icon_.setContextMenu(menu); }
+  void ShowMessage(const QString& title, const QString& text) override {
+    icon_.showMessage(title, text);
+  }
 
  private:
   QSystemTrayIcon icon_;

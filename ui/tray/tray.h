@@ -24,6 +24,8 @@ class TTray {
   virtual void SetIcon(const QIcon& icon) = 0;
   // The menu of a right click (the owner keeps it).
   virtual void SetMenu(QMenu* menu) = 0;
+  // A balloon at the icon; only while the icon is shown.
+  virtual void ShowMessage(const QString& title, const QString& text) = 0;
 
   // A left click on the icon.
   void set_on_click(std::function<void()> on_click) { on_click_ = std::move(on_click); }

@@ -48,6 +48,9 @@ class TTrayControl : public QObject {
   bool added() const { return tray_->added(); }
   void ShowState(const TScanStateView& view, bool scanning);
   void SetIcon(const QIcon& icon) { tray_->SetIcon(icon); }
+  void ShowMessage(const QString& title, const QString& text) {
+    if (tray_->added()) tray_->ShowMessage(title, text);
+  }
   // While hidden and scanning the tip shows the progress from `source`.
   void SetHidden(bool hidden);
   void set_progress_source(std::function<TTipProgress()> source) { progress_ = std::move(source); }
