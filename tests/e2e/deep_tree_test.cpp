@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "tests/e2e/tool_test.h"
+#include "tests/support/text_search.h"
 
 namespace qv::testing {
 namespace {
@@ -59,12 +60,6 @@ std::string Mirrored(int levels) {
   std::string shape(levels + 1, '.');
   for (int level = 0; level < levels; level += kFileEvery) shape[level] = 'f';
   return shape;
-}
-
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
 }
 
 class DeepTreeTest : public ToolTest {

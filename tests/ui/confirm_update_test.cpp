@@ -19,22 +19,13 @@
 #include "config/qv_ini_file.h"
 #include "log/logger.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/text_search.h"
 #include "tests/ui/fake_tray.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/main_window/scan_control.h"
 
 namespace qv::testing {
 namespace {
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
 
 // With Confirm on the fixture's tree asks, in order: the archive directory,
 // a.txt, the directory sub/, sub/b.txt (and what a test adds).

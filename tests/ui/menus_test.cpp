@@ -23,6 +23,7 @@
 #include "config/start_at_logon.h"
 #include "log/log_buffer.h"
 #include "tests/support/scoped_mount.h"
+#include "tests/support/text_search.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/main_window/edit_commands.h"
 #include "ui/main_window/log_view.h"
@@ -34,16 +35,6 @@ namespace qv::testing {
 namespace {
 
 using MenusTest = WindowTest;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
-
-int Count(const std::string& text, const std::string& part) {
-  int count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
 
 // A menu's entries as "caption" or "caption|shortcut", separators left out.
 std::vector<std::string> Entries(const QMenu* menu) {

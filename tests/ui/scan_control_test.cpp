@@ -12,6 +12,7 @@
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
 #include "log/log_buffer.h"
+#include "tests/support/text_search.h"
 #include "tests/ui/window_fixture.h"
 #include "ui/app/unix_signals.h"
 #include "ui/main_window/log_view.h"
@@ -20,10 +21,6 @@ namespace qv::testing {
 namespace {
 
 using ScanControlTest = WindowTest;
-
-bool Contains(const std::string& text, const std::string& part) {
-  return text.find(part) != std::string::npos;
-}
 
 // The window as the state shows it: title, the three buttons and the hint.
 void ExpectShows(TMainWindow& window, TScanState state) {

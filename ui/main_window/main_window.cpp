@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QStatusBar>
-#include <QTimer>
 
 #include "config/config_keys.h"
 #include "config/mappings.h"
@@ -19,9 +18,9 @@
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/help_pages.h"
 #include "ui/logic/scan_state.h"
+#include "ui/main_window/edit_commands.h"
 #include "ui/main_window/file_drops.h"
 #include "ui/main_window/log_view.h"
-#include "ui/main_window/edit_commands.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/setting_toggles.h"
 #include "ui/main_window/tool_bar.h"
@@ -87,7 +86,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   ApplyCommandLine(options_, &config_);
 
   scan_control_ = std::make_unique<TScanControl>(
-      TScanControlDeps{platform_, *ini_, config_, *log_, dialogs_, settings_path_, idle_});
+      TScanControlDeps{platform_, *ini_, config_, *log_, settings_path_, idle_});
   connect(scan_control_.get(), &TScanControl::stateChanged, this, &TMainWindow::ShowState);
   connect(scan_control_.get(), &TScanControl::statusText, this, &TMainWindow::SetStatusText);
   connect(scan_control_.get(), &TScanControl::progress, this, &TMainWindow::ShowProgress);
@@ -158,46 +157,6 @@ void TMainWindow::BuildTray(const TMainWindowDeps& deps) {
   visibility_ = new TWindowVisibility(*this, *tray_, *scan_control_,
                                       QGuiApplication::platformName().startsWith("wayland"));
   connect(visibility_, &TWindowVisibility::shown, this, &TMainWindow::ReloadMappings);
-}
-
-void TMainWindow::BuildConfirm() {
-  confirm_ = std::make_unique<TDlgConfirmUpdate>(
-      TConfirmUpdateDeps{platform_, *ini_, dialogs_, open_}, this);
-  confirm_->setWindowIcon(StateIcon("MAINICON"));
-  connect(scan_control_.get(), &TScanControl::confirmRequested, this,
-          &TMainWindow::PrepareConfirm);
-  // A late click must never reach a scan that is gone.
-  connect(scan_control_.get(), &TScanControl::questionDropped, confirm_.get(),
-          &TDlgConfirmUpdate::Forget);
-  connect(confirm_.get(), &TDlgConfirmUpdate::terminateChosen, scan_control_.get(),
-          &TScanControl::Stop);
-  // A click on the status bar brings a waiting question back.
-  statusBar()->installEventFilter(this);
-}
-
-void TMainWindow::PrepareConfirm(const TConfirmQuestion& question) {
-  confirm_->Prepare(question, mappings_.get(),
-                    [this](bool yes, uint16_t flags) { scan_control_->Answer(yes, flags); });
-  confirm_pending_ = true;
-  // Shown when the event loop is idle again, after the scan thread's call.
-  QTimer::singleShot(0, this, &TMainWindow::ShowPendingConfirm);
-}
-
-void TMainWindow::ShowPendingConfirm() {
-  if (!confirm_pending_) return;
-  confirm_pending_ = false;
-  if (!confirm_->waiting()) return;
-  confirm_->ShowWaiting();
-  if (!isVisible()) {
-    tray_->ShowMessage(confirm_->windowTitle(), "Suspended mirror awaiting confirmation");
-  }
-}
-
-bool TMainWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == statusBar() && event->type() == QEvent::MouseButtonPress) {
-    confirm_->ShowWaiting();
-  }
-  return QMainWindow::eventFilter(watched, event);
 }
 
 void TMainWindow::ShowAtStart() {

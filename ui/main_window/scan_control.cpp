@@ -1,13 +1,12 @@
 #include "ui/main_window/scan_control.h"
 
-#include "engine/scan_done_text.h"
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
 #include "engine/mirror_thread.h"
+#include "engine/scan_done_text.h"
 #include "filesys/platform.h"
 #include "log/log_buffer.h"
-#include "ui/dialogs/dialogs.h"
 #include "ui/idle/idle_time.h"
 #include "ui/logic/schedule.h"
 
@@ -31,7 +30,6 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
       ini_(deps.ini),
       config_(deps.config),
       log_(deps.log),
-      dialogs_(deps.dialogs),
       settings_path_(deps.settings_path),
       idle_(deps.idle),
       front_end_(log_,

@@ -15,7 +15,6 @@ namespace qv {
 
 class Platform;
 class TConfigData;
-class TDialogs;
 class TLog;
 class TMirrorThread;
 class TIdleTime;
@@ -29,7 +28,6 @@ struct TScanControlDeps {
   // The effective configuration: command-line options included, never saved.
   TConfigData& config;
   TLog& log;
-  TDialogs& dialogs;
   std::string settings_path;
   // The cache of the last input time, sampled while a scan runs hidden in
   // the tray; nullptr: nothing samples and a scan never pauses for input.
@@ -135,7 +133,6 @@ class TScanControl : public QObject {
   TQVIniFile& ini_;
   TConfigData& config_;
   TLog& log_;
-  TDialogs& dialogs_;
   const std::string settings_path_;
   TIdleTime* const idle_;
 
