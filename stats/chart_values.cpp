@@ -120,6 +120,17 @@ std::string ChartValueText(TChartKind kind, int64_t value, const TChartTextOptio
   return text;
 }
 
+void TChartValues::SetCounters(int m, const TMirrorInfo& info) {
+  TChartMirror& mirror = mirrors_.at(static_cast<size_t>(m));
+  const TChartMirror loaded = ChartMirrorOf(info);
+  mirror.source = loaded.source;
+  mirror.source_excluded = loaded.source_excluded;
+  mirror.destination = loaded.destination;
+  mirror.destination_excluded = loaded.destination_excluded;
+  mirror.archive = loaded.archive;
+  mirror.enabled = loaded.enabled;
+}
+
 std::vector<int> TChartValues::SetDriveInfo(const std::string& drive, const std::string& label,
                                             int64_t free_bytes, int64_t total_bytes) {
   std::vector<int> rows;

@@ -105,7 +105,11 @@ struct TChartCell {
   std::vector<TBarPart> bar;
 };
 
-// The values of one grid over a list of mirrors, cell by cell.
+// The values of one grid over a list of mirrors, cell by cell. A table model
+// sets mirrors() when the statistics load, SetCounters and SetDriveInfo as
+// news arrive, and answers each (row, column) from Cell: the text to show,
+// the number behind it and the bar's parts; the bar painter scales them by
+// Scale, computed once per repaint over the shown rows and columns.
 //
 // Threads: one at a time (the main thread).
 class TChartValues {
@@ -117,6 +121,9 @@ class TChartValues {
   const std::vector<TChartMirror>& mirrors() const { return mirrors_; }
   int RowCount() const { return ChartRowCount(static_cast<int>(mirrors_.size())); }
 
+  // New counters and "Enabled" for mirror m (its stored counters changed, or
+  // it is running); what its drives answered stays until they answer again.
+  void SetCounters(int m, const TMirrorInfo& info);
   // Sets the label and the free and total bytes (kDriveQueryFailed when
   // unknown) on every mirror whose source or destination lies on drive;
   // answers the rows whose cells changed, for the model to announce.

@@ -11,6 +11,8 @@
 #include "filesys/text_format.h"
 #include "stats/chart_rows.h"
 #include "stats/chart_scale.h"
+#include "stats/dir_info.h"
+#include "stats/mirror_info.h"
 #include "stats/row_title.h"
 
 namespace qv {
@@ -243,6 +245,16 @@ TEST(ChartValuesDriveTest, DriveInfoReachesTheRowsOnThatDrive) {
   EXPECT_EQ(sizes.Cell(3, 0, {.volume_labels = true}).text, "Backup: /mnt/bk/");
   EXPECT_EQ(sizes.Cell(3, 0, {.volume_labels = false}).text, "/mnt/bk/");
   EXPECT_TRUE(sizes.SetDriveInfo("/media/", "", 1, 1).empty());
+  // New counters keep what the drives answered.
+  TMirrorInfo running;
+  TDirInfo destination(TCounts{1, 1, 4096, 4096});
+  running.SetRunning("/home/u/", "/mnt/bk/", TDirInfo(), TDirInfo(), destination, TDirInfo(),
+                     TDirInfo());
+  sizes.SetCounters(0, running);
+  EXPECT_EQ(sizes.Cell(3, kSizesColumnFiles, {}).text, "4.0 KB");
+  EXPECT_EQ(sizes.Cell(3, kSizesColumnFree, {}).text, "Error");
+  EXPECT_EQ(sizes.Cell(1, kSizesColumnFiles, {}).text, "0");
+  EXPECT_EQ(sizes.RowTitle(3, true).label, "Backup");
 }
 
 TEST(ChartColumnsTest, TitlesLegendsAndFirstShown) {
