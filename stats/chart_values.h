@@ -19,18 +19,22 @@ enum class TChartKind { kFiles, kSizes };
 
 // Both grids have 7 columns: the row titles, then one series each.
 inline constexpr int kChartColumns = 7;
-inline constexpr int kFilesColumnFiles = 1;
-inline constexpr int kFilesColumnDirs = 2;
-inline constexpr int kFilesColumnTotalMirror = 3;
-inline constexpr int kFilesColumnExFiles = 4;
-inline constexpr int kFilesColumnExDirs = 5;
-inline constexpr int kFilesColumnTotalFound = 6;
-inline constexpr int kSizesColumnFiles = 1;
-inline constexpr int kSizesColumnArchive = 2;
-inline constexpr int kSizesColumnExcluded = 3;
-inline constexpr int kSizesColumnRemainder = 4;
-inline constexpr int kSizesColumnFree = 5;
-inline constexpr int kSizesColumnDrive = 6;
+enum TFilesColumn : int {
+  kFilesColumnFiles = 1,
+  kFilesColumnDirs,
+  kFilesColumnTotalMirror,
+  kFilesColumnExFiles,
+  kFilesColumnExDirs,
+  kFilesColumnTotalFound
+};
+enum TSizesColumn : int {
+  kSizesColumnFiles = 1,
+  kSizesColumnArchive,
+  kSizesColumnExcluded,
+  kSizesColumnRemainder,
+  kSizesColumnFree,
+  kSizesColumnDrive
+};
 
 // The column title in row 0 ("Number of files", "Files", ...).
 std::string ChartColumnTitle(TChartKind kind, int column);
