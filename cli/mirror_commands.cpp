@@ -1,9 +1,11 @@
-// mirror add | list | remove | enable | disable | accept (set: mirror_set_command.cpp)
+// mirror add | list | remove | enable | disable | accept | clear-archive-info
+// (set: mirror_set_command.cpp)
 
 #include <memory>
 #include <string>
 #include <utility>
 
+#include "archive/clear_archive_info.h"
 #include "cli/command_registry.h"
 #include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
@@ -234,6 +236,12 @@ int AcceptPendingOf(TCommandContext& context, TQVIniFile& ini, const TMapping& m
   return kExitOk;
 }
 
+// Inside the command's transaction: its commit reports a refused deletion.
+int ClearArchiveInfoOf(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
+  (void)ClearArchiveInfo(ini, mapping, nullptr);
+  return kExitOk;
+}
+
 void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
   auto args = std::make_shared<TMirrorAddArgs>();
   CLI::App* add =
@@ -303,6 +311,10 @@ void AddMirrorCommands(TCommandRegistry& registry) {
                   "a vanished archive, a mount point no longer there, a mass change), saying "
                   "what",
                   AcceptPendingOf);
+  AddMirrorChange(registry, group, "clear-archive-info",
+                  "Forget the stored numbers and sizes of a mirror's archive and its logs, so "
+                  "that the next scan counts them on disk (the archive's limits stay)",
+                  ClearArchiveInfoOf);
   AddMirrorSetCommand(registry, group);
 }
 

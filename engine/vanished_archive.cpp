@@ -1,10 +1,10 @@
 #include "engine/vanished_archive.h"
 
+#include "archive/clear_archive_info.h"
 #include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "filesys/platform.h"
-#include "log/log_dir.h"
 #include "log/logger.h"
 
 namespace qv {
@@ -35,11 +35,9 @@ bool CheckArchivePresent(Platform& platform, TQVIniFile& ini, const TMapping& ma
 }
 
 bool ForgetArchive(TQVIniFile& ini, const TMapping& mapping) {
-  const std::string& key = mapping.archive_key();
   TSettingsTransaction transaction(ini.db());
-  (void)ini.ClearCounters(key);
-  (void)ini.ClearCounters(key + "\\" + kLogDirName);
-  (void)ini.Unset(key, "LastTimeSlot");
+  (void)ClearArchiveInfo(ini, mapping, nullptr);
+  (void)ini.Unset(mapping.archive_key(), "LastTimeSlot");
   return transaction.Commit();
 }
 

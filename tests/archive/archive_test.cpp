@@ -17,6 +17,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "archive/clear_archive_info.h"
 #include "archive/confirm_gate.h"
 #include "archive/dest_disks.h"
 #include "config/config_keys.h"
@@ -375,6 +376,27 @@ TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   log_.lines.clear();
   Opened()->CloseArchive();
   EXPECT_EQ(log_.Starting("Scanning archive "), Lines{});
+}
+
+// Only the counters of the archive and of its logs go, the limits and the
+// other values stay (the scan tests show the next scan counting again).
+TEST_F(ArchiveTest, ClearArchiveInfoDeletesOnlyTheCountersOfTheArchiveAndItsLogs) {
+  const std::string key = Mapping(dest_).archive_key();
+  std::vector<std::tuple<std::string, std::string, bool>> values;  // key, name, deleted
+  for (const std::string& at : {key, key + "\\Logs"}) {
+    ASSERT_TRUE(ini_.WriteCounters(at, TCounts{1, 1, 1, 1}));
+    for (const char* name : {"NumberOfFiles", "NumberOfDirs", "Size", "CompressedSize"})
+      values.emplace_back(at, name, true);
+  }
+  for (const char* name :
+       {"MaxArchiveSize", "MaxCompressedArchiveSize", "Version", "LastTimeSlot"}) {
+    ASSERT_TRUE(ini_.Write64(key, name, 7));
+    values.emplace_back(key, name, false);
+  }
+  std::string error;
+  ASSERT_TRUE(ClearArchiveInfo(ini_, Mapping(dest_), &error)) << error;
+  for (const auto& [at, name, deleted] : values)
+    EXPECT_EQ(ini_.ValueExists(at, name), !deleted) << at << " " << name;
 }
 
 // Destination disks.

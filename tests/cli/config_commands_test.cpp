@@ -54,6 +54,7 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"mirror", "set", "@dst", "--mass-change-minimum", "-1"}, "from 0 to 2147483647"},
       {{"mirror", "set", "@dst"}, "needs --mass-change-percent or --mass-change-minimum"},
       {{"mirror", "set", "@d2", "--mass-change-percent", "9"}, "no mirror has the destination"},
+      {{"mirror", "clear-archive-info", "@src"}, "no mirror has the destination"},
       {{"frobnicate"}, "unknown command frobnicate"},
   };
   const std::string before = StoreBytes();
@@ -66,10 +67,14 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
     TQVIniFile other(platform_, settings_);
     TSettingsTransaction hold(other.db());
     ASSERT_TRUE(other.WriteInteger(kBaseKey, "Wait", 9));
-    const CliRun run = Run({"mirror", "add", "@s2", "@d2"}, 50);
-    EXPECT_EQ(run.code, 2);
-    EXPECT_NE(run.err.find("Cannot write the settings store " + settings_), std::string::npos)
-        << run.err;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"mirror", "add", "@s2", "@d2"},
+          {"mirror", "clear-archive-info", "@dst"}}) {
+      const CliRun run = Run(args, 50);
+      EXPECT_EQ(run.code, 2);
+      EXPECT_NE(run.err.find("Cannot write the settings store " + settings_), std::string::npos)
+          << run.err;
+    }
   }
   EXPECT_EQ(StoreBytes(), before);
 }

@@ -13,6 +13,7 @@
 #include "cli/terminal_output.h"
 #include "config/config_keys.h"
 #include "config/registry_key.h"
+#include "config/registry_values.h"
 #include "tests/cli/cli_test_util.h"
 
 namespace qv::testing {
@@ -47,6 +48,24 @@ TEST_F(ScanCommandTest, MirrorsTheTreeSavesTheLogAsShownAndRecordsTheScan) {
   ASSERT_EQ(last_scan.data.size(), sizeof stored);
   std::memcpy(&stored, last_scan.data.data(), sizeof stored);
   EXPECT_TRUE(last_scan.type == kRegBinary && stored >= before && stored <= platform_.Now());
+}
+
+// Counters gone stale are forgotten with the logs' and the limit kept: the
+// next scan walks the archive instead of trusting them.
+TEST_F(ScanCommandTest, ClearArchiveInfoMakesTheNextScanCountTheArchive) {
+  RunOk({"scan"});
+  const std::string key = MappingKey(At("dst/")) + kDestinationSubkey + kArchiveSubkey;
+  const TCounts stale{1, 1, 1, 1};
+  ASSERT_TRUE(Store().WriteCounters(key, stale) && Store().WriteCounters(key + "\\Logs", stale));
+  ASSERT_TRUE(Store().Write64(key, "MaxArchiveSize", 1 << 30));
+  EXPECT_EQ(RunOk({"mirror", "clear-archive-info", "@dst"}), "");
+  EXPECT_TRUE(Has(RunOk({"scan"}), "Scanning archive " + At("dst/Quorvane archive/")));
+  for (const std::string& counted : {key, key + "\\Logs"}) {
+    TCounts stored;
+    EXPECT_TRUE(Store().ReadCounters(counted, &stored) && stored.files >= 1 && stored != stale)
+        << counted;
+  }
+  EXPECT_EQ(Raw(Store(), key, "MaxArchiveSize"), Int64Value(1 << 30));
 }
 
 TEST_F(ScanCommandTest, WhatKeepsTheScanFromRunningIsOneLineAndStatusTwo) {

@@ -14,8 +14,10 @@
 #include <optional>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
@@ -116,13 +118,13 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
         "&Priority scanner", "&Accept changed volume"}},
       {"MenuPriority",
        {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
-      {"MenuStatistics", {}},
+      {"MenuStatistics", {"Clear archive info"}},
       {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
       {"MenuHelp", {"&Documentation|F1", "&Quorvane on the web", "&About..."}},
   };
   for (const auto& [name, entries] : kMenus)
     EXPECT_EQ(Entries(Menu(window, name)), entries) << name;
-  EXPECT_FALSE(Menu(window, "MenuStatistics")->isEnabled());
+  EXPECT_TRUE(Menu(window, "MenuStatistics")->isEnabled());
   EXPECT_FALSE(window.findChild<QAction*>("MenuConfiguration")->isEnabled());
 
   QMenu context;
@@ -374,6 +376,44 @@ TEST_F(MenusTest, AcceptChangedVolumeAsksAcceptsAndLogs) {
   ASSERT_TRUE(WaitForScanEnd());
   EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
   EXPECT_TRUE(dialogs_.errors.empty());
+}
+
+// The question names the mirror; only OK clears, and only the counters of the
+// archive and its logs; a store another program holds says why.
+TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
+  TQVIniFile ini(platform_, settings_);
+  const std::string key = TMapping(ini, dst_).archive_key();
+  ASSERT_TRUE(ini.Write64(key, "MaxArchiveSize", 1 << 30));
+  TMainWindow& window = MakeWindow();
+  enum TAnswer { kCancel, kOkLocked, kOk };
+  // The answer; whether the counters are left; the errors shown so far.
+  const std::tuple<TAnswer, bool, size_t> kCases[] = {
+      {kCancel, true, 0}, {kOkLocked, true, 1}, {kOk, false, 1}};
+  for (const auto& [answer, left, errors] : kCases) {
+    for (const std::string& at : {key, key + "\\Logs"})
+      ASSERT_TRUE(ini.WriteCounters(at, TCounts{1, 1, 1, 1}));
+    dialogs_.confirm_answer = answer != kCancel;
+    sqlite3* holder = nullptr;
+    if (answer == kOkLocked) {
+      ASSERT_EQ(sqlite3_open(settings_.c_str(), &holder), SQLITE_OK);
+      ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    }
+    Open(window, "MenuStatistics");
+    Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->trigger();
+    sqlite3_close(holder);
+    EXPECT_EQ(dialogs_.confirmations.back(),
+              "The number of files and sizes of the archives are stored in the registry. "
+              "Clearing them will cause the next scan to refresh them from disk. Clear the "
+              "information stored for " +
+                  dst_ + "?");
+    TCounts counts;
+    EXPECT_EQ(ini.ReadCounters(key, &counts), left) << answer;
+    EXPECT_EQ(ini.ReadCounters(key + "\\Logs", &counts), left) << answer;
+    ASSERT_EQ(dialogs_.errors.size(), errors) << answer;
+  }
+  EXPECT_TRUE(dialogs_.errors[0].starts_with("Cannot write the settings store " + settings_))
+      << dialogs_.errors[0];
+  EXPECT_EQ(ini.Read64(key, "MaxArchiveSize", 0), 1 << 30);
 }
 
 }  // namespace

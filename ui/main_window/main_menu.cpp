@@ -11,6 +11,7 @@
 #include "ui/logic/folder_below_cursor.h"
 #include "ui/logic/help_pages.h"
 #include "ui/main_window/accept_volume.h"
+#include "ui/main_window/archive_info_command.h"
 #include "ui/main_window/edit_commands.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/main_window.h"
@@ -47,9 +48,13 @@ void TMainWindow::BuildMenus() {
   connect(edit, &QMenu::aboutToShow, this,
           [this] { edit_commands_->Aim(QApplication::focusWidget()); });
   BuildScannerMenu();
-  // Filled by the statistics panel.
+  // The statistics panel adds its commands before the submenu.
   statistics_menu_ = AddMenu(menuBar(), "S&tatistics", "MenuStatistics");
-  statistics_menu_->setEnabled(false);
+  QMenu* clear_info = AddMenu(statistics_menu_, "Clear archive info", "MenuClearArchiveInfo");
+  connect(statistics_menu_, &QMenu::aboutToShow, this, [this, clear_info] {
+    FillMirrorEntries(clear_info, DestinationEntries(*mappings_),
+                      [this](const std::string& destination) { ClearArchiveInfo(destination); });
+  });
   menuBar()->addMenu(BuildLogMenu());
 
   QMenu* help = AddMenu(menuBar(), "&Help", "MenuHelp");
@@ -164,12 +169,21 @@ void TMainWindow::FillLastLogs(QMenu* menu) {
   });
 }
 
-void TMainWindow::AcceptVolume(const std::string& destination) {
+TMapping* TMainWindow::MappingOf(const std::string& destination) const {
   for (int i = 0; i < mappings_->Count(); ++i) {
-    if (mappings_->Destination(i) != destination) continue;
-    AcceptChangedVolume(platform_, *ini_, *mappings_->Mapping(i), dialogs_, *log_);
-    return;
+    if (mappings_->Destination(i) == destination) return mappings_->Mapping(i);
   }
+  return nullptr;
+}
+
+void TMainWindow::AcceptVolume(const std::string& destination) {
+  if (TMapping* mapping = MappingOf(destination))
+    AcceptChangedVolume(platform_, *ini_, *mapping, dialogs_, *log_);
+}
+
+void TMainWindow::ClearArchiveInfo(const std::string& destination) {
+  if (TMapping* mapping = MappingOf(destination))
+    (void)AskClearArchiveInfo(*ini_, *mapping, dialogs_);
 }
 
 void TMainWindow::FindFolderBelowCursor(const std::string& line, int offset) {

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "config/config_data.h"
-#include "ui/logic/confirm_panel.h"
 #include "ui/app/opener.h"
 #include "ui/logic/command_line.h"
+#include "ui/logic/confirm_panel.h"
 #include "ui/tray/tray_control.h"
 
 class QAction;
@@ -26,6 +26,7 @@ class TDlgConfirmUpdate;
 class TIdleTime;
 class TLog;
 class TLogView;
+class TMapping;
 class TMappings;
 class TQVIniFile;
 class TScanControl;
@@ -81,8 +82,8 @@ class TMainWindow : public QMainWindow {
   // The log view's context menu for a click at position (viewport
   // coordinates), filled into menu.
   void FillLogContextMenu(QMenu* menu, const QPoint& position);
-  // Where the statistics panel adds its commands ("Clear archive info" with
-  // FillMirrorEntries and DestinationEntries).
+  // Where the statistics panel adds its commands; it holds the "Clear archive
+  // info" submenu, one entry per mirror (AskClearArchiveInfo).
   QMenu* statistics_menu() const { return statistics_menu_; }
   TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
 
@@ -105,7 +106,10 @@ class TMainWindow : public QMainWindow {
   QMenu* AddLastLogsMenu(QMenu* parent, const char* caption, const char* name);
   void FillLastLogs(QMenu* menu);
   void ShowLogContextMenu(const QPoint& position);
+  // The mirror of destination as last read; null when it is gone.
+  TMapping* MappingOf(const std::string& destination) const;
   void AcceptVolume(const std::string& destination);
+  void ClearArchiveInfo(const std::string& destination);
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
   void BuildConfirm();
