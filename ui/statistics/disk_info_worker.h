@@ -30,10 +30,12 @@ class TDiskQueryThread;
 // A query that has not answered within the timeout yields a result with
 // free_bytes and total_bytes kDriveQueryFailed ("Error" in the charts); its
 // thread is left behind (never joined, not even by the destructor) and the
-// next query starts on a fresh one. Because a left-behind thread may come
-// back at any time, it keeps a share of the platform: pass one that lives as
-// long as the shares (for the process-wide DefaultPlatform() a non-owning
-// pointer, see SharedDefaultPlatform()).
+// next query starts on a fresh one. Until that thread came back, its drive
+// is not asked again but fails at once, so a dead mount holds one thread, not
+// one per reload. Because a left-behind thread may come back at any time, it
+// keeps a share of the platform: pass one that lives as long as the shares
+// (for the process-wide DefaultPlatform() a non-owning pointer, see
+// SharedDefaultPlatform()).
 //
 // Threads: the main thread only.
 class TDiskInfoWorker : public QObject {
@@ -70,12 +72,16 @@ class TDiskInfoWorker : public QObject {
   };
 
   void StartNext();
+  void Post(uint64_t serial, const TDiskInfo& info);
   void Answered(uint64_t serial, const TDiskInfo& info);
   void TimedOut();
   // Ends the running query with info and starts the next one.
   void Finish(const TDiskInfo& info);
 
+  struct THanging;
+
   std::shared_ptr<Platform> platform_;
+  std::shared_ptr<THanging> hanging_;  // shared with the left-behind threads
   QTimer timeout_;
   TDiskInfoQueue queue_;
   std::unique_ptr<TDiskQueryThread> thread_;  // null until needed, and after a hang

@@ -11,6 +11,7 @@ namespace qv {
 struct TDiskQueryThread::TShared {
   std::shared_ptr<Platform> platform;
   Deliver deliver;
+  CameBack came_back;
   std::mutex mutex;
   std::condition_variable wake;
   std::unique_ptr<TDiskInfoQuery> query;  // waiting to run
@@ -19,14 +20,20 @@ struct TDiskQueryThread::TShared {
   bool closed = false;  // the owner is gone: end, deliver nothing
 };
 
-TDiskQueryThread::TDiskQueryThread(std::shared_ptr<Platform> platform, Deliver deliver)
+TDiskQueryThread::TDiskQueryThread(std::shared_ptr<Platform> platform, Deliver deliver,
+                                   CameBack came_back)
     : shared_(std::make_shared<TShared>()) {
   shared_->platform = std::move(platform);
   shared_->deliver = std::move(deliver);
+  shared_->came_back = std::move(came_back);
   thread_ = std::thread(Loop, shared_);
 }
 
 TDiskQueryThread::~TDiskQueryThread() {
+  if (thread_.joinable()) Close();
+}
+
+bool TDiskQueryThread::Close() {
   bool busy = false;
   {
     std::lock_guard lock(shared_->mutex);
@@ -40,6 +47,7 @@ TDiskQueryThread::~TDiskQueryThread() {
   } else {
     thread_.join();
   }
+  return busy;
 }
 
 void TDiskQueryThread::Run(uint64_t serial, std::unique_ptr<TDiskInfoQuery> query) {
@@ -64,7 +72,10 @@ void TDiskQueryThread::Loop(const std::shared_ptr<TShared>& shared) {
     lock.lock();
     shared->busy = false;
     // Under the lock, so that the owner's destructor cannot overtake it.
-    if (shared->closed) return;
+    if (shared->closed) {
+      shared->came_back(query->info());
+      return;
+    }
     shared->deliver(serial, query->info());
   }
 }
