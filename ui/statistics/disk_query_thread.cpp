@@ -17,7 +17,7 @@ struct TDiskQueryThread::TShared {
   std::unique_ptr<TDiskInfoQuery> query;  // waiting to run
   uint64_t serial = 0;
   bool busy = false;    // a query runs outside the lock
-  bool closed = false;  // the owner is gone: end, deliver nothing
+  bool closed = false;  // the owner let go: end, deliver nothing
 };
 
 TDiskQueryThread::TDiskQueryThread(std::shared_ptr<Platform> platform, Deliver deliver,
