@@ -62,6 +62,9 @@ class TDiskInfoWorker : public QObject {
   bool idle() const { return !running_ && queue_.Empty(); }
 
  signals:
+  // Emitted on the main thread from the event loop, never inside Load or
+  // Query; connect directly. A failed query has free_bytes and total_bytes
+  // kDriveQueryFailed and an empty label.
   void result(const qv::TDiskInfo& info, quint64 generation);
 
  private:
