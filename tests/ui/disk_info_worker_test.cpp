@@ -1,6 +1,6 @@
 // The drive queries of the statistics: answers through the event loop, stale
 // loads dropped, a hanging query turned into a failure without freezing.
-#include "ui/statistics/disk_info_worker.h"
+#include "ui/stats_panel/disk_info_worker.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,5 +1,5 @@
-#ifndef QUORVANE_UI_STATISTICS_DISK_INFO_WORKER_H_
-#define QUORVANE_UI_STATISTICS_DISK_INFO_WORKER_H_
+#ifndef QUORVANE_UI_STATS_PANEL_DISK_INFO_WORKER_H_
+#define QUORVANE_UI_STATS_PANEL_DISK_INFO_WORKER_H_
 
 #include <QObject>
 #include <QTimer>
@@ -99,4 +99,4 @@ std::shared_ptr<Platform> SharedDefaultPlatform();
 
 }  // namespace qv
 
-#endif  // QUORVANE_UI_STATISTICS_DISK_INFO_WORKER_H_
+#endif  // QUORVANE_UI_STATS_PANEL_DISK_INFO_WORKER_H_

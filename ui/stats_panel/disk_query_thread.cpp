@@ -1,4 +1,4 @@
-#include "ui/statistics/disk_query_thread.h"
+#include "ui/stats_panel/disk_query_thread.h"
 
 #include <condition_variable>
 #include <mutex>

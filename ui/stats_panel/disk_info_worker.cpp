@@ -1,4 +1,4 @@
-#include "ui/statistics/disk_info_worker.h"
+#include "ui/stats_panel/disk_info_worker.h"
 
 #include <map>
 #include <mutex>
@@ -6,7 +6,7 @@
 
 #include "filesys/platform.h"
 #include "stats/mirror_info.h"
-#include "ui/statistics/disk_query_thread.h"
+#include "ui/stats_panel/disk_query_thread.h"
 
 namespace qv {
 namespace {
