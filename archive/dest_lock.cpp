@@ -35,6 +35,15 @@ bool TDestLock::Take(TLogger& logger) {
   return false;
 }
 
+bool TDestLock::TakeUnlessBusy(std::string* busy) {
+  LockHolder holder;
+  if (platform_.LockDir(dest_dir_, kLockFileName, &lock_, &holder).cond() != Cond::kBusy)
+    return true;
+  *busy = "A scan is updating " + dest_dir_ + " (" + HolderText(holder) +
+          "); clear its archive info once that scan has ended.";
+  return false;
+}
+
 bool TDestLock::Claim(TDayClaims* claims) {
   if (held()) return true;
   std::unique_ptr<DirLock> claim;

@@ -31,6 +31,11 @@ class TDestLock {
   // holder when another scan holds it, or the system's reason when it
   // cannot be taken.
   bool Take(TLogger& logger);
+  // Takes the lock for a change of the stored counters outside a scan, which
+  // a scan holding it would write back over. False, with *busy naming the
+  // holder, only when another scan holds it; a lock that cannot be taken at
+  // all (no destination there) cannot be held by a scan either: true.
+  bool TakeUnlessBusy(std::string* busy);
   void Release() { lock_.reset(); }
   // True when this run holds the lock or *claims now holds it as well;
   // false when another scan holds it or it cannot be taken.

@@ -1,11 +1,13 @@
 // mirror add | list | remove | enable | disable | accept | clear-archive-info
 // (set: mirror_set_command.cpp)
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 
 #include "archive/clear_archive_info.h"
+#include "archive/dest_lock.h"
 #include "cli/command_registry.h"
 #include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
@@ -182,10 +184,11 @@ int ListMirrors(TCommandContext& context, TListPaths paths) {
 
 // What a command does to one mirror inside the command's transaction, whose
 // commit reports a failed write; answers the exit status.
-using TMirrorChange = int (*)(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping);
+using TMirrorChange =
+    std::function<int(TCommandContext& context, TQVIniFile& ini, const TMapping& mapping)>;
 
 // Runs change on the mirror whose destination the user typed.
-int ChangeMirror(TCommandContext& context, const std::string& typed, TMirrorChange change) {
+int ChangeMirror(TCommandContext& context, const std::string& typed, const TMirrorChange& change) {
   TUserPath destination;
   std::string error;
   if (!ReadPath(context.platform(), typed, TPathKind::kDirectory, "the destination", &destination,
@@ -237,9 +240,18 @@ int AcceptPendingOf(TCommandContext& context, TQVIniFile& ini, const TMapping& m
 }
 
 // Inside the command's transaction: its commit reports a refused deletion.
-int ClearArchiveInfoOf(TCommandContext&, TQVIniFile& ini, const TMapping& mapping) {
-  (void)ClearArchiveInfo(ini, mapping, nullptr);
-  return kExitOk;
+// The destination's lock is held until that commit, so that no scan of it
+// writes its counters back over the deletion.
+int ClearArchiveInfoCommand(TCommandContext& context, const std::string& typed) {
+  std::unique_ptr<TDestLock> lock;
+  return ChangeMirror(context, typed,
+                      [&lock](TCommandContext& c, TQVIniFile& ini, const TMapping& mapping) {
+                        lock = std::make_unique<TDestLock>(c.platform(), mapping.destination());
+                        std::string busy;
+                        if (!lock->TakeUnlessBusy(&busy)) return c.Fail(busy);
+                        (void)ClearArchiveInfo(ini, mapping, nullptr);
+                        return kExitOk;
+                      });
 }
 
 void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
@@ -286,13 +298,24 @@ void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
       ->excludes(destinations);
 }
 
-void AddMirrorChange(TCommandRegistry& registry, CLI::App* group, const std::string& name,
-                     const std::string& description, TMirrorChange change) {
+// A command on one mirror, run(context, the destination as typed).
+using TMirrorCommand = std::function<int(TCommandContext& context, const std::string& typed)>;
+
+void AddMirrorCommand(TCommandRegistry& registry, CLI::App* group, const std::string& name,
+                      const std::string& description, TMirrorCommand run) {
   auto destination = std::make_shared<std::string>();
-  CLI::App* command = registry.AddCommand(
-      group, name, description,
-      [destination, change](TCommandContext& c) { return ChangeMirror(c, *destination, change); });
+  CLI::App* command =
+      registry.AddCommand(group, name, description,
+                          [destination, run](TCommandContext& c) { return run(c, *destination); });
   command->add_option("DESTINATION", *destination, "Destination of the mirror")->required();
+}
+
+void AddMirrorChange(TCommandRegistry& registry, CLI::App* group, const std::string& name,
+                     const std::string& description, const TMirrorChange& change) {
+  AddMirrorCommand(registry, group, name, description,
+                   [change](TCommandContext& c, const std::string& typed) {
+                     return ChangeMirror(c, typed, change);
+                   });
 }
 
 }  // namespace
@@ -311,10 +334,11 @@ void AddMirrorCommands(TCommandRegistry& registry) {
                   "a vanished archive, a mount point no longer there, a mass change), saying "
                   "what",
                   AcceptPendingOf);
-  AddMirrorChange(registry, group, "clear-archive-info",
-                  "Forget the stored numbers and sizes of a mirror's archive and its logs, so "
-                  "that the next scan counts them on disk (the archive's limits stay)",
-                  ClearArchiveInfoOf);
+  AddMirrorCommand(registry, group, "clear-archive-info",
+                   "Forget the stored numbers and sizes of a mirror's archive and its logs, so "
+                   "that the next scan counts them on disk (the archive's limits stay); refused "
+                   "while a scan updates that destination",
+                   ClearArchiveInfoCommand);
   AddMirrorSetCommand(registry, group);
 }
 

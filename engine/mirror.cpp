@@ -97,21 +97,23 @@ void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
   root.dest = dest_path();
   root.entry = TFoundFile(guard_.source_root());
   if (platform_.Stat(root.dest, &root.dest_found).ok()) OpenDestDir(root);
-  if (dest_.archive().OpenArchive(flags, log())) {
-    guard_.NoteArchive(dest_path() + kArchiveDirName + kSep);
-    WalkMirror(root, scan_filters, flags);
-  } else {
+  if (!dest_.archive().OpenArchive(flags, log())) {
     log().LogLine("Canceling the " + title_);
+    SettleDestDir(root);
+    return;
   }
-  SettleDestDir(root);
+  guard_.NoteArchive(dest_path() + kArchiveDirName + kSep);
+  WalkMirror(root, scan_filters, flags);
 }
 
+// The root settles in Finish, before the lines that report on the mirror;
+// here when no walk starts.
 void TMirror::WalkMirror(TDirToProcess& root, TWideStringList<>& scan_filters, uint16_t* flags) {
   const TItemCounters counters{&context_.progress.items_done, &context_.progress.items_outside};
-  if (!StartUpdate(scan_filters, counters, flags)) return;
+  if (!StartUpdate(scan_filters, counters, flags)) return SettleDestDir(root);
   log().LogLine("Started scan");
   ProcessDirectory(root, counters, flags);
-  Finish(counters, flags);
+  Finish(root, counters, flags);
 }
 
 bool TMirror::CheckDestRoot(int64_t* attributes) {

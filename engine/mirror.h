@@ -222,7 +222,7 @@ class TMirror {
   void WarnLost();
 
   // The end (mirror_finish.cpp).
-  void Finish(TItemCounters counters, uint16_t* flags);
+  void Finish(const TDirToProcess& root, TItemCounters counters, uint16_t* flags);
   void SaveFindings();
   void CheckDriveSize();
   void LogEnd();

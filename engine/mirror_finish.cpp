@@ -21,7 +21,7 @@ constexpr int64_t kFinishThreshold = 204800;
 
 }  // namespace
 
-void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
+void TMirror::Finish(const TDirToProcess& root, TItemCounters counters, uint16_t* flags) {
   if (log().IsTerminated()) {
     log().LogLine("Skipping shrink of archive due to termination request");
   } else if (!dest_.cancelled()) {
@@ -34,6 +34,10 @@ void TMirror::Finish(TItemCounters counters, uint16_t* flags) {
     (void)dest_.CheckSpace(flags, false, log(), kFinishNeeded, kFinishThreshold);
     CheckDriveSize();
   }
+  // The root's mode and times last of its entries, after the archive's
+  // changes in it, and before the warning of what the destination did not
+  // keep and the count of this mirror's errors.
+  SettleDestDir(root);
   WarnLost();
   source_.Report(log());
   dest_.Report(log());

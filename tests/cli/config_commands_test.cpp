@@ -1,5 +1,6 @@
 // The commands that edit or print the stored configuration.
 
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -75,6 +76,14 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       EXPECT_NE(run.err.find("Cannot write the settings store " + settings_), std::string::npos)
           << run.err;
     }
+  }
+  {  // a scan updating the destination, here or in another process
+    std::unique_ptr<DirLock> scan;
+    LockHolder holder;
+    ASSERT_TRUE(platform_.LockDir(At("dst/"), kLockFileName, &scan, &holder).ok());
+    const std::string error = RunFails({"mirror", "clear-archive-info", "@dst"});
+    EXPECT_NE(error.find("A scan is updating " + At("dst/") + " (process "), std::string::npos)
+        << error;
   }
   EXPECT_EQ(StoreBytes(), before);
 }

@@ -1,6 +1,7 @@
 // Metadata that changes without the content: brought over in place at the
 // next mirror, counted as security descriptors set, never archived; and the
 // modes and times of directories settled after what is inside them.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -178,15 +179,46 @@ INSTANTIATE_TEST_SUITE_P(Changes, MirrorMetadataTest, ::testing::ValuesIn(kCases
                          [](const auto& param) { return std::string(param.param.name); });
 
 // The root's mode and time follow the source root's at the end of the
-// mirror, after the archive and everything below were written.
+// mirror, after the archive and everything below were written; a failure of
+// either on the root alone is reported among the mirror's lines, before its
+// end.
 TEST_F(MirrorTest, DestinationRootTakesTheSourceRootsModeAndTimeLast) {
+  struct Case {
+    std::optional<Op> fails;  // on the root alone
+    const char* reported;     // part of the line that reports it
+    int errors;
+  };
+  const Case kRootCases[] = {
+      {std::nullopt, "", 0},
+      {Op::kSetTimes,
+       "Warning: Destination DST did not keep directory times; entries were written without them",
+       0},
+      {Op::kWriteSecurity, ": Could not set security descriptor of DST. ", 1},
+  };
   MakeTree(src_, kTree);
   fs::permissions(src_, fs::perms(0750));
   SetWriteTime(src_, kOldTime);
-  Run();
-  ASSERT_EQ(errors_, 0);
-  EXPECT_EQ(ModeOf(dst_), 0750u);
-  EXPECT_EQ(StatOf(dst_).st_mtim.tv_sec, kOldTime);
+  for (const Case& c : kRootCases) {
+    if (fs::exists(dst_)) {
+      fs::permissions(dst_, fs::perms(0755));
+      SetWriteTime(dst_, kOldTime + 100);
+    }
+    platform_.on_call = [this, c](Op op, const std::string& path) {
+      if (op == c.fails && path == dst_) platform_.AddFault({op, "", 0, EIO, 1});
+    };
+    Run();
+    platform_.on_call = nullptr;
+    EXPECT_EQ(errors_, c.errors);
+    EXPECT_EQ(ModeOf(dst_) == 0750u, c.fails != Op::kWriteSecurity);
+    EXPECT_EQ(StatOf(dst_).st_mtim.tv_sec == kOldTime, c.fails != Op::kSetTimes);
+    const auto& lines = log_.lines;
+    const auto end = std::ranges::find(lines, "Mirror done");
+    const auto reported = std::ranges::find_if(lines, [&](const std::string& line) {
+      return *c.reported != '\0' && line.find(Expand(c.reported)) != std::string::npos;
+    });
+    EXPECT_EQ(reported < end, *c.reported != '\0') << log_.Joined();
+    EXPECT_NE(end, lines.end());
+  }
 }
 
 }  // namespace

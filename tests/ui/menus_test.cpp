@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "config/registry_export.h"
@@ -379,25 +380,30 @@ TEST_F(MenusTest, AcceptChangedVolumeAsksAcceptsAndLogs) {
 }
 
 // The question names the mirror; only OK clears, and only the counters of the
-// archive and its logs; a store another program holds says why.
+// archive and its logs; a store another program holds, or a scan of the
+// destination, says why. While this window scans, every entry waits.
 TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
   TQVIniFile ini(platform_, settings_);
   const std::string key = TMapping(ini, dst_).archive_key();
   ASSERT_TRUE(ini.Write64(key, "MaxArchiveSize", 1 << 30));
   TMainWindow& window = MakeWindow();
-  enum TAnswer { kCancel, kOkLocked, kOk };
+  enum TAnswer { kCancel, kOkStoreHeld, kOkScanElsewhere, kOk };
   // The answer; whether the counters are left; the errors shown so far.
   const std::tuple<TAnswer, bool, size_t> kCases[] = {
-      {kCancel, true, 0}, {kOkLocked, true, 1}, {kOk, false, 1}};
+      {kCancel, true, 0}, {kOkStoreHeld, true, 1}, {kOkScanElsewhere, true, 2}, {kOk, false, 2}};
   for (const auto& [answer, left, errors] : kCases) {
     for (const std::string& at : {key, key + "\\Logs"})
       ASSERT_TRUE(ini.WriteCounters(at, TCounts{1, 1, 1, 1}));
     dialogs_.confirm_answer = answer != kCancel;
     sqlite3* holder = nullptr;
-    if (answer == kOkLocked) {
+    if (answer == kOkStoreHeld) {
       ASSERT_EQ(sqlite3_open(settings_.c_str(), &holder), SQLITE_OK);
       ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     }
+    std::unique_ptr<DirLock> scan;
+    LockHolder scanner;
+    if (answer == kOkScanElsewhere)
+      ASSERT_TRUE(platform_.LockDir(dst_, kLockFileName, &scan, &scanner).ok());
     Open(window, "MenuStatistics");
     Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->trigger();
     sqlite3_close(holder);
@@ -413,7 +419,20 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
   }
   EXPECT_TRUE(dialogs_.errors[0].starts_with("Cannot write the settings store " + settings_))
       << dialogs_.errors[0];
+  EXPECT_TRUE(dialogs_.errors[1].starts_with("A scan is updating " + dst_ + " (process "))
+      << dialogs_.errors[1];
   EXPECT_EQ(ini.Read64(key, "MaxArchiveSize", 0), 1 << 30);
+
+  // The scan waits in its first call until the event loop runs.
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(window.scan_control().scanning());
+  EXPECT_FALSE(Entry(Open(window, "MenuStatistics")->findChild<QMenu*>("MenuClearArchiveInfo"),
+                     dst_ + "...")
+                   ->isEnabled());
+  ASSERT_TRUE(WaitForScanEnd());
+  EXPECT_TRUE(Entry(Open(window, "MenuStatistics")->findChild<QMenu*>("MenuClearArchiveInfo"),
+                    dst_ + "...")
+                  ->isEnabled());
 }
 
 }  // namespace

@@ -54,6 +54,10 @@ void TMainWindow::BuildMenus() {
   connect(statistics_menu_, &QMenu::aboutToShow, this, [this, clear_info] {
     FillMirrorEntries(clear_info, DestinationEntries(*mappings_),
                       [this](const std::string& destination) { ClearArchiveInfo(destination); });
+    // Every entry, not just the running mirror's, waits for the end of a
+    // scan: the mirror that runs changes while the menu and the question are
+    // open, and each writes its counters back over a clearing as it ends.
+    for (QAction* action : clear_info->actions()) action->setEnabled(!scan_control_->scanning());
   });
   menuBar()->addMenu(BuildLogMenu());
 
@@ -183,7 +187,7 @@ void TMainWindow::AcceptVolume(const std::string& destination) {
 
 void TMainWindow::ClearArchiveInfo(const std::string& destination) {
   if (TMapping* mapping = MappingOf(destination))
-    (void)AskClearArchiveInfo(*ini_, *mapping, dialogs_);
+    (void)AskClearArchiveInfo(platform_, *ini_, *mapping, dialogs_);
 }
 
 void TMainWindow::FindFolderBelowCursor(const std::string& line, int offset) {
