@@ -423,16 +423,16 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
       << dialogs_.errors[1];
   EXPECT_EQ(ini.Read64(key, "MaxArchiveSize", 0), 1 << 30);
 
+  auto offered = [&] {
+    Open(window, "MenuStatistics");
+    return Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->isEnabled();
+  };
   // The scan waits in its first call until the event loop runs.
   Click("SpeedButtonStart");
   ASSERT_TRUE(window.scan_control().scanning());
-  EXPECT_FALSE(Entry(Open(window, "MenuStatistics")->findChild<QMenu*>("MenuClearArchiveInfo"),
-                     dst_ + "...")
-                   ->isEnabled());
+  EXPECT_FALSE(offered());
   ASSERT_TRUE(WaitForScanEnd());
-  EXPECT_TRUE(Entry(Open(window, "MenuStatistics")->findChild<QMenu*>("MenuClearArchiveInfo"),
-                    dst_ + "...")
-                  ->isEnabled());
+  EXPECT_TRUE(offered());
 }
 
 }  // namespace

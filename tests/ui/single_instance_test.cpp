@@ -2,17 +2,11 @@
 // hand-over, between this process and real copies of the built program.
 #include "ui/app/single_instance.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
-#include <cstring>
 #include <map>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -133,24 +127,6 @@ TEST_F(SingleInstanceTest, ASecondCopyShowsTheMinimisedFirstAndLeavesTheWindowVa
   EXPECT_FALSE(window.isMinimized());
   EXPECT_FALSE(window.visibility().hidden_in_tray());
   EXPECT_EQ(WindowValues(), before);
-}
-
-// The socket file of a copy killed while it ran, with no one behind it: the
-// next copy still runs and answers there.
-TEST_F(SingleInstanceTest, ASocketLeftByAKilledCopyGivesWayToTheNextOne) {
-  const QByteArray path = QFile::encodeName(TSingleInstance::SocketPath(Settings()));
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(static_cast<size_t>(path.size()), sizeof address.sun_path);
-  std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
-  const int left = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_EQ(::bind(left, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-  ::close(left);
-  ASSERT_TRUE(Listening());
-  TSingleInstance next(Settings(), kReadLimitMs);
-  ASSERT_TRUE(next.Acquire());
-  bool ended = false;
-  EXPECT_EQ(Send("1481 0\n", &ended), "1481 1\n");
 }
 
 TEST_F(SingleInstanceTest, AfterTheRunningCopyIsKilledTheNextStartRunsAndAnswers) {
