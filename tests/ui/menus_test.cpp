@@ -402,8 +402,9 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
     }
     std::unique_ptr<DirLock> scan;
     LockHolder scanner;
-    if (answer == kOkScanElsewhere)
+    if (answer == kOkScanElsewhere) {
       ASSERT_TRUE(platform_.LockDir(dst_, kLockFileName, &scan, &scanner).ok());
+    }
     Open(window, "MenuStatistics");
     Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->trigger();
     sqlite3_close(holder);
