@@ -122,7 +122,8 @@ TEST_F(ChartModelTest, AnnouncesTheRowsThatANewsChanged) {
       // is on "/c".
       {"drive /b", [](TChartModel& m) { m.SetDriveInfo(Drive("/b", 1, 2)); }, {3, 5, 8}},
       {"drive /a", [](TChartModel& m) { m.SetDriveInfo(Drive("/a", 1, 2)); }, {1}},
-      {"counters of mirror 1", [&](TChartModel& m) { EXPECT_TRUE(m.SetCounters(1, counters)); },
+      {"counters of mirror 1",
+       [&](TChartModel& m) { EXPECT_TRUE(m.SetCounters(1, counters)); },
        {8, 10, 12}},
       {"no mirror 2", [&](TChartModel& m) { EXPECT_FALSE(m.SetCounters(2, counters)); }, {}},
   };
@@ -211,16 +212,18 @@ class TGridView {
   }
   QTableView& view() { return view_; }
 
-  // How many pixels of colour a line through the bar's top part crosses in
-  // cell (row, column), above the text.
+  // How long a bar of colour is that starts in cell (row, column), on a line
+  // through the bar's top part, above the text; it may run past the cell.
   int Run(int row, int column, const QColor& colour) {
     const QImage image = view_.viewport()->grab().toImage();
     const QRect cell = view_.visualRect(view_.model()->index(row, column));
     const int y = cell.top() + cell.height() / 6 + 1;
+    const auto is_colour = [&](int x) { return image.pixelColor(x, y).rgb() == colour.rgb(); };
+    int x = cell.left();
+    while (x <= cell.right() && !is_colour(x)) ++x;
+    if (x > cell.right()) return 0;
     int run = 0;
-    for (int x = cell.left(); x <= cell.right(); ++x) {
-      if (image.pixelColor(x, y).rgb() == colour.rgb()) ++run;
-    }
+    for (; x < image.width() && is_colour(x); ++x) ++run;
     return run;
   }
 
@@ -255,7 +258,9 @@ TEST_F(ChartModelTest, PaintsBarsAsLongAsTheirShareOfTheScale) {
       {&files, 1, kFilesColumnTotalMirror, {{kFilesColumnFiles, 100}, {kFilesColumnDirs, 50}}},
       {&sizes, 3, kSizesColumnFree, {{kSizesColumnFree, 180}}},
       {&sizes, 3, kSizesColumnRemainder, {{kSizesColumnRemainder, 0}}},
-      {&sizes, 3, kSizesColumnDrive,
+      {&sizes,
+       3,
+       kSizesColumnDrive,
        {{kSizesColumnFiles, 100}, {kSizesColumnFree, 100}, {kSizesColumnRemainder, 0}}},
   };
   for (const auto& c : cases) {

@@ -4,6 +4,9 @@
 #include <QWidget>
 #include <vector>
 
+#include "ui/logic/axis_ticks.h"
+
+class QPainter;
 class QTableView;
 
 namespace qv {
@@ -38,6 +41,8 @@ class TChartAxis : public QWidget {
   void paintEvent(QPaintEvent* event) override;
 
  private:
+  void PaintSpan(QPainter& painter, const TSpan& span, const std::vector<TAxisTick>& ticks) const;
+
   const QTableView& view_;
   const TChartModel& model_;
 };

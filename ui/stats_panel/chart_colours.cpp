@@ -14,10 +14,10 @@ struct THue {
 // Hues apart from each other within a grid; the series both grids share
 // (files, archive, excluded) keep one hue. Yellow is left out: it loses its
 // contrast against light text when darkened.
-constexpr std::array<THue, kChartColumns> kFilesHues = {{
-    {0, 0}, {210, 150}, {30, 150}, {0, 0}, {280, 110}, {330, 120}, {170, 110}}};
-constexpr std::array<THue, kChartColumns> kSizesHues = {{
-    {0, 0}, {210, 150}, {30, 150}, {280, 110}, {0, 0}, {120, 110}, {45, 120}}};
+constexpr std::array<THue, kChartColumns> kFilesHues = {
+    {{0, 0}, {210, 150}, {30, 150}, {0, 0}, {280, 110}, {330, 120}, {170, 110}}};
+constexpr std::array<THue, kChartColumns> kSizesHues = {
+    {{0, 0}, {210, 150}, {30, 150}, {280, 110}, {0, 0}, {120, 110}, {45, 120}}};
 
 // HSL lightness behind dark text and behind light text.
 constexpr int kLightTone = 190;

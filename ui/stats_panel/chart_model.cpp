@@ -49,8 +49,8 @@ void TChartModel::SetCharts(bool charts) {
 }
 
 bool TChartModel::column_shown(int column) const {
-  return column == 0 || (column > 0 && column < kChartColumns &&
-                         column_shown_[static_cast<size_t>(column)]);
+  return column == 0 ||
+         (column > 0 && column < kChartColumns && column_shown_[static_cast<size_t>(column)]);
 }
 
 void TChartModel::SetColumnShown(int column, bool shown) {
