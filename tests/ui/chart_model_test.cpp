@@ -84,7 +84,6 @@ TEST_F(ChartModelTest, ShowsTitlesWaitingErrorAndNoArchiveInSourceRows) {
       {"no mappings: titles", kFiles, 0, {}, 0, 0, "Number of files"},
       {"no mappings: titles", kSizes, 0, {}, 0, kSizesColumnDrive, "Drive"},
       {"no mappings: nothing else", kSizes, 0, {}, 1, 0, ""},
-      {"no mappings: nothing else", kFiles, 0, {}, 1, kFilesColumnFiles, ""},
       {"before the answer", kSizes, 1, {}, 3, kSizesColumnFree, "Waiting..."},
       {"before the answer", kSizes, 1, {}, 1, kSizesColumnDrive, "Waiting..."},
       {"failed drive", kSizes, 1, failed, 3, kSizesColumnFree, "Error"},
@@ -94,7 +93,6 @@ TEST_F(ChartModelTest, ShowsTitlesWaitingErrorAndNoArchiveInSourceRows) {
       {"source row", kSizes, 1, {Drive("/a", 10, 20)}, 1, kSizesColumnArchive, ""},
       {"destination row", kSizes, 1, {}, 3, kSizesColumnArchive, "2.0 KB"},
       {"labelled drive", kFiles, 1, {Drive("/a", 10, 20, "Data")}, 1, 0, "Data: /src0/"},
-      {"second mirror", kFiles, 2, {}, 10, 0, "/dst1/"},
       {"second mirror", kFiles, 2, {}, 12, 0, "Archive"},
   };
   for (const auto& c : cases) {

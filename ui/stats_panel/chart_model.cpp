@@ -57,8 +57,7 @@ void TChartModel::SetColumnShown(int column, bool shown) {
   if (column <= 0 || column >= kChartColumns) return;
   column_shown_[static_cast<size_t>(column)] = shown;
   // Totals stack only their shown parts.
-  AnnounceAll({kBarRole});
-  UpdateScale();
+  if (!UpdateScale()) AnnounceAll({kBarRole});
 }
 
 bool TChartModel::mirror_shown(int m) const {
@@ -143,13 +142,14 @@ void TChartModel::AnnounceAll(const QList<int>& roles) {
   emit dataChanged(index(0, 0), index(rowCount() - 1, kChartColumns - 1), roles);
 }
 
-void TChartModel::UpdateScale() {
+bool TChartModel::UpdateScale() {
   const int64_t scale = values_.Scale([this](int row) { return row_shown(row); },
                                       [this](int column) { return column_shown(column); });
-  if (scale == scale_) return;
+  if (scale == scale_) return false;
   scale_ = scale;
   AnnounceAll({kBarRole});
   emit scaleChanged(scale_);
+  return true;
 }
 
 }  // namespace qv

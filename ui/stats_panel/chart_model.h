@@ -91,8 +91,8 @@ class TChartModel : public QAbstractTableModel {
   QVariant BarData(int row, int column) const;
   void AnnounceRows(const std::vector<int>& rows);
   void AnnounceAll(const QList<int>& roles);
-  // Recomputes the scale; on a change announces every bar.
-  void UpdateScale();
+  // Recomputes the scale; on a change announces every bar and answers true.
+  bool UpdateScale();
 
   TChartValues values_;
   TChartTextOptions text_options_;
