@@ -30,13 +30,16 @@ struct TChartBar {
 // Roles: DisplayRole the cell's text (a row title unfitted; "Waiting...",
 // "Error"); ToolTipRole the full row title in column 0; kBarRole a TChartBar
 // (invalid while charts are off or the cell has no bar); kRowTitleRole the
-// TRowTitle of column 0, for fitting it to the column's width.
+// TRowTitle of column 0, for fitting it to the column's width;
+// TextAlignmentRole titles left, numbers right.
 //
 // The panel sets the mirrors at each load and passes on the news: SetCounters
 // and SetDriveInfo announce the rows they changed through dataChanged. It
 // also tells the model which mirrors and columns it shows: the bar scale
-// counts only shown cells, and a total stacks only its shown parts. When the
-// scale changes, scaleChanged() is emitted and every bar is announced.
+// counts only shown cells, and a total stacks only its shown parts; hiding
+// the rows and columns in the view (setRowHidden, setColumnHidden) stays the
+// panel's. When the scale changes, scaleChanged() is emitted and every bar is
+// announced.
 //
 // Threads: the main thread.
 class TChartModel : public QAbstractTableModel {
