@@ -1,0 +1,165 @@
+// The statistics panel offscreen: its check lists hide columns, mirrors and
+// bars in model and view alike, the grids keep equal rows, and the focused
+// grid copies its cells.
+#include "ui/stats_panel/stats_panel.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QTableView>
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/temp_dir.h"
+#include "tests/ui/window_fixture.h"
+#include "ui/stats_panel/chart_model.h"
+#include "ui/stats_panel/check_lists.h"
+
+namespace qv {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::ScopedTempDir;
+using testing::WaitFor;
+
+constexpr TChartKind kFiles = TChartKind::kFiles;
+constexpr TChartKind kSizes = TChartKind::kSizes;
+
+class StatsPanelTest : public ::testing::Test {
+ protected:
+  // Two mirrors over real folders, the second disabled; the drives answer.
+  void LoadTwo() {
+    std::vector<TChartMirror> mirrors(2);
+    for (int m = 0; m < 2; ++m) {
+      TChartMirror& mirror = mirrors[static_cast<size_t>(m)];
+      mirror.source_dir = temp_.path();
+      mirror.destination_dir = temp_.path() + "d" + std::to_string(m) + "/";
+      mirror.source_drive = mirror.source_dir;
+      mirror.destination_drive = mirror.source_dir;
+      mirror.source = {10 * (m + 1), 2, 4096, 4096};
+      mirror.enabled = m == 0;
+    }
+    panel_.Load(mirrors);
+    ASSERT_TRUE(WaitFor([this] { return panel_.worker().idle(); }, 5000));
+    QApplication::processEvents();
+  }
+  std::string Text(TChartKind kind, int row, int column) {
+    return panel_.model(kind).index(row, column).data().toString().toStdString();
+  }
+
+  ScopedTempDir temp_;
+  TStatsPanel panel_{SharedDefaultPlatform(), 2000ms};
+};
+
+TEST_F(StatsPanelTest, WithoutMirrorsKeepsTwoRowsOfTitles) {
+  for (const TChartKind kind : {kFiles, kSizes}) {
+    const TChartModel& model = panel_.model(kind);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(Text(kind, 0, 0), ChartColumnTitle(kind, 0));
+    for (int column = 0; column < kChartColumns; ++column) {
+      EXPECT_EQ(Text(kind, 1, column), "") << column;
+    }
+  }
+  EXPECT_EQ(panel_.mirrors_list().count(), 0);
+}
+
+TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
+  LoadTwo();
+  const int source1 = ChartRowOf(1, TChartRowKind::kSource);
+  // Shown at first as the grids' own rules say, in the lists and the views.
+  for (const TChartKind kind : {kFiles, kSizes}) {
+    for (int column = 1; column < kChartColumns; ++column) {
+      EXPECT_EQ(panel_.column_shown(kind, column), ChartColumnShownAtFirst(kind, column));
+      EXPECT_EQ(panel_.view(kind).isColumnHidden(column), !ChartColumnShownAtFirst(kind, column));
+    }
+  }
+  // The second mirror's files make the scale; hiding it shrinks the scale.
+  const int64_t both = panel_.model(kFiles).scale();
+  panel_.mirrors_list().item(1)->setCheckState(Qt::Unchecked);
+  EXPECT_LT(panel_.model(kFiles).scale(), both);
+  for (const TChartKind kind : {kFiles, kSizes}) {
+    for (int row = source1; row < panel_.model(kind).rowCount(); ++row) {
+      EXPECT_TRUE(panel_.view(kind).isRowHidden(row)) << row;
+    }
+    EXPECT_FALSE(panel_.view(kind).isRowHidden(source1 - 1));
+  }
+  panel_.SetMirrorShown(1, true);
+  EXPECT_EQ(panel_.model(kFiles).scale(), both);
+  EXPECT_FALSE(panel_.view(kSizes).isRowHidden(source1));
+
+  // A legend hides its column in the scale and in the view: only the
+  // directories (2) are left in the file-count grid's scale.
+  for (const int column : {kFilesColumnFiles, kFilesColumnTotalMirror}) {
+    panel_.SetColumnShown(kFiles, column, false);
+    EXPECT_TRUE(panel_.view(kFiles).isColumnHidden(column));
+    EXPECT_EQ(panel_.view(kSizes).isColumnHidden(column), !ChartColumnShownAtFirst(kSizes, column));
+  }
+  EXPECT_EQ(panel_.model(kFiles).scale(), 2);
+
+  // "Charts" off: numbers, no bars.
+  const QModelIndex cell = panel_.model(kFiles).index(source1, kFilesColumnDirs);
+  EXPECT_TRUE(cell.data(TChartModel::kBarRole).isValid());
+  panel_.grids_list().item(TStatsPanel::kGridCharts)->setCheckState(Qt::Unchecked);
+  EXPECT_FALSE(cell.data(TChartModel::kBarRole).isValid());
+  EXPECT_EQ(cell.data().toString(), "2");
+
+  // A grid unchecked hides with its legend entries.
+  EXPECT_TRUE(panel_.view(kSizes).isVisibleTo(&panel_));
+  panel_.SetGridShown(kSizes, false);
+  EXPECT_FALSE(panel_.view(kSizes).isVisibleTo(&panel_));
+  EXPECT_TRUE(panel_.legends_list().isRowHidden(kChartColumns - 1));
+  EXPECT_FALSE(panel_.legends_list().isRowHidden(0));
+}
+
+TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {
+  LoadTwo();
+  const TCheckList& list = panel_.mirrors_list();
+  const auto* delegate = qobject_cast<TGreyedCheckDelegate*>(list.itemDelegate());
+  ASSERT_NE(delegate, nullptr);
+  for (const int m : {0, 1}) {
+    QStyleOptionViewItem option;
+    option.state = QStyle::State_Enabled;
+    delegate->initStyleOption(&option, list.model()->index(m, 0));
+    EXPECT_EQ(option.state.testFlag(QStyle::State_Enabled), m == 0) << m;
+    EXPECT_EQ(option.checkState, Qt::Checked);
+    EXPECT_EQ(option.text.toStdString(), temp_.path());
+  }
+  // The user drags a row in either grid; the other follows.
+  const int row = ChartRowOf(1, TChartRowKind::kDestination);
+  panel_.view(kFiles).verticalHeader()->resizeSection(row, 47);
+  EXPECT_EQ(panel_.view(kSizes).rowHeight(row), 47);
+  panel_.view(kSizes).verticalHeader()->resizeSection(row, 31);
+  EXPECT_EQ(panel_.view(kFiles).rowHeight(row), 31);
+}
+
+TEST_F(StatsPanelTest, CopiesTheFocusedGrid) {
+  LoadTwo();
+  panel_.show();
+  EXPECT_EQ(panel_.FocusedChart(), nullptr);
+  QTableView& files = panel_.view(kFiles);
+  files.setFocus();
+  ASSERT_TRUE(WaitFor([&] { return files.hasFocus(); }, 5000));
+  EXPECT_EQ(panel_.FocusedChart(), &files);
+  EXPECT_FALSE(panel_.HasSelectedCell());
+  panel_.CopyAll();
+  const QStringList lines = QApplication::clipboard()->text().split('\n');
+  ASSERT_EQ(lines.size(), panel_.model(kFiles).rowCount());
+  EXPECT_EQ(lines[0], "Number of files\tFiles\tDirs\tTotal mirror");
+  EXPECT_EQ(lines[ChartRowOf(1, TChartRowKind::kSource)],
+            QString::fromStdString(temp_.path()) + "\t20\t2\t22");
+
+  const int source0 = ChartRowOf(0, TChartRowKind::kSource);
+  files.selectionModel()->select(files.model()->index(source0, kFilesColumnFiles),
+                                 QItemSelectionModel::Select);
+  files.selectionModel()->select(files.model()->index(source0, kFilesColumnTotalMirror),
+                                 QItemSelectionModel::Select);
+  EXPECT_TRUE(panel_.HasSelectedCell());
+  panel_.Copy();
+  EXPECT_EQ(QApplication::clipboard()->text(), "10\t12");
+}
+
+}  // namespace
+}  // namespace qv

@@ -1,0 +1,58 @@
+#include "ui/stats_panel/check_lists.h"
+
+namespace qv {
+
+void TGreyedCheckDelegate::initStyleOption(QStyleOptionViewItem* option,
+                                           const QModelIndex& index) const {
+  QStyledItemDelegate::initStyleOption(option, index);
+  if (index.data(TCheckList::kGreyedRole).toBool()) {
+    option->state &= ~QStyle::State_Enabled;
+    option->palette.setCurrentColorGroup(QPalette::Disabled);
+  }
+}
+
+TCheckList::TCheckList(QWidget* parent) : QListWidget(parent) {
+  setItemDelegate(new TGreyedCheckDelegate(this));
+  setSelectionMode(QAbstractItemView::NoSelection);
+  // itemChanged also reports new texts and greying: only a new mark counts.
+  connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
+    const bool now = item->checkState() == Qt::Checked;
+    if (item->data(kMarkRole).toBool() == now) return;
+    item->setData(kMarkRole, now);
+    emit toggled(row(item), now);
+  });
+}
+
+void TCheckList::AddEntry(const QString& text, bool checked, const QColor& swatch) {
+  auto* item = new QListWidgetItem(text);
+  item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  item->setData(kMarkRole, checked);
+  if (swatch.isValid()) item->setData(Qt::DecorationRole, swatch);
+  addItem(item);  // after setting it up, so that no toggled() reports the start
+}
+
+bool TCheckList::checked(int row) const {
+  const QListWidgetItem* entry = item(row);
+  return entry && entry->checkState() == Qt::Checked;
+}
+
+void TCheckList::SetChecked(int row, bool checked) {
+  if (QListWidgetItem* entry = item(row))
+    entry->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void TCheckList::SetText(int row, const QString& text) {
+  if (QListWidgetItem* entry = item(row)) entry->setText(text);
+}
+
+void TCheckList::SetGreyed(int row, bool greyed) {
+  if (QListWidgetItem* entry = item(row)) entry->setData(kGreyedRole, greyed);
+}
+
+bool TCheckList::greyed(int row) const {
+  const QListWidgetItem* entry = item(row);
+  return entry && entry->data(kGreyedRole).toBool();
+}
+
+}  // namespace qv
