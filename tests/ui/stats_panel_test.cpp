@@ -99,12 +99,17 @@ TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
   }
   EXPECT_EQ(panel_.model(kFiles).scale(), 2);
 
-  // "Charts" off: numbers, no bars.
-  const QModelIndex cell = panel_.model(kFiles).index(source1, kFilesColumnDirs);
-  EXPECT_TRUE(cell.data(TChartModel::kBarRole).isValid());
+  // "Charts" off: numbers, no bars, in both grids.
+  const QModelIndex files_cell = panel_.model(kFiles).index(source1, kFilesColumnDirs);
+  const QModelIndex sizes_cell = panel_.model(kSizes).index(source1, kSizesColumnFiles);
+  for (const QModelIndex& cell : {files_cell, sizes_cell}) {
+    EXPECT_TRUE(cell.data(TChartModel::kBarRole).isValid());
+  }
   panel_.grids_list().item(TStatsPanel::kGridCharts)->setCheckState(Qt::Unchecked);
-  EXPECT_FALSE(cell.data(TChartModel::kBarRole).isValid());
-  EXPECT_EQ(cell.data().toString(), "2");
+  for (const QModelIndex& cell : {files_cell, sizes_cell}) {
+    EXPECT_FALSE(cell.data(TChartModel::kBarRole).isValid());
+  }
+  EXPECT_EQ(files_cell.data().toString(), "2");
 
   // A grid unchecked hides with its legend entries.
   EXPECT_TRUE(panel_.view(kSizes).isVisibleTo(&panel_));
@@ -159,6 +164,17 @@ TEST_F(StatsPanelTest, CopiesTheFocusedGrid) {
   EXPECT_TRUE(panel_.HasSelectedCell());
   panel_.Copy();
   EXPECT_EQ(QApplication::clipboard()->text(), "10\t12");
+
+  // "Tile cells": the shown columns share the grid's width.
+  const auto width = [&files] {
+    int sum = 0;
+    for (int column = 0; column < kChartColumns; ++column) sum += files.columnWidth(column);
+    return sum;
+  };
+  panel_.resize(1600, 400);
+  panel_.SetTileCells(true);
+  EXPECT_TRUE(WaitFor([&] { return width() == files.viewport()->width(); }, 5000))
+      << width() << " of " << files.viewport()->width();
 }
 
 }  // namespace
