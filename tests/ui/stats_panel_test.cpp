@@ -9,12 +9,19 @@
 #include <QTableView>
 #include <chrono>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "config/mapping.h"
+#include "config/mappings.h"
+#include "config/qv_ini_file.h"
+#include "stats/mirror_info.h"
+#include "tests/support/recording_logger.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/stats_panel/chart_mirrors.h"
 #include "ui/stats_panel/chart_model.h"
 #include "ui/stats_panel/check_lists.h"
 
@@ -175,6 +182,41 @@ TEST_F(StatsPanelTest, CopiesTheFocusedGrid) {
   panel_.SetTileCells(true);
   EXPECT_TRUE(WaitFor([&] { return width() == files.viewport()->width(); }, 5000))
       << width() << " of " << files.viewport()->width();
+}
+
+// The stored mirror of the window's tests, loaded as the window will load it.
+class StatsPanelStoreTest : public testing::WindowTest {};
+
+TEST_F(StatsPanelStoreTest, LoadsStoredMirrorsAsksTheirFoldersAndTakesNewCounters) {
+  TStatsPanel panel(SharedDefaultPlatform(), 2000ms);
+  TQVIniFile ini(platform_, settings_);
+  TMappings mappings(ini);
+  testing::RecordingLogger logger;
+  ASSERT_TRUE(mappings.Load(logger, nullptr, false, false));
+  std::vector<TChartMirror> mirrors = ChartMirrorsOf(mappings, ini, platform_);
+  ASSERT_EQ(mirrors.size(), 1u);
+  EXPECT_EQ(mirrors[0].source_drive, src_);
+  EXPECT_EQ(mirrors[0].destination_drive, dst_);
+  panel.Load(std::move(mirrors));
+  const int destination = ChartRowOf(0, TChartRowKind::kDestination);
+  const QModelIndex free_cell = panel.model(kSizes).index(destination, kSizesColumnFree);
+  EXPECT_EQ(free_cell.data().toString(), "Waiting...");
+  ASSERT_TRUE(WaitFor([&] { return panel.worker().idle(); }, 5000));
+  QApplication::processEvents();
+  EXPECT_NE(free_cell.data().toString(), "Waiting...");
+  EXPECT_NE(free_cell.data().toString(), "Error");
+
+  ASSERT_TRUE(ini.WriteCounters(TMapping(ini, dst_).dest_key(), TCounts{1234, 5, 2048, 2048}));
+  TMirrorInfo info;
+  info.LoadMirrorInfo(src_, dst_, false, ini, platform_);
+  EXPECT_TRUE(panel.UpdateMirror(info));
+  EXPECT_EQ(panel.model(kFiles).index(destination, kFilesColumnFiles).data().toString(), "1,234");
+  EXPECT_EQ(panel.model(kSizes).index(destination, kSizesColumnFiles).data().toString(),
+            QString::fromStdString(ChartValueText(kSizes, 2048, {})));
+  TMirrorInfo other;
+  other.LoadMirrorInfo(src_, temp_ / "elsewhere/", false, ini, platform_);
+  EXPECT_FALSE(panel.UpdateMirror(other));
+  EXPECT_FALSE(panel.SetRunning(other));
 }
 
 }  // namespace
