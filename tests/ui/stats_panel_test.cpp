@@ -124,6 +124,14 @@ TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
   EXPECT_FALSE(panel_.view(kSizes).isVisibleTo(&panel_));
   EXPECT_TRUE(panel_.legends_list().isRowHidden(kChartColumns - 1));
   EXPECT_FALSE(panel_.legends_list().isRowHidden(0));
+
+  // A new load shows every mirror again; hidden columns stay hidden.
+  panel_.SetMirrorShown(1, false);
+  LoadTwo();
+  EXPECT_TRUE(panel_.mirror_shown(1));
+  EXPECT_TRUE(panel_.mirrors_list().checked(1));
+  EXPECT_FALSE(panel_.view(kFiles).isRowHidden(source1));
+  EXPECT_TRUE(panel_.view(kFiles).isColumnHidden(kFilesColumnFiles));
 }
 
 TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {

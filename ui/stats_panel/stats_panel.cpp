@@ -133,13 +133,16 @@ void TStatsPanel::Load(std::vector<TChartMirror> mirrors) {
   drives.erase(std::remove(drives.begin(), drives.end(), std::string()), drives.end());
   files_->model->SetMirrors(mirrors);
   sizes_->model->SetMirrors(std::move(mirrors));
+  // The views keep hidden rows across a model reset; a load shows every mirror.
+  for (TGrid* grid : {files_.get(), sizes_.get()}) {
+    for (int row = 0; row < grid->model->rowCount(); ++row) grid->view->setRowHidden(row, false);
+  }
   const QSignalBlocker blocker(mirrors_);
   mirrors_->clear();
   for (int m = 0; m < static_cast<int>(files_->model->values().mirrors().size()); ++m) {
     mirrors_->AddEntry({}, true);
   }
   UpdateMirrorList();
-  for (TGrid* grid : {files_.get(), sizes_.get()}) ApplyTiling(*grid);
   worker_->Load(drives);
 }
 
@@ -236,7 +239,6 @@ void TStatsPanel::LegendToggled(int row, bool checked) {
   const int column = row % kSeries + 1;
   grid.model->SetColumnShown(column, checked);
   grid.view->setColumnHidden(column, !checked);
-  ApplyTiling(grid);
 }
 
 bool TStatsPanel::mirror_shown(int m) const { return files_->model->mirror_shown(m); }
@@ -261,13 +263,10 @@ void TStatsPanel::SetTextOptions(TChartKind kind, const TChartTextOptions& optio
 }
 
 void TStatsPanel::SetTileCells(bool tile) {
-  tile_ = tile;
-  for (TGrid* grid : {files_.get(), sizes_.get()}) ApplyTiling(*grid);
-}
-
-void TStatsPanel::ApplyTiling(TGrid& grid) const {
-  grid.view->horizontalHeader()->setSectionResizeMode(tile_ ? QHeaderView::Stretch
-                                                            : QHeaderView::Interactive);
+  for (TGrid* grid : {files_.get(), sizes_.get()}) {
+    grid->view->horizontalHeader()->setSectionResizeMode(tile ? QHeaderView::Stretch
+                                                              : QHeaderView::Interactive);
+  }
 }
 
 QTableView* TStatsPanel::FocusedChart() const {

@@ -105,7 +105,6 @@ class TStatsPanel : public QWidget {
   void UpdateMirrorList();
   int MirrorOf(const TMirrorInfo& info) const;
   QString CellsText(const QTableView& view, bool selected_only) const;
-  void ApplyTiling(TGrid& grid) const;
 
   std::unique_ptr<TGrid> files_;
   std::unique_ptr<TGrid> sizes_;
@@ -114,7 +113,6 @@ class TStatsPanel : public QWidget {
   TCheckList* mirrors_ = nullptr;
   TDiskInfoWorker* worker_ = nullptr;
   bool volume_labels_ = true;
-  bool tile_ = false;
 };
 
 }  // namespace qv
