@@ -167,8 +167,10 @@ bool TStatsPanel::UpdateMirror(const TMirrorInfo& info) {
   if (!SetRunning(info)) return false;
   const TChartMirror& mirror =
       files_->model->values().mirrors()[static_cast<size_t>(MirrorOf(info))];
-  worker_->Query(mirror.source_drive);
-  worker_->Query(mirror.destination_drive);
+  // An entry without mapping has no source to ask.
+  for (const std::string* drive : {&mirror.source_drive, &mirror.destination_drive}) {
+    if (!drive->empty()) worker_->Query(*drive);
+  }
   return true;
 }
 
