@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
+#include <QSplitter>
 #include <QStatusBar>
 
 #include "config/config_keys.h"
@@ -26,6 +27,8 @@
 #include "ui/main_window/tool_bar.h"
 #include "ui/main_window/window_placement.h"
 #include "ui/main_window/window_visibility.h"
+#include "ui/stats_panel/chart_mirrors.h"
+#include "ui/stats_panel/stats_panel.h"
 #include "ui/tray/system_tray.h"
 #include "ui/tray/tray_menu.h"
 
@@ -59,8 +62,16 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   setWindowTitle(kProgramTitle);
   tool_bar_ = new TToolBar(this);
   addToolBar(Qt::TopToolBarArea, tool_bar_);
+  splitter_ = new QSplitter(Qt::Vertical, this);
+  splitter_->setObjectName("SplitterLog");
+  splitter_->setChildrenCollapsible(false);
+  stats_panel_ =
+      new TStatsPanel(SharedDefaultPlatform(), TDiskInfoWorker::kDefaultTimeout, splitter_);
+  stats_panel_->setObjectName("PanelStatistics");
   log_view_ = std::make_unique<TLogView>(*log_, dialogs_, this);
-  setCentralWidget(log_view_.get());
+  splitter_->addWidget(stats_panel_);
+  splitter_->addWidget(log_view_.get());
+  setCentralWidget(splitter_);
 
   statusBar()->setObjectName("StatusBar");
   auto* files = StatusPanel("LabelFiles", 32, this);
@@ -91,7 +102,11 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(scan_control_.get(), &TScanControl::statusText, this, &TMainWindow::SetStatusText);
   connect(scan_control_.get(), &TScanControl::progress, this, &TMainWindow::ShowProgress);
   connect(scan_control_.get(), &TScanControl::closeNow, this, &QWidget::close);
-  connect(scan_control_.get(), &TScanControl::scanStarting, this, &TMainWindow::ReloadMappings);
+  // Mirrors added with the headless tool meanwhile appear as a scan starts.
+  connect(scan_control_.get(), &TScanControl::scanStarting, this, [this] {
+    ReloadMappings();
+    LoadStatistics();
+  });
   BuildTray(deps);
   BuildConfirm();
 
@@ -127,6 +142,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   placement_ = std::make_unique<TWindowPlacement>(*this, *ini_, WindowSystemPlacesWindows());
   placement_->Restore();
   setAcceptDrops(true);
+  LoadStatistics();
 }
 
 TMainWindow::~TMainWindow() = default;
@@ -173,6 +189,10 @@ void TMainWindow::View() { visibility_->View(); }
 void TMainWindow::ReloadMappings() {
   TLogger discard;
   (void)mappings_->Load(discard, nullptr, false, true);
+}
+
+void TMainWindow::LoadStatistics() {
+  stats_panel_->Load(ChartMirrorsOf(*mappings_, *ini_, platform_));
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {

@@ -16,6 +16,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
 
 namespace qv {
 
@@ -31,6 +32,7 @@ class TMappings;
 class TQVIniFile;
 class TScanControl;
 class TSettingToggles;
+class TStatsPanel;
 class TToolBar;
 class TWindowPlacement;
 class TWindowVisibility;
@@ -86,6 +88,8 @@ class TMainWindow : public QMainWindow {
   // info" submenu, one entry per mirror (AskClearArchiveInfo).
   QMenu* statistics_menu() const { return statistics_menu_; }
   TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
+  // Above the log, in one splitter with it.
+  TStatsPanel& stats_panel() { return *stats_panel_; }
 
  signals:
   // The close was accepted: the program may end.
@@ -112,6 +116,8 @@ class TMainWindow : public QMainWindow {
   void ClearArchiveInfo(const std::string& destination);
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
+  // The mirrors as stored now into the statistics panel; asks their drives.
+  void LoadStatistics();
   void BuildConfirm();
   void PrepareConfirm(const TConfirmQuestion& question);
   void ShowPendingConfirm();
@@ -149,6 +155,8 @@ class TMainWindow : public QMainWindow {
   std::unique_ptr<TDlgConfirmUpdate> confirm_;
   bool confirm_pending_ = false;  // a prepared question waits to be shown
   TToolBar* tool_bar_;
+  QSplitter* splitter_ = nullptr;
+  TStatsPanel* stats_panel_ = nullptr;
   QLabel* file_count_;
   QLabel* status_;
   qint64 shown_count_ = -1;
