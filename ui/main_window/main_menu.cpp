@@ -7,6 +7,7 @@
 
 #include "config/mappings.h"
 #include "log/log_buffer.h"
+#include "stats/mirror_info.h"
 #include "ui/dialogs/about_box.h"
 #include "ui/logic/folder_below_cursor.h"
 #include "ui/logic/help_pages.h"
@@ -18,7 +19,9 @@
 #include "ui/main_window/mirror_menus.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/setting_toggles.h"
+#include "ui/main_window/statistics_menu.h"
 #include "ui/main_window/tool_bar.h"
+#include "ui/stats_panel/stats_panel.h"
 
 namespace qv {
 
@@ -59,6 +62,12 @@ void TMainWindow::BuildMenus() {
     // open, and each writes its counters back over a clearing as it ends.
     for (QAction* action : clear_info->actions()) action->setEnabled(!scan_control_->scanning());
   });
+  statistics_commands_ = new TStatisticsMenu(
+      {*stats_panel_, [this] { return scan_control_->scanning(); },
+       [this](const std::string& destination) { ClearArchiveInfo(destination); },
+       [this](const std::string& folder) { open_.OpenFolder(folder); }, configuration_},
+      this);
+  statistics_commands_->AddTo(statistics_menu_, clear_info);
   menuBar()->addMenu(BuildLogMenu());
 
   QMenu* help = AddMenu(menuBar(), "&Help", "MenuHelp");
@@ -186,8 +195,11 @@ void TMainWindow::AcceptVolume(const std::string& destination) {
 }
 
 void TMainWindow::ClearArchiveInfo(const std::string& destination) {
-  if (TMapping* mapping = MappingOf(destination))
-    (void)AskClearArchiveInfo(platform_, *ini_, *mapping, dialogs_);
+  TMapping* mapping = MappingOf(destination);
+  if (mapping == nullptr || !AskClearArchiveInfo(platform_, *ini_, *mapping, dialogs_)) return;
+  TMirrorInfo info;
+  info.LoadMirrorInfo(mapping->source(), destination, false, *ini_, platform_);
+  stats_panel_->UpdateMirror(info);
 }
 
 void TMainWindow::FindFolderBelowCursor(const std::string& line, int offset) {

@@ -32,6 +32,7 @@ class TMappings;
 class TQVIniFile;
 class TScanControl;
 class TSettingToggles;
+class TStatisticsMenu;
 class TStatsPanel;
 class TToolBar;
 class TWindowPlacement;
@@ -87,6 +88,8 @@ class TMainWindow : public QMainWindow {
   // Where the statistics panel adds its commands; it holds the "Clear archive
   // info" submenu, one entry per mirror (AskClearArchiveInfo).
   QMenu* statistics_menu() const { return statistics_menu_; }
+  // Its switches, the panel's context menu and the mirror list's double click.
+  TStatisticsMenu& statistics_commands() { return *statistics_commands_; }
   TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
   // Above the log, in one splitter with it.
   TStatsPanel& stats_panel() { return *stats_panel_; }
@@ -165,6 +168,7 @@ class TMainWindow : public QMainWindow {
   TEditCommands* context_edit_ = nullptr;
   QAction* configuration_ = nullptr;  // disabled until the dialog exists
   QMenu* statistics_menu_ = nullptr;
+  TStatisticsMenu* statistics_commands_ = nullptr;
   QAction* folder_below_cursor_ = nullptr;
   QAction* view_log_ = nullptr;
   QAction* scanner_start_ = nullptr;

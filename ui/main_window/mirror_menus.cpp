@@ -31,6 +31,10 @@ std::vector<TMirrorEntry> DestinationEntries(const TMappings& mappings) {
   return entries;
 }
 
+QString MenuCaption(const std::string& path) {
+  return QString::fromStdString(path).replace("&", "&&");
+}
+
 void FillMirrorEntries(QMenu* menu, const std::vector<TMirrorEntry>& entries,
                        const std::function<void(const std::string&)>& run) {
   for (QAction* action : menu->actions()) {
@@ -40,7 +44,7 @@ void FillMirrorEntries(QMenu* menu, const std::vector<TMirrorEntry>& entries,
     QAction* action =
         entry.caption.empty()
             ? menu->addSeparator()
-            : menu->addAction(QString::fromStdString(entry.caption).replace("&", "&&") + "...");
+            : menu->addAction(MenuCaption(entry.caption) + "...");
     action->setProperty(kMirrorEntry, true);
     if (entry.caption.empty()) continue;
     action->setData(QString::fromStdString(entry.path));

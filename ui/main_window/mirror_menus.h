@@ -6,6 +6,7 @@
 #include <vector>
 
 class QMenu;
+class QString;
 
 namespace qv {
 
@@ -24,6 +25,9 @@ std::vector<TMirrorEntry> OpenMirrorEntries(const TMappings& mappings);
 // One entry per mirror, its destination: the last logs, the accept of a
 // changed volume, the clearing of archive information.
 std::vector<TMirrorEntry> DestinationEntries(const TMappings& mappings);
+
+// A path as a menu caption: its "&" shown, not taken as a mnemonic.
+QString MenuCaption(const std::string& path);
 
 // Replaces the entries an earlier fill added to menu (its fixed actions
 // stay) by entries, each caption + "..." with its "&" shown as it is. The

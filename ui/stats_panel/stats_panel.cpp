@@ -264,6 +264,10 @@ void TStatsPanel::SetTextOptions(TChartKind kind, const TChartTextOptions& optio
   model(kind).SetTextOptions(options);
 }
 
+bool TStatsPanel::tile_cells() const {
+  return files_->view->horizontalHeader()->sectionResizeMode(0) == QHeaderView::Stretch;
+}
+
 void TStatsPanel::SetTileCells(bool tile) {
   for (TGrid* grid : {files_.get(), sizes_.get()}) {
     grid->view->horizontalHeader()->setSectionResizeMode(tile ? QHeaderView::Stretch

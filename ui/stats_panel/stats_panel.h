@@ -69,9 +69,11 @@ class TStatsPanel : public QWidget {
   bool mirror_shown(int m) const;
   void SetMirrorShown(int m, bool shown);
   // Volume labels in front of the mirror list's sources.
+  bool volume_labels() const { return volume_labels_; }
   void SetVolumeLabels(bool shown);
   void SetTextOptions(TChartKind kind, const TChartTextOptions& options);
   // "Tile cells": the columns of both grids share each grid's width.
+  bool tile_cells() const;
   void SetTileCells(bool tile);
 
   // The grid with the keyboard focus, or null.
