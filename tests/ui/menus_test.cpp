@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTableView>
+#include <QTest>
 #include <QTextDocumentFragment>
 #include <QToolBar>
 #include <QToolButton>
@@ -25,6 +27,8 @@
 #include "config/registry_export.h"
 #include "config/start_at_logon.h"
 #include "log/log_buffer.h"
+#include "stats/chart_rows.h"
+#include "stats/mirror_info.h"
 #include "tests/support/scoped_mount.h"
 #include "tests/support/text_search.h"
 #include "tests/ui/window_fixture.h"
@@ -32,12 +36,19 @@
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/setting_toggles.h"
+#include "ui/main_window/statistics_menu.h"
+#include "ui/stats_panel/chart_model.h"
+#include "ui/stats_panel/check_lists.h"
+#include "ui/stats_panel/stats_panel.h"
 #include "ui/tray/tray_menu.h"
 
 namespace qv::testing {
 namespace {
 
 using MenusTest = WindowTest;
+
+constexpr TChartKind kFiles = TChartKind::kFiles;
+constexpr TChartKind kSizes = TChartKind::kSizes;
 
 // A menu's entries as "caption" or "caption|shortcut", separators left out.
 std::vector<std::string> Entries(const QMenu* menu) {
@@ -70,6 +81,28 @@ QAction* Entry(const QMenu* menu, const std::string& caption) {
   }
   ADD_FAILURE() << "no entry " << caption;
   return nullptr;
+}
+
+// Where a right click on a chart row lands, in screen coordinates.
+QPoint AtRow(TStatsPanel& panel, TChartKind kind, int row) {
+  QTableView& chart = panel.view(kind);
+  const QModelIndex cell = chart.model()->index(row, 0);
+  chart.scrollTo(cell);
+  return chart.viewport()->mapToGlobal(chart.visualRect(cell).center());
+}
+
+// The statistics context menu's entries for a right click at global.
+std::vector<std::string> ContextEntries(TMainWindow& window, const QPoint& global, QMenu* menu) {
+  window.statistics_commands().FillContextMenu(menu, global);
+  return Entries(menu);
+}
+
+// Each entry's caption after "+" when checked, "-" when not.
+std::vector<std::string> Marks(const QMenu* menu) {
+  std::vector<std::string> marks;
+  for (const QAction* action : menu->actions())
+    marks.push_back((action->isChecked() ? "+" : "-") + action->text().toStdString());
+  return marks;
 }
 
 // Every stored value, one line each.
@@ -119,7 +152,10 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
         "&Priority scanner", "&Accept changed volume"}},
       {"MenuPriority",
        {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
-      {"MenuStatistics", {"Clear archive info"}},
+      {"MenuStatistics",
+       {"&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F", "S&izes|Ctrl+S", "&Charts",
+        "Co&lumns", "&Mirrors", "V&olume labels", "Size in &Units|Ctrl+U", "Size in &Bytes|Ctrl+B",
+        "Clear archive info"}},
       {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
       {"MenuHelp", {"&Documentation|F1", "&Quorvane on the web", "&About..."}},
   };
@@ -407,6 +443,7 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
     }
     Open(window, "MenuStatistics");
     Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->trigger();
+    EXPECT_EQ(dialogs_.confirmations.size(), answer + 1u);
     sqlite3_close(holder);
     EXPECT_EQ(dialogs_.confirmations.back(),
               "The number of files and sizes of the archives are stored in the registry. "
@@ -424,9 +461,32 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
       << dialogs_.errors[1];
   EXPECT_EQ(ini.Read64(key, "MaxArchiveSize", 0), 1 << 30);
 
+  // From the archive row of a chart: the same question, and the chart shows
+  // the counters gone.
+  TStatsPanel& panel = window.stats_panel();
+  ASSERT_TRUE(ini.WriteCounters(key, TCounts{7, 1, 1, 1}));
+  TMirrorInfo info;
+  info.LoadMirrorInfo(src_, dst_, false, ini, platform_);
+  ASSERT_TRUE(panel.UpdateMirror(info));
+  const QModelIndex archive_files =
+      panel.model(kFiles).index(ChartRowOf(0, TChartRowKind::kArchive), kFilesColumnFiles);
+  EXPECT_EQ(archive_files.data().toString(), "7");
+  const QPoint archive_row = AtRow(panel, kFiles, archive_files.row());
+  QMenu context;
+  (void)ContextEntries(window, archive_row, &context);
+  context.findChild<QAction*>("MenuContextClearArchiveInfo")->trigger();
+  EXPECT_EQ(dialogs_.confirmations.size(), 5u);
+  TCounts counts;
+  EXPECT_FALSE(ini.ReadCounters(key, &counts));
+  EXPECT_EQ(archive_files.data().toString(), "0");
+
   auto offered = [&] {
     Open(window, "MenuStatistics");
-    return Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->isEnabled();
+    const bool from_menu = Entry(Menu(window, "MenuClearArchiveInfo"), dst_ + "...")->isEnabled();
+    QMenu row_menu;
+    (void)ContextEntries(window, archive_row, &row_menu);
+    EXPECT_EQ(row_menu.findChild<QAction*>("MenuContextClearArchiveInfo")->isEnabled(), from_menu);
+    return from_menu;
   };
   // The scan waits in its first call until the event loop runs.
   Click("SpeedButtonStart");
@@ -434,6 +494,184 @@ TEST_F(MenusTest, ClearArchiveInfoAsksThenClearsOnlyTheCounters) {
   EXPECT_FALSE(offered());
   ASSERT_TRUE(WaitForScanEnd());
   EXPECT_TRUE(offered());
+}
+
+// Each switch shows the panel's state as the menu opens, flips that state (not
+// a stale mark), works by its shortcut from the log view and waits while
+// the panel is hidden; the log keeps Edit's keys.
+TEST_F(MenusTest, StatisticsSwitchesFollowThePanelAndWorkFromTheLog) {
+  TMainWindow& window = MakeWindow();
+  window.log().AddLine("one line", true);
+  TStatsPanel& panel = window.stats_panel();
+  TLogView& log = window.log_view();
+  window.activateWindow();
+  log.setFocus();
+  ASSERT_TRUE(WaitFor([&] { return log.hasFocus(); }, 5000));
+  const auto text = [&panel] { return panel.model(kSizes).text_options(); };
+  struct Case {
+    const char* caption;
+    Qt::Key key;  // with Ctrl; Key_unknown: the switch has no shortcut
+    std::function<bool()> state;
+  };
+  const Case kCases[] = {
+      {"&Tile cells", Qt::Key_T, [&] { return panel.tile_cells(); }},
+      {"L&egends", Qt::Key_L, [&] { return !panel.legends_list().isHidden(); }},
+      {"&Files", Qt::Key_F, [&] { return panel.grid_shown(kFiles); }},
+      {"S&izes", Qt::Key_S, [&] { return panel.grid_shown(kSizes); }},
+      {"&Charts", Qt::Key_unknown, [&] { return panel.charts(); }},
+      {"V&olume labels", Qt::Key_unknown, [&] { return panel.volume_labels(); }},
+      {"Size in &Units", Qt::Key_U, [&] { return text().units; }},
+      {"Size in &Bytes", Qt::Key_B, [&] { return text().bytes; }},
+  };
+  QMenu* menu = Menu(window, "MenuStatistics");
+  const auto press = [&](const Case& c) {
+    if (c.key == Qt::Key_unknown) {
+      Entry(menu, c.caption)->trigger();
+    } else {
+      QTest::keyClick(&log, c.key, Qt::ControlModifier);
+    }
+  };
+  for (const Case& c : kCases) {
+    QAction* action = Entry(menu, c.caption);
+    const bool before = c.state();
+    emit menu->aboutToShow();
+    EXPECT_EQ(action->isChecked(), before) << c.caption;
+    press(c);
+    EXPECT_EQ(c.state(), !before) << c.caption;
+    action->setChecked(before);  // stale, as after a change in the check lists
+    press(c);
+    EXPECT_EQ(c.state(), before) << c.caption;
+    action->setChecked(!before);
+    emit menu->aboutToShow();
+    EXPECT_EQ(action->isChecked(), before) << c.caption;
+  }
+  QTest::keyClick(&log, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(log.textCursor().selection().toPlainText(), log.toPlainText());
+
+  panel.hide();
+  QTest::keyClick(&log, Qt::Key_T, Qt::ControlModifier);
+  EXPECT_FALSE(panel.tile_cells());
+  emit menu->aboutToShow();
+  for (const QAction* action : menu->actions()) {
+    if (!action->isSeparator() && action->text() != "&View statistics") {
+      EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    }
+  }
+  panel.show();
+  emit menu->aboutToShow();
+  for (const QAction* action : menu->actions())
+    EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+}
+
+TEST_F(MenusTest, StatisticsColumnsMirrorsAndContextMenuKeepPathsAsTheyAre) {
+  const std::string odd_src = temp_ / "R&D x/";
+  const std::string odd_dst = temp_ / "back up & keep/";
+  MakeTree(temp_.path(), {"R&D x/", "back up & keep/Quorvane archive/"});
+  {
+    TQVIniFile ini(platform_, settings_);
+    TMapping mapping(ini, odd_dst);
+    mapping.SetSource(odd_src);
+    ASSERT_TRUE(mapping.Save());
+  }
+  TMainWindow& window = MakeWindow();
+  TStatsPanel& panel = window.stats_panel();
+  window.activateWindow();
+  QMenu* statistics = Open(window, "MenuStatistics");
+  QMenu* columns = Entry(statistics, "Co&lumns")->menu();
+  EXPECT_EQ(Marks(columns), (std::vector<std::string>{"+Files", "+Dirs", "+Total mirror",
+                                                      "-Ex. files", "-Ex. dirs", "-Total found"}));
+  // The chart that had the focus last, though the log has it now.
+  for (QWidget* focus :
+       {static_cast<QWidget*>(&panel.view(kSizes)), static_cast<QWidget*>(&window.log_view())}) {
+    focus->setFocus();
+    ASSERT_TRUE(WaitFor([focus] { return focus->hasFocus(); }, 5000));
+  }
+  Open(window, "MenuStatistics");
+  EXPECT_EQ(Marks(columns), (std::vector<std::string>{"+Files", "+Archive", "-Excluded",
+                                                      "-Remainder", "+Free", "+Drive"}));
+  Entry(columns, "Excluded")->trigger();
+  EXPECT_TRUE(panel.column_shown(kSizes, kSizesColumnExcluded));
+
+  const std::vector<TChartMirror>& mirrors = panel.model(kFiles).values().mirrors();
+  ASSERT_EQ(mirrors.size(), 2u);
+  const int odd = mirrors[0].source_dir == odd_src ? 0 : 1;
+  QMenu* mirror_menu = Entry(statistics, "&Mirrors")->menu();
+  const std::string odd_caption = temp_ / "R&&D x/";
+  const std::vector<std::string> marks = Marks(mirror_menu);
+  EXPECT_TRUE(std::is_permutation(marks.begin(), marks.end(),
+                                  std::vector<std::string>{"+" + src_, "+" + odd_caption}.begin()));
+  QAction* odd_entry = Entry(mirror_menu, odd_caption);
+  EXPECT_EQ(odd_entry->data().toString().toStdString(), odd_src);
+  odd_entry->trigger();
+  EXPECT_FALSE(panel.mirror_shown(odd));
+  EXPECT_TRUE(panel.mirror_shown(1 - odd));
+  panel.SetMirrorShown(odd, true);
+  // Shown again at the height of its peer row.
+  const int odd_source = ChartRowOf(odd, TChartRowKind::kSource);
+  EXPECT_GT(panel.view(kSizes).rowHeight(odd_source), 4);
+  EXPECT_EQ(panel.view(kSizes).rowHeight(odd_source), panel.view(kFiles).rowHeight(odd_source));
+
+  const std::string clear = "Clear &archive info of " + temp_ / "back up && keep/...";
+  const std::string archive = odd_dst + "Quorvane archive/";
+  const std::vector<std::string> kSwitches = {
+      "&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F", "S&izes|Ctrl+S", "&Charts",
+      "Co&lumns",           "&Mirrors",        "V&olume labels"};
+  struct Case {
+    TChartKind chart;
+    int row;
+    std::string clear;  // the captions of the row's two commands
+    std::string open;
+    std::string folder;  // opened; "" when both are disabled
+  };
+  const Case kCases[] = {
+      {kFiles, odd_source, clear, "&Open " + odd_caption + "...", odd_src},
+      {kFiles, ChartRowOf(odd, TChartRowKind::kArchive), clear,
+       "&Open " + temp_ / "back up && keep/Quorvane archive/...", archive},
+      {kSizes, ChartRowOf(odd, TChartRowKind::kDestination), clear,
+       "&Open " + temp_ / "back up && keep/...", odd_dst},
+      {kSizes, odd_source + 1, "Clear &archive info...", "&Open ...", ""},
+      {kFiles, 0, "Clear &archive info...", "&Open ...", ""},
+  };
+  for (const Case& c : kCases) {
+    QMenu menu;
+    std::vector<std::string> expected = {"&Copy", "Copy &all", "&Select all"};
+    expected.insert(expected.end(), kSwitches.begin(), kSwitches.end());
+    if (c.chart == kSizes)
+      expected.insert(expected.end(), {"Size in &Units|Ctrl+U", "Size in &Bytes|Ctrl+B"});
+    expected.insert(expected.end(), {c.clear, c.open, "Con&figuration..."});
+    EXPECT_EQ(ContextEntries(window, AtRow(panel, c.chart, c.row), &menu), expected) << c.row;
+    QAction* open = menu.findChild<QAction*>("MenuContextOpenFolder");
+    EXPECT_EQ(open->isEnabled(), !c.folder.empty()) << c.row;
+    EXPECT_EQ(menu.findChild<QAction*>("MenuContextClearArchiveInfo")->isEnabled(),
+              !c.folder.empty());
+    EXPECT_EQ(Entries(Entry(&menu, "Co&lumns")->menu())[1], c.chart == kSizes ? "Archive" : "Dirs");
+    if (c.folder.empty()) continue;
+    opener_.opened.clear();
+    open->trigger();
+    EXPECT_EQ(opener_.opened, std::vector<std::string>{c.folder});
+    // Copy all takes the chart clicked on.
+    Entry(&menu, "Copy &all")->trigger();
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(
+        c.chart == kSizes ? "Size\t" : "Number of files\t"));
+  }
+
+  // Off the charts: neither chart nor row commands.
+  QListWidget& list = panel.mirrors_list();
+  QMenu menu;
+  std::vector<std::string> expected = kSwitches;
+  expected.push_back("Con&figuration...");
+  EXPECT_EQ(ContextEntries(window, list.viewport()->mapToGlobal(QPoint(2, 2)), &menu), expected);
+
+  // A double click on the mirror list configures once the dialog can.
+  QAction* configuration = window.findChild<QAction*>("MenuConfiguration");
+  int configured = 0;
+  QObject::connect(configuration, &QAction::triggered, [&configured] { ++configured; });
+  const QPoint item = list.visualItemRect(list.item(0)).center();
+  for (const bool enabled : {false, true}) {
+    configuration->setEnabled(enabled);
+    QTest::mouseDClick(list.viewport(), Qt::LeftButton, {}, item);
+  }
+  EXPECT_EQ(configured, 1);
 }
 
 }  // namespace

@@ -54,8 +54,8 @@ TStatisticsMenu::TStatisticsMenu(const TStatisticsMenuDeps& deps, QObject* paren
   charts_ = AddSwitch("&Charts", {}, [this] { panel_.SetCharts(!panel_.charts()); });
   columns_->setObjectName("MenuColumns");
   mirrors_->setObjectName("MenuMirrors");
-  volume_labels_ = AddSwitch("V&olume labels", {},
-                             [this] { panel_.SetVolumeLabels(!panel_.volume_labels()); });
+  volume_labels_ =
+      AddSwitch("V&olume labels", {}, [this] { panel_.SetVolumeLabels(!panel_.volume_labels()); });
   units_ = AddSwitch("Size in &Units", Keys(Qt::CTRL | Qt::Key_U),
                      [this] { ToggleTextOption(&TChartTextOptions::units); });
   bytes_ = AddSwitch("Size in &Bytes", Keys(Qt::CTRL | Qt::Key_B),
@@ -188,6 +188,8 @@ void TStatisticsMenu::FillContextMenu(QMenu* menu, const QPoint& global) {
   menu->setObjectName("MenuStatisticsContext");
   QTableView* chart = ChartAt(global);
   const bool on_sizes = chart == &panel_.view(kSizes);
+  // Read before the focus moves, which may scroll the chart.
+  const int row = chart ? chart->rowAt(chart->viewport()->mapFromGlobal(global).y()) : -1;
   if (chart != nullptr) {
     focused_ = on_sizes ? kSizes : kFiles;
     AddChartCommands(menu, chart);
@@ -203,7 +205,7 @@ void TStatisticsMenu::FillContextMenu(QMenu* menu, const QPoint& global) {
   if (on_sizes) menu->addActions({units_, bytes_});
   if (chart != nullptr) {
     menu->addSeparator();
-    AddRowCommands(menu, *chart, global);
+    AddRowCommands(menu, row);
   }
   menu->addSeparator();
   QAction* configuration =
@@ -223,12 +225,11 @@ void TStatisticsMenu::AddChartCommands(QMenu* menu, QTableView* chart) {
   menu->addAction("&Select all", this, [this] { panel_.SelectAll(); });
 }
 
-void TStatisticsMenu::AddRowCommands(QMenu* menu, const QTableView& chart, const QPoint& global) {
+void TStatisticsMenu::AddRowCommands(QMenu* menu, int row) {
   QAction* clear = menu->addAction("Clear &archive info...");
   clear->setObjectName("MenuContextClearArchiveInfo");
   QAction* open = menu->addAction("&Open ...");
   open->setObjectName("MenuContextOpenFolder");
-  const int row = chart.rowAt(chart.viewport()->mapFromGlobal(global).y());
   const TChartRow at = row > 0 ? ChartRowAt(row) : TChartRow{};
   const std::vector<TChartMirror>& mirrors = panel_.model(kFiles).values().mirrors();
   if (at.mirror < 0 || at.mirror >= static_cast<int>(mirrors.size()) ||

@@ -54,7 +54,6 @@ class TStatisticsMenu : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-
   QAction* AddSwitch(const char* caption, const QKeySequence& keys,
                      const std::function<void()>& toggle);
   void ShowState();
@@ -62,7 +61,8 @@ class TStatisticsMenu : public QObject {
   void FillMirrors();
   QTableView* ChartAt(const QPoint& global) const;
   void AddChartCommands(QMenu* menu, QTableView* chart);
-  void AddRowCommands(QMenu* menu, const QTableView& chart, const QPoint& global);
+  // The commands on chart row `row` (-1: below the rows).
+  void AddRowCommands(QMenu* menu, int row);
   void ShowContextMenu(const QPoint& position);
   void ToggleTextOption(bool TChartTextOptions::*option);
 

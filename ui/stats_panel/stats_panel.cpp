@@ -114,10 +114,13 @@ void TStatsPanel::BuildGrid(TGrid& grid) {
 void TStatsPanel::ConnectRowHeights() {
   QHeaderView* files = files_->view->verticalHeader();
   QHeaderView* sizes = sizes_->view->verticalHeader();
-  // Each follows the other; equal sizes end the echo.
+  // Each follows the other; equal sizes end the echo. A size of 0 is a row
+  // being hidden, which the other grid does itself: followed, the other
+  // would remember 0 and show the row collapsed again.
   const auto follow = [](QHeaderView* to) {
     return [to](int row, int, int size) {
-      if (to->sectionSize(row) != size && !to->isSectionHidden(row)) to->resizeSection(row, size);
+      if (size > 0 && to->sectionSize(row) != size && !to->isSectionHidden(row))
+        to->resizeSection(row, size);
     };
   };
   connect(files, &QHeaderView::sectionResized, this, follow(sizes));
