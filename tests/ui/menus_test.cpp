@@ -83,6 +83,14 @@ QAction* Entry(const QMenu* menu, const std::string& caption) {
   return nullptr;
 }
 
+void StoreMirror(Platform& platform, const std::string& settings, const std::string& source,
+                 const std::string& destination) {
+  TQVIniFile ini(platform, settings);
+  TMapping mapping(ini, destination);
+  mapping.SetSource(source);
+  ASSERT_TRUE(mapping.Save());
+}
+
 // Where a right click on a chart row lands, in screen coordinates.
 QPoint AtRow(TStatsPanel& panel, TChartKind kind, int row) {
   QTableView& chart = panel.view(kind);
@@ -331,12 +339,7 @@ TEST_F(MenusTest, PerMirrorMenusKeepEveryPathAsItIs) {
   const std::string odd_src = temp_ / "R&D <b>bold</b> x/";
   const std::string odd_dst = temp_ / "back up & <i>keep</i>/";
   MakeTree(temp_.path(), {"R&D <b>bold</b> x/", "back up & <i>keep</i>/"});
-  {
-    TQVIniFile ini(platform_, settings_);
-    TMapping mapping(ini, odd_dst);
-    mapping.SetSource(odd_src);
-    ASSERT_TRUE(mapping.Save());
-  }
+  StoreMirror(platform_, settings_, odd_src, odd_dst);
   TMainWindow& window = MakeWindow();
   QMenu* open_mirror = Open(window, "MenuFile")->findChild<QMenu*>("MenuOpenMirror");
   std::vector<std::string> data;
@@ -567,12 +570,7 @@ TEST_F(MenusTest, StatisticsColumnsMirrorsAndContextMenuKeepPathsAsTheyAre) {
   const std::string odd_src = temp_ / "R&D x/";
   const std::string odd_dst = temp_ / "back up & keep/";
   MakeTree(temp_.path(), {"R&D x/", "back up & keep/Quorvane archive/"});
-  {
-    TQVIniFile ini(platform_, settings_);
-    TMapping mapping(ini, odd_dst);
-    mapping.SetSource(odd_src);
-    ASSERT_TRUE(mapping.Save());
-  }
+  StoreMirror(platform_, settings_, odd_src, odd_dst);
   TMainWindow& window = MakeWindow();
   TStatsPanel& panel = window.stats_panel();
   window.activateWindow();
