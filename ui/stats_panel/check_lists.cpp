@@ -23,12 +23,11 @@ TCheckList::TCheckList(QWidget* parent) : QListWidget(parent) {
   });
 }
 
-void TCheckList::AddEntry(const QString& text, bool checked, const QColor& swatch) {
+void TCheckList::AddEntry(const QString& text, bool checked) {
   auto* item = new QListWidgetItem(text);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
   item->setData(kMarkRole, checked);
-  if (swatch.isValid()) item->setData(Qt::DecorationRole, swatch);
   addItem(item);  // after setting it up, so that no toggled() reports the start
 }
 
@@ -44,6 +43,15 @@ void TCheckList::SetChecked(int row, bool checked) {
 
 void TCheckList::SetText(int row, const QString& text) {
   if (QListWidgetItem* entry = item(row)) entry->setText(text);
+}
+
+void TCheckList::SetSwatch(int row, const QColor& swatch) {
+  if (QListWidgetItem* entry = item(row)) entry->setData(Qt::DecorationRole, swatch);
+}
+
+QColor TCheckList::swatch(int row) const {
+  const QListWidgetItem* entry = item(row);
+  return entry ? entry->data(Qt::DecorationRole).value<QColor>() : QColor();
 }
 
 void TCheckList::SetGreyed(int row, bool greyed) {

@@ -78,10 +78,10 @@ void TStatsPanel::BuildControls() {
   for (const TChartKind kind : kKinds) {
     for (int column = 1; column < kChartColumns; ++column) {
       legends_->AddEntry(QString::fromStdString(ChartLegendText(kind, column)),
-                         ChartColumnShownAtFirst(kind, column),
-                         ChartSeriesColour(kind, column, palette()));
+                         ChartColumnShownAtFirst(kind, column));
     }
   }
+  ColourLegends();
   connect(legends_, &TCheckList::toggled, this, &TStatsPanel::LegendToggled);
 
   mirrors_ = new TCheckList(this);
@@ -222,6 +222,20 @@ void TStatsPanel::GridToggled(int entry, bool checked) {
   for (int column = 1; column < kChartColumns; ++column) {
     legends_->setRowHidden(LegendRow(kind, column), !checked);
   }
+}
+
+void TStatsPanel::ColourLegends() {
+  for (const TChartKind kind : kKinds) {
+    for (int column = 1; column < kChartColumns; ++column) {
+      legends_->SetSwatch(LegendRow(kind, column), ChartSeriesColour(kind, column, palette()));
+    }
+  }
+}
+
+// The bars take the palette when painted; the legends keep theirs until told.
+void TStatsPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) ColourLegends();
+  QWidget::changeEvent(event);
 }
 
 int TStatsPanel::LegendRow(TChartKind kind, int column) const {
