@@ -46,6 +46,10 @@ class TCheckList : public QListWidget {
   void SetGreyed(int row, bool greyed);
   bool greyed(int row) const;
 
+  // As high as its shown entries; a shorter list scrolls.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  signals:
   void toggled(int row, bool checked);
 };
