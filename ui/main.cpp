@@ -107,6 +107,8 @@ int main(int argc, char** argv) {
     window->ShowAtStart();
   } else {
     window->show();
+    const QSize size = qv::ScreenshotSize(qEnvironmentVariable("QUORVANE_SCREENSHOT_SIZE"));
+    if (size.isValid()) window->resize(size);
   }
   window->Begin();
   if (!screenshot.isEmpty() && question) {

@@ -117,6 +117,15 @@ QPalette DarkPalette() {
   return palette;
 }
 
+QSize ScreenshotSize(const QString& text) {
+  const QStringList parts = text.split('x');
+  if (parts.size() != 2) return {};
+  bool width_ok = false;
+  bool height_ok = false;
+  const QSize size(parts[0].toInt(&width_ok), parts[1].toInt(&height_ok));
+  return width_ok && height_ok ? size : QSize();
+}
+
 std::optional<TScanState> ScreenshotState(const QString& name) {
   if (name.isEmpty() || name == "idle") return TScanState::kIdle;
   if (name == "waiting") return TScanState::kWaiting;

@@ -2,6 +2,7 @@
 #define QUORVANE_UI_APP_SCREENSHOT_H_
 
 #include <QPalette>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -22,6 +23,9 @@ std::optional<TScanState> ScreenshotState(const QString& name);
 bool UseScreenshotPalette(const QString& name);
 // Light text on dark ground.
 QPalette DarkPalette();
+// QUORVANE_SCREENSHOT_SIZE "WIDTHxHEIGHT": the window's size in the
+// picture; invalid when unset or malformed.
+QSize ScreenshotSize(const QString& text);
 
 // For the documentation's images and the smoke test: once the window shows
 // state, saves a picture of it into file and closes it. Except while
