@@ -158,7 +158,7 @@ TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
   EXPECT_TRUE(panel_.view(kFiles).isColumnHidden(kFilesColumnFiles));
 }
 
-TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {
+TEST_F(StatsPanelTest, MirrorListGreysDisabledListsFitAndRowsStayEqual) {
   LoadTwo();
   const TCheckList& list = panel_.mirrors_list();
   const auto* delegate = qobject_cast<TGreyedCheckDelegate*>(list.itemDelegate());
@@ -171,6 +171,15 @@ TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {
     EXPECT_EQ(option.checkState, Qt::Checked);
     EXPECT_EQ(option.text.toStdString(), temp_.path());
   }
+  // A low panel: the legends scroll, the grids and the mirrors stay whole.
+  panel_.resize(800, 300);
+  panel_.show();
+  ASSERT_TRUE(WaitFor([this] { return panel_.isVisible(); }, 5000));
+  for (const TCheckList* whole : {&panel_.grids_list(), &panel_.mirrors_list()}) {
+    EXPECT_GE(whole->viewport()->height(), whole->count() * whole->sizeHintForRow(0));
+  }
+  EXPECT_LT(panel_.legends_list().viewport()->height(),
+            panel_.legends_list().count() * panel_.legends_list().sizeHintForRow(0));
   // The user drags a row in either grid; the other follows.
   const int row = ChartRowOf(1, TChartRowKind::kDestination);
   panel_.view(kFiles).verticalHeader()->resizeSection(row, 47);
