@@ -10,8 +10,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QTableView>
-#include <functional>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>

@@ -30,11 +30,12 @@ QSize ScreenshotSize(const QString& text);
 // For the documentation's images and the smoke test: once the window shows
 // state, saves a picture of it into file and closes it. Except while
 // scanning, it waits for the statistics' drives to answer (or fail), so no
-// "Waiting..." shows. Idle: at once, or after the scan that /START began. Waiting: once the next scan is armed.
-// Scanning: at the first progress the scan reports, so the scan must run
-// for more than a second. Above the window a strip shows its icon and title,
-// which no window manager draws under Xvfb. menus: the object names of a
-// menu of the bar and of submenus in it, drawn open.
+// "Waiting..." shows. Idle: at once, or after the scan that /START began.
+// Waiting: once the next scan is armed. Scanning: at the first progress
+// the scan reports, so the scan must run for more than a second. Above the
+// window a strip shows its icon and title, which no window manager draws
+// under Xvfb. menus: the object names of a menu of the bar and of submenus
+// in it, drawn open.
 void GrabInState(TMainWindow& window, const QString& file, TScanState state,
                  const QStringList& menus = {});
 
