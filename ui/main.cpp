@@ -74,6 +74,11 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  if (!qv::UseScreenshotPalette(qEnvironmentVariable("QUORVANE_SCREENSHOT_PALETTE"))) {
+    std::cerr << "quorvane: QUORVANE_SCREENSHOT_PALETTE is light or dark\n";
+    return kExitCannotRun;
+  }
+
   // The window closes the program itself, once no scan runs any more.
   QApplication::setQuitOnLastWindowClosed(false);
   qv::TMessageBoxDialogs dialogs;
@@ -102,6 +107,8 @@ int main(int argc, char** argv) {
     window->ShowAtStart();
   } else {
     window->show();
+    const QSize size = qv::ScreenshotSize(qEnvironmentVariable("QUORVANE_SCREENSHOT_SIZE"));
+    if (size.isValid()) window->resize(size);
   }
   window->Begin();
   if (!screenshot.isEmpty() && question) {

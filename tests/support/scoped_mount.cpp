@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include <sys/mount.h>
 #include <unistd.h>
@@ -58,8 +59,8 @@ ScopedBindMount::ScopedBindMount(const std::string& from, const std::string& whe
   if (read_only && !RemountReadOnly()) Unmount();
 }
 
-ScopedImageMount::ScopedImageMount(const std::string& where, Kind kind)
-    : ScopedMount(where), kind_(kind) {
+ScopedImageMount::ScopedImageMount(const std::string& where, Kind kind, std::string label)
+    : ScopedMount(where), kind_(kind), label_(std::move(label)) {
   if (geteuid() != 0 || (kind_ == Kind::kExfat && access("/dev/fuse", R_OK | W_OK) != 0)) return;
   const std::string image = Quoted(dir.substr(0, dir.find_last_not_of('/') + 1) + ".img");
   mounted = Shell("truncate -s 32M " + image) &&
@@ -86,7 +87,8 @@ bool ScopedImageMount::Format() {
   const char* mkfs = kind_ == Kind::kExfat             ? "mkfs.exfat "
                      : kind_ == Kind::kExt4SmallInodes ? "mkfs.ext4 -q -F -I 128 "
                                                        : "mkfs.ext4 -q -F ";
-  return Shell(mkfs + device_ + " >/dev/null");
+  const std::string label = label_.empty() ? "" : "-L " + Quoted(label_) + " ";
+  return Shell(mkfs + label + device_ + " >/dev/null");
 }
 
 bool ScopedImageMount::Mount() {

@@ -45,7 +45,8 @@ class ScopedImageMount : public ScopedMount {
     kExfat,
   };
 
-  ScopedImageMount(const std::string& where, Kind kind);
+  // A label (not empty) names the volume.
+  ScopedImageMount(const std::string& where, Kind kind, std::string label = "");
   ~ScopedImageMount() override;
 
   // Unmounts and mounts again: what is read then comes from the disk, not
@@ -59,6 +60,7 @@ class ScopedImageMount : public ScopedMount {
   bool Mount();
 
   const Kind kind_;
+  const std::string label_;
   std::string device_;  // "" when no loop device was set up
 };
 

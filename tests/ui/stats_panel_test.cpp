@@ -1,26 +1,36 @@
 // The statistics panel offscreen: its check lists hide columns, mirrors and
-// bars in model and view alike, the grids keep equal rows, and the focused
-// grid copies its cells.
+// bars in model and view alike, the grids keep equal rows, the focused grid
+// copies its cells, colours follow the palette and labels come from the
+// volume.
 #include "ui/stats_panel/stats_panel.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
+#include <QImage>
+#include <QPainter>
 #include <QTableView>
 #include <chrono>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "archive/disk_info_query.h"
 #include "config/mapping.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
+#include "filesys/platform.h"
 #include "stats/mirror_info.h"
+#include "stats/row_title.h"
 #include "tests/support/recording_logger.h"
+#include "tests/support/scoped_mount.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/window_fixture.h"
+#include "ui/app/screenshot.h"
+#include "ui/stats_panel/chart_colours.h"
 #include "ui/stats_panel/chart_mirrors.h"
 #include "ui/stats_panel/chart_model.h"
 #include "ui/stats_panel/check_lists.h"
@@ -52,6 +62,20 @@ class StatsPanelTest : public ::testing::Test {
     panel_.Load(mirrors);
     ASSERT_TRUE(WaitFor([this] { return panel_.worker().idle(); }, 5000));
     QApplication::processEvents();
+  }
+  // The colour at the left end of the cell's bar, as the grid paints it.
+  QRgb BarColour(TChartKind kind, int row, int column) {
+    const QTableView& view = panel_.view(kind);
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.widget = &view;
+    option.rect = QRect(0, 0, 200, 24);
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::black);
+    QPainter painter(&image);
+    view.itemDelegate()->paint(&painter, option, panel_.model(kind).index(row, column));
+    painter.end();
+    return image.pixel(0, option.rect.center().y());
   }
   std::string Text(TChartKind kind, int row, int column) {
     return panel_.model(kind).index(row, column).data().toString().toStdString();
@@ -134,7 +158,7 @@ TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
   EXPECT_TRUE(panel_.view(kFiles).isColumnHidden(kFilesColumnFiles));
 }
 
-TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {
+TEST_F(StatsPanelTest, MirrorListGreysDisabledListsFitAndRowsStayEqual) {
   LoadTwo();
   const TCheckList& list = panel_.mirrors_list();
   const auto* delegate = qobject_cast<TGreyedCheckDelegate*>(list.itemDelegate());
@@ -147,6 +171,15 @@ TEST_F(StatsPanelTest, MirrorListGreysDisabledAndRowsStayEqual) {
     EXPECT_EQ(option.checkState, Qt::Checked);
     EXPECT_EQ(option.text.toStdString(), temp_.path());
   }
+  // A low panel: the legends scroll, the grids and the mirrors stay whole.
+  panel_.resize(800, 300);
+  panel_.show();
+  ASSERT_TRUE(WaitFor([this] { return panel_.isVisible(); }, 5000));
+  for (const TCheckList* whole : {&panel_.grids_list(), &panel_.mirrors_list()}) {
+    EXPECT_GE(whole->viewport()->height(), whole->count() * whole->sizeHintForRow(0));
+  }
+  EXPECT_LT(panel_.legends_list().viewport()->height(),
+            panel_.legends_list().count() * panel_.legends_list().sizeHintForRow(0));
   // The user drags a row in either grid; the other follows.
   const int row = ChartRowOf(1, TChartRowKind::kDestination);
   panel_.view(kFiles).verticalHeader()->resizeSection(row, 47);
@@ -190,6 +223,80 @@ TEST_F(StatsPanelTest, CopiesTheFocusedGrid) {
   panel_.SetTileCells(true);
   EXPECT_TRUE(WaitFor([&] { return width() == files.viewport()->width(); }, 5000))
       << width() << " of " << files.viewport()->width();
+}
+
+TEST_F(StatsPanelTest, LegendsAndBarsFollowAPaletteChange) {
+  LoadTwo();
+  const int source = ChartRowOf(1, TChartRowKind::kSource);
+  const int destination = ChartRowOf(1, TChartRowKind::kDestination);
+  const QPalette light = QApplication::palette();
+  const QPalette dark = DarkPalette();
+  // The panel's own palette, or the application's as a desktop theme sets it.
+  const auto on_panel = [this](const QPalette& palette) { panel_.setPalette(palette); };
+  const auto on_application = [](const QPalette& palette) { QApplication::setPalette(palette); };
+  const struct {
+    const char* where;
+    std::function<void(const QPalette&)> set;
+  } kCases[] = {{"panel", on_panel}, {"application", on_application}};
+  for (const auto& change : kCases) {
+    for (const QPalette* palette : {&dark, &light}) {
+      change.set(*palette);
+      QApplication::processEvents();
+      for (const TChartKind kind : {kFiles, kSizes}) {
+        for (int column = 1; column < kChartColumns; ++column) {
+          const int entry = (kind == kFiles ? 0 : kChartColumns - 1) + column - 1;
+          EXPECT_EQ(panel_.legends_list().swatch(entry), ChartSeriesColour(kind, column, *palette))
+              << change.where << " " << entry;
+        }
+      }
+      EXPECT_EQ(BarColour(kFiles, source, kFilesColumnFiles),
+                ChartSeriesColour(kFiles, kFilesColumnFiles, *palette).rgb())
+          << change.where;
+      // The drive's free bytes make the sizes grid's longest bar.
+      EXPECT_EQ(BarColour(kSizes, destination, kSizesColumnFree),
+                ChartSeriesColour(kSizes, kSizesColumnFree, *palette).rgb())
+          << change.where;
+    }
+    panel_.setPalette(QPalette());
+  }
+  QApplication::setPalette(light);
+  EXPECT_NE(ChartSeriesColour(kFiles, 1, light), ChartSeriesColour(kFiles, 1, dark));
+}
+
+TEST_F(StatsPanelTest, ShowsTheLabelOfALabelledVolumeUnlessLabelsAreOff) {
+  testing::ScopedImageMount volume(temp_ / "volume", testing::ScopedImageMount::Kind::kExt4,
+                                   "QV-PHOTOS");
+  SKIP_UNLESS_MOUNTED(volume);
+  Platform& platform = DefaultPlatform();
+  TChartMirror mirror;
+  mirror.source_dir = volume.dir + "/photos/";
+  testing::MakeDirs(mirror.source_dir);
+  mirror.destination_dir = temp_ / "backup/";
+  mirror.source_drive = DriveOf(platform, mirror.source_dir);
+  mirror.destination_drive = DriveOf(platform, temp_.path());
+  ASSERT_NE(mirror.source_drive, mirror.destination_drive);
+  panel_.Load({mirror});
+  ASSERT_TRUE(WaitFor([this] { return panel_.worker().idle(); }, 5000));
+  QApplication::processEvents();
+
+  const int source = ChartRowOf(0, TChartRowKind::kSource);
+  const auto title = [this, source](TChartKind kind) {
+    return panel_.model(kind)
+        .index(source, 0)
+        .data(TChartModel::kRowTitleRole)
+        .value<TRowTitle>()
+        .Full();
+  };
+  for (const bool labels : {true, false}) {
+    panel_.SetVolumeLabels(labels);
+    const std::string expected = (labels ? "QV-PHOTOS: " : "") + mirror.source_dir;
+    EXPECT_EQ(panel_.mirrors_list().item(0)->text().toStdString(), expected);
+    for (const TChartKind kind : {kFiles, kSizes}) {
+      panel_.SetTextOptions(kind, {.volume_labels = labels});
+      EXPECT_EQ(title(kind), expected) << labels;
+      EXPECT_EQ(Text(kind, source, 0), expected) << labels;
+    }
+  }
 }
 
 // The stored mirror of the window's tests, loaded as the window will load it.

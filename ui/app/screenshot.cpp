@@ -1,8 +1,10 @@
 #include "ui/app/screenshot.h"
 
+#include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStyleFactory>
 #include <QTimer>
 #include <iostream>
 #include <memory>
@@ -10,6 +12,8 @@
 #include "ui/dialogs/confirm_update.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
+#include "ui/stats_panel/disk_info_worker.h"
+#include "ui/stats_panel/stats_panel.h"
 
 namespace qv {
 
@@ -81,6 +85,47 @@ void SaveAndClose(TMainWindow& window, const QString& file, const QStringList& m
 
 }  // namespace
 
+bool UseScreenshotPalette(const QString& name) {
+  if (name.isEmpty() || name == "light") return true;
+  if (name != "dark") return false;
+  // The Fusion style draws with the palette alone; other styles may not.
+  QApplication::setStyle(QStyleFactory::create("Fusion"));
+  QApplication::setPalette(DarkPalette());
+  return true;
+}
+
+QPalette DarkPalette() {
+  const QColor window(45, 45, 48);
+  const QColor base(30, 30, 32);
+  const QColor text(230, 230, 230);
+  QPalette palette(window);
+  palette.setColor(QPalette::WindowText, text);
+  palette.setColor(QPalette::Base, base);
+  palette.setColor(QPalette::AlternateBase, window);
+  palette.setColor(QPalette::Text, text);
+  palette.setColor(QPalette::Button, window);
+  palette.setColor(QPalette::ButtonText, text);
+  palette.setColor(QPalette::ToolTipBase, base);
+  palette.setColor(QPalette::ToolTipText, text);
+  palette.setColor(QPalette::Highlight, QColor(45, 100, 170));
+  palette.setColor(QPalette::HighlightedText, Qt::white);
+  palette.setColor(QPalette::Link, QColor(110, 170, 240));
+  const QColor greyed(130, 130, 130);
+  for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+    palette.setColor(QPalette::Disabled, role, greyed);
+  }
+  return palette;
+}
+
+QSize ScreenshotSize(const QString& text) {
+  const QStringList parts = text.split('x');
+  if (parts.size() != 2) return {};
+  bool width_ok = false;
+  bool height_ok = false;
+  const QSize size(parts[0].toInt(&width_ok), parts[1].toInt(&height_ok));
+  return width_ok && height_ok ? size : QSize();
+}
+
 std::optional<TScanState> ScreenshotState(const QString& name) {
   if (name.isEmpty() || name == "idle") return TScanState::kIdle;
   if (name == "waiting") return TScanState::kWaiting;
@@ -91,8 +136,10 @@ std::optional<TScanState> ScreenshotState(const QString& name) {
 void GrabInState(TMainWindow& window, const QString& file, TScanState state,
                  const QStringList& menus) {
   auto done = std::make_shared<bool>(false);
-  auto grab = [&window, file, state, menus, done] {
+  TDiskInfoWorker& drives = window.stats_panel().worker();
+  auto grab = [&window, &drives, file, state, menus, done] {
     if (*done || window.scan_control().state() != state) return;
+    if (state != TScanState::kScanning && !drives.idle()) return;
     *done = true;
     SaveAndClose(window, file, menus);
   };
@@ -109,6 +156,8 @@ void GrabInState(TMainWindow& window, const QString& file, TScanState state,
     return;
   }
   QObject::connect(&control, &TScanControl::stateChanged, &window, grab, Qt::QueuedConnection);
+  // A drive that never answers fails within the worker's time limit.
+  QObject::connect(&drives, &TDiskInfoWorker::result, &window, grab, Qt::QueuedConnection);
   QTimer::singleShot(0, &window, grab);
 }
 

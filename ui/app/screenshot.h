@@ -1,6 +1,8 @@
 #ifndef QUORVANE_UI_APP_SCREENSHOT_H_
 #define QUORVANE_UI_APP_SCREENSHOT_H_
 
+#include <QPalette>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -15,13 +17,25 @@ class TMainWindow;
 // "waiting" or "scanning"; nullopt for any other name.
 std::optional<TScanState> ScreenshotState(const QString& name);
 
+// QUORVANE_SCREENSHOT_PALETTE: "dark" draws the program in DarkPalette()
+// under the Fusion style, as under a desktop's dark theme; "" or "light"
+// keeps the system's. False, and nothing changes, for another name.
+bool UseScreenshotPalette(const QString& name);
+// Light text on dark ground.
+QPalette DarkPalette();
+// QUORVANE_SCREENSHOT_SIZE "WIDTHxHEIGHT": the window's size in the
+// picture; invalid when unset or malformed.
+QSize ScreenshotSize(const QString& text);
+
 // For the documentation's images and the smoke test: once the window shows
-// state, saves a picture of it into file and closes it. Idle: at once, or
-// after the scan that /START began. Waiting: once the next scan is armed.
-// Scanning: at the first progress the scan reports, so the scan must run
-// for more than a second. Above the window a strip shows its icon and title,
-// which no window manager draws under Xvfb. menus: the object names of a
-// menu of the bar and of submenus in it, drawn open.
+// state, saves a picture of it into file and closes it. Except while
+// scanning, it waits for the statistics' drives to answer (or fail), so no
+// "Waiting..." shows. Idle: at once, or after the scan that /START began.
+// Waiting: once the next scan is armed. Scanning: at the first progress
+// the scan reports, so the scan must run for more than a second. Above the
+// window a strip shows its icon and title, which no window manager draws
+// under Xvfb. menus: the object names of a menu of the bar and of submenus
+// in it, drawn open.
 void GrabInState(TMainWindow& window, const QString& file, TScanState state,
                  const QStringList& menus = {});
 

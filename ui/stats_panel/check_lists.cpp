@@ -1,6 +1,13 @@
 #include "ui/stats_panel/check_lists.h"
 
+#include <algorithm>
+
 namespace qv {
+namespace {
+
+constexpr int kMinimumRows = 3;
+
+}  // namespace
 
 void TGreyedCheckDelegate::initStyleOption(QStyleOptionViewItem* option,
                                            const QModelIndex& index) const {
@@ -14,6 +21,8 @@ void TGreyedCheckDelegate::initStyleOption(QStyleOptionViewItem* option,
 TCheckList::TCheckList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new TGreyedCheckDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
+  // No taller than its entries: the room left goes to a list that grows.
+  setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   // itemChanged also reports new texts and greying: only a new mark counts.
   connect(this, &QListWidget::itemChanged, this, [this](QListWidgetItem* item) {
     const bool now = item->checkState() == Qt::Checked;
@@ -23,13 +32,13 @@ TCheckList::TCheckList(QWidget* parent) : QListWidget(parent) {
   });
 }
 
-void TCheckList::AddEntry(const QString& text, bool checked, const QColor& swatch) {
+void TCheckList::AddEntry(const QString& text, bool checked) {
   auto* item = new QListWidgetItem(text);
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
   item->setData(kMarkRole, checked);
-  if (swatch.isValid()) item->setData(Qt::DecorationRole, swatch);
   addItem(item);  // after setting it up, so that no toggled() reports the start
+  updateGeometry();  // the sizes hinted grew
 }
 
 bool TCheckList::checked(int row) const {
@@ -46,8 +55,31 @@ void TCheckList::SetText(int row, const QString& text) {
   if (QListWidgetItem* entry = item(row)) entry->setText(text);
 }
 
+void TCheckList::SetSwatch(int row, const QColor& swatch) {
+  if (QListWidgetItem* entry = item(row)) entry->setData(Qt::DecorationRole, swatch);
+}
+
+QColor TCheckList::swatch(int row) const {
+  const QListWidgetItem* entry = item(row);
+  return entry ? entry->data(Qt::DecorationRole).value<QColor>() : QColor();
+}
+
 void TCheckList::SetGreyed(int row, bool greyed) {
   if (QListWidgetItem* entry = item(row)) entry->setData(kGreyedRole, greyed);
+}
+
+QSize TCheckList::sizeHint() const {
+  int height = 2 * frameWidth();
+  for (int row = 0; row < count(); ++row) {
+    if (!isRowHidden(row)) height += sizeHintForRow(row);
+  }
+  return {QListWidget::sizeHint().width(), height};
+}
+
+QSize TCheckList::minimumSizeHint() const {
+  // A few entries at least, so that a squeezed list still shows it holds some.
+  const int entries = 2 * frameWidth() + kMinimumRows * std::max(0, sizeHintForRow(0));
+  return {QListWidget::minimumSizeHint().width(), std::min(sizeHint().height(), entries)};
 }
 
 bool TCheckList::greyed(int row) const {

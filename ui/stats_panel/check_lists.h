@@ -36,13 +36,19 @@ class TCheckList : public QListWidget {
 
   explicit TCheckList(QWidget* parent = nullptr);
 
-  // Adds an entry; a valid swatch is drawn in front of the text.
-  void AddEntry(const QString& text, bool checked, const QColor& swatch = {});
+  void AddEntry(const QString& text, bool checked);
+  // A valid swatch is drawn in front of the entry's text.
+  void SetSwatch(int row, const QColor& swatch);
+  QColor swatch(int row) const;
   bool checked(int row) const;
   void SetChecked(int row, bool checked);
   void SetText(int row, const QString& text);
   void SetGreyed(int row, bool greyed);
   bool greyed(int row) const;
+
+  // As high as its shown entries; a shorter list scrolls.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  signals:
   void toggled(int row, bool checked);

@@ -26,6 +26,7 @@ namespace {
 
 // The strip left of each grid where the user drags row borders.
 constexpr int kRowGripWidth = 6;
+constexpr int kRowMargin = 8;
 constexpr TChartKind kKinds[] = {TChartKind::kFiles, TChartKind::kSizes};
 // Legend rows per grid: the series 1 to 6.
 constexpr int kSeries = kChartColumns - 1;
@@ -78,13 +79,15 @@ void TStatsPanel::BuildControls() {
   for (const TChartKind kind : kKinds) {
     for (int column = 1; column < kChartColumns; ++column) {
       legends_->AddEntry(QString::fromStdString(ChartLegendText(kind, column)),
-                         ChartColumnShownAtFirst(kind, column),
-                         ChartSeriesColour(kind, column, palette()));
+                         ChartColumnShownAtFirst(kind, column));
     }
   }
+  ColourLegends();
   connect(legends_, &TCheckList::toggled, this, &TStatsPanel::LegendToggled);
 
   mirrors_ = new TCheckList(this);
+  // The other lists have a fixed number of entries; mirrors may be many.
+  mirrors_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
   connect(mirrors_, &TCheckList::toggled, this, &TStatsPanel::MirrorToggled);
 }
 
@@ -98,6 +101,8 @@ void TStatsPanel::BuildGrid(TGrid& grid) {
   QHeaderView* rows = grid.view->verticalHeader();
   rows->setFixedWidth(kRowGripWidth);
   rows->setSectionResizeMode(QHeaderView::Interactive);
+  // A line of text and a margin: the style's default leaves the grids half empty.
+  rows->setDefaultSectionSize(grid.view->fontMetrics().height() + kRowMargin);
   grid.view->setSelectionMode(QAbstractItemView::ExtendedSelection);
   grid.view->setSelectionBehavior(QAbstractItemView::SelectItems);
   grid.view->setWordWrap(false);
@@ -225,6 +230,20 @@ void TStatsPanel::GridToggled(int entry, bool checked) {
   for (int column = 1; column < kChartColumns; ++column) {
     legends_->setRowHidden(LegendRow(kind, column), !checked);
   }
+}
+
+void TStatsPanel::ColourLegends() {
+  for (const TChartKind kind : kKinds) {
+    for (int column = 1; column < kChartColumns; ++column) {
+      legends_->SetSwatch(LegendRow(kind, column), ChartSeriesColour(kind, column, palette()));
+    }
+  }
+}
+
+// The bars take the palette when painted; the legends keep theirs until told.
+void TStatsPanel::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::PaletteChange) ColourLegends();
+  QWidget::changeEvent(event);
 }
 
 int TStatsPanel::LegendRow(TChartKind kind, int column) const {

@@ -93,6 +93,9 @@ class TStatsPanel : public QWidget {
   TCheckList& mirrors_list() const { return *mirrors_; }
   TDiskInfoWorker& worker() const { return *worker_; }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
   struct TGrid;
 
@@ -100,6 +103,8 @@ class TStatsPanel : public QWidget {
   void BuildGrid(TGrid& grid);
   void ConnectRowHeights();
   int LegendRow(TChartKind kind, int column) const;
+  // The legend swatches in the series' colours of the current palette.
+  void ColourLegends();
   void LegendToggled(int row, bool checked);
   void MirrorToggled(int m, bool shown);
   void GridToggled(int entry, bool checked);
