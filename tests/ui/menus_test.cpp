@@ -119,7 +119,7 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
         "&Priority scanner", "&Accept changed volume"}},
       {"MenuPriority",
        {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
-      {"MenuStatistics", {"Clear archive info"}},
+      {"MenuStatistics", {"&View statistics", "Clear archive info"}},
       {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
       {"MenuHelp", {"&Documentation|F1", "&Quorvane on the web", "&About..."}},
   };
@@ -140,7 +140,7 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
       {"SpeedButtonStart", "Start updating the mirrors now"},
       {"SpeedButtonStartWaiting", "Start timer for next scan"},
       {"SpeedButtonStop", "Stop updating the mirrors"},
-      {"SpeedButtonViewStats", "Show statistics"},
+      {"SpeedButtonViewStats", "Hide statistics"},
       {"SpeedButtonViewLog", "Hide log"},
       {"SpeedButtonConfig", "Configuration dialog"},
       {"SpeedButtonHelp", "Documentation"}};

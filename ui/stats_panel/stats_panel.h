@@ -69,10 +69,16 @@ class TStatsPanel : public QWidget {
   bool mirror_shown(int m) const;
   void SetMirrorShown(int m, bool shown);
   // Volume labels in front of the mirror list's sources.
+  bool volume_labels() const { return volume_labels_; }
   void SetVolumeLabels(bool shown);
   void SetTextOptions(TChartKind kind, const TChartTextOptions& options);
   // "Tile cells": the columns of both grids share each grid's width.
   void SetTileCells(bool tile);
+
+  // A column's width in its grid; 0 while it is hidden.
+  int column_width(TChartKind kind, int column) const;
+  // A hidden column keeps the width for when it is shown.
+  void SetColumnWidth(TChartKind kind, int column, int width);
 
   // The grid with the keyboard focus, or null.
   QTableView* FocusedChart() const;
