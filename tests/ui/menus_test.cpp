@@ -161,7 +161,7 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
       {"MenuPriority",
        {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
       {"MenuStatistics",
-       {"&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F", "S&izes|Ctrl+S", "&Charts",
+       {"&View statistics", "&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F", "S&izes|Ctrl+S", "&Charts",
         "Co&lumns", "&Mirrors", "V&olume labels", "Size in &Units|Ctrl+U", "Size in &Bytes|Ctrl+B",
         "Clear archive info"}},
       {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
@@ -184,7 +184,7 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
       {"SpeedButtonStart", "Start updating the mirrors now"},
       {"SpeedButtonStartWaiting", "Start timer for next scan"},
       {"SpeedButtonStop", "Stop updating the mirrors"},
-      {"SpeedButtonViewStats", "Show statistics"},
+      {"SpeedButtonViewStats", "Hide statistics"},
       {"SpeedButtonViewLog", "Hide log"},
       {"SpeedButtonConfig", "Configuration dialog"},
       {"SpeedButtonHelp", "Documentation"}};

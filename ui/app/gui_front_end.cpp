@@ -21,6 +21,19 @@ bool TGuiFrontEnd::SetLogFileName(const std::string& path) {
   return queue_.Call([&] { return log_.SetLogFile(path); }, true);
 }
 
+void TGuiFrontEnd::UpdateCurrentMirrorStats() {
+  // Blocking: the window reads the counters while the mirror still runs.
+  queue_.Call([&] {
+    if (events_.running_stats) events_.running_stats();
+  });
+}
+
+void TGuiFrontEnd::UpdateMirrorStats(const std::string& path) {
+  queue_.Call([&] {
+    if (events_.mirror_stats) events_.mirror_stats(path);
+  });
+}
+
 bool TGuiFrontEnd::FlushLog() {
   return queue_.Call([&] { return log_.SaveLog(false); }, false);
 }

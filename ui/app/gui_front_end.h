@@ -23,6 +23,10 @@ struct TScanEvents {
   std::function<void()> ended;
   // A question for the user, answered later through TMirrorThread::Answer.
   std::function<void(const TConfirmQuestion& question)> confirm = nullptr;
+  // The running mirror's counters changed (it ends now, for one).
+  std::function<void()> running_stats = nullptr;
+  // The stored counters of the mirror that owns archive_dir changed.
+  std::function<void(const std::string& archive_dir)> mirror_stats = nullptr;
 };
 
 // The window's side of the scan thread. Each call of the scan thread goes
@@ -41,9 +45,8 @@ class TGuiFrontEnd : public QObject, public TFrontEnd {
 
   void AddLogLine(const std::string& text, bool new_line) override;
   bool SetLogFileName(const std::string& path) override;
-  // The statistics panel comes later; nothing reads the counters yet.
-  void UpdateCurrentMirrorStats() override {}
-  void UpdateMirrorStats(const std::string&) override {}
+  void UpdateCurrentMirrorStats() override;
+  void UpdateMirrorStats(const std::string& path) override;
   bool FlushLog() override;
   // Hands the question to the window and answers later; without a window to
   // ask (shut down) it answers "terminate".

@@ -7,7 +7,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTableView>
 #include <QTextEdit>
+
+#include "ui/stats_panel/stats_panel.h"
 
 namespace qv {
 
@@ -38,9 +41,22 @@ TTextState TextState(const QWidget* widget) {
   return {};
 }
 
+// The chart of panel that target is, or null.
+const QTableView* ChartOf(const QWidget* target, const TStatsPanel* panel) {
+  if (panel == nullptr || target == nullptr) return nullptr;
+  for (const TChartKind kind : {TChartKind::kFiles, TChartKind::kSizes}) {
+    if (target == &panel->view(kind)) return &panel->view(kind);
+  }
+  return nullptr;
+}
+
 }  // namespace
 
-TEditEnabling EditEnabling(const QWidget* target, const QPlainTextEdit* log, bool clipboard_text) {
+TEditEnabling EditEnabling(const QWidget* target, const QPlainTextEdit* log, bool clipboard_text,
+                           const TStatsPanel* panel) {
+  if (const QTableView* chart = ChartOf(target, panel)) {
+    return {false, false, false, chart->selectionModel()->hasSelection(), true, true};
+  }
   const TTextState text = TextState(target);
   const bool log_text = target == log && log != nullptr && !log->document()->isEmpty();
   return {text.editable && text.can_undo,
@@ -51,15 +67,17 @@ TEditEnabling EditEnabling(const QWidget* target, const QPlainTextEdit* log, boo
           log_text};
 }
 
-TEditCommands::TEditCommands(QPlainTextEdit* log, QObject* parent) : QObject(parent), log_(log) {
+TEditCommands::TEditCommands(QPlainTextEdit* log, QObject* parent, TStatsPanel* panel)
+    : QObject(parent), log_(log), panel_(panel) {
   undo_ = Add("&Undo", "MenuUndo", QKeySequence(Qt::CTRL | Qt::Key_Z), "undo");
   cut_ = Add("Cu&t", "MenuCut", QKeySequence(Qt::CTRL | Qt::Key_X), "cut");
   paste_ = Add("&Paste", "MenuPaste", QKeySequence(Qt::CTRL | Qt::Key_V), "paste");
-  copy_ = Add("&Copy", "MenuCopy", QKeySequence(Qt::CTRL | Qt::Key_C), "copy");
+  copy_ = Add("&Copy", "MenuCopy", QKeySequence(Qt::CTRL | Qt::Key_C), nullptr);
+  connect(copy_, &QAction::triggered, this, &TEditCommands::Copy);
   copy_all_ = Add("Copy &all", "MenuCopyAll", QKeySequence(), nullptr);
   connect(copy_all_, &QAction::triggered, this, &TEditCommands::CopyAll);
-  select_all_ =
-      Add("&Select all", "MenuSelectAll", QKeySequence(Qt::CTRL | Qt::Key_A), "selectAll");
+  select_all_ = Add("&Select all", "MenuSelectAll", QKeySequence(Qt::CTRL | Qt::Key_A), nullptr);
+  connect(select_all_, &QAction::triggered, this, &TEditCommands::SelectAll);
 }
 
 QAction* TEditCommands::Add(const char* caption, const char* name, const QKeySequence& keys,
@@ -85,7 +103,7 @@ void TEditCommands::AddTo(QMenu* menu) const {
 void TEditCommands::Aim(QWidget* target) {
   target_ = target;
   const QClipboard* clipboard = QGuiApplication::clipboard();
-  const TEditEnabling on = EditEnabling(target, log_, !clipboard->text().isEmpty());
+  const TEditEnabling on = EditEnabling(target, log_, !clipboard->text().isEmpty(), panel_);
   undo_->setEnabled(on.undo);
   cut_->setEnabled(on.cut);
   paste_->setEnabled(on.paste);
@@ -94,6 +112,22 @@ void TEditCommands::Aim(QWidget* target) {
   select_all_->setEnabled(on.select_all);
 }
 
-void TEditCommands::CopyAll() { QGuiApplication::clipboard()->setText(log_->toPlainText()); }
+bool TEditCommands::AimedAtChart() const { return ChartOf(target_, panel_) != nullptr; }
+
+// A chart copies its cells as text; a text widget copies by itself.
+void TEditCommands::Copy() {
+  if (AimedAtChart()) return panel_->Copy();
+  if (target_ != nullptr) QMetaObject::invokeMethod(target_, "copy");
+}
+
+void TEditCommands::CopyAll() {
+  if (AimedAtChart()) return panel_->CopyAll();
+  QGuiApplication::clipboard()->setText(log_->toPlainText());
+}
+
+void TEditCommands::SelectAll() {
+  if (AimedAtChart()) return panel_->SelectAll();
+  if (target_ != nullptr) QMetaObject::invokeMethod(target_, "selectAll");
+}
 
 }  // namespace qv

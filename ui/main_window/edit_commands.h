@@ -7,9 +7,12 @@
 class QAction;
 class QMenu;
 class QPlainTextEdit;
+class QTableView;
 class QWidget;
 
 namespace qv {
+
+class TStatsPanel;
 
 // Which edit commands apply to a widget.
 struct TEditEnabling {
@@ -23,8 +26,10 @@ struct TEditEnabling {
 };
 
 // Undo, cut and paste need an editable field (never the read-only log
-// view); copy a selection; copy all and select all the log view with text.
-TEditEnabling EditEnabling(const QWidget* target, const QPlainTextEdit* log, bool clipboard_text);
+// view); copy a selection; copy all and select all the log view with text,
+// or a chart of panel (which also copies its selected cells).
+TEditEnabling EditEnabling(const QWidget* target, const QPlainTextEdit* log, bool clipboard_text,
+                           const TStatsPanel* panel = nullptr);
 
 // The edit commands of one menu ("&Undo" ... "&Select all"), acting on the
 // widget given when the menu opens.
@@ -32,7 +37,8 @@ class TEditCommands : public QObject {
   Q_OBJECT
 
  public:
-  TEditCommands(QPlainTextEdit* log, QObject* parent);
+  // panel: its charts are targets too; null: only text widgets are.
+  TEditCommands(QPlainTextEdit* log, QObject* parent, TStatsPanel* panel = nullptr);
   // Adds the actions to menu.
   void AddTo(QMenu* menu) const;
   // Enables the actions for target (the focused widget, or the log view).
@@ -40,9 +46,13 @@ class TEditCommands : public QObject {
 
  private:
   QAction* Add(const char* caption, const char* name, const QKeySequence& keys, const char* slot);
+  void Copy();
   void CopyAll();
+  void SelectAll();
+  bool AimedAtChart() const;
 
   QPlainTextEdit* const log_;
+  TStatsPanel* const panel_;
   QPointer<QWidget> target_;
   QAction* undo_;
   QAction* cut_;

@@ -14,6 +14,7 @@
 #include "ui/main_window/accept_volume.h"
 #include "ui/main_window/archive_info_command.h"
 #include "ui/main_window/edit_commands.h"
+#include "ui/main_window/log_stats_split.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/mirror_menus.h"
@@ -44,7 +45,7 @@ QMenu* AddMenu(QMenuBar* bar, const char* caption, const char* name) {
 void TMainWindow::BuildMenus() {
   BuildFileMenu();
   QMenu* edit = AddMenu(menuBar(), "&Edit", "MenuEdit");
-  edit_commands_ = new TEditCommands(log_view_.get(), this);
+  edit_commands_ = new TEditCommands(log_view_.get(), this, stats_panel_);
   edit_commands_->AddTo(edit);
   edit->addSeparator();
   edit->addAction(configuration_);
@@ -53,6 +54,10 @@ void TMainWindow::BuildMenus() {
   BuildScannerMenu();
   // The statistics panel adds its commands before the submenu.
   statistics_menu_ = AddMenu(menuBar(), "S&tatistics", "MenuStatistics");
+  view_stats_ =
+      statistics_menu_->addAction("&View statistics", split_, &TLogStatsSplit::ToggleStats);
+  view_stats_->setObjectName("MenuViewStatistics");
+  view_stats_->setCheckable(true);
   QMenu* clear_info = AddMenu(statistics_menu_, "Clear archive info", "MenuClearArchiveInfo");
   connect(statistics_menu_, &QMenu::aboutToShow, this, [this, clear_info] {
     FillMirrorEntries(clear_info, DestinationEntries(*mappings_),
@@ -117,10 +122,9 @@ void TMainWindow::BuildScannerMenu() {
 QMenu* TMainWindow::BuildLogMenu() {
   auto* menu = new QMenu("&Log", this);
   menu->setObjectName("MenuLog");
-  view_log_ = menu->addAction("&View Log", this, &TMainWindow::ToggleLog);
+  view_log_ = menu->addAction("&View Log", split_, &TLogStatsSplit::ToggleLog);
   view_log_->setObjectName("MenuViewLog");
   view_log_->setCheckable(true);
-  view_log_->setChecked(true);
   menu->addSeparator();
   menu->addActions({toggles_->log_toggles().begin(), toggles_->log_toggles().end()});
   menu->addSeparator();

@@ -12,8 +12,10 @@
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
 #include "engine/scan_progress.h"
+#include "filesys/path_ops.h"
 #include "log/log_buffer.h"
 #include "log/logger.h"
+#include "stats/mirror_info.h"
 #include "ui/app/icons.h"
 #include "ui/dialogs/confirm_update.h"
 #include "ui/dialogs/dialogs.h"
@@ -21,9 +23,11 @@
 #include "ui/logic/scan_state.h"
 #include "ui/main_window/edit_commands.h"
 #include "ui/main_window/file_drops.h"
+#include "ui/main_window/log_stats_split.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/setting_toggles.h"
+#include "ui/main_window/stats_layout.h"
 #include "ui/main_window/tool_bar.h"
 #include "ui/main_window/window_placement.h"
 #include "ui/main_window/window_visibility.h"
@@ -72,6 +76,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   splitter_->addWidget(stats_panel_);
   splitter_->addWidget(log_view_.get());
   setCentralWidget(splitter_);
+  split_ = new TLogStatsSplit(*splitter_, *stats_panel_, *log_view_, *tool_bar_, this);
 
   statusBar()->setObjectName("StatusBar");
   auto* files = StatusPanel("LabelFiles", 32, this);
@@ -107,6 +112,9 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
     ReloadMappings();
     LoadStatistics();
   });
+  connect(scan_control_.get(), &TScanControl::mirrorStatsChanged, this,
+          &TMainWindow::UpdateMirrorStats);
+  connect(scan_control_.get(), &TScanControl::countersDue, this, &TMainWindow::ShowRunningMirror);
   BuildTray(deps);
   BuildConfirm();
 
@@ -123,7 +131,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
     scan_control_->Stop();
   });
   connect(tool_bar_->open_log(), &QAction::triggered, this, &TMainWindow::OpenLastLog);
-  connect(tool_bar_->view_log(), &QAction::triggered, this, &TMainWindow::ToggleLog);
+  connect(tool_bar_->view_log(), &QAction::triggered, split_, &TLogStatsSplit::ToggleLog);
+  connect(tool_bar_->view_stats(), &QAction::triggered, split_, &TLogStatsSplit::ToggleStats);
   connect(tool_bar_->help(), &QAction::triggered, this, [this] { open_.OpenHelpPage(kHelpIndex); });
   toggles_ =
       new TSettingToggles({platform_, *ini_, config_, *scan_control_, dialogs_, executable_}, this);
@@ -136,11 +145,14 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(log_view_.get(), &QWidget::customContextMenuRequested, this,
           &TMainWindow::ShowLogContextMenu);
   BuildMenus();
+  split_->set_entries(view_log_, view_stats_);
   ShowProgress(0, 1, 0);
   ShowState();
   resize(720, 480);
   placement_ = std::make_unique<TWindowPlacement>(*this, *ini_, WindowSystemPlacesWindows());
   placement_->Restore();
+  stats_layout_ = std::make_unique<TStatsLayout>(*ini_, *stats_panel_, *split_);
+  stats_layout_->Restore();
   setAcceptDrops(true);
   LoadStatistics();
 }
@@ -172,7 +184,10 @@ void TMainWindow::BuildTray(const TMainWindowDeps& deps) {
   // Wayland reports no minimised state, so View is the way to hide.
   visibility_ = new TWindowVisibility(*this, *tray_, *scan_control_,
                                       QGuiApplication::platformName().startsWith("wayland"));
-  connect(visibility_, &TWindowVisibility::shown, this, &TMainWindow::ReloadMappings);
+  connect(visibility_, &TWindowVisibility::shown, this, [this] {
+    ReloadMappings();
+    if (stats_stale_) LoadStatistics();
+  });
 }
 
 void TMainWindow::ShowAtStart() {
@@ -191,8 +206,42 @@ void TMainWindow::ReloadMappings() {
   (void)mappings_->Load(discard, nullptr, false, true);
 }
 
+void TMainWindow::ConfigurationChanged() {
+  ReloadMappings();
+  LoadStatistics();
+}
+
 void TMainWindow::LoadStatistics() {
+  // Drawn for nobody, and the drives asked for nothing.
+  stats_stale_ = visibility_ != nullptr && visibility_->hidden_in_tray();
+  if (stats_stale_) return;
   stats_panel_->Load(ChartMirrorsOf(*mappings_, *ini_, platform_));
+}
+
+bool TMainWindow::StatsDrawable() {
+  if (closing_) return false;
+  // Hidden in the tray: the next showing loads everything anew.
+  if (visibility_->hidden_in_tray()) stats_stale_ = true;
+  return !stats_stale_;
+}
+
+void TMainWindow::UpdateMirrorStats(const std::string& archive_dir) {
+  if (!StatsDrawable()) return;
+  const std::string destination = ParentDir(archive_dir);
+  for (int i = 0; i < mappings_->Count(); ++i) {
+    if (mappings_->Destination(i) != destination) continue;
+    TMirrorInfo info;
+    info.LoadMirrorInfo(mappings_->Source(i), destination, false, *ini_, platform_);
+    // A mirror the panel does not show yet waits for the next load.
+    (void)stats_panel_->UpdateMirror(info);
+    return;
+  }
+}
+
+void TMainWindow::ShowRunningMirror() {
+  if (!StatsDrawable()) return;
+  TMirrorInfo info;
+  if (scan_control_->RunningMirror(&info)) (void)stats_panel_->SetRunning(info);
 }
 
 void TMainWindow::showEvent(QShowEvent* event) {
@@ -255,22 +304,17 @@ void TMainWindow::FocusLog() {
   if (log_view_->isVisible()) log_view_->setFocus();
 }
 
-void TMainWindow::ToggleLog() {
-  const bool show = !log_view_->isVisible();
-  log_view_->setVisible(show);
-  tool_bar_->ShowLogShown(show);
-  if (view_log_ != nullptr) view_log_->setChecked(show);
-}
-
 void TMainWindow::OpenLastLog() { open_.OpenLogFile(log_->last_log()); }
 
 void TMainWindow::closeEvent(QCloseEvent* event) {
+  closing_ = true;
   if (!scan_control_->RequestClose()) {
     event->ignore();
     return;
   }
   event->accept();
   placement_->Save();
+  stats_layout_->Save();
   emit closed();
 }
 

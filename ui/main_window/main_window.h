@@ -26,6 +26,7 @@ class TEditCommands;
 class TDlgConfirmUpdate;
 class TIdleTime;
 class TLog;
+class TLogStatsSplit;
 class TLogView;
 class TMapping;
 class TMappings;
@@ -33,6 +34,7 @@ class TQVIniFile;
 class TScanControl;
 class TSettingToggles;
 class TStatisticsMenu;
+class TStatsLayout;
 class TStatsPanel;
 class TToolBar;
 class TWindowPlacement;
@@ -93,6 +95,13 @@ class TMainWindow : public QMainWindow {
   TDlgConfirmUpdate& confirm_dialog() { return *confirm_; }
   // Above the log, in one splitter with it.
   TStatsPanel& stats_panel() { return *stats_panel_; }
+  // Which of the log and the statistics panel show.
+  TLogStatsSplit& log_stats_split() { return *split_; }
+
+ public slots:
+  // After the configuration changed: the mirrors read again and the
+  // statistics loaded anew.
+  void ConfigurationChanged();
 
  signals:
   // The close was accepted: the program may end.
@@ -120,7 +129,13 @@ class TMainWindow : public QMainWindow {
   void BuildTray(const TMainWindowDeps& deps);
   void ReloadMappings();
   // The mirrors as stored now into the statistics panel; asks their drives.
+  // Hidden in the tray it only marks the panel stale, loaded when shown.
   void LoadStatistics();
+  // Neither closing nor hidden in the tray (which marks the panel stale).
+  bool StatsDrawable();
+  // The stored counters of the mirror that owns archive_dir changed.
+  void UpdateMirrorStats(const std::string& archive_dir);
+  void ShowRunningMirror();
   void BuildConfirm();
   void PrepareConfirm(const TConfirmQuestion& question);
   void ShowPendingConfirm();
@@ -128,7 +143,6 @@ class TMainWindow : public QMainWindow {
   void ShowState();
   void ShowProgress(qint64 done, qint64 total, qint64 count);
   void SetStatusText(const QString& text);
-  void ToggleLog();
   void FocusLog();
   void OpenLastLog();
   void OpenFolderBelowCursor();
@@ -160,6 +174,10 @@ class TMainWindow : public QMainWindow {
   TToolBar* tool_bar_;
   QSplitter* splitter_ = nullptr;
   TStatsPanel* stats_panel_ = nullptr;
+  TLogStatsSplit* split_ = nullptr;
+  std::unique_ptr<TStatsLayout> stats_layout_;
+  bool stats_stale_ = false;  // a load waits for the window to be shown
+  bool closing_ = false;      // a close was asked for: no more refreshes
   QLabel* file_count_;
   QLabel* status_;
   qint64 shown_count_ = -1;
@@ -171,6 +189,7 @@ class TMainWindow : public QMainWindow {
   TStatisticsMenu* statistics_commands_ = nullptr;
   QAction* folder_below_cursor_ = nullptr;
   QAction* view_log_ = nullptr;
+  QAction* view_stats_ = nullptr;
   QAction* scanner_start_ = nullptr;
   QAction* scanner_stop_ = nullptr;
   QAction* scanner_start_timer_ = nullptr;

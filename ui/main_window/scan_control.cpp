@@ -34,7 +34,9 @@ TScanControl::TScanControl(const TScanControlDeps& deps, QObject* parent)
       idle_(deps.idle),
       front_end_(log_,
                  {[this](int64_t millis) { Suspended(millis); }, [this] { ThreadEnded(); },
-                  [this](const TConfirmQuestion& question) { emit confirmRequested(question); }},
+                  [this](const TConfirmQuestion& question) { emit confirmRequested(question); },
+                  [this] { emit countersDue(); },
+                  [this](const std::string& archive_dir) { emit mirrorStatsChanged(archive_dir); }},
                  this) {
   last_scan_ = ini_.ReadLastScan().value_or(0);
   next_scan_.setSingleShot(true);
@@ -86,6 +88,10 @@ void TScanControl::SetHiddenInTray(bool hidden) {
   // What the hidden window did not draw, at once.
   UpdateTick();
   update_.start();
+}
+
+bool TScanControl::RunningMirror(TMirrorInfo* info) const {
+  return thread_ != nullptr && thread_->current().Snapshot(info);
 }
 
 const TScanProgress* TScanControl::scan_progress() const {
@@ -188,6 +194,7 @@ void TScanControl::UpdateTick() {
   emit progress(done, counts.weighted_total, done + counts.items_outside);
   std::string text;
   if (thread_->mailbox().Take(&text)) emit statusText(QString::fromStdString(text));
+  emit countersDue();
 }
 
 void TScanControl::Suspended(int64_t millis) {

@@ -16,6 +16,7 @@ namespace qv {
 class Platform;
 class TConfigData;
 class TLog;
+class TMirrorInfo;
 class TMirrorThread;
 class TIdleTime;
 class TQVIniFile;
@@ -98,6 +99,8 @@ class TScanControl : public QObject {
   FileTime last_scan() const { return last_scan_; }
   TGuiFrontEnd& front_end() { return front_end_; }
   bool update_timer_active() const { return update_.isActive(); }
+  // The running mirror's paths and live counters; false while none runs.
+  bool RunningMirror(TMirrorInfo* info) const;
   // Items done of the weighted total of the running scan; nullptr without one.
   const TScanProgress* scan_progress() const;
   // The current state as the window shows it.
@@ -116,6 +119,11 @@ class TScanControl : public QObject {
   void confirmRequested(const TConfirmQuestion& question);
   // The scan stops or ended: no answer is wanted any more.
   void questionDropped();
+  // The update timer ticked (never while hidden in the tray), or the running
+  // mirror is about to end: its counters are worth drawing.
+  void countersDue();
+  // The scan stored new counters of the mirror that owns archive_dir.
+  void mirrorStatsChanged(const std::string& archive_dir);
 
  private:
   void SetState(TScanState state);

@@ -24,10 +24,14 @@ TToolBar::TToolBar(QWidget* parent) : QToolBar("Tools", parent) {
   start_ = AddButton("SpeedButtonStart", QStyle::SP_MediaPlay, kHintStart);
   start_timer_ = AddButton("SpeedButtonStartWaiting", QStyle::SP_BrowserReload, kHintStartTimer);
   stop_ = AddButton("SpeedButtonStop", QStyle::SP_MediaStop, "Stop updating the mirrors");
-  // The statistics panel and the configuration dialog enable their buttons.
-  view_stats_ = AddButton("SpeedButtonViewStats", QStyle::SP_FileDialogInfoView, "Show statistics");
-  view_stats_->setEnabled(false);
+  view_stats_ = AddButton("SpeedButtonViewStats", QStyle::SP_FileDialogInfoView, "Hide statistics");
   view_log_ = AddButton("SpeedButtonViewLog", QStyle::SP_FileDialogContentsView, "Hide log");
+  // Their glyph shows pressed while their part is shown.
+  for (QAction* view : {view_stats_, view_log_}) {
+    view->setCheckable(true);
+    view->setChecked(true);
+  }
+  // The configuration dialog enables its button.
   config_ = AddButton("SpeedButtonConfig", QStyle::SP_FileDialogListView, "Configuration dialog");
   config_->setEnabled(false);
   help_ = AddButton("SpeedButtonHelp", QStyle::SP_MessageBoxQuestion, "Documentation");
@@ -64,6 +68,14 @@ void TToolBar::SetProgress(int64_t done, int64_t total) {
   gauge_->setValue(static_cast<int>(std::clamp<int64_t>(done, 0, maximum) / scale));
 }
 
-void TToolBar::ShowLogShown(bool shown) { view_log_->setToolTip(shown ? "Hide log" : "Show log"); }
+void TToolBar::ShowLogShown(bool shown) {
+  view_log_->setChecked(shown);
+  view_log_->setToolTip(shown ? "Hide log" : "Show log");
+}
+
+void TToolBar::ShowStatsShown(bool shown) {
+  view_stats_->setChecked(shown);
+  view_stats_->setToolTip(shown ? "Hide statistics" : "Show statistics");
+}
 
 }  // namespace qv

@@ -33,8 +33,10 @@ class TToolBar : public QToolBar {
   // done of total; a total of 0 counts as 1, and done never passes it (a
   // progress bar ignores a value above its maximum).
   void SetProgress(int64_t done, int64_t total);
-  // The view-log button's hint follows the log's visibility.
+  // The view buttons' glyph (pressed while shown) and hint follow the
+  // visibility of the log and of the statistics panel.
   void ShowLogShown(bool shown);
+  void ShowStatsShown(bool shown);
 
  private:
   QAction* AddButton(const char* name, int icon, const char* hint);

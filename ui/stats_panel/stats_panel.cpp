@@ -297,6 +297,14 @@ void TStatsPanel::SetTileCells(bool tile) {
   }
 }
 
+int TStatsPanel::column_width(TChartKind kind, int column) const {
+  return column_shown(kind, column) ? view(kind).columnWidth(column) : 0;
+}
+
+void TStatsPanel::SetColumnWidth(TChartKind kind, int column, int width) {
+  view(kind).horizontalHeader()->resizeSection(column, width);
+}
+
 QTableView* TStatsPanel::FocusedChart() const {
   for (TGrid* grid : {files_.get(), sizes_.get()}) {
     if (grid->view->hasFocus()) return grid->view;

@@ -76,6 +76,11 @@ class TStatsPanel : public QWidget {
   bool tile_cells() const;
   void SetTileCells(bool tile);
 
+  // A column's width in its grid; 0 while it is hidden.
+  int column_width(TChartKind kind, int column) const;
+  // A hidden column keeps the width for when it is shown.
+  void SetColumnWidth(TChartKind kind, int column, int width);
+
   // The grid with the keyboard focus, or null.
   QTableView* FocusedChart() const;
   bool HasSelectedCell() const;
