@@ -50,23 +50,38 @@ TEST_F(MappingCellsTest, SourcesAndDestinationsAgainstTheirRowAndTheRowsAbove) {
     std::string message;
   } cases[] = {
       // Two rows with the same source: the second is refused at OK.
-      {{dir_ / "src", "/z/"}, "", true, kError,
+      {{dir_ / "src", "/z/"},
+       "",
+       true,
+       kError,
        "Quorvane cannot keep track of mirroring one source \"" + src +
            "\" to multiple destinations. Instead mirror one source to the first destination, the "
            "first destination to the second, and so on."},
       {{src, "/z/"}, "", false, kOk, ""},
-      {{"/a/", "/x/bk/old/"}, "", true, kError,
+      {{"/a/", "/x/bk/old/"},
+       "",
+       true,
+       kError,
        "Quorvane cannot mirror to \"/x/bk/old/\" because this destination overlaps with the "
        "destination \"/x/bk/\"."},
       // One settings key for both: the headless tool refuses it too.
-      {{"/a/", "/x/BK/"}, "", true, kError,
+      {{"/a/", "/x/BK/"},
+       "",
+       true,
+       kError,
        "Quorvane cannot mirror to \"/x/BK/\" because its settings would share one key with those "
        "of the destination \"/x/bk/\": settings keys do not tell upper and lower case apart."},
       {{"/a/", "/x/BK/"}, "", false, kOk, ""},
-      {{src + "inner/", src}, "", false, kError,
+      {{src + "inner/", src},
+       "",
+       false,
+       kError,
        "Quorvane cannot mirror the source \"" + src + "inner/\" to \"" + src +
            "\" because the source lies inside its destination."},
-      {{src, src + "mirror/"}, "", false, kWarning,
+      {{src, src + "mirror/"},
+       "",
+       false,
+       kWarning,
        "Source \"" + src + "\" and destination \"" + src +
            "mirror/\" overlap. Are you sure you want to create this mirror?"},
       {{"/a/", full}, "", false, kWarning, files_warning},

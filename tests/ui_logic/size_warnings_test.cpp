@@ -39,7 +39,9 @@ TEST(SizeWarningsTest, MaximumSizesAgainstTheStoredSizesOfMirrorAndArchive) {
     std::string message;
     bool each_time;
   } cases[] = {
-      {TSizeLimit::kArchive, 16 * kMB - 1, {},
+      {TSizeLimit::kArchive,
+       16 * kMB - 1,
+       {},
        "The maximum archive size of " + Size(16 * kMB - 1) + " for destination " + d +
            " is small for archiving and normally it should be set much higher. Any size smaller "
            "than 16.00 MB is considered to be too small. Do you want to set it anyway?",

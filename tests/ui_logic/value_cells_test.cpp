@@ -31,13 +31,19 @@ void ExpectVerdict(const TCellVerdict& verdict, const TVerdictCase& c) {
 }
 
 TEST_F(ValueCellsTest, SizesAreReadInTheUsersFormatAndShownAsSizeText) {
-  const std::string error = "Max size should be a number between 0 and " +
-                            SizeText(kNoLimit, 2) + ". Units in KB, MB, GB, TB or PB.";
+  const std::string error = "Max size should be a number between 0 and " + SizeText(kNoLimit, 2) +
+                            ". Units in KB, MB, GB, TB or PB.";
   ASSERT_EQ(SizeText(kNoLimit, 2), "888,18 PB");
   const TVerdictCase cases[] = {
-      {"1,5 gb", true, "1,50 GB"},  {"100", true, "100 bytes"},   {"1.536 KB", true, "1,50 MB"},
-      {" 2 MiB ", true, "2,00 MB"}, {"", true, ""},               {"-5 KB", false, error},
-      {"abc", false, error},        {"1.5 GB", false, error},     {"889 PB", false, error},
+      {"1,5 gb", true, "1,50 GB"},
+      {"100", true, "100 bytes"},
+      {"1.536 KB", true, "1,50 MB"},
+      {" 2 MiB ", true, "2,00 MB"},
+      {"", true, ""},
+      {"-5 KB", false, error},
+      {"abc", false, error},
+      {"1.5 GB", false, error},
+      {"889 PB", false, error},
   };
   for (const TVerdictCase& c : cases) ExpectVerdict(ValidateSize("Max size", c.text, kNoLimit), c);
   EXPECT_EQ(SizeCellValue("1,5 gb", kNoLimit), 1610612736);
@@ -48,9 +54,9 @@ TEST_F(ValueCellsTest, SizesAreReadInTheUsersFormatAndShownAsSizeText) {
 }
 
 TEST_F(ValueCellsTest, ResolutionsCountHundredNanosecondsAndEmptyTakesTheFileSystems) {
-  const std::string error =
-      "Time resolution should be between 100 nano sec and " + DurationText(kNoLimit) +
-      ". Units in sec, milli sec, micro sec and nano sec (onds).";
+  const std::string error = "Time resolution should be between 100 nano sec and " +
+                            DurationText(kNoLimit) +
+                            ". Units in sec, milli sec, micro sec and nano sec (onds).";
   const struct {
     TVerdictCase c;
     bool silent;
@@ -81,8 +87,8 @@ TEST_F(ValueCellsTest, BooleansFlipTheirDefaultOnlyForTheirWords) {
     bool default_value;
     std::string shown;
   } cases[] = {
-      {" No ", true, "false"},  {"0", true, "false"},   {"maybe", true, "true"},
-      {"YES", false, "true"},   {"1", false, "true"},   {"maybe", false, "false"},
+      {" No ", true, "false"},   {"0", true, "false"},   {"maybe", true, "true"},
+      {"YES", false, "true"},    {"1", false, "true"},   {"maybe", false, "false"},
       {"false", false, "false"}, {"true", true, "true"},
   };
   for (const auto& c : cases) {
@@ -115,8 +121,8 @@ TEST_F(ValueCellsTest, FilterTypesByNumberAndAnUnknownOneMustBeChosenAtOk) {
 TEST_F(ValueCellsTest, MinimalAgeIsAWholeNumberOfMinutesFromOneTo35791) {
   const std::string error = "Minimal age in minutes should be a whole number from 1 to 35791.";
   const TVerdictCase cases[] = {
-      {"abc", false, error}, {"0", false, error},    {"35792", false, error},
-      {"1,5", false, error}, {"", false, error},     {"-1", false, error},
+      {"abc", false, error}, {"0", false, error},         {"35792", false, error},
+      {"1,5", false, error}, {"", false, error},          {"-1", false, error},
       {"1", true, "1"},      {" +35791 ", true, "35791"},
   };
   for (const TVerdictCase& c : cases) {

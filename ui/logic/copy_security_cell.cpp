@@ -31,7 +31,8 @@ std::optional<TAclAnswer> AskAcls(Platform& platform, const std::string& dir) {
 TCellVerdict CheckCopySecurity(Platform& platform, const std::string& source,
                                const std::string& destination, const TAskedQuestions& asked) {
   const TCellVerdict ok = TCellVerdict::Ok(BoolText(true));
-  const std::optional<TAclAnswer> dest = AskAcls(platform, ExpandedDirectory(platform, destination));
+  const std::optional<TAclAnswer> dest =
+      AskAcls(platform, ExpandedDirectory(platform, destination));
   if (!dest) return ok;
   const std::optional<TAclAnswer> src = AskAcls(platform, ExpandedDirectory(platform, source));
   if (!src || (src->keeps && dest->keeps)) return ok;

@@ -28,8 +28,7 @@ int FilterTypeForPath(const TMappings& mappings, const std::string& filter, int 
       InSource(mappings, filter)) {
     return kExcludedSource;
   }
-  if (type == kExcludedSource && !InSource(mappings, filter) &&
-      InDestination(mappings, filter)) {
+  if (type == kExcludedSource && !InSource(mappings, filter) && InDestination(mappings, filter)) {
     return kExcludedDestination;
   }
   return type;

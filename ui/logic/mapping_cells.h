@@ -19,7 +19,7 @@ class Platform;
 // file system through platform, so that it can run away from the window.
 
 struct TMappingRowPaths {
-  std::string source;       // the cells' texts
+  std::string source;  // the cells' texts
   std::string destination;
 };
 

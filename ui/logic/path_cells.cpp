@@ -23,7 +23,8 @@ TCellVerdict CheckForm(const TPathCellKind& kind, const std::string& text,
     return TCellVerdict::Ok(text);
   }
   const std::string form =
-      text + " should be a fully qualified file name and may not be relative or contain wild cards.";
+      text +
+      " should be a fully qualified file name and may not be relative or contain wild cards.";
   return kind.absolute_only ? TCellVerdict::Error(form)
                             : TCellVerdict::Confirm(form + UseAnyway(kind));
 }

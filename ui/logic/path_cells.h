@@ -28,13 +28,12 @@ struct TPathCellKind {
 
 inline constexpr TPathCellKind kMappingSourceCell{"source", TPathWant::kDirectory, true, true,
                                                   false};
-inline constexpr TPathCellKind kMappingDestCell{"destination", TPathWant::kDirectory, true,
-                                                false, false};
-inline constexpr TPathCellKind kMinAgeSourceCell{"minimal age", TPathWant::kDirectory, true,
-                                                 true, false};
+inline constexpr TPathCellKind kMappingDestCell{"destination", TPathWant::kDirectory, true, false,
+                                                false};
+inline constexpr TPathCellKind kMinAgeSourceCell{"minimal age", TPathWant::kDirectory, true, true,
+                                                 false};
 inline constexpr TPathCellKind kFilterCell{"filter", TPathWant::kFilter, false, true, false};
-inline constexpr TPathCellKind kSourceHiveCell{"source hive", TPathWant::kFile, false, true,
-                                               false};
+inline constexpr TPathCellKind kSourceHiveCell{"source hive", TPathWant::kFile, false, true, false};
 inline constexpr TPathCellKind kActiveHiveCell{"active destination hive", TPathWant::kFile, false,
                                                true, true};
 

@@ -53,9 +53,8 @@ TCellVerdict CheckArchiveSize(const std::string& kind, int64_t value,
   return TCellVerdict::Ok(Size(value));
 }
 
-TCellVerdict CheckMirrorSize(const std::string& kind, int64_t value,
-                             const std::string& destination, int64_t mirror,
-                             std::optional<int64_t> archive) {
+TCellVerdict CheckMirrorSize(const std::string& kind, int64_t value, const std::string& destination,
+                             int64_t mirror, std::optional<int64_t> archive) {
   if (value <= mirror) {
     TCellVerdict question = TCellVerdict::Warning(
         "The maximum" + kind + " size of " + Size(value) +
@@ -116,8 +115,9 @@ TCellVerdict CheckMinFreeBytes(int64_t value, const std::optional<TDriveSpace>& 
         d + " (" + Size(drive->total_bytes) +
         "). If you set this number of bytes then with the next scan all enabled archives located "
         "on drive " +
-        d + " will be removed. Are you really sure you want to set it and remove all enabled "
-            "archives from drive " +
+        d +
+        " will be removed. Are you really sure you want to set it and remove all enabled "
+        "archives from drive " +
         d + "?");
     question.ask_each_time = true;
     return Asked(asked, question, value);
@@ -127,8 +127,7 @@ TCellVerdict CheckMinFreeBytes(int64_t value, const std::optional<TDriveSpace>& 
   return Asked(asked,
                TCellVerdict::Warning(
                    "The minimal number of free bytes of " + v + " for drive " + d +
-                   " is larger than the current number of free bytes (" +
-                   Size(drive->free_bytes) +
+                   " is larger than the current number of free bytes (" + Size(drive->free_bytes) +
                    "). If you set this number of bytes then with the next scan " + removed +
                    " will be removed from the enabled archives located on drive " + d +
                    ". Do you want to set it to " + v + " and remove " + removed +

@@ -37,8 +37,7 @@ std::string SizeCellText(int64_t stored, int64_t default_value);
 std::optional<int64_t> SizeCellValue(const std::string& text, int64_t default_value);
 // Rewrites a valid size in the size format; anything else, or a value below
 // 0 or above the no-limit value, fails.
-TCellVerdict ValidateSize(const std::string& title, const std::string& text,
-                          int64_t default_value);
+TCellVerdict ValidateSize(const std::string& title, const std::string& text, int64_t default_value);
 
 // Time resolutions in 100-ns units. A stored value below 1 means the file
 // system's default and shows as an empty cell.
