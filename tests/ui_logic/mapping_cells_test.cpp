@@ -118,8 +118,9 @@ TEST_F(MappingCellsTest, TheExistingDirectoryQuestionIsAskedOnce) {
 TEST_F(MappingCellsTest, AnEmptyResolutionTakesTheDefaultOfTheDestinationsFileSystem) {
   platform_.volumes = {{"/media/usb/", {"vfat"}}, {"/", {"ext4"}}};
   EXPECT_EQ(DefaultResolutionAt(platform_, "/media/usb/bk/", true), 20000000);
-  EXPECT_EQ(DefaultResolutionAt(platform_, "/media/usb/bk/", false),
-            DefaultTimeResolution("vfat").creation);
+  platform_.volumes["/media/sd/"] = {"exfat"};  // 1 s creation times, 2 s write times
+  EXPECT_EQ(DefaultResolutionAt(platform_, "/media/sd/bk/", false), 10000000);
+  EXPECT_EQ(DefaultResolutionAt(platform_, "/media/sd/bk/", true), 20000000);
   EXPECT_EQ(DefaultResolutionAt(platform_, "/srv/bk/", true), DefaultTimeResolution("ext4").write);
   platform_.volumes.clear();
   EXPECT_EQ(DefaultResolutionAt(platform_, "/media/usb/bk/", true), std::nullopt);
