@@ -81,22 +81,6 @@ TEST_F(ValueCellsTest, ResolutionsCountHundredNanosecondsAndEmptyTakesTheFileSys
   EXPECT_EQ(ResolutionCellText(20000000), "2 sec");
 }
 
-TEST_F(ValueCellsTest, BooleansFlipTheirDefaultOnlyForTheirWords) {
-  const struct {
-    std::string typed;
-    bool default_value;
-    std::string shown;
-  } cases[] = {
-      {" No ", true, "false"},   {"0", true, "false"},   {"maybe", true, "true"},
-      {"YES", false, "true"},    {"1", false, "true"},   {"maybe", false, "false"},
-      {"false", false, "false"}, {"true", true, "true"},
-  };
-  for (const auto& c : cases) {
-    EXPECT_EQ(BoolCellText(c.typed, c.default_value), c.shown) << c.typed;
-    EXPECT_EQ(BoolCellValue(c.shown), c.shown == "true");
-  }
-}
-
 TEST_F(ValueCellsTest, FilterTypesByNumberAndAnUnknownOneMustBeChosenAtOk) {
   const char* const names[] = {"excluded source", "excluded destination", "included source",
                                "included source dir", "remove empty destination dir"};
