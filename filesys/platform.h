@@ -271,6 +271,10 @@ class Platform {
   // Ok when the process holds the capabilities to read and set the security
   // of files it does not own; Cond::kNotImplemented for an unprivileged user.
   virtual Status EnablePrivileges() = 0;
+  // Whether the file system holding the existing directory dir keeps POSIX
+  // ACLs: *keeps is false only when it says it keeps none. A directory that
+  // cannot be asked (missing, unreadable, a dead mount) fails: no answer.
+  virtual Status KeepsAcls(const std::string& dir, bool* keeps) = 0;
 
   // ---- Volumes
   virtual Status GetVolume(const std::string& path, VolumeInfo* info) = 0;

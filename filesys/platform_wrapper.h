@@ -64,6 +64,9 @@ class PlatformWrapper : public Platform {
   }
   Status EnablePrivileges() override { return target_.EnablePrivileges(); }
 
+  Status KeepsAcls(const std::string& dir, bool* keeps) override {
+    return target_.KeepsAcls(dir, keeps);
+  }
   Status GetVolume(const std::string& path, VolumeInfo* info) override {
     return target_.GetVolume(path, info);
   }

@@ -37,6 +37,7 @@ class PosixPlatform : public Platform {
   Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
                        uint32_t* lost) override;
   Status EnablePrivileges() override;
+  Status KeepsAcls(const std::string& dir, bool* keeps) override;
 
   Status GetVolume(const std::string& path, VolumeInfo* info) override;
   Status FreeSpace(const std::string& path, int64_t* free_bytes, int64_t* total_bytes) override;

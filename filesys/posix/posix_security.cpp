@@ -2,12 +2,14 @@
 // extended attributes (the kernel's raw blocks) and the user.* attributes;
 // and the capabilities that stand for the privileges of reading and setting
 // them.
+#include <cerrno>
 #include <cstdlib>
 
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "filesys/path_ops.h"
 #include "filesys/posix/posix_platform.h"
 #include "filesys/posix/posix_util.h"
 #include "filesys/posix/xattrs.h"
@@ -77,6 +79,23 @@ Status PosixPlatform::WriteSecurity(const std::string& path, const SecurityDescr
   const Status s = confinement_.At(
       EntryPath(path), [&](AtPath at) { return WriteSecurityOf(ProcPath(at), sd, &not_kept); });
   if (lost != nullptr) *lost = not_kept;
+  return s;
+}
+
+// The access ACL of the directory itself: ENODATA (none set) still says the
+// file system keeps them; only "not supported" (ENOTSUP, which is EOPNOTSUPP
+// on Linux) says it does not.
+Status PosixPlatform::KeepsAcls(const std::string& dir, bool* keeps) {
+  std::string acl;
+  const Status s = XattrEntry(IncludeTrailingSeparator(dir)).Get(kAclAccess, &acl);
+  if (s.ok() || s.code() == ENODATA) {
+    *keeps = true;
+    return Status::Ok();
+  }
+  if (s.code() == ENOTSUP) {
+    *keeps = false;
+    return Status::Ok();
+  }
   return s;
 }
 

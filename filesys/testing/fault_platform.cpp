@@ -156,6 +156,10 @@ Status FaultPlatform::EnablePrivileges() {
                 [&] { return PlatformWrapper::EnablePrivileges(); });
 }
 
+Status FaultPlatform::KeepsAcls(const std::string& dir, bool* keeps) {
+  return Unless(Check(Op::kKeepsAcls, dir), [&] { return PlatformWrapper::KeepsAcls(dir, keeps); });
+}
+
 Status FaultPlatform::GetVolume(const std::string& path, VolumeInfo* info) {
   return Unless(Check(Op::kGetVolume, path),
                 [&] { return PlatformWrapper::GetVolume(path, info); });

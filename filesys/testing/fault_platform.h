@@ -52,6 +52,7 @@ enum class Op {
   kHoldDir,
   kUserHome,
   kUserName,
+  kKeepsAcls,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -126,6 +127,7 @@ class FaultPlatform : public PlatformWrapper {
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
   Status UserName(uint32_t uid, std::string* name) override;
+  Status KeepsAcls(const std::string& dir, bool* keeps) override;
   Status GetAutostart(bool* enabled) override;
   Status SetAutostart(bool enabled, const std::string& command) override;
   Status UserHome(const std::string& user, std::string* home) override;

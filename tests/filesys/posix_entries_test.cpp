@@ -7,6 +7,7 @@
 #include "filesys/security.h"
 #include "tests/filesys/posix_fixture.h"
 #include "tests/support/sample_acl.h"
+#include "tests/support/scoped_mount.h"
 
 namespace qv::testing {
 namespace {
@@ -133,6 +134,32 @@ TEST_F(PosixEntriesTest, AclsAndUserAttributesRoundTripAndWhatIsAbsentGoes) {
       platform_.WriteSecurity(temp_ / "link", {geteuid(), getegid(), 0, {}, {}, {}}, nullptr).ok());
   EXPECT_EQ(ModeOf(file), 0640u);
   EXPECT_EQ(getxattr(file.c_str(), "user.b", nullptr, 0), 1);
+}
+
+// A file system keeps ACLs even where none is set (ENODATA); one without
+// them says "not supported"; a directory not there gives no answer.
+TEST_F(PosixEntriesTest, KeepsAclsAsksTheFileSystemOfTheDirectory) {
+  ScopedMount tmpfs(temp_ / "tmpfs/", "tmpfs", "size=1m");
+  ScopedMount ramfs(temp_ / "ramfs/", "ramfs", "");
+  SKIP_UNLESS_MOUNTED(tmpfs);
+  SKIP_UNLESS_MOUNTED(ramfs);
+  MakeDirs(tmpfs.dir + "plain");
+  const struct {
+    std::string dir;
+    bool answers;
+    bool keeps;
+  } cases[] = {
+      {tmpfs.dir, true, true},
+      {tmpfs.dir + "plain", true, true},
+      {ramfs.dir, true, false},
+      {tmpfs.dir + "missing/", false, false},
+  };
+  for (const auto& c : cases) {
+    bool keeps = !c.keeps;
+    const Status s = platform_.KeepsAcls(c.dir, &keeps);
+    EXPECT_EQ(s.ok(), c.answers) << c.dir << ": " << s.message();
+    if (c.answers) EXPECT_EQ(keeps, c.keeps) << c.dir;
+  }
 }
 
 // A set-ID bit goes only with the owner or group it names: an unprivileged
