@@ -172,7 +172,8 @@ bool TListSave::WriteEntry(const TEntry& entry, int32_t row, std::vector<TTreeVa
       if (!WriteColumn(ini_, key, columns[i], entry.row->values.at(i), error)) return false;
     }
   }
-  return ini_.WriteInteger(key, "Row", row, error);
+  // Filters are ordered by their key names alone, as the tool stores them.
+  return kind_ == TListKind::kFilters || ini_.WriteInteger(key, "Row", row, error);
 }
 
 bool TListSave::Write(std::string* error) {

@@ -33,7 +33,8 @@ struct TListSaveResult {
 
 // Saves the lists in one transaction, or nothing at all (the store's failure,
 // a destination whose key another row or another writer holds, an empty
-// destination). Each row is written with its Row, at the position it has.
+// destination). Each row is written with its Row, at the position it has
+// (filters without, as the tool writes them).
 // A row keeps its key; a new row of a numbered list gets the next number
 // free at save time; a mapping's key follows its destination and, when the
 // destination changed, takes along every value below the old key except
