@@ -17,7 +17,8 @@ void ReadBelow(TQVIniFile& ini, const std::string& key, const std::string& subke
       tree->push_back(TTreeValue{subkey, name, std::move(*value)});
     }
   }
-  for (const std::string& child : ini.ListSubkeys(at)) ReadBelow(ini, key, subkey + "\\" + child, tree);
+  for (const std::string& child : ini.ListSubkeys(at))
+    ReadBelow(ini, key, subkey + "\\" + child, tree);
 }
 
 constexpr const char* kCounterNames[] = {"NumberOfFiles", "NumberOfDirs", "Size", "CompressedSize"};

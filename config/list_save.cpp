@@ -88,8 +88,9 @@ bool TListSave::PlanRow(size_t index, const TListRow& row, std::string* error) {
   if (kind_ == TListKind::kMappings) {
     const std::string destination = Text(row.values.at(KeyColumn(kind_)));
     if (destination.empty()) {
-      *error = "Destination cannot be empty. Specify a value or delete the row to get rid of "
-               "this error.";
+      *error =
+          "Destination cannot be empty. Specify a value or delete the row to get rid of "
+          "this error.";
       return false;
     }
     entry.target = MappingKeyName(destination);
@@ -207,8 +208,8 @@ bool TListSave::Write(std::string* error) {
 
 void TListSave::AddKept(std::vector<TKeptEntry>* kept) {
   for (size_t i = rows_; i < entries_.size(); ++i) {
-    kept->push_back(TKeptEntry{kind_, entries_[i].target,
-                               ini_.ReadString(Path(entries_[i].target), "")});
+    kept->push_back(
+        TKeptEntry{kind_, entries_[i].target, ini_.ReadString(Path(entries_[i].target), "")});
   }
 }
 

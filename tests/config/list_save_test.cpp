@@ -9,6 +9,7 @@
 #include "config/list_keys.h"
 #include "config/mappings.h"
 #include "config/minimal_ages.h"
+#include "filesys/text_format.h"
 #include "tests/config/config_test_util.h"
 #include "tests/support/recording_logger.h"
 
@@ -76,7 +77,8 @@ class ListSaveTest : public StoreTest {
   // The list's column of the unnamed value, row by row.
   static std::vector<std::string> Texts(const std::vector<TListRow>& rows, TListKind kind) {
     std::vector<std::string> texts;
-    for (const TListRow& row : rows) texts.push_back(std::get<std::string>(row.values[TextColumn(kind)]));
+    for (const TListRow& row : rows)
+      texts.push_back(std::get<std::string>(row.values[TextColumn(kind)]));
     return texts;
   }
   // As the tool's loaders read them back.
@@ -109,8 +111,9 @@ class ListSaveTest : public StoreTest {
     return list.targets;
   }
   TListRow NewMirror(const std::string& source, const std::string& destination) {
-    return {"", {int64_t{1}, source, destination, int64_t{0}, kNoLimit, kNoLimit, kNoLimit,
-                 kNoLimit, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{0}}};
+    return {"",
+            {int64_t{1}, source, destination, int64_t{0}, kNoLimit, kNoLimit, kNoLimit, kNoLimit,
+             int64_t{1}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{0}}};
   }
 };
 
@@ -133,7 +136,8 @@ TEST_F(ListSaveTest, ListsTheToolWroteLoadAsStoredAndSaveBackInTheirNewOrder) {
                                      int64_t{0}, int64_t{0}}));
   EXPECT_EQ(snapshots[1].rows[1].values,
             (std::vector<TListValue>{int64_t{1}, int64_t{3}, "/s/1/cache/", int64_t{1}}));
-  EXPECT_EQ(snapshots[2].rows[1].values, (std::vector<TListValue>{int64_t{1}, "/s/log/", int64_t{20}}));
+  EXPECT_EQ(snapshots[2].rows[1].values,
+            (std::vector<TListValue>{int64_t{1}, "/s/log/", int64_t{20}}));
   EXPECT_EQ(snapshots[3].rows[0].values, (std::vector<TListValue>{"/s/a", "/t/a"}));
 
   // Saved as loaded: not one stored byte changes.
@@ -146,7 +150,8 @@ TEST_F(ListSaveTest, ListsTheToolWroteLoadAsStoredAndSaveBackInTheirNewOrder) {
 
   // Reversed, each with a new row in front, the tool reads the new order.
   std::vector<std::vector<TListRow>> rows;
-  for (const TListSnapshot& snapshot : snapshots) rows.emplace_back(snapshot.rows.rbegin(), snapshot.rows.rend());
+  for (const TListSnapshot& snapshot : snapshots)
+    rows.emplace_back(snapshot.rows.rbegin(), snapshot.rows.rend());
   rows[0].insert(rows[0].begin(), NewMirror("/s/3/", "/d/3/"));
   rows[1].insert(rows[1].begin(), TListRow{"", {int64_t{1}, int64_t{1}, "*.new", int64_t{0}}});
   rows[2].insert(rows[2].begin(), TListRow{"", {int64_t{1}, "/s/new/", int64_t{5}}});
@@ -166,6 +171,188 @@ TEST_F(ListSaveTest, ListsTheToolWroteLoadAsStoredAndSaveBackInTheirNewOrder) {
   TMapping first(ini(), "/d/1/");
   first.Load();
   EXPECT_EQ(first.settings().max_size_dest, 5 * kGiB);
+}
+
+// Values no grid column shows stay; only keys the grid loaded and lost are
+// deleted; keys others added while it was open come after its rows and are
+// named to the caller.
+TEST_F(ListSaveTest, KeepsUneditedValuesAndWhatOthersAddedMeanwhile) {
+  for (const char* name : {"1", "2", "3"})
+    AddMirror(std::string("/s/") + name + "/", std::string("/d/") + name + "/");
+  for (const char* pattern : {"*.a", "*.b", "*.c"}) AddFilter(pattern);
+  AddAge("/s/x/", 1);
+  AddAge("/s/y/", 2);
+  const std::string kept_key = SubkeyPath(kMappingsKey, MappingKeyName("/d/1/"));
+  ASSERT_TRUE(ini().WriteScannedExDirs(kept_key, true) &&
+              ini().WriteString(kept_key, "DestVolume", "uuid B root /") &&
+              ini().WriteCounters(kept_key + kSourceSubkey, {1, 2, 3, 4}) &&
+              ini().WriteCounters(kept_key + "\\Destination\\Archive", {5, 6, 7, 8}) &&
+              ini().WriteInteger(kept_key, "MassChangePercent", 20) &&
+              ini().WriteString(kept_key + "\\Destination\\Archive", "Unknown", "later"));
+  const TListSnapshot mappings = Load(TListKind::kMappings);
+  const TListSnapshot filters = Load(TListKind::kFilters);
+  const TListSnapshot ages = Load(TListKind::kMinimalAges);
+  const auto values_of = [&](const std::string& key) {
+    std::map<std::string, std::string> below;
+    for (const auto& [name, value] : Dump(db_path_)) {
+      if (name.starts_with(LowerAscii(key)) && !name.ends_with("|Row")) below[name] = value;
+    }
+    return below;
+  };
+  const auto before = values_of(kept_key);
+
+  AddFilter("*.dropped");  // from a confirmation, or a drop
+  AddMirror("/s/0/", "/d/0/");
+  AddAge("/s/z/", 3);
+
+  std::vector<TListRow> mapping_rows = {mappings.rows[2], mappings.rows[0],
+                                        NewMirror("/s/9/", "/d/9/")};
+  std::vector<TListRow> filter_rows = {
+      {"", {int64_t{1}, int64_t{0}, "*.new", int64_t{1}}}, filters.rows[0], filters.rows[2]};
+  std::vector<TListRow> age_rows = {ages.rows[1]};
+  const TListSaveResult result =
+      SaveLists(ini(), {{mappings, mapping_rows}, {filters, filter_rows}, {ages, age_rows}});
+  ASSERT_TRUE(result.saved) << result.error;
+
+  EXPECT_EQ(values_of(kept_key), before);
+  EXPECT_FALSE(ini().KeyExists(SubkeyPath(kMappingsKey, MappingKeyName("/d/2/"))));
+  EXPECT_EQ(Destinations(), (std::vector<std::string>{"/d/3/", "/d/1/", "/d/9/", "/d/0/"}));
+  EXPECT_EQ(Filters(), (std::vector<std::string>{"*.new", "*.a", "*.c", "*.dropped"}));
+  EXPECT_EQ(Ages(), (std::vector<std::string>{"/s/y/=2", "/s/z/=3"}));
+  std::vector<std::tuple<TListKind, std::string, std::string>> kept;
+  for (const TKeptEntry& entry : result.kept) kept.emplace_back(entry.kind, entry.key, entry.text);
+  EXPECT_EQ(kept, (decltype(kept){{TListKind::kMappings, MappingKeyName("/d/0/"), "/d/0/"},
+                                  {TListKind::kFilters, "00004", "*.dropped"},
+                                  {TListKind::kMinimalAges, "00003", "/s/z/"}}));
+  // The tool goes on after the kept entries.
+  AddMirror("/s/8/", "/d/8/");
+  EXPECT_EQ(Destinations().back(), "/d/8/");
+}
+
+// A mapping given another destination takes its key's values along, except
+// what described the old destination directory.
+TEST_F(ListSaveTest, ARenamedDestinationTakesAlongAllButTheOldDestinationsState) {
+  AddMirror("/s/1/", "/d/old/", 5 * kGiB);
+  const std::string old_key = MappingKeyName("/d/old/");
+  const std::tuple<const char*, const char*, bool> kValues[] = {
+      {"", "ScannedExDirs", true},
+      {"", "SourceVolume", true},
+      {"", "SourceRoot", true},
+      {"", "MassChangePercent", true},
+      {"", "Unknown", true},
+      {"\\Source", "Size", true},
+      {"\\Excluded", "NumberOfFiles", true},
+      {"\\Destination\\Archive", "Unknown", true},
+      {"\\Destination", "Unknown", true},
+      {"", "DestVolume", false},
+      {"", "DestRoot", false},
+      {"", "MassChangeHold", false},
+      {"", "CompleteScanFiles", false},
+      {"\\Destination", "Size", false},
+      {"\\Destination", "NumberOfDirs", false},
+      {"\\Destination\\Archive", "CompressedSize", false},
+      {"\\Destination\\Archive", "LastTimeSlot", false},
+      {"\\Destination\\Archive\\Logs", "NumberOfFiles", false},
+  };
+  for (const auto& [subkey, name, carried] : kValues) {
+    ASSERT_TRUE(ini().WriteInteger(SubkeyPath(kMappingsKey, old_key) + subkey, name, 7));
+  }
+  const TListSnapshot mappings = Load(TListKind::kMappings);
+  std::vector<TListRow> rows = mappings.rows;
+  rows[0].values[KeyColumn(TListKind::kMappings)] = std::string("/d/new/");
+  const TListSaveResult result = SaveLists(ini(), {{mappings, rows}});
+  ASSERT_TRUE(result.saved) << result.error;
+
+  EXPECT_FALSE(ini().KeyExists(SubkeyPath(kMappingsKey, old_key)));
+  const std::string new_key = SubkeyPath(kMappingsKey, MappingKeyName("/d/new/"));
+  for (const auto& [subkey, name, carried] : kValues) {
+    EXPECT_EQ(ini().ValueExists(new_key + subkey, name), carried) << subkey << " " << name;
+  }
+  EXPECT_EQ(Destinations(), std::vector<std::string>{"/d/new/"});
+  TMapping mapping(ini(), "/d/new/");
+  mapping.Load();
+  EXPECT_EQ(mapping.settings().max_size_dest, 5 * kGiB);
+  EXPECT_EQ(mapping.raw_source(), "/s/1/");
+}
+
+// A save that cannot be made in full makes nothing, and is not made later
+// either by the retry of refused writes.
+TEST_F(ListSaveTest, ASaveRefusedAnywhereLeavesEveryListAsItWas) {
+  AddMirror("/s/1/", "/d/bk/");
+  AddFilter("*.a");
+  AddAge("/s/x/", 1);
+  const TListSnapshot mappings = Load(TListKind::kMappings);
+  const TListSnapshot filters = Load(TListKind::kFilters);
+  const TListSnapshot ages = Load(TListKind::kMinimalAges);
+  const std::vector<TListRow> no_ages;
+  const std::vector<TListRow> one_filter = {{"", {int64_t{1}, int64_t{2}, "*.b", int64_t{0}}}};
+  const struct {
+    const char* what;
+    std::vector<TListRow> mapping_rows;
+    const char* meanwhile_destination;  // another writer adds this mirror
+    bool refuse_filter_writes;
+    std::string error;
+  } kCases[] = {
+      {"keys equal but for case",
+       {mappings.rows[0], NewMirror("/s/2/", "/d/BK/")},
+       nullptr,
+       false,
+       "the settings key of destination /d/BK/ is taken by /d/bk/"},
+      {"key taken meanwhile",
+       {mappings.rows[0], NewMirror("/s/2/", "/d/new/")},
+       "/d/New/",
+       false,
+       "the settings key of destination /d/new/ is taken by /d/New/"},
+      {"empty destination",
+       {NewMirror("/s/2/", "")},
+       nullptr,
+       false,
+       "Destination cannot be empty. Specify a value or delete the row to get rid of this error."},
+      {"store refuses midway", {NewMirror("/s/2/", "/d/2/")}, nullptr, true, "refused"},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    if (c.meanwhile_destination != nullptr) AddMirror("/s/m/", c.meanwhile_destination);
+    if (c.refuse_filter_writes) {
+      for (const std::string op : {"INSERT", "UPDATE"}) {
+        const std::string sql = "CREATE TRIGGER refuse_" + op + " BEFORE " + op +
+                                " ON vals WHEN NEW.lname = 'logfilter' "
+                                "BEGIN SELECT RAISE(ABORT, 'refused'); END;";
+        sqlite3_close(Exec(db_path_, sql.c_str()));
+      }
+    }
+    const auto before = Dump(db_path_);
+    const TListSaveResult result =
+        SaveLists(ini(), {{mappings, c.mapping_rows}, {filters, one_filter}, {ages, no_ages}});
+    EXPECT_FALSE(result.saved);
+    EXPECT_NE(result.error.find(c.error), std::string::npos) << result.error;
+    if (c.refuse_filter_writes) {
+      sqlite3_close(Exec(db_path_, "DROP TRIGGER refuse_INSERT; DROP TRIGGER refuse_UPDATE"));
+    }
+    EXPECT_TRUE(ini().db().RetryRefusedWrites());
+    EXPECT_EQ(Dump(db_path_), before);
+    if (c.meanwhile_destination != nullptr) {
+      ASSERT_TRUE(
+          ini().DeleteKey(SubkeyPath(kMappingsKey, MappingKeyName(c.meanwhile_destination))));
+    }
+  }
+}
+
+// The grid's last row deleted: the list is empty, for every list.
+TEST_F(ListSaveTest, SavingNoRowsEmptiesTheList) {
+  AddMirror("/s/1/", "/d/1/");
+  AddFilter("*.a");
+  AddAge("/s/x/", 1);
+  AddFileMapping("/t/a", "/s/a");
+  const std::vector<TListRow> none;
+  for (TListKind kind : {TListKind::kMappings, TListKind::kFilters, TListKind::kMinimalAges,
+                         TListKind::kFileMappings}) {
+    const TListSnapshot snapshot = Load(kind);
+    ASSERT_EQ(snapshot.rows.size(), 1u);
+    ASSERT_TRUE(SaveLists(ini(), {{snapshot, none}}).saved);
+    EXPECT_TRUE(ini().ListSubkeys(ListKey(kind)).empty());
+    EXPECT_TRUE(Load(kind).rows.empty());
+  }
 }
 
 }  // namespace
