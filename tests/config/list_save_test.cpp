@@ -189,6 +189,9 @@ TEST_F(ListSaveTest, KeepsUneditedValuesAndWhatOthersAddedMeanwhile) {
               ini().WriteCounters(kept_key + "\\Destination\\Archive", {5, 6, 7, 8}) &&
               ini().WriteInteger(kept_key, "MassChangePercent", 20) &&
               ini().WriteString(kept_key + "\\Destination\\Archive", "Unknown", "later"));
+  // A filter's values move with it when it is renumbered, and only with it.
+  ASSERT_TRUE(ini().WriteInteger(SubkeyPath(kFiltersKey, "00001"), "Unknown", 1) &&
+              ini().WriteInteger(SubkeyPath(kFiltersKey, "00002"), "Removed", 1));
   const TListSnapshot mappings = Load(TListKind::kMappings);
   const TListSnapshot filters = Load(TListKind::kFilters);
   const TListSnapshot ages = Load(TListKind::kMinimalAges);
@@ -219,6 +222,12 @@ TEST_F(ListSaveTest, KeepsUneditedValuesAndWhatOthersAddedMeanwhile) {
   EXPECT_EQ(Destinations(), (std::vector<std::string>{"/d/3/", "/d/1/", "/d/9/", "/d/0/"}));
   EXPECT_EQ(Filters(), (std::vector<std::string>{"*.new", "*.a", "*.c", "*.dropped"}));
   EXPECT_EQ(Ages(), (std::vector<std::string>{"/s/y/=2", "/s/z/=3"}));
+  for (const auto& [name, value, stored] : {std::tuple{"00002", "Unknown", true},
+                                            {"00001", "Unknown", false},
+                                            {"00002", "Removed", false},
+                                            {"00003", "Removed", false}}) {
+    EXPECT_EQ(ini().ValueExists(SubkeyPath(kFiltersKey, name), value), stored) << name << value;
+  }
   std::vector<std::tuple<TListKind, std::string, std::string>> kept;
   for (const TKeptEntry& entry : result.kept) kept.emplace_back(entry.kind, entry.key, entry.text);
   EXPECT_EQ(kept, (decltype(kept){{TListKind::kMappings, MappingKeyName("/d/0/"), "/d/0/"},
