@@ -268,7 +268,7 @@ bool TSettingsDb::BeginTransaction() {
   return false;
 }
 
-bool TSettingsDb::EndTransaction(bool commit, std::string* error) {
+bool TSettingsDb::EndTransaction(bool commit, std::string* error, bool keep_refused) {
   if (!commit) doomed_ = true;
   if (--depth_ > 0) return !doomed_;
   bool ok = !doomed_;
@@ -280,24 +280,25 @@ bool TSettingsDb::EndTransaction(bool commit, std::string* error) {
     if (!ok) last_write_error_ = WriteError(rc);
   }
   if (!ok && db_ != nullptr) RollbackIfOpen();
-  EndJournal(ok, commit_failed);
+  EndJournal(ok, commit_failed, keep_refused);
   if (!ok && error != nullptr) *error = last_write_error_;
   doomed_ = false;
   return ok;
 }
 
-TSettingsTransaction::TSettingsTransaction(TSettingsDb& db) : db_(db), lock_(SettingsMutex()) {
+TSettingsTransaction::TSettingsTransaction(TSettingsDb& db, bool keep_refused)
+    : db_(db), lock_(SettingsMutex()), keep_refused_(keep_refused) {
   (void)db_.BeginTransaction();
 }
 
 TSettingsTransaction::~TSettingsTransaction() {
-  if (open_) (void)db_.EndTransaction(false, nullptr);
+  if (open_) (void)db_.EndTransaction(false, nullptr, keep_refused_);
 }
 
 bool TSettingsTransaction::Commit(std::string* error) {
   if (!open_) return false;
   open_ = false;
-  return db_.EndTransaction(true, error);
+  return db_.EndTransaction(true, error, keep_refused_);
 }
 
 }  // namespace qv

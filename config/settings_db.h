@@ -123,7 +123,7 @@ class TSettingsDb {
   bool RunWrite(TRootKey root, const std::function<int()>& body, const TWrite& write,
                 std::string* error);
   bool BeginTransaction();
-  bool EndTransaction(bool commit, std::string* error);
+  bool EndTransaction(bool commit, std::string* error, bool keep_refused);
   void RollbackIfOpen();
 
   // False when a guard of KeepWritesWhile over key does not hold now.
@@ -131,7 +131,7 @@ class TSettingsDb {
 
   // The journal of refused writes (settings_db_journal.cpp).
   void Journal(const TWrite& write, bool written);
-  void EndJournal(bool committed, bool commit_failed);
+  void EndJournal(bool committed, bool commit_failed, bool keep_refused);
   void Refuse(const TWrite& write);
   void Supersede(const TWrite& write);
   void Replay(const TWrite& write);
@@ -158,7 +158,10 @@ class TSettingsDb {
 // outer one. Destroying an uncommitted transaction rolls it back.
 class TSettingsTransaction {
  public:
-  explicit TSettingsTransaction(TSettingsDb& db);
+  // Without keep_refused a failed transaction leaves none of its writes to
+  // be tried again: a save the user is told failed, and repeats, must not be
+  // made later behind the user's back from what is out of date by then.
+  explicit TSettingsTransaction(TSettingsDb& db, bool keep_refused = true);
   ~TSettingsTransaction();
   TSettingsTransaction(const TSettingsTransaction&) = delete;
   TSettingsTransaction& operator=(const TSettingsTransaction&) = delete;
@@ -169,6 +172,7 @@ class TSettingsTransaction {
  private:
   TSettingsDb& db_;
   std::lock_guard<std::recursive_mutex> lock_;
+  const bool keep_refused_;
   bool open_ = true;
 };
 

@@ -41,8 +41,8 @@ void TSettingsDb::Journal(const TWrite& write, bool written) {
 
 // A transaction given up on purpose (never committed, nothing refused)
 // leaves no refusal behind.
-void TSettingsDb::EndJournal(bool committed, bool commit_failed) {
-  const bool refused = !committed && (transaction_refused_ || commit_failed);
+void TSettingsDb::EndJournal(bool committed, bool commit_failed, bool keep_refused) {
+  const bool refused = keep_refused && !committed && (transaction_refused_ || commit_failed);
   for (const TWrite& write : transaction_writes_) {
     if (committed) {
       Supersede(write);
