@@ -159,7 +159,17 @@ TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
 }
 
 TEST_F(StatsPanelTest, MirrorListGreysDisabledListsFitAndRowsStayEqual) {
+  // Until the first load with mirrors no width is chosen; then the titles'
+  // column shows a folder whole and a hidden column stays hidden.
+  EXPECT_EQ(panel_.column_width(kFiles, 0), -1);
   LoadTwo();
+  const QString folder = QString::fromStdString(temp_.path());
+  for (const TChartKind kind : {kFiles, kSizes}) {
+    const QTableView& view = panel_.view(kind);
+    EXPECT_GE(panel_.column_width(kind, 0), view.fontMetrics().horizontalAdvance(folder));
+  }
+  EXPECT_EQ(panel_.column_width(kFiles, 6), 0);  // "Total found" starts hidden
+  EXPECT_GE(panel_.column_width(kSizes, 5), 80);  // "Free" with room for its bar
   const TCheckList& list = panel_.mirrors_list();
   const auto* delegate = qobject_cast<TGreyedCheckDelegate*>(list.itemDelegate());
   ASSERT_NE(delegate, nullptr);

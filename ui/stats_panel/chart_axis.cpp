@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kTickLength = 4;
 // Keeps the last label of a column off the first of the next.
-constexpr int kLabelMargin = 2;
+constexpr int kLabelMargin = 6;
 
 // Where a label under the mark at x goes: centred on it, but inside its
 // column, so that the first starts at its mark and the last ends at it.

@@ -1,11 +1,13 @@
 #include "ui/stats_panel/check_lists.h"
 
+#include <QScrollBar>
 #include <algorithm>
 
 namespace qv {
 namespace {
 
 constexpr int kMinimumRows = 3;
+constexpr int kMaximumHintWidth = 240;
 
 }  // namespace
 
@@ -21,6 +23,9 @@ void TGreyedCheckDelegate::initStyleOption(QStyleOptionViewItem* option,
 TCheckList::TCheckList(QWidget* parent) : QListWidget(parent) {
   setItemDelegate(new TGreyedCheckDelegate(this));
   setSelectionMode(QAbstractItemView::NoSelection);
+  // A long folder keeps both its ends in sight; the whole is in its tip.
+  setTextElideMode(Qt::ElideMiddle);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   // No taller than its entries: the room left goes to a list that grows.
   setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
   // itemChanged also reports new texts and greying: only a new mark counts.
@@ -37,7 +42,7 @@ void TCheckList::AddEntry(const QString& text, bool checked) {
   item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
   item->setData(kMarkRole, checked);
-  addItem(item);  // after setting it up, so that no toggled() reports the start
+  addItem(item);     // after setting it up, so that no toggled() reports the start
   updateGeometry();  // the sizes hinted grew
 }
 
@@ -52,7 +57,10 @@ void TCheckList::SetChecked(int row, bool checked) {
 }
 
 void TCheckList::SetText(int row, const QString& text) {
-  if (QListWidgetItem* entry = item(row)) entry->setText(text);
+  if (QListWidgetItem* entry = item(row)) {
+    entry->setText(text);
+    entry->setToolTip(text);
+  }
 }
 
 void TCheckList::SetSwatch(int row, const QColor& swatch) {
@@ -73,7 +81,11 @@ QSize TCheckList::sizeHint() const {
   for (int row = 0; row < count(); ++row) {
     if (!isRowHidden(row)) height += sizeHintForRow(row);
   }
-  return {QListWidget::sizeHint().width(), height};
+  // As wide as its entries, so that the grids get the room; long folder
+  // names scroll.
+  const int width =
+      sizeHintForColumn(0) + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+  return {std::min(width, kMaximumHintWidth), height};
 }
 
 QSize TCheckList::minimumSizeHint() const {

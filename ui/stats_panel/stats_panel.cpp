@@ -28,6 +28,10 @@ namespace {
 constexpr int kRowGripWidth = 6;
 constexpr int kRowMargin = 8;
 constexpr TChartKind kKinds[] = {TChartKind::kFiles, TChartKind::kSizes};
+// Fitted widths: titles up to a long folder name; values with room for a bar.
+constexpr int kMinTitleWidth = 80;
+constexpr int kMaxTitleWidth = 180;
+constexpr int kMinValueWidth = 80;
 // Legend rows per grid: the series 1 to 6.
 constexpr int kSeries = kChartColumns - 1;
 
@@ -61,6 +65,10 @@ TStatsPanel::TStatsPanel(std::shared_ptr<Platform> platform,
     BuildGrid(*grid);
     splitter->addWidget(grid->box);
   }
+  // A wider panel widens the grids; the lists keep what their entries need.
+  splitter->setStretchFactor(0, 0);
+  splitter->setStretchFactor(1, 1);
+  splitter->setStretchFactor(2, 1);
   ConnectRowHeights();
   connect(worker_, &TDiskInfoWorker::result, this, &TStatsPanel::DriveAnswered);
   Load({});
@@ -151,7 +159,23 @@ void TStatsPanel::Load(std::vector<TChartMirror> mirrors) {
     mirrors_->AddEntry({}, true);
   }
   UpdateMirrorList();
+  if (!widths_chosen_ && files_->model->values().mirrors().size() > 0) {
+    FitColumns(*files_);
+    FitColumns(*sizes_);
+    widths_chosen_ = true;
+  }
   worker_->Load(drives);
+}
+
+void TStatsPanel::FitColumns(TGrid& grid) {
+  QTableView& view = *grid.view;
+  for (int column = 0; column < kChartColumns; ++column) {
+    if (view.isColumnHidden(column)) continue;
+    view.resizeColumnToContents(column);
+    const int fitted = view.columnWidth(column);
+    view.setColumnWidth(column, column == 0 ? std::clamp(fitted, kMinTitleWidth, kMaxTitleWidth)
+                                            : std::max(fitted, kMinValueWidth));
+  }
 }
 
 int TStatsPanel::MirrorOf(const TMirrorInfo& info) const {
@@ -298,11 +322,13 @@ void TStatsPanel::SetTileCells(bool tile) {
 }
 
 int TStatsPanel::column_width(TChartKind kind, int column) const {
-  return column_shown(kind, column) ? view(kind).columnWidth(column) : 0;
+  if (!column_shown(kind, column)) return 0;
+  return widths_chosen_ ? view(kind).columnWidth(column) : -1;
 }
 
 void TStatsPanel::SetColumnWidth(TChartKind kind, int column, int width) {
   view(kind).horizontalHeader()->resizeSection(column, width);
+  widths_chosen_ = true;
 }
 
 QTableView* TStatsPanel::FocusedChart() const {

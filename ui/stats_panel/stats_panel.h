@@ -76,9 +76,11 @@ class TStatsPanel : public QWidget {
   bool tile_cells() const;
   void SetTileCells(bool tile);
 
-  // A column's width in its grid; 0 while it is hidden.
+  // A column's width in its grid; 0 while it is hidden; -1 while no width
+  // was chosen: the first load with mirrors fits the columns to their texts.
   int column_width(TChartKind kind, int column) const;
-  // A hidden column keeps the width for when it is shown.
+  // A hidden column keeps the width for when it is shown. Widths set before
+  // the first load are kept by it.
   void SetColumnWidth(TChartKind kind, int column, int width);
 
   // The grid with the keyboard focus, or null.
@@ -115,6 +117,7 @@ class TStatsPanel : public QWidget {
   void GridToggled(int entry, bool checked);
   void DriveAnswered(const TDiskInfo& info, quint64 generation);
   void UpdateMirrorList();
+  void FitColumns(TGrid& grid);
   int MirrorOf(const TMirrorInfo& info) const;
   QString CellsText(const QTableView& view, bool selected_only) const;
 
@@ -125,6 +128,7 @@ class TStatsPanel : public QWidget {
   TCheckList* mirrors_ = nullptr;
   TDiskInfoWorker* worker_ = nullptr;
   bool volume_labels_ = true;
+  bool widths_chosen_ = false;
 };
 
 }  // namespace qv
