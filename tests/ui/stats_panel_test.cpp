@@ -168,7 +168,7 @@ TEST_F(StatsPanelTest, MirrorListGreysDisabledListsFitAndRowsStayEqual) {
     const QTableView& view = panel_.view(kind);
     EXPECT_GE(panel_.column_width(kind, 0), view.fontMetrics().horizontalAdvance(folder));
   }
-  EXPECT_EQ(panel_.column_width(kFiles, 6), 0);  // "Total found" starts hidden
+  EXPECT_EQ(panel_.column_width(kFiles, 6), 0);   // "Total found" starts hidden
   EXPECT_GE(panel_.column_width(kSizes, 5), 80);  // "Free" with room for its bar
   const TCheckList& list = panel_.mirrors_list();
   const auto* delegate = qobject_cast<TGreyedCheckDelegate*>(list.itemDelegate());
