@@ -158,7 +158,9 @@ TEST_F(PosixEntriesTest, KeepsAclsAsksTheFileSystemOfTheDirectory) {
     bool keeps = !c.keeps;
     const Status s = platform_.KeepsAcls(c.dir, &keeps);
     EXPECT_EQ(s.ok(), c.answers) << c.dir << ": " << s.message();
-    if (c.answers) EXPECT_EQ(keeps, c.keeps) << c.dir;
+    if (c.answers) {
+      EXPECT_EQ(keeps, c.keeps) << c.dir;
+    }
   }
 }
 
