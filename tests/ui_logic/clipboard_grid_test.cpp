@@ -32,35 +32,37 @@ TEST(ClipboardGridTest, PasteSpreadsFromTheCurrentCellWithinItsBounds) {
   const struct {
     std::string text;
     TGridSelection selection;
-    std::set<int> hidden_rows, hidden_columns;
     P cells;
+    std::set<int> hidden_rows = {}, hidden_columns = {};
   } cases[] = {
-      {"a", at_1_1, {}, {}, P{{1, 1, "a"}}},
-      {"a\tb\r\nc\nd\re", at_1_1, {}, {},
+      {"a", at_1_1, P{{1, 1, "a"}}},
+      {"a\tb\r\nc\nd\re", at_1_1,
        P{{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}, {3, 1, "d"}, {4, 1, "e"}}},
       // One final line end adds no row; a second is an empty line.
-      {"a\r\n", at_1_1, {}, {}, P{{1, 1, "a"}}},
-      {"a\n\n", at_1_1, {}, {}, P{{1, 1, "a"}, {2, 1, ""}}},
-      {"\t", at_1_1, {}, {}, P{{1, 1, ""}, {1, 2, ""}}},
-      {"", at_1_1, {}, {}, P{}},
+      {"a\r\n", at_1_1, P{{1, 1, "a"}}},
+      {"a\n\n", at_1_1, P{{1, 1, "a"}, {2, 1, ""}}},
+      {"\t", at_1_1, P{{1, 1, ""}, {1, 2, ""}}},
+      {"", at_1_1, P{}},
       // A single cell runs to the right edge (3 columns), then on the next
       // row at its own column, and past the last row (4 rows) into new ones.
-      {"a\tb\tc\td", at_1_1, {}, {}, P{{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}, {2, 2, "d"}}},
-      {"a\nb\nc\nd\ne", TGridSelection{3, 0, {3, 0, 3, 0}}, {}, {},
+      {"a\tb\tc\td", at_1_1, P{{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}, {2, 2, "d"}}},
+      {"a\nb\nc\nd\ne",
+       {3, 0, {3, 0, 3, 0}},
        P{{3, 0, "a"}, {4, 0, "b"}, {5, 0, "c"}, {6, 0, "d"}, {7, 0, "e"}}},
       // Hidden rows and columns are skipped, also the current ones.
-      {"a\tb\nc", at_1_1, {2}, {1}, P{{1, 2, "a"}, {3, 2, "b"}, {4, 2, "c"}}},
-      {"a\tb\nc\td", TGridSelection{0, 0, {0, 0, 0, 0}}, {0}, {}, P{{1, 0, "a"}, {1, 1, "b"},
-                                                                     {2, 0, "c"}, {2, 1, "d"}}},
-      {"a", at_1_1, {}, {1, 2}, P{}},  // nothing shown to the right
+      {"a\tb\nc", at_1_1, P{{1, 2, "a"}, {3, 2, "b"}, {4, 2, "c"}}, {2}, {1}},
+      {"a\tb\nc\td",
+       {0, 0, {0, 0, 0, 0}},
+       P{{1, 0, "a"}, {1, 1, "b"}, {2, 0, "c"}, {2, 1, "d"}},
+       {0}},
+      {"a", at_1_1, P{}, {}, {1, 2}},  // nothing shown to the right
       // A block confines: starts at the current cell, wraps at its right
       // edge to its left column, stops at its bottom.
-      {"a\tb\tc\td", block, {}, {}, P{{2, 1, "a"}, {2, 2, "b"}}},
-      {"a\nb", TGridSelection{1, 2, {1, 1, 2, 2}}, {}, {}, P{{1, 2, "a"}, {2, 1, "b"}}},
-      {"a\tb\tc", TGridSelection{1, 1, {1, 1, 2, 2}}, {}, {},
-       P{{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}}},
+      {"a\tb\tc\td", block, P{{2, 1, "a"}, {2, 2, "b"}}},
+      {"a\nb", {1, 2, {1, 1, 2, 2}}, P{{1, 2, "a"}, {2, 1, "b"}}},
+      {"a\tb\tc", {1, 1, {1, 1, 2, 2}}, P{{1, 1, "a"}, {1, 2, "b"}, {2, 1, "c"}}},
       // A block reaching past the grid keeps to the grid.
-      {"a\tb\nc\nd", TGridSelection{3, 2, {3, 2, 9, 9}}, {}, {}, P{{3, 2, "a"}}},
+      {"a\tb\nc\nd", {3, 2, {3, 2, 9, 9}}, P{{3, 2, "a"}}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(GridPasteSpread(c.text, c.selection, 4, 3, c.hidden_rows, c.hidden_columns), c.cells)
