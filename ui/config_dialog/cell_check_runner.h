@@ -7,8 +7,8 @@
 
 namespace qv {
 
-// Runs the file-system part of a cell's validation. check touches nothing of
-// the window; done is called on the window's thread with its verdict.
+// Runs the validation of a cell and hands its verdict to done. check touches
+// nothing of the window; done is called on the window's thread.
 class TCellCheckRunner {
  public:
   virtual ~TCellCheckRunner() = default;
