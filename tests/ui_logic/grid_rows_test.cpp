@@ -58,7 +58,7 @@ TEST_F(GridRowsTest, RowOperationsKeepExactlyOneEmptyRowAtTheEnd) {
   } kCases[] = {
       {"nothing loaded", {}, kNone, 0, 0, {""}, 0, {""}},
       {"an empty row appended", {"/a/"}, kNone, 0, 0, {"/a/", ""}, 0, {"k/a/", ""}},
-      {"trailing empty rows collapse", {"/a/", "", "=0", ""}, kNone, 0, 3, {"/a/", ""}, 1, {}},
+      {"trailing empty rows collapse", {"/a/", "", "=0", "", ""}, kNone, 0, 4, {"/a/", ""}, 1, {}},
       {"an empty row inside stays", {"/a/", "", "/b/"}, kNone, 0, 0, {"/a/", "", "/b/", ""}, 0,
        {}},
       {"insert before the current row", {"/a/", "/b/"}, kInsert, 1, 1, {"/a/", "", "/b/", ""}, 1,
