@@ -1,15 +1,16 @@
 #include "ui/config_dialog/config_grid.h"
 
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMenu>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include <QCoreApplication>
-#include <QMenu>
-#include <sqlite3.h>
-
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include "config/config_keys.h"
 #include "config/filter_store.h"
@@ -88,8 +89,8 @@ class ConfigGridTest : public ::testing::Test {
   }
   bool SaveAll() {
     std::vector<TConfigGrid*> grids;
-    for (const TListKind kind : {TListKind::kMappings, TListKind::kFilters,
-                                 TListKind::kMinimalAges, TListKind::kFileMappings}) {
+    for (const TListKind kind : {TListKind::kMappings, TListKind::kFilters, TListKind::kMinimalAges,
+                                 TListKind::kFileMappings}) {
       grids.push_back(&Grid(kind));
     }
     return SaveGrids(*ini_, grids, dialogs_);
@@ -131,8 +132,9 @@ class ConfigGridTest : public ::testing::Test {
   TInlineCellCheckRunner runner_;
   TAskedQuestions asked_;
   std::vector<std::string> status_;
-  TGridServices services_{*ini_, platform_, dialogs_, runner_, asked_,
-                          [this](const std::string& text) { status_.push_back(text); }};
+  TGridServices services_{*ini_,    platform_,
+                          dialogs_, runner_,
+                          asked_,   [this](const std::string& text) { status_.push_back(text); }};
   std::map<TListKind, std::unique_ptr<TConfigGrid>> grids_;
 };
 
@@ -161,12 +163,20 @@ TEST_F(ConfigGridTest, EditsAreValidatedAndAnsweredQuestionsNotAskedAgain) {
       {M, 2, fat, true, fat, {}},
       {M, 4, "100", true, "100 bytes", {}},
       {M, 4, "-5 KB", true, "-5 KB", {size_error}},
-      {M, 12, "0", true, "0",
+      {M,
+       12,
+       "0",
+       true,
+       "0",
        {"Time resolution should be between 100 nano sec and 99,999,999,999,999,999,900 nano sec. "
         "Units in sec, milli sec, micro sec and nano sec (onds)."}},
       // Empty: the destination's file system (FAT keeps write times to 2 s).
       {M, 12, "", true, "2 sec", {}},
-      {TListKind::kMinimalAges, 2, "abc", true, "abc",
+      {TListKind::kMinimalAges,
+       2,
+       "abc",
+       true,
+       "abc",
        {"Minimal age in minutes should be a whole number from 1 to 35791."}},
   };
   for (const auto& step : kSteps) {
@@ -249,8 +259,8 @@ TEST_F(ConfigGridTest, SavingKeepsUnshownValuesAndEntriesAddedMeanwhile) {
   EXPECT_EQ(mappings.Mapping(0)->settings().max_archive_size, 1024 * kMiB);
   EXPECT_EQ(ini_->ReadString(mirror_key, "DestVolume"), "vol-1");
   EXPECT_EQ(ToolsFilters(), (std::vector<std::string>{"*.a", "*.tmp"}));
-  EXPECT_EQ(ToolsAges(), (std::vector<std::string>{dir_ / "src/x/=10", dir_ / "src/z/=3",
-                                                   dir_ / "src/y/=7"}));
+  EXPECT_EQ(ToolsAges(),
+            (std::vector<std::string>{dir_ / "src/x/=10", dir_ / "src/z/=3", dir_ / "src/y/=7"}));
   // The grids show what was saved, the kept entries included.
   EXPECT_EQ(Text(A, 2, 1), dir_ / "src/y/");
   EXPECT_EQ(Grid(TListKind::kFilters).grid_model().rowCount(), 3);
@@ -284,7 +294,7 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   QStringList captions;
   for (QAction* action : popup.actions()) captions << action->text();
   EXPECT_EQ(captions.join('|').toStdString(),
-            "&Browse...||&Insert row|Duplicate &row|&Delete row||Co&lumns");
+            "&Browse...||Cu&t|&Copy|&Paste||&Insert row|Duplicate &row|&Delete row||Co&lumns");
   dialogs_.chosen = dir_ / "src/";
   popup.actions()[0]->trigger();
   QCoreApplication::processEvents();
@@ -296,6 +306,23 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   grid.DeleteRow();
   grid.DeleteRow();
   EXPECT_EQ(grid.grid_model().rowCount(), 1);
+
+  // Pasted into the empty row at the end: the list is added whole. Copied
+  // back without the hidden column; Cut empties every row but the boxes.
+  QGuiApplication::clipboard()->setText("false\t/a/\t5\r\n\t/b/\t6\r\n");
+  grid.setCurrentIndex(grid.grid_model().index(0, 0));
+  grid.Paste();
+  EXPECT_EQ(grid.grid_model().rowCount(), 3);
+  EXPECT_EQ(Text(A, 0, 0) + Text(A, 1, 0) + Text(A, 1, 1) + Text(A, 1, 2), "falsetrue/b/6");
+  grid.setColumnHidden(2, true);
+  grid.selectAll();
+  grid.Copy();
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(),
+            "false\t/a/\r\ntrue\t/b/\r\ntrue\t");
+  grid.Cut();
+  EXPECT_EQ(grid.grid_model().rowCount(), 1);
+  EXPECT_EQ(Text(A, 0, 1), "");
+  grid.setColumnHidden(2, false);
 
   // Hidden through the submenu, stored as 0; a stored width comes back.
   QMenu columns;

@@ -19,7 +19,10 @@ TGridRows AgeRows(const std::vector<std::string>& folders) {
   for (const std::string& folder : folders) {
     const bool only_age = folder == "=0";
     rows.push_back({folder.empty() ? "" : "k" + folder,
-                    {"true", only_age ? "" : folder, only_age ? "0" : folder.empty() ? "" : "5"},
+                    {"true", only_age ? "" : folder,
+                     only_age         ? "0"
+                     : folder.empty() ? ""
+                                      : "5"},
                     {},
                     {}});
   }
@@ -59,14 +62,31 @@ TEST_F(GridRowsTest, RowOperationsKeepExactlyOneEmptyRowAtTheEnd) {
       {"nothing loaded", {}, kNone, 0, 0, {""}, 0, {""}},
       {"an empty row appended", {"/a/"}, kNone, 0, 0, {"/a/", ""}, 0, {"k/a/", ""}},
       {"trailing empty rows collapse", {"/a/", "", "=0", "", ""}, kNone, 0, 4, {"/a/", ""}, 1, {}},
-      {"an empty row inside stays", {"/a/", "", "/b/"}, kNone, 0, 0, {"/a/", "", "/b/", ""}, 0,
-       {}},
-      {"insert before the current row", {"/a/", "/b/"}, kInsert, 1, 1, {"/a/", "", "/b/", ""}, 1,
+      {"an empty row inside stays", {"/a/", "", "/b/"}, kNone, 0, 0, {"/a/", "", "/b/", ""}, 0, {}},
+      {"insert before the current row",
+       {"/a/", "/b/"},
+       kInsert,
+       1,
+       1,
+       {"/a/", "", "/b/", ""},
+       1,
        {"k/a/", "", "k/b/", ""}},
       {"insert on the last row adds nothing", {"/a/"}, kInsert, 1, 1, {"/a/", ""}, 1, {}},
-      {"duplicate: the copy above has no key", {"/a/", "/b/"}, kDuplicate, 1, 1,
-       {"/a/", "/b/", "/b/", ""}, 1, {"k/a/", "", "k/b/", ""}},
-      {"delete a middle row", {"/a/", "/b/", "/c/"}, kDelete, 1, 2, {"/a/", "/c/", ""}, 1,
+      {"duplicate: the copy above has no key",
+       {"/a/", "/b/"},
+       kDuplicate,
+       1,
+       1,
+       {"/a/", "/b/", "/b/", ""},
+       1,
+       {"k/a/", "", "k/b/", ""}},
+      {"delete a middle row",
+       {"/a/", "/b/", "/c/"},
+       kDelete,
+       1,
+       2,
+       {"/a/", "/c/", ""},
+       1,
        {"k/a/", "k/c/", ""}},
       {"deleting the only row", {"/a/"}, kDelete, 0, 0, {""}, 0, {""}},
       {"deleting the empty row", {"/a/"}, kDelete, 1, 1, {"/a/", ""}, 1, {}},
@@ -102,15 +122,14 @@ TEST_F(GridRowsTest, RowOperationsKeepExactlyOneEmptyRowAtTheEnd) {
 // Loaded values come back exactly unless their cell was edited; what the
 // grid cannot show survives.
 TEST_F(GridRowsTest, RowsGoBackToTheListAsLoadedOrAsEdited) {
-  const TListSnapshot mappings{TListKind::kMappings,
-                               {{"k",
-                                 {int64_t{1}, "/s/", "/d/", int64_t{0}, int64_t{1500000}, kNoLimit,
-                                  kNoLimit, kNoLimit, int64_t{0}, int64_t{1}, int64_t{1},
-                                  int64_t{0}, int64_t{7}}}},
-                               {"k"}};
-  const TListSnapshot filters{TListKind::kFilters,
-                              {{"00001", {int64_t{0}, int64_t{9}, "*.x", int64_t{1}}}},
-                              {"00001"}};
+  const TListSnapshot mappings{
+      TListKind::kMappings,
+      {{"k",
+        {int64_t{1}, "/s/", "/d/", int64_t{0}, int64_t{1500000}, kNoLimit, kNoLimit, kNoLimit,
+         int64_t{0}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{7}}}},
+      {"k"}};
+  const TListSnapshot filters{
+      TListKind::kFilters, {{"00001", {int64_t{0}, int64_t{9}, "*.x", int64_t{1}}}}, {"00001"}};
   const struct {
     const TListSnapshot* snapshot;
     int column;

@@ -1,9 +1,12 @@
 #include "ui/config_dialog/config_grid.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
+#include <set>
 
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
@@ -20,9 +23,7 @@ namespace {
 // A column narrower than this counts as hidden.
 constexpr int kShownWidth = 5;
 
-std::string LayoutKey(TListKind kind) {
-  return std::string(kBaseKey) + "\\" + GridLayoutKey(kind);
-}
+std::string LayoutKey(TListKind kind) { return std::string(kBaseKey) + "\\" + GridLayoutKey(kind); }
 
 // The stored index counts the row titles as column 0.
 std::string WidthName(int column) { return "ColWidth" + std::to_string(column + 1); }
@@ -89,6 +90,59 @@ void TConfigGrid::Browse() {
   if (!chosen.empty()) model_->setData(at, QString::fromStdString(chosen), Qt::EditRole);
 }
 
+void TConfigGrid::Copy() {
+  const std::string text =
+      GridCopyText(SelectedRect(), {}, HiddenColumns(), [this](int row, int column) {
+        return row < 0 ? std::string(model_->column(column).title) : model_->Text(row, column);
+      });
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TConfigGrid::Cut() {
+  Copy();
+  const TGridRect rect = SelectedRect();
+  std::vector<TGridPaste> cells;
+  for (int row = rect.top; row <= rect.bottom; ++row) {
+    for (int column = rect.left; column <= rect.right; ++column) {
+      const TCellKind cell = model_->column(column).cell;
+      if (!IsBoolCell(cell) && cell != TCellKind::kFilterType) cells.push_back({row, column, ""});
+    }
+  }
+  int current = CurrentRow();
+  model_->SetCells(cells, &current);
+  SetCurrentRow(current);
+}
+
+void TConfigGrid::Paste() {
+  const QModelIndex at = currentIndex();
+  const TGridSelection selection{std::max(at.row(), 0), std::max(at.column(), 0), SelectedRect()};
+  const std::vector<TGridPaste> cells =
+      GridPasteSpread(QGuiApplication::clipboard()->text().toStdString(), selection,
+                      model_->rowCount(), model_->columnCount(), {}, HiddenColumns());
+  const int column = selection.column;
+  int current = selection.row;
+  model_->SetCells(cells, &current);
+  setCurrentIndex(model_->index(current, column));
+}
+
+std::set<int> TConfigGrid::HiddenColumns() const {
+  std::set<int> hidden;
+  for (int column = 0; column < model_->columnCount(); ++column) {
+    if (isColumnHidden(column)) hidden.insert(column);
+  }
+  return hidden;
+}
+
+TGridRect TConfigGrid::SelectedRect() const {
+  const QModelIndex at = currentIndex();
+  TGridRect rect{std::max(at.row(), 0), std::max(at.column(), 0), std::max(at.row(), 0),
+                 std::max(at.column(), 0)};
+  const QItemSelection selection = selectionModel()->selection();
+  if (selection.isEmpty()) return rect;
+  const QItemSelectionRange& range = selection.first();
+  return {range.top(), range.left(), range.bottom(), range.right()};
+}
+
 void TConfigGrid::ValidateAll(const TValidationMode& mode, std::function<void(bool)> done) {
   ValidateRows(mode, 0, std::move(done));
 }
@@ -128,9 +182,12 @@ void TConfigGrid::FillPopup(QMenu* menu) {
     connect(menu->addAction("&Browse..."), &QAction::triggered, this, &TConfigGrid::Browse);
     menu->addSeparator();
   }
+  connect(menu->addAction("Cu&t"), &QAction::triggered, this, &TConfigGrid::Cut);
+  connect(menu->addAction("&Copy"), &QAction::triggered, this, &TConfigGrid::Copy);
+  connect(menu->addAction("&Paste"), &QAction::triggered, this, &TConfigGrid::Paste);
+  menu->addSeparator();
   connect(menu->addAction("&Insert row"), &QAction::triggered, this, &TConfigGrid::InsertRow);
-  connect(menu->addAction("Duplicate &row"), &QAction::triggered, this,
-          &TConfigGrid::DuplicateRow);
+  connect(menu->addAction("Duplicate &row"), &QAction::triggered, this, &TConfigGrid::DuplicateRow);
   connect(menu->addAction("&Delete row"), &QAction::triggered, this, &TConfigGrid::DeleteRow);
   menu->addSeparator();
   FillColumnsMenu(menu->addMenu("Co&lumns"));
@@ -187,7 +244,8 @@ void TConfigGrid::ValidateCell(int row, int column, const TValidationMode& mode,
   QPointer<TConfigGrid> self(this);
   services_.runner.Run([&platform, check] { return CheckGridCell(platform, check); },
                        [self, row, column, mode, done](const TCellVerdict& verdict) {
-                         if (self.isNull()) return;
+                         // The rows may have changed while the check ran.
+                         if (self.isNull() || row >= self->model_->rowCount()) return;
                          if (self->services_.status) self->services_.status("");
                          self->Answer(row, column, mode, verdict, done);
                        });

@@ -1,14 +1,15 @@
 #ifndef QUORVANE_UI_CONFIG_DIALOG_CONFIG_GRID_H_
 #define QUORVANE_UI_CONFIG_DIALOG_CONFIG_GRID_H_
 
+#include <QTableView>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
-#include <QTableView>
-
 #include "config/list_save.h"
 #include "ui/logic/asked_questions.h"
+#include "ui/logic/clipboard_grid.h"
 #include "ui/logic/grid_check.h"
 
 class QMenu;
@@ -51,6 +52,10 @@ class TConfigGrid : public QTableView {
   void DuplicateRow();
   void DeleteRow();
   void Browse();
+  // The clipboard: the selected cells as tab- and line-separated text.
+  void Copy();
+  void Cut();
+  void Paste();
   // Validates the rows in order; done(false) at the first rejected cell,
   // which becomes the current cell.
   void ValidateAll(const TValidationMode& mode, std::function<void(bool)> done);
@@ -81,6 +86,8 @@ class TConfigGrid : public QTableView {
   int CurrentRow() const;
   void SetCurrentRow(int row);
   bool Enabled(int row) const;
+  TGridRect SelectedRect() const;
+  std::set<int> HiddenColumns() const;
 
   TListKind kind_;
   TGridServices services_;

@@ -49,6 +49,12 @@ void TGridModel::KeepOneEmptyRow(int* current) {
   endResetModel();
 }
 
+void TGridModel::SetCells(const std::vector<TGridPaste>& cells, int* current) {
+  beginResetModel();
+  rows_.SetCells(cells, current);
+  endResetModel();
+}
+
 int TGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : rows_.size();
 }

@@ -1,10 +1,9 @@
 #ifndef QUORVANE_UI_CONFIG_DIALOG_GRID_MODEL_H_
 #define QUORVANE_UI_CONFIG_DIALOG_GRID_MODEL_H_
 
+#include <QAbstractTableModel>
 #include <string>
 #include <vector>
-
-#include <QAbstractTableModel>
 
 #include "ui/logic/grid_columns.h"
 #include "ui/logic/grid_rows.h"
@@ -32,6 +31,7 @@ class TGridModel : public QAbstractTableModel {
   void Duplicate(int row, int* current);
   void Delete(int row, int* current);
   void KeepOneEmptyRow(int* current);
+  void SetCells(const std::vector<TGridPaste>& cells, int* current);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;

@@ -15,7 +15,7 @@ namespace qv {
 // The cell behind each column of a configuration grid; the stored side of
 // the column is ListColumns' entry of the same index.
 enum class TCellKind {
-  kEnabled,       // switching it on validates the whole row
+  kEnabled,  // switching it on validates the whole row
   kBool,
   kCopySecurity,  // a boolean that asks the drives
   kFilterType,    // a combo box of the type names
@@ -29,9 +29,9 @@ enum class TCellKind {
 struct TGridColumn {
   const char* title;
   TCellKind cell;
-  const TPathCellKind* path = nullptr;      // kPath
+  const TPathCellKind* path = nullptr;     // kPath
   TSizeLimit limit = TSizeLimit::kMirror;  // kMaxSize
-  bool write_time = false;                  // kResolution
+  bool write_time = false;                 // kResolution
   bool right_aligned = false;
 };
 

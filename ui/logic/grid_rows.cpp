@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/logic/value_cells.h"
+
 namespace qv {
 
 TGridRows::TGridRows(TListKind kind, std::vector<TGridRow> rows)
@@ -31,6 +33,17 @@ void TGridRows::Delete(int row, int* current) {
   if (row < 0 || row >= size()) return;
   rows_.erase(rows_.begin() + row);
   if (*current > row) --*current;
+  KeepOneEmptyRow(current);
+}
+
+void TGridRows::SetCells(const std::vector<TGridPaste>& cells, int* current) {
+  for (const TGridPaste& cell : cells) {
+    while (cell.row >= size()) rows_.push_back(TGridRow{"", NewRowTexts(kind_, size()), {}, {}});
+    const bool check_box = IsBoolCell(GridColumns(kind_)[cell.column].cell);
+    const int64_t fallback = ListColumns(kind_)[cell.column].default_value;
+    rows_[cell.row].texts[cell.column] =
+        check_box ? BoolCellText(cell.text, fallback != 0) : cell.text;
+  }
   KeepOneEmptyRow(current);
 }
 

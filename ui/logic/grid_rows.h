@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/list_rows.h"
+#include "ui/logic/clipboard_grid.h"
 #include "ui/logic/grid_columns.h"
 
 namespace qv {
@@ -26,6 +27,9 @@ class TGridRows {
   void Duplicate(int row, int* current);
   // Removes the row, or empties it when it is the only one.
   void Delete(int row, int* current);
+  // Writes pasted cells, appending the rows they run into; a check box
+  // takes the word as typed into it.
+  void SetCells(const std::vector<TGridPaste>& cells, int* current);
   // After an edit: one empty row at the end, and only one.
   void KeepOneEmptyRow(int* current);
 
