@@ -93,7 +93,7 @@ bool TGridModel::setData(const QModelIndex& index, const QVariant& value, int ro
   if (!index.isValid()) return false;
   std::string text;
   if (IsBool(index.column()) && role == Qt::CheckStateRole) {
-    text = BoolText(value.value<Qt::CheckState>() == Qt::Checked);
+    text = BoolText(value.toInt() == Qt::Checked);
   } else if (!IsBool(index.column()) && role == Qt::EditRole) {
     text = value.toString().toStdString();
   } else {
