@@ -148,13 +148,14 @@ TEST_F(ConfigGridTest, EditsAreValidatedAndAnsweredQuestionsNotAskedAgain) {
   const std::string size_error =
       "Max size should be a number between 0 and 888.18 PB. Units in KB, MB, GB, TB or PB.";
   const auto M = TListKind::kMappings;
+  const auto A = TListKind::kMinimalAges;
   const struct {
     TListKind kind;
     int column;
     std::string typed;
     bool yes;
     std::string shown;
-    std::vector<std::string> messages;  // errors and questions, in order
+    std::vector<std::string> messages;  // errors, then questions
   } kSteps[] = {
       {M, 1, dir_ / "src", true, dir_ / "src/", {}},
       {M, 2, fat, false, fat, {files_question}},
@@ -172,7 +173,16 @@ TEST_F(ConfigGridTest, EditsAreValidatedAndAnsweredQuestionsNotAskedAgain) {
         "Units in sec, milli sec, micro sec and nano sec (onds)."}},
       // Empty: the destination's file system (FAT keeps write times to 2 s).
       {M, 12, "", true, "2 sec", {}},
-      {TListKind::kMinimalAges,
+      // Switching a row on validates all of it, now with the file system.
+      {A, 0, "false", false, "false", {}},
+      {A, 1, "/nowhere/x", false, "/nowhere/x/", {}},
+      {A,
+       0,
+       "true",
+       false,
+       "true",
+       {"/nowhere/x/ is not a currently accessible minimal age. Use it as minimal age anyway?"}},
+      {A,
        2,
        "abc",
        true,
@@ -186,7 +196,9 @@ TEST_F(ConfigGridTest, EditsAreValidatedAndAnsweredQuestionsNotAskedAgain) {
     Type(step.kind, 0, step.column, step.typed);
     EXPECT_EQ(Text(step.kind, 0, step.column), step.shown);
     std::vector<std::string> messages = dialogs_.errors;
-    messages.insert(messages.end(), dialogs_.warnings.begin(), dialogs_.warnings.end());
+    for (const auto* asked : {&dialogs_.warnings, &dialogs_.confirmations}) {
+      messages.insert(messages.end(), asked->begin(), asked->end());
+    }
     EXPECT_EQ(messages, step.messages);
     ASSERT_FALSE(status_.empty());
     EXPECT_EQ(status_.back(), "");
