@@ -64,7 +64,9 @@ TEST(SizeWarningsTest, MaximumSizesAgainstTheStoredSizesOfMirrorAndArchive) {
     const TCellVerdict verdict = CheckMaximumSize(c.limit, c.value, d, c.sizes, {});
     EXPECT_EQ(verdict.message, c.message) << Size(c.value);
     EXPECT_EQ(verdict.ask_each_time, c.each_time) << Size(c.value);
-    if (verdict.ok()) EXPECT_EQ(verdict.text, Size(c.value));
+    if (verdict.ok()) {
+      EXPECT_EQ(verdict.text, Size(c.value));
+    }
   }
 }
 
