@@ -8,9 +8,7 @@
 #include <QTimer>
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,41 +18,18 @@
 #include "filesys/platform.h"
 #include "filesys/testing/fault_platform.h"
 #include "stats/mirror_info.h"
+#include "tests/support/latch.h"
 #include "tests/ui/window_fixture.h"
 
 namespace qv {
 namespace {
 
+using testing::TLatch;
 using testing::WaitFor;
 using namespace std::chrono_literals;
 
 constexpr int64_t kFree = 1000;
 constexpr int64_t kTotal = 5000;
-
-// Closed until Open(); waits with a limit so that a failing test cannot hang.
-class TLatch {
- public:
-  void Open() {
-    {
-      std::lock_guard lock(mutex_);
-      open_ = true;
-    }
-    opened_.notify_all();
-  }
-  void Close() {
-    std::lock_guard lock(mutex_);
-    open_ = false;
-  }
-  bool Wait(std::chrono::milliseconds limit) {
-    std::unique_lock lock(mutex_);
-    return opened_.wait_for(lock, limit, [this] { return open_; });
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
-};
 
 struct TAnswer {
   std::string drive;

@@ -18,7 +18,8 @@
 
 namespace qv::testing {
 
-// Message boxes that record their texts; Confirm answers confirm_answer.
+// Message boxes that record their texts; Confirm answers confirm_answer,
+// Warn warn_answer, the file dialogs chosen.
 class TRecordingDialogs : public TDialogs {
  public:
   bool Confirm(const std::string& text) override {
@@ -27,8 +28,24 @@ class TRecordingDialogs : public TDialogs {
   }
   void Inform(const std::string& text) override { informations.push_back(text); }
   void Error(const std::string& text) override { errors.push_back(text); }
+  bool Warn(const std::string& text) override {
+    warnings.push_back(text);
+    return warn_answer;
+  }
+  std::string ChooseFolder(const std::string& title, const std::string&) override {
+    choices.push_back(title);
+    return chosen;
+  }
+  std::string ChooseFile(const std::string& title, const std::string&) override {
+    choices.push_back(title);
+    return chosen;
+  }
 
   bool confirm_answer = true;
+  bool warn_answer = true;
+  std::string chosen;
+  std::vector<std::string> warnings;
+  std::vector<std::string> choices;
   std::vector<std::string> confirmations;
   std::vector<std::string> informations;
   std::vector<std::string> errors;

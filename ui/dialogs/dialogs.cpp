@@ -1,5 +1,6 @@
 #include "ui/dialogs/dialogs.h"
 
+#include <QFileDialog>
 #include <QMessageBox>
 
 namespace qv {
@@ -27,6 +28,24 @@ void TMessageBoxDialogs::Inform(const std::string& text) {
 
 void TMessageBoxDialogs::Error(const std::string& text) {
   Show(parent_, QMessageBox::Critical, "Error Quorvane", text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TMessageBoxDialogs::Warn(const std::string& text) {
+  return Show(parent_, QMessageBox::Warning, "Warning", text, QMessageBox::Yes | QMessageBox::No,
+              QMessageBox::No) == QMessageBox::Yes;
+}
+
+std::string TMessageBoxDialogs::ChooseFolder(const std::string& title, const std::string& start) {
+  const QString folder = QFileDialog::getExistingDirectory(parent_, QString::fromStdString(title),
+                                                           QString::fromStdString(start));
+  if (folder.isEmpty()) return "";
+  return folder.endsWith('/') ? folder.toStdString() : folder.toStdString() + "/";
+}
+
+std::string TMessageBoxDialogs::ChooseFile(const std::string& title, const std::string& start) {
+  return QFileDialog::getOpenFileName(parent_, QString::fromStdString(title),
+                                      QString::fromStdString(start))
+      .toStdString();
 }
 
 }  // namespace qv

@@ -19,6 +19,11 @@ class TDialogs {
   virtual void Inform(const std::string& text) = 0;
   // "Error Quorvane" with OK.
   virtual void Error(const std::string& text) = 0;
+  // "Warning" with Yes and No, No the default; true for Yes.
+  virtual bool Warn(const std::string& text) = 0;
+  // A folder (with a trailing "/") or a file chosen from start; "" on Cancel.
+  virtual std::string ChooseFolder(const std::string& title, const std::string& start) = 0;
+  virtual std::string ChooseFile(const std::string& title, const std::string& start) = 0;
 };
 
 // The boxes on screen, owned by parent (may be null).
@@ -30,6 +35,9 @@ class TMessageBoxDialogs : public TDialogs {
   bool Confirm(const std::string& text) override;
   void Inform(const std::string& text) override;
   void Error(const std::string& text) override;
+  bool Warn(const std::string& text) override;
+  std::string ChooseFolder(const std::string& title, const std::string& start) override;
+  std::string ChooseFile(const std::string& title, const std::string& start) override;
 
  private:
   QWidget* parent_;

@@ -4,21 +4,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 #include "archive/disk_info_query.h"
+#include "ui/logic/job_thread.h"
 
 namespace qv {
 
 class Platform;
 
-// One thread that runs drive queries one at a time, for TDiskInfoWorker.
-// A query may hang for good (a dead network mount), so this thread can be
-// left behind: the destructor returns at once, joining an idle thread and
-// detaching a busy one. Everything the thread touches (the platform, the
-// query, deliver, came_back) it owns a share of, so nothing is freed under it;
-// once the destructor began, deliver is never called again, and a query that
-// returns after that goes to came_back instead.
+// The drive queries of TDiskInfoWorker on a TJobThread, which may be left
+// behind. Everything the thread touches (the platform, the query, deliver,
+// came_back) it owns a share of, so nothing is freed under it; once the
+// destructor began, deliver is never called again, and a query that returns
+// after that goes to came_back instead.
 //
 // Threads: construct, Run and destroy on one thread (the main thread);
 // deliver and came_back run on the query thread and must only hand the answer
@@ -30,7 +28,6 @@ class TDiskQueryThread {
   using CameBack = std::function<void(const TDiskInfo& info)>;
 
   TDiskQueryThread(std::shared_ptr<Platform> platform, Deliver deliver, CameBack came_back);
-  ~TDiskQueryThread();
   TDiskQueryThread(const TDiskQueryThread&) = delete;
   TDiskQueryThread& operator=(const TDiskQueryThread&) = delete;
 
@@ -44,11 +41,10 @@ class TDiskQueryThread {
   bool Close();
 
  private:
-  struct TShared;
-  static void Loop(const std::shared_ptr<TShared>& shared);
-
-  std::shared_ptr<TShared> shared_;
-  std::thread thread_;
+  std::shared_ptr<Platform> platform_;
+  Deliver deliver_;
+  CameBack came_back_;
+  TJobThread thread_;
 };
 
 }  // namespace qv

@@ -1,0 +1,107 @@
+#ifndef QUORVANE_UI_CONFIG_DIALOG_CONFIG_GRID_H_
+#define QUORVANE_UI_CONFIG_DIALOG_CONFIG_GRID_H_
+
+#include <QTableView>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/list_save.h"
+#include "ui/logic/asked_questions.h"
+#include "ui/logic/clipboard_grid.h"
+#include "ui/logic/grid_check.h"
+
+class QMenu;
+
+namespace qv {
+
+class Platform;
+class TCellCheckRunner;
+class TDialogs;
+class TGridModel;
+class TQVIniFile;
+
+// What the grids of one dialog share. asked lives as long as the dialog.
+struct TGridServices {
+  TQVIniFile& ini;
+  Platform& platform;
+  TDialogs& dialogs;
+  TCellCheckRunner& runner;
+  TAskedQuestions& asked;
+  // The status text ("Validating ..."; "" when done).
+  std::function<void(const std::string&)> status;
+};
+
+// One configuration list as an editable grid: typed cells validated as they
+// are edited, row operations, the popup menu and the stored column widths.
+class TConfigGrid : public QTableView {
+  Q_OBJECT
+
+ public:
+  TConfigGrid(TListKind kind, const TGridServices& services, QWidget* parent);
+  ~TConfigGrid() override;
+
+  TGridModel& grid_model() { return *model_; }
+  // Reads the list; false when the settings could not be read.
+  bool Load();
+  // The list as edited, for SaveGrids; valid until the next Edit or Load.
+  TListEdit Edit();
+
+  void InsertRow();
+  void DuplicateRow();
+  void DeleteRow();
+  void Browse();
+  // The clipboard: the selected cells as tab- and line-separated text.
+  void Copy();
+  void Cut();
+  void Paste();
+  // Validates the rows in order; done(false) at the first rejected cell,
+  // which becomes the current cell.
+  void ValidateAll(const TValidationMode& mode, std::function<void(bool)> done);
+
+  void LoadColumnWidths();
+  void SaveColumnWidths();
+  // The "Co&lumns" entries: one per column, checked while it is shown.
+  void FillColumnsMenu(QMenu* menu);
+  // The popup as it opens at the current cell.
+  void FillPopup(QMenu* menu);
+
+ protected:
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
+ private:
+  using TDone = std::function<void(bool)>;
+
+  void OnEdited(int row, int column);
+  TValidationMode EditMode(int row) const;
+  TCellCheck MakeCheck(int row, int column, const TValidationMode& mode) const;
+  void ValidateCell(int row, int column, const TValidationMode& mode, TDone done);
+  void Answer(int row, int column, const TValidationMode& mode, const TCellVerdict& verdict,
+              TDone done);
+  void ValidateRow(int row, const TValidationMode& mode, int column, TDone done);
+  void ValidateRows(const TValidationMode& mode, int row, TDone done);
+  void Reject(int row, int column, TDone done);
+  void AfterEdit();
+  int CurrentRow() const;
+  void SetCurrentRow(int row);
+  bool Enabled(int row) const;
+  TGridRect SelectedRect() const;
+  std::set<int> HiddenColumns() const;
+
+  TListKind kind_;
+  TGridServices services_;
+  TGridModel* model_;
+  TListSnapshot snapshot_;
+  std::vector<TListRow> edited_;
+};
+
+// Saves the lists of grids in one transaction. On success the grids load
+// what was saved and the entries that other writers added meanwhile are
+// listed in one information box; on failure the error is shown and the
+// lists and the grids stay as they were.
+bool SaveGrids(TQVIniFile& ini, const std::vector<TConfigGrid*>& grids, TDialogs& dialogs);
+
+}  // namespace qv
+
+#endif  // QUORVANE_UI_CONFIG_DIALOG_CONFIG_GRID_H_
