@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QTimer>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,12 +21,15 @@
 #include "config/minimal_ages.h"
 #include "config/qv_ini_file.h"
 #include "config/registry_values.h"
+#include "filesys/testing/fault_platform.h"
+#include "tests/support/latch.h"
 #include "tests/support/recording_logger.h"
 #include "tests/support/temp_dir.h"
 #include "tests/ui/window_fixture.h"
 #include "tests/ui_logic/cell_test_platform.h"
 #include "ui/config_dialog/cell_check_runner.h"
 #include "ui/config_dialog/grid_model.h"
+#include "ui/config_dialog/threaded_cell_check.h"
 
 namespace qv::testing {
 namespace {
@@ -62,7 +66,7 @@ class ConfigGridTest : public ::testing::Test {
  protected:
   ConfigGridTest() {
     MakeTree(dir_.path(), {"src/a=1", "src/z/", "fat/a=1", "d1/"});
-    platform_.volumes[dir_ / "fat/"] = {"vfat", false, 0, 0};
+    platform_->volumes[dir_ / "fat/"] = {"vfat", false, 0, 0};
   }
 
   TConfigGrid& Grid(TListKind kind) {
@@ -82,7 +86,12 @@ class ConfigGridTest : public ::testing::Test {
     } else {
       model.setData(at, QString::fromStdString(text), Qt::EditRole);
     }
+    Settle(kind);
+  }
+  // The checks run off the window's thread: waits for their answers.
+  void Settle(TListKind kind) {
     QCoreApplication::processEvents();
+    EXPECT_TRUE(WaitFor([&] { return !Grid(kind).checking(); }));
   }
   std::string Text(TListKind kind, int row, int column) {
     return Grid(kind).grid_model().Text(row, column);
@@ -126,15 +135,17 @@ class ConfigGridTest : public ::testing::Test {
 
   ScopedTempDir dir_;
   const std::string db_path_ = dir_ / "settings.db";
-  CellTestPlatform platform_;
-  std::unique_ptr<TQVIniFile> ini_ = std::make_unique<TQVIniFile>(platform_, db_path_, 50);
+  std::shared_ptr<CellTestPlatform> platform_ = std::make_shared<CellTestPlatform>();
+  std::unique_ptr<TQVIniFile> ini_ = std::make_unique<TQVIniFile>(*platform_, db_path_, 50);
   TRecordingDialogs dialogs_;
-  TInlineCellCheckRunner runner_;
   TAskedQuestions asked_;
   std::vector<std::string> status_;
-  TGridServices services_{*ini_,    platform_,
-                          dialogs_, runner_,
-                          asked_,   [this](const std::string& text) { status_.push_back(text); }};
+  TGridServices services_{*ini_,
+                          platform_,
+                          dialogs_,
+                          asked_,
+                          [this](const std::string& text) { status_.push_back(text); },
+                          [this] { return Grid(TListKind::kMappings).MappingRows(); }};
   std::map<TListKind, std::unique_ptr<TConfigGrid>> grids_;
 };
 
@@ -223,6 +234,7 @@ TEST_F(ConfigGridTest, CollidingDestinationsAreRefusedAtOkAndBySaving) {
   TValidationMode at_ok;
   at_ok.against_rows = at_ok.at_ok = true;
   Grid(M).ValidateAll(at_ok, [&](bool ok) { passed = ok; });
+  Settle(M);
   EXPECT_FALSE(passed);
   EXPECT_EQ(Grid(M).currentIndex(), Grid(M).grid_model().index(1, 2));
   EXPECT_FALSE(SaveAll());
@@ -309,7 +321,7 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
             "&Browse...||Cu&t|&Copy|&Paste||&Insert row|Duplicate &row|&Delete row||Co&lumns");
   dialogs_.chosen = dir_ / "src/";
   popup.actions()[0]->trigger();
-  QCoreApplication::processEvents();
+  Settle(A);
   EXPECT_EQ(dialogs_.choices, std::vector<std::string>{"Select a source folder"});
   EXPECT_EQ(Text(A, 0, 1), dir_ / "src/");
   EXPECT_EQ(grid.grid_model().rowCount(), 2);
@@ -357,6 +369,65 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   shown.actions()[2]->trigger();
   EXPECT_FALSE(again.isColumnHidden(2));
   EXPECT_GE(again.columnWidth(2), 5);
+}
+
+// A drive that does not answer: the window goes on, and the error names the path.
+TEST_F(ConfigGridTest, AHangingCheckTimesOutWithoutFreezingTheGrid) {
+  auto latch = std::make_shared<TLatch>();
+  auto hanging = std::make_shared<FaultPlatform>(DefaultPlatform());
+  hanging->on_call = [latch](Op, const std::string& path) {
+    if (path.starts_with("/hang/")) latch->Wait(std::chrono::seconds(60));
+  };
+  TThreadedCellCheck runner(std::chrono::milliseconds(300));
+  TGridServices services = services_;
+  services.platform = hanging;
+  services.runner = &runner;
+  TConfigGrid grid(TListKind::kMinimalAges, services, nullptr);
+  ASSERT_TRUE(grid.Load());
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+  ticker.start(10);
+  grid.grid_model().setData(grid.grid_model().index(0, 1), "/hang/x", Qt::EditRole);
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(grid.checking());
+  EXPECT_EQ(status_.back(), "Validating Source directory /hang/x Please wait...");
+  ASSERT_TRUE(WaitFor([&] { return !grid.checking(); }));
+  EXPECT_GE(ticks, 5) << "the event loop stood still while the check hung";
+  EXPECT_EQ(dialogs_.errors, std::vector<std::string>{NotAnsweringText("/hang/x")});
+  EXPECT_EQ(status_.back(), "");
+  latch->Open();
+}
+
+// An exclusion follows its path to the side of the mirrors it lies on, and
+// its path follows a new type, against the mappings as now edited.
+TEST_F(ConfigGridTest, AFilterKeepsItsPathAndTypeOnTheSameSide) {
+  const auto M = TListKind::kMappings;
+  const auto F = TListKind::kFilters;
+  Type(M, 0, 0, "false");
+  Type(M, 0, 1, "/m/src/");
+  Type(M, 0, 2, "/m/dst/");
+  Type(F, 0, 0, "false");
+  const struct {
+    int column;
+    std::string typed;
+    std::string type;
+    std::string path;
+  } kSteps[] = {
+      {1, "excluded source", "excluded source", ""},
+      {2, "/m/dst/tmp/", "excluded destination", "/m/dst/tmp/"},
+      {1, "excluded source", "excluded source", "/m/src/tmp/"},
+      {1, "remove empty destination dir", "remove empty destination dir", "/m/dst/tmp/"},
+      {2, "/other/", "remove empty destination dir", "/other/"},
+      {1, "excluded destination", "excluded destination", "/other/"},
+  };
+  for (const auto& step : kSteps) {
+    SCOPED_TRACE(step.typed);
+    Type(F, 0, step.column, step.typed);
+    EXPECT_EQ(Text(F, 0, 1), step.type);
+    EXPECT_EQ(Text(F, 0, 2), step.path);
+  }
+  EXPECT_TRUE(dialogs_.errors.empty() && dialogs_.confirmations.empty());
 }
 
 }  // namespace

@@ -72,7 +72,7 @@ TEST_F(ThreadedCellCheckTest, AHangingCheckBecomesAnErrorAndTheNextRunsOnAFreshT
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
   ticker.start(10);
-  runner->RunFor("/hang/a", Exists("/hang/a"), Record());
+  runner->Run("/hang/a", Exists("/hang/a"), Record());
   EXPECT_TRUE(runner->busy());
   ASSERT_TRUE(WaitFor([&] { return !answers_.empty(); }));
   EXPECT_GE(ticks, 5) << "the event loop stood still while the check hung";
@@ -83,7 +83,7 @@ TEST_F(ThreadedCellCheckTest, AHangingCheckBecomesAnErrorAndTheNextRunsOnAFreshT
   EXPECT_FALSE(runner->busy());
 
   // The hanging thread still hangs; this one answers all the same.
-  runner->Run(Exists("/"), Record());
+  runner->Run("/", Exists("/"), Record());
   EXPECT_EQ(answers_.size(), 1u) << "answered inside Run";
   ASSERT_TRUE(WaitFor([&] { return answers_.size() == 2; }));
   EXPECT_TRUE(answers_[1].verdict.ok());
@@ -92,7 +92,7 @@ TEST_F(ThreadedCellCheckTest, AHangingCheckBecomesAnErrorAndTheNextRunsOnAFreshT
   EXPECT_EQ(*hung_, 1);
 
   // Destroyed with a check hanging: returns at once, not after the minute.
-  runner->Run(Exists("/hang/b"), Record());
+  runner->Run("/hang/b", Exists("/hang/b"), Record());
   ASSERT_TRUE(WaitFor([&] { return *hung_ == 2; }));
   QElapsedTimer clock;
   clock.start();
@@ -112,9 +112,9 @@ TEST_F(ThreadedCellCheckTest, AReplacedCheckIsNeverAnswered) {
   // Replaced while it hangs: the new check does not wait for it.
   auto hanging = std::make_shared<int>();
   const std::weak_ptr<int> hanging_gone = hanging;
-  runner.Run(Exists("/hang/a", std::move(hanging)), Record());
+  runner.Run("/hang/a", Exists("/hang/a", std::move(hanging)), Record());
   ASSERT_TRUE(WaitFor([&] { return *hung_ == 1; }));
-  runner.Run(Exists("/"), Record());
+  runner.Run("/", Exists("/"), Record());
   ASSERT_TRUE(WaitFor([&] { return !answers_.empty(); }, 10000));
   latch_->Open();
   ASSERT_TRUE(WaitFor([&] { return hanging_gone.expired(); }));
@@ -124,13 +124,13 @@ TEST_F(ThreadedCellCheckTest, AReplacedCheckIsNeverAnswered) {
   // loop: the answer is on its way first and dropped.
   auto answered = std::make_shared<int>();
   const std::weak_ptr<int> answered_gone = answered;
-  runner.Run(Exists("/tmp", std::move(answered)), Record());
+  runner.Run("/tmp", Exists("/tmp", std::move(answered)), Record());
   const auto deadline = std::chrono::steady_clock::now() + 20s;
   while (!answered_gone.expired() && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(1ms);  // no event loop here, so nothing is delivered
   }
   ASSERT_TRUE(answered_gone.expired());
-  runner.Run(Exists("/hang/b"), Record());  // the latch is open: it answers "missing"
+  runner.Run("/hang/b", Exists("/hang/b"), Record());  // the latch is open: it answers "missing"
   ASSERT_TRUE(WaitFor([&] { return answers_.size() >= 2; }));
   QApplication::processEvents();
   ASSERT_EQ(answers_.size(), 2u);

@@ -6,14 +6,18 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPointer>
+#include <optional>
 #include <set>
 
 #include "config/config_keys.h"
+#include "config/mappings.h"
 #include "config/qv_ini_file.h"
 #include "ui/config_dialog/cell_check_runner.h"
 #include "ui/config_dialog/grid_delegates.h"
 #include "ui/config_dialog/grid_model.h"
+#include "ui/config_dialog/threaded_cell_check.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/logic/filter_cells.h"
 #include "ui/logic/value_cells.h"
 
 namespace qv {
@@ -36,10 +40,23 @@ const char* BrowseTitle(const TGridColumn& column) {
   return "Select a source folder";
 }
 
+int ColumnOf(TListKind kind, TCellKind cell) {
+  const auto& columns = GridColumns(kind);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    if (columns[i].cell == cell) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 }  // namespace
 
 TConfigGrid::TConfigGrid(TListKind kind, const TGridServices& services, QWidget* parent)
-    : QTableView(parent), kind_(kind), services_(services), model_(new TGridModel(kind, this)) {
+    : QTableView(parent),
+      kind_(kind),
+      services_(services),
+      own_runner_(services.runner ? nullptr : std::make_unique<TThreadedCellCheck>()),
+      runner_(services.runner ? *services.runner : *own_runner_),
+      model_(new TGridModel(kind, this)) {
   setModel(model_);
   setItemDelegate(new TGridDelegate(this));
   setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -202,7 +219,10 @@ void TConfigGrid::contextMenuEvent(QContextMenuEvent* event) {
 void TConfigGrid::OnEdited(int row, int column) {
   if (row >= model_->rowCount()) return;
   const bool enabled_on = model_->column(column).cell == TCellKind::kEnabled && Enabled(row);
-  const TDone after = [this](bool) { AfterEdit(); };
+  const TDone after = [this, row, column](bool ok) {
+    if (ok) FollowFilterSide(row, column);
+    AfterEdit();
+  };
   if (enabled_on) {
     ValidateRow(row, EditMode(row), 0, after);
   } else {
@@ -240,15 +260,57 @@ void TConfigGrid::ValidateCell(int row, int column, const TValidationMode& mode,
   if (services_.status) {
     services_.status(ValidatingText(model_->column(column).title, check.texts[column]));
   }
-  Platform& platform = services_.platform;
   QPointer<TConfigGrid> self(this);
-  services_.runner.Run([&platform, check] { return CheckGridCell(platform, check); },
-                       [self, row, column, mode, done](const TCellVerdict& verdict) {
-                         // The rows may have changed while the check ran.
-                         if (self.isNull() || row >= self->model_->rowCount()) return;
-                         if (self->services_.status) self->services_.status("");
-                         self->Answer(row, column, mode, verdict, done);
-                       });
+  checking_ = true;
+  runner_.Run(
+      CheckedPath(row, column),
+      [platform = services_.platform, check] { return CheckGridCell(*platform, check); },
+      [self, row, column, mode, done](const TCellVerdict& verdict) {
+        if (self.isNull()) return;
+        self->checking_ = false;
+        if (self->services_.status) self->services_.status("");
+        // The rows may have changed while the check ran.
+        if (row >= self->model_->rowCount()) return;
+        self->Answer(row, column, mode, verdict, done);
+      });
+}
+
+std::string TConfigGrid::CheckedPath(int row, int column) const {
+  if (model_->column(column).path != nullptr) return model_->Text(row, column);
+  // The other cells that ask the file system ask about the mirror's destination.
+  return SourceColumn(kind_) >= 0 ? model_->Text(row, DestinationColumn(kind_)) : "";
+}
+
+std::vector<TMappingRowPaths> TConfigGrid::MappingRows() const {
+  std::vector<TMappingRowPaths> paths;
+  const int source = SourceColumn(kind_);
+  if (source < 0) return paths;
+  const int destination = DestinationColumn(kind_);
+  for (const TGridRow& row : model_->rows().rows()) {
+    if (!row.texts[destination].empty()) {
+      paths.push_back({row.texts[source], row.texts[destination]});
+    }
+  }
+  return paths;
+}
+
+void TConfigGrid::FollowFilterSide(int row, int column) {
+  const int type_column = ColumnOf(kind_, TCellKind::kFilterType);
+  const int path_column = ColumnOf(kind_, TCellKind::kPath);
+  if (type_column < 0 || !services_.mapping_rows) return;
+  if (column != type_column && column != path_column) return;
+  const std::optional<int> type = FilterTypeNumber(model_->Text(row, type_column));
+  const std::string path = model_->Text(row, path_column);
+  if (!type || path.empty()) return;
+  TMappings mappings(services_.ini);
+  AddMappingRows(services_.ini, services_.mapping_rows(), &mappings);
+  if (column == type_column) {
+    const std::string moved = FilterPathForType(mappings, path, *type);
+    if (moved != path) model_->SetText(row, path_column, moved);
+    return;
+  }
+  const int switched = FilterTypeForPath(mappings, path, *type);
+  if (switched != *type) model_->SetText(row, type_column, FilterTypeText(switched));
 }
 
 void TConfigGrid::Answer(int row, int column, const TValidationMode& mode,
@@ -321,13 +383,8 @@ void TConfigGrid::SetCurrentRow(int row) {
 }
 
 bool TConfigGrid::Enabled(int row) const {
-  const auto& columns = GridColumns(kind_);
-  for (size_t i = 0; i < columns.size(); ++i) {
-    if (columns[i].cell == TCellKind::kEnabled) {
-      return BoolCellValue(model_->Text(row, static_cast<int>(i)));
-    }
-  }
-  return true;
+  const int enabled = ColumnOf(kind_, TCellKind::kEnabled);
+  return enabled < 0 || BoolCellValue(model_->Text(row, enabled));
 }
 
 bool SaveGrids(TQVIniFile& ini, const std::vector<TConfigGrid*>& grids, TDialogs& dialogs) {

@@ -3,6 +3,7 @@
 
 #include <QTableView>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "ui/logic/asked_questions.h"
 #include "ui/logic/clipboard_grid.h"
 #include "ui/logic/grid_check.h"
+#include "ui/logic/mapping_cells.h"
 
 class QMenu;
 
@@ -21,16 +23,22 @@ class TCellCheckRunner;
 class TDialogs;
 class TGridModel;
 class TQVIniFile;
+class TThreadedCellCheck;
 
 // What the grids of one dialog share. asked lives as long as the dialog.
 struct TGridServices {
   TQVIniFile& ini;
-  Platform& platform;
+  // Shared with the checks: one that hangs outlives the grid.
+  std::shared_ptr<Platform> platform;
   TDialogs& dialogs;
-  TCellCheckRunner& runner;
   TAskedQuestions& asked;
   // The status text ("Validating ..."; "" when done).
   std::function<void(const std::string&)> status;
+  // The mappings as the dialog has them now, which the filters' paths and
+  // types follow; none: they do not follow.
+  std::function<std::vector<TMappingRowPaths>()> mapping_rows;
+  // Runs the checks; null: the grid's own, off the window's thread.
+  TCellCheckRunner* runner = nullptr;
 };
 
 // One configuration list as an editable grid: typed cells validated as they
@@ -59,6 +67,10 @@ class TConfigGrid : public QTableView {
   // Validates the rows in order; done(false) at the first rejected cell,
   // which becomes the current cell.
   void ValidateAll(const TValidationMode& mode, std::function<void(bool)> done);
+  // A cell's check waits for its answer.
+  bool checking() const { return checking_; }
+  // The mappings grid's rows with a destination, for mapping_rows.
+  std::vector<TMappingRowPaths> MappingRows() const;
 
   void LoadColumnWidths();
   void SaveColumnWidths();
@@ -76,6 +88,11 @@ class TConfigGrid : public QTableView {
   void OnEdited(int row, int column);
   TValidationMode EditMode(int row) const;
   TCellCheck MakeCheck(int row, int column, const TValidationMode& mode) const;
+  // What the cell's check asks the file system about.
+  std::string CheckedPath(int row, int column) const;
+  // A filter's type follows its path to the side of the mirrors it lies on,
+  // and its path follows its type.
+  void FollowFilterSide(int row, int column);
   void ValidateCell(int row, int column, const TValidationMode& mode, TDone done);
   void Answer(int row, int column, const TValidationMode& mode, const TCellVerdict& verdict,
               TDone done);
@@ -91,9 +108,12 @@ class TConfigGrid : public QTableView {
 
   TListKind kind_;
   TGridServices services_;
+  std::unique_ptr<TThreadedCellCheck> own_runner_;
+  TCellCheckRunner& runner_;
   TGridModel* model_;
   TListSnapshot snapshot_;
   std::vector<TListRow> edited_;
+  bool checking_ = false;
 };
 
 // Saves the lists of grids in one transaction. On success the grids load

@@ -16,13 +16,8 @@ TThreadedCellCheck::TThreadedCellCheck(std::chrono::milliseconds timeout, QObjec
 // The thread goes first: from then on it posts nothing to this object.
 TThreadedCellCheck::~TThreadedCellCheck() { thread_.reset(); }
 
-void TThreadedCellCheck::Run(std::function<TCellVerdict()> check,
+void TThreadedCellCheck::Run(std::string path, std::function<TCellVerdict()> check,
                              std::function<void(const TCellVerdict&)> done) {
-  RunFor("", std::move(check), std::move(done));
-}
-
-void TThreadedCellCheck::RunFor(std::string path, std::function<TCellVerdict()> check,
-                                std::function<void(const TCellVerdict&)> done) {
   // The replaced check may hang too: rather than wait for it, start afresh.
   if (running_) DropThread();
   running_ = TRunning{++serial_, std::move(path), std::move(done)};

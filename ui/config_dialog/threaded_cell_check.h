@@ -42,12 +42,9 @@ class TThreadedCellCheck : public QObject, public TCellCheckRunner {
   // Returns at once, also while a check hangs.
   ~TThreadedCellCheck() override;
 
-  // As RunFor with no path named.
-  void Run(std::function<TCellVerdict()> check,
-           std::function<void(const TCellVerdict&)> done) override;
   // Runs check; done gets its verdict, or the timeout's error naming path.
-  void RunFor(std::string path, std::function<TCellVerdict()> check,
-              std::function<void(const TCellVerdict&)> done);
+  void Run(std::string path, std::function<TCellVerdict()> check,
+           std::function<void(const TCellVerdict&)> done) override;
 
   // A check waits for its answer.
   bool busy() const { return running_.has_value(); }

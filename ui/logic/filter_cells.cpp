@@ -1,7 +1,11 @@
 #include "ui/logic/filter_cells.h"
 
+#include <memory>
+
 #include "config/filter.h"
+#include "config/mapping.h"
 #include "config/mappings.h"
+#include "filesys/path_ops.h"
 
 namespace qv {
 
@@ -41,6 +45,17 @@ std::string FilterPathForType(const TMappings& mappings, const std::string& filt
   }
   if (InSource(mappings, filter) || !InDestination(mappings, filter)) return filter;
   return mappings.DestinationToSource(filter, "", kAnyMirror);
+}
+
+void AddMappingRows(TQVIniFile& ini, const std::vector<TMappingRowPaths>& rows,
+                    TMappings* mappings) {
+  for (const TMappingRowPaths& row : rows) {
+    if (row.destination.empty()) continue;
+    const std::string destination = IncludeTrailingSeparator(row.destination);
+    auto mapping = std::make_unique<TMapping>(ini, destination);
+    if (!row.source.empty()) mapping->SetSource(IncludeTrailingSeparator(row.source));
+    mappings->Add(destination, std::move(mapping));
+  }
 }
 
 }  // namespace qv
