@@ -3,7 +3,9 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -123,6 +125,25 @@ class ConfigGridTest : public ::testing::Test {
     RecordingLogger log;
     EXPECT_TRUE(LoadMinimalAges(*ini_, dir_ / "src/", log, &ages));
     return ages.Texts();
+  }
+  // On the current cell, as its first click made it current.
+  void DoubleClick(TConfigGrid& grid, int row, int column) {
+    const QModelIndex at = grid.grid_model().index(row, column);
+    grid.setCurrentIndex(at);
+    const QPointF point = grid.visualRect(at).center();
+    QMouseEvent event(QEvent::MouseButtonDblClick, point, grid.viewport()->mapToGlobal(point),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid.viewport(), &event);
+  }
+  // The popup's captions, a disabled one marked with a leading "-".
+  std::string Popup(TConfigGrid& grid) {
+    QMenu popup;
+    grid.FillPopup(&popup);
+    std::string captions;
+    for (QAction* action : popup.actions()) {
+      captions += (action->isEnabled() ? "" : "-") + action->text().toStdString() + "|";
+    }
+    return captions;
   }
   std::vector<std::string> ToolsFilters() {
     std::vector<TStoredFilter> filters;
@@ -313,29 +334,48 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   const auto A = TListKind::kMinimalAges;
   TConfigGrid& grid = Grid(A);
   grid.setCurrentIndex(grid.grid_model().index(0, 1));
-  QMenu popup;
-  grid.FillPopup(&popup);
-  QStringList captions;
-  for (QAction* action : popup.actions()) captions << action->text();
-  EXPECT_EQ(captions.join('|').toStdString(),
-            "&Browse...||Cu&t|&Copy|&Paste||&Insert row|Duplicate &row|&Delete row||Co&lumns");
+  QGuiApplication::clipboard()->clear();
+  EXPECT_EQ(Popup(grid),
+            "&Browse...||-&Undo|Cu&t|&Copy|-&Paste|&Select all||&Insert row|Duplicate &row|"
+            "&Delete row||Co&lumns|");
   dialogs_.chosen = dir_ / "src/";
-  popup.actions()[0]->trigger();
+  grid.Browse();
   Settle(A);
   EXPECT_EQ(dialogs_.choices, std::vector<std::string>{"Select a source folder"});
   EXPECT_EQ(Text(A, 0, 1), dir_ / "src/");
   EXPECT_EQ(grid.grid_model().rowCount(), 2);
+  // Select all edits the cell; undo, the clipboard and the popup go to its editor.
+  grid.SelectAll();
+  QLineEdit* editor = grid.findChild<QLineEdit*>();
+  ASSERT_NE(editor, nullptr);
+  EXPECT_EQ(editor->selectedText().toStdString(), dir_ / "src/");
+  QGuiApplication::clipboard()->setText("x/");
+  grid.Paste();
+  EXPECT_EQ(editor->text().toStdString(), "x/");
+  EXPECT_EQ(Text(A, 0, 1), dir_ / "src/");
+  EXPECT_EQ(Popup(grid).substr(0, 20), "&Browse...||&Undo|Cu");
+  grid.Undo();
+  EXPECT_EQ(editor->text().toStdString(), dir_ / "src/");
+  emit grid.itemDelegate()->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
+  // On a check box: no browsing here, nothing to select.
+  grid.setCurrentIndex(grid.grid_model().index(0, 0));
+  EXPECT_EQ(Popup(grid).substr(0, 40), "-&Browse...||-&Undo|Cu&t|&Copy|&Paste|-&");
   grid.DuplicateRow();
   EXPECT_EQ(grid.grid_model().rowCount(), 3);
   grid.DeleteRow();
   grid.DeleteRow();
   EXPECT_EQ(grid.grid_model().rowCount(), 1);
 
-  // Pasted into the empty row at the end: the list is added whole. Copied
+  // Pasted into the empty row at the end: the list is added whole, each
+  // cell validated as if typed. Copied
   // back without the hidden column; Cut empties every row but the boxes.
   QGuiApplication::clipboard()->setText("false\t/a/\t5\r\n\t/b/\t6\r\n");
   grid.setCurrentIndex(grid.grid_model().index(0, 0));
   grid.Paste();
+  Settle(A);
+  EXPECT_EQ(dialogs_.confirmations,
+            std::vector<std::string>{
+                "/b/ is not a currently accessible minimal age. Use it as minimal age anyway?"});
   EXPECT_EQ(grid.grid_model().rowCount(), 3);
   EXPECT_EQ(Text(A, 0, 0) + Text(A, 1, 0) + Text(A, 1, 1) + Text(A, 1, 2), "falsetrue/b/6");
   grid.setColumnHidden(2, true);
@@ -369,6 +409,64 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   shown.actions()[2]->trigger();
   EXPECT_FALSE(again.isColumnHidden(2));
   EXPECT_GE(again.columnWidth(2), 5);
+}
+
+// Each pasted cell is validated as if typed; the first one rejected ends the
+// paste's checks, so that a paste shows one error.
+TEST_F(ConfigGridTest, PastedCellsAreValidatedUpToTheFirstRejected) {
+  const auto A = TListKind::kMinimalAges;
+  TConfigGrid& grid = Grid(A);
+  QGuiApplication::clipboard()->setText(QString::fromStdString(
+      "true\t" + dir_ / "src" + "\tabc\r\ntrue\t" + dir_ / "src/z" + "\t0\r\n"));
+  grid.setCurrentIndex(grid.grid_model().index(0, 0));
+  grid.Paste();
+  Settle(A);
+  EXPECT_EQ(dialogs_.errors, std::vector<std::string>{"Minimal age in minutes should be a whole "
+                                                      "number from 1 to 35791."});
+  EXPECT_EQ(Text(A, 0, 1), dir_ / "src/");
+  EXPECT_EQ(Text(A, 1, 1), dir_ / "src/z");
+  EXPECT_EQ(grid.currentIndex(), grid.grid_model().index(0, 2));
+  EXPECT_EQ(grid.grid_model().rowCount(), 3);
+}
+
+// A double click on a path cell browses, starting from the cell, its row's
+// other side through the mirrors, or the nearest folder of its column.
+TEST_F(ConfigGridTest, DoubleClickBrowsesFromWhereThePathIsLikeliest) {
+  MakeTree(dir_.path(), {"fat/z/"});
+  const auto M = TListKind::kMappings;
+  const std::string rows[][2] = {
+      {"", dir_ / "d1/"}, {dir_ / "src/", dir_ / "fat/"}, {dir_ / "src/z/", ""}, {dir_ / "o", ""}};
+  for (int row = 0; row < 4; ++row) {
+    Type(M, row, 0, "false");
+    for (int side = 0; side < 2; ++side) {
+      if (!rows[row][side].empty()) Type(M, row, 1 + side, rows[row][side]);
+    }
+  }
+  ASSERT_TRUE(dialogs_.errors.empty());
+  const struct {
+    TListKind kind;
+    int row;
+    int column;
+    std::string start;
+  } kCases[] = {
+      {M, 0, 1, dir_ / "src/"},  // the first row looks below
+      {M, 2, 2, dir_ / "fat/z/"},
+      {M, 3, 2, dir_ / "fat/"},  // the nearest above that names a folder
+      {M, 3, 1, dir_ / "o/"},
+      {TListKind::kMinimalAges, 0, 1, dir_ / "src/"},
+      {TListKind::kFilters, 0, 2, ""},
+  };
+  for (const auto& c : kCases) {
+    TConfigGrid& grid = Grid(c.kind);
+    grid.resize(1600, 400);
+    grid.show();
+    dialogs_.starts.clear();
+    DoubleClick(grid, c.row, c.column);
+    EXPECT_EQ(dialogs_.starts, std::vector<std::string>{c.start}) << c.row << "," << c.column;
+  }
+  dialogs_.starts.clear();
+  DoubleClick(Grid(M), 0, 4);  // no path: Qt's own double click
+  EXPECT_TRUE(dialogs_.starts.empty());
 }
 
 // A drive that does not answer: the window goes on, and the error names the path.

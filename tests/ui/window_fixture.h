@@ -32,12 +32,14 @@ class TRecordingDialogs : public TDialogs {
     warnings.push_back(text);
     return warn_answer;
   }
-  std::string ChooseFolder(const std::string& title, const std::string&) override {
+  std::string ChooseFolder(const std::string& title, const std::string& start) override {
     choices.push_back(title);
+    starts.push_back(start);
     return chosen;
   }
-  std::string ChooseFile(const std::string& title, const std::string&) override {
+  std::string ChooseFile(const std::string& title, const std::string& start) override {
     choices.push_back(title);
+    starts.push_back(start);
     return chosen;
   }
 
@@ -46,6 +48,7 @@ class TRecordingDialogs : public TDialogs {
   std::string chosen;
   std::vector<std::string> warnings;
   std::vector<std::string> choices;
+  std::vector<std::string> starts;
   std::vector<std::string> confirmations;
   std::vector<std::string> informations;
   std::vector<std::string> errors;

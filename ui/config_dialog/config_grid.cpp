@@ -4,7 +4,9 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPointer>
 #include <optional>
 #include <set>
@@ -17,6 +19,7 @@
 #include "ui/config_dialog/grid_model.h"
 #include "ui/config_dialog/threaded_cell_check.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/logic/browse_start.h"
 #include "ui/logic/filter_cells.h"
 #include "ui/logic/value_cells.h"
 
@@ -96,18 +99,36 @@ void TConfigGrid::DeleteRow() {
   SetCurrentRow(current);
 }
 
-void TConfigGrid::Browse() {
+bool TConfigGrid::CanBrowse() const {
   const QModelIndex at = currentIndex();
-  if (!at.isValid() || model_->column(at.column()).path == nullptr) return;
+  return at.isValid() && model_->column(at.column()).path != nullptr;
+}
+
+void TConfigGrid::Browse() {
+  if (!CanBrowse()) return;
+  const QModelIndex at = currentIndex();
   const TGridColumn& column = model_->column(at.column());
-  const std::string start = model_->Text(at.row(), at.column());
+  TBrowseCell cell{kind_, at.row(), at.column(), {}};
+  for (const TGridRow& row : model_->rows().rows()) cell.rows.push_back(row.texts);
+  TMappings mappings(services_.ini);
+  // A mirror's empty side is not found through its own row.
+  AddMappingRows(services_.ini,
+                 kind_ == TListKind::kMappings ? MappingRows(at.row()) : MappingsNow(), &mappings);
+  const std::string start = BrowseStart(*services_.platform, mappings, cell);
   const std::string chosen = column.path->want == TPathWant::kDirectory
                                  ? services_.dialogs.ChooseFolder(BrowseTitle(column), start)
                                  : services_.dialogs.ChooseFile(BrowseTitle(column), start);
   if (!chosen.empty()) model_->setData(at, QString::fromStdString(chosen), Qt::EditRole);
 }
 
+QLineEdit* TConfigGrid::Editor() const {
+  return state() == EditingState ? qobject_cast<QLineEdit*>(indexWidget(currentIndex())) : nullptr;
+}
+
 void TConfigGrid::Copy() {
+  if (QLineEdit* editor = Editor(); editor != nullptr && editor->hasSelectedText()) {
+    return editor->copy();
+  }
   const std::string text =
       GridCopyText(SelectedRect(), {}, HiddenColumns(), [this](int row, int column) {
         return row < 0 ? std::string(model_->column(column).title) : model_->Text(row, column);
@@ -116,6 +137,9 @@ void TConfigGrid::Copy() {
 }
 
 void TConfigGrid::Cut() {
+  if (QLineEdit* editor = Editor(); editor != nullptr && editor->hasSelectedText()) {
+    return editor->cut();
+  }
   Copy();
   const TGridRect rect = SelectedRect();
   std::vector<TGridPaste> cells;
@@ -131,6 +155,7 @@ void TConfigGrid::Cut() {
 }
 
 void TConfigGrid::Paste() {
+  if (QLineEdit* editor = Editor()) return editor->paste();
   const QModelIndex at = currentIndex();
   const TGridSelection selection{std::max(at.row(), 0), std::max(at.column(), 0), SelectedRect()};
   const std::vector<TGridPaste> cells =
@@ -140,6 +165,26 @@ void TConfigGrid::Paste() {
   int current = selection.row;
   model_->SetCells(cells, &current);
   setCurrentIndex(model_->index(current, column));
+  ValidatePasted(cells, 0);
+}
+
+// Each cell as if typed, up to the first one rejected: one error a paste.
+void TConfigGrid::ValidatePasted(std::vector<TGridPaste> cells, size_t next) {
+  if (next >= cells.size()) return AfterEdit();
+  const TGridPaste cell = cells[next];
+  ValidateEdit(cell.row, cell.column, [this, cells = std::move(cells), next](bool ok) mutable {
+    if (!ok) return AfterEdit();
+    ValidatePasted(std::move(cells), next + 1);
+  });
+}
+
+void TConfigGrid::SelectAll() {
+  edit(currentIndex());
+  if (QLineEdit* editor = Editor()) editor->selectAll();
+}
+
+void TConfigGrid::Undo() {
+  if (QLineEdit* editor = Editor()) editor->undo();
 }
 
 std::set<int> TConfigGrid::HiddenColumns() const {
@@ -195,13 +240,28 @@ void TConfigGrid::FillColumnsMenu(QMenu* menu) {
 
 void TConfigGrid::FillPopup(QMenu* menu) {
   const QModelIndex at = currentIndex();
-  if (at.isValid() && model_->column(at.column()).path != nullptr) {
-    connect(menu->addAction("&Browse..."), &QAction::triggered, this, &TConfigGrid::Browse);
+  // The mirrors offer browsing on their paths alone; the other lists show
+  // it disabled elsewhere.
+  if (kind_ != TListKind::kMappings || CanBrowse()) {
+    QAction* browse = menu->addAction("&Browse...");
+    browse->setEnabled(CanBrowse());
+    connect(browse, &QAction::triggered, this, &TConfigGrid::Browse);
     menu->addSeparator();
   }
-  connect(menu->addAction("Cu&t"), &QAction::triggered, this, &TConfigGrid::Cut);
-  connect(menu->addAction("&Copy"), &QAction::triggered, this, &TConfigGrid::Copy);
-  connect(menu->addAction("&Paste"), &QAction::triggered, this, &TConfigGrid::Paste);
+  QLineEdit* editor = Editor();
+  const bool data_cell = at.isValid();
+  const TCellKind cell = data_cell ? model_->column(at.column()).cell : TCellKind::kBool;
+  const auto add = [this, menu](const char* caption, bool enabled, void (TConfigGrid::*run)()) {
+    QAction* action = menu->addAction(caption);
+    action->setEnabled(enabled);
+    connect(action, &QAction::triggered, this, run);
+  };
+  add("&Undo", editor != nullptr && editor->isUndoAvailable(), &TConfigGrid::Undo);
+  add("Cu&t", data_cell, &TConfigGrid::Cut);
+  add("&Copy", data_cell, &TConfigGrid::Copy);
+  add("&Paste", data_cell && !QGuiApplication::clipboard()->text().isEmpty(), &TConfigGrid::Paste);
+  add("&Select all", data_cell && !IsBoolCell(cell) && cell != TCellKind::kFilterType,
+      &TConfigGrid::SelectAll);
   menu->addSeparator();
   connect(menu->addAction("&Insert row"), &QAction::triggered, this, &TConfigGrid::InsertRow);
   connect(menu->addAction("Duplicate &row"), &QAction::triggered, this, &TConfigGrid::DuplicateRow);
@@ -216,18 +276,25 @@ void TConfigGrid::contextMenuEvent(QContextMenuEvent* event) {
   menu.exec(event->globalPos());
 }
 
+void TConfigGrid::mouseDoubleClickEvent(QMouseEvent* event) {
+  const QModelIndex at = indexAt(event->position().toPoint());
+  if (at.isValid() && at == currentIndex() && CanBrowse()) return Browse();
+  QTableView::mouseDoubleClickEvent(event);
+}
+
 void TConfigGrid::OnEdited(int row, int column) {
   if (row >= model_->rowCount()) return;
+  ValidateEdit(row, column, [this](bool) { AfterEdit(); });
+}
+
+void TConfigGrid::ValidateEdit(int row, int column, TDone done) {
   const bool enabled_on = model_->column(column).cell == TCellKind::kEnabled && Enabled(row);
-  const TDone after = [this, row, column](bool ok) {
+  TDone followed = [this, row, column, done = std::move(done)](bool ok) {
     if (ok) FollowFilterSide(row, column);
-    AfterEdit();
+    done(ok);
   };
-  if (enabled_on) {
-    ValidateRow(row, EditMode(row), 0, after);
-  } else {
-    ValidateCell(row, column, EditMode(row), after);
-  }
+  if (enabled_on) return ValidateRow(row, EditMode(row), 0, std::move(followed));
+  ValidateCell(row, column, EditMode(row), std::move(followed));
 }
 
 TValidationMode TConfigGrid::EditMode(int row) const {
@@ -281,17 +348,22 @@ std::string TConfigGrid::CheckedPath(int row, int column) const {
   return SourceColumn(kind_) >= 0 ? model_->Text(row, DestinationColumn(kind_)) : "";
 }
 
-std::vector<TMappingRowPaths> TConfigGrid::MappingRows() const {
+std::vector<TMappingRowPaths> TConfigGrid::MappingRows(int skip) const {
   std::vector<TMappingRowPaths> paths;
   const int source = SourceColumn(kind_);
   if (source < 0) return paths;
   const int destination = DestinationColumn(kind_);
-  for (const TGridRow& row : model_->rows().rows()) {
-    if (!row.texts[destination].empty()) {
-      paths.push_back({row.texts[source], row.texts[destination]});
+  const std::vector<TGridRow>& rows = model_->rows().rows();
+  for (int row = 0; row < static_cast<int>(rows.size()); ++row) {
+    if (row != skip && !rows[row].texts[destination].empty()) {
+      paths.push_back({rows[row].texts[source], rows[row].texts[destination]});
     }
   }
   return paths;
+}
+
+std::vector<TMappingRowPaths> TConfigGrid::MappingsNow() const {
+  return services_.mapping_rows ? services_.mapping_rows() : std::vector<TMappingRowPaths>{};
 }
 
 void TConfigGrid::FollowFilterSide(int row, int column) {
@@ -303,7 +375,7 @@ void TConfigGrid::FollowFilterSide(int row, int column) {
   const std::string path = model_->Text(row, path_column);
   if (!type || path.empty()) return;
   TMappings mappings(services_.ini);
-  AddMappingRows(services_.ini, services_.mapping_rows(), &mappings);
+  AddMappingRows(services_.ini, MappingsNow(), &mappings);
   if (column == type_column) {
     const std::string moved = FilterPathForType(mappings, path, *type);
     if (moved != path) model_->SetText(row, path_column, moved);

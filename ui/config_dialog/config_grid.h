@@ -14,6 +14,7 @@
 #include "ui/logic/grid_check.h"
 #include "ui/logic/mapping_cells.h"
 
+class QLineEdit;
 class QMenu;
 
 namespace qv {
@@ -59,18 +60,23 @@ class TConfigGrid : public QTableView {
   void InsertRow();
   void DuplicateRow();
   void DeleteRow();
+  // Browsing for the current path cell; also on a double click on it.
   void Browse();
-  // The clipboard: the selected cells as tab- and line-separated text.
+  // The clipboard: the selected cells as tab- and line-separated text, or
+  // the editor's text while a cell is edited. Pasted cells are validated.
   void Copy();
   void Cut();
   void Paste();
+  // Edits the current cell with all its text selected.
+  void SelectAll();
+  void Undo();
   // Validates the rows in order; done(false) at the first rejected cell,
   // which becomes the current cell.
   void ValidateAll(const TValidationMode& mode, std::function<void(bool)> done);
   // A cell's check waits for its answer.
   bool checking() const { return checking_; }
-  // The mappings grid's rows with a destination, for mapping_rows.
-  std::vector<TMappingRowPaths> MappingRows() const;
+  // The mappings grid's rows with a destination but skip, for mapping_rows.
+  std::vector<TMappingRowPaths> MappingRows(int skip = -1) const;
 
   void LoadColumnWidths();
   void SaveColumnWidths();
@@ -81,11 +87,19 @@ class TConfigGrid : public QTableView {
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   using TDone = std::function<void(bool)>;
 
   void OnEdited(int row, int column);
+  // Validates the cell as after the user's edit of it.
+  void ValidateEdit(int row, int column, TDone done);
+  void ValidatePasted(std::vector<TGridPaste> cells, size_t next);
+  bool CanBrowse() const;
+  // The cell's line editor while one is being edited.
+  QLineEdit* Editor() const;
+  std::vector<TMappingRowPaths> MappingsNow() const;
   TValidationMode EditMode(int row) const;
   TCellCheck MakeCheck(int row, int column, const TValidationMode& mode) const;
   // What the cell's check asks the file system about.
