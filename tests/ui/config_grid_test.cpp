@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QHeaderView>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -467,6 +469,36 @@ TEST_F(ConfigGridTest, DoubleClickBrowsesFromWhereThePathIsLikeliest) {
   dialogs_.starts.clear();
   DoubleClick(Grid(M), 0, 4);  // no path: Qt's own double click
   EXPECT_TRUE(dialogs_.starts.empty());
+}
+
+// The ink of a cell's text starts 5 pixels (and a glyph's bearing) in from
+// its side, and 2 (and the font's leading) below the top.
+TEST_F(ConfigGridTest, TextsAreInsetFromTheirSideAndTheTop) {
+  const auto A = TListKind::kMinimalAges;
+  TConfigGrid& grid = Grid(A);
+  grid.grid_model().SetText(0, 1, "W");
+  grid.grid_model().SetText(0, 2, "8");  // right-aligned
+  grid.verticalHeader()->setDefaultSectionSize(60);
+  grid.resize(600, 200);
+  grid.show();
+  const QImage image = grid.viewport()->grab().toImage();
+  const int leading = grid.fontMetrics().ascent() - grid.fontMetrics().capHeight();
+  for (const int column : {1, 2}) {
+    SCOPED_TRACE(column);
+    const QRect cell = grid.visualRect(grid.grid_model().index(0, column));
+    QRect ink;
+    for (int y = cell.top(); y <= cell.bottom(); ++y) {
+      for (int x = cell.left(); x <= cell.right(); ++x) {
+        if (qGray(image.pixel(x, y)) < 100) ink |= QRect(x, y, 1, 1);
+      }
+    }
+    ASSERT_FALSE(ink.isEmpty());
+    const int inset = column == 1 ? ink.left() - cell.left() : cell.right() - ink.right();
+    EXPECT_GE(inset, 5);
+    EXPECT_LE(inset, 7);
+    EXPECT_GE(ink.top() - cell.top(), 2);
+    EXPECT_LE(ink.top() - cell.top(), 2 + leading + 1);
+  }
 }
 
 // A drive that does not answer: the window goes on, and the error names the path.
