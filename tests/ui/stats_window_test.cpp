@@ -52,12 +52,7 @@ class StatsWindowTest : public WindowTest {
   QSplitter& Splitter() { return *window_->findChild<QSplitter*>("SplitterLog"); }
   void AddMirror(const std::string& name, const std::vector<std::string>& files) {
     MakeTree(temp_.path(), files);
-    MakeDirs(temp_ / (name + "-src"));
-    MakeDirs(temp_ / (name + "-dst"));
-    TQVIniFile ini(platform_, settings_);
-    TMapping mapping(ini, temp_ / (name + "-dst/"));
-    mapping.SetSource(temp_ / (name + "-src/"));
-    ASSERT_TRUE(mapping.Save());
+    WindowTest::AddMirror(name);
   }
   std::string Cell(TChartKind kind, int m, TChartRowKind row, int column) {
     return window_->stats_panel()

@@ -88,6 +88,15 @@ std::string WindowTest::LogFile() const {
   return newest;
 }
 
+void WindowTest::AddMirror(const std::string& name) {
+  MakeDirs(temp_ / (name + "-src"));
+  MakeDirs(temp_ / (name + "-dst"));
+  TQVIniFile ini(platform_, settings_);
+  TMapping mapping(ini, temp_ / (name + "-dst/"));
+  mapping.SetSource(temp_ / (name + "-src/"));
+  ASSERT_TRUE(mapping.Save());
+}
+
 FileTime WindowTest::StoredLastScan() {
   TQVIniFile ini(platform_, settings_);
   return ini.ReadLastScan().value_or(0);

@@ -100,6 +100,8 @@ class WindowTest : public ::testing::Test {
   // The newest log file of the destination, "" when there is none.
   std::string LogFile() const;
   FileTime StoredLastScan();
+  // A mirror from temp_/NAME-src/ to temp_/NAME-dst/, both made, stored.
+  void AddMirror(const std::string& name);
 
   ScopedTempDir temp_;
   const std::string src_;

@@ -38,14 +38,6 @@ class VisibilityTest : public WindowTest {
     for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
     return count;
   }
-  void AddMirror(const std::string& name) {
-    MakeDirs(temp_ / (name + "-src"));
-    MakeDirs(temp_ / (name + "-dst"));
-    TQVIniFile ini(platform_, settings_);
-    TMapping mapping(ini, temp_ / (name + "-dst/"));
-    mapping.SetSource(temp_ / (name + "-src/"));
-    ASSERT_TRUE(mapping.Save());
-  }
 
   TFakeTray::TState tray_;
 };
