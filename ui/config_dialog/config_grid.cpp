@@ -20,6 +20,7 @@
 #include "ui/config_dialog/threaded_cell_check.h"
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/browse_start.h"
+#include "ui/logic/config_dlg_rules.h"
 #include "ui/logic/filter_cells.h"
 #include "ui/logic/value_cells.h"
 
@@ -95,6 +96,11 @@ void TConfigGrid::DuplicateRow() {
 
 void TConfigGrid::DeleteRow() {
   int current = CurrentRow();
+  if (kind_ == TListKind::kMappings && !RowIsEmpty(kind_, model_->rows().rows()[current]) &&
+      !services_.dialogs.Warn(
+          DeleteMappingQuestion(model_->Text(current, DestinationColumn(kind_))))) {
+    return;
+  }
   model_->Delete(current, &current);
   SetCurrentRow(current);
 }
@@ -268,6 +274,9 @@ void TConfigGrid::FillPopup(QMenu* menu) {
   connect(menu->addAction("&Delete row"), &QAction::triggered, this, &TConfigGrid::DeleteRow);
   menu->addSeparator();
   FillColumnsMenu(menu->addMenu("Co&lumns"));
+  QAction* help = menu->addAction("&Help");
+  help->setShortcut(QKeySequence::HelpContents);
+  connect(help, &QAction::triggered, this, &TConfigGrid::helpRequested);
 }
 
 void TConfigGrid::contextMenuEvent(QContextMenuEvent* event) {

@@ -59,6 +59,7 @@ class TConfigGrid : public QTableView {
 
   void InsertRow();
   void DuplicateRow();
+  // A mirror's row only when the user agrees: its destination stays on disk.
   void DeleteRow();
   // Browsing for the current path cell; also on a double click on it.
   void Browse();
@@ -84,6 +85,10 @@ class TConfigGrid : public QTableView {
   void FillColumnsMenu(QMenu* menu);
   // The popup as it opens at the current cell.
   void FillPopup(QMenu* menu);
+
+ signals:
+  // The popup's "&Help".
+  void helpRequested();
 
  protected:
   void contextMenuEvent(QContextMenuEvent* event) override;

@@ -19,19 +19,25 @@ std::vector<std::string> DroppedPaths(const QMimeData& data) {
   return paths;
 }
 
-void ExcludeDroppedPaths(const std::vector<std::string>& paths, const TMappings& mappings,
-                         TQVIniFile& ini, TDialogs& dialogs) {
+void OfferExclusions(const std::vector<std::string>& paths, const TMappings& mappings,
+                     const TMappings* other, TDialogs& dialogs,
+                     const std::function<void(const std::string&, int)>& exclude) {
   const TAskQuestion ask = [&dialogs](const std::string& question) {
     return dialogs.Confirm(question);
   };
   const TShowInfo inform = [&dialogs](const std::string& text) { dialogs.Inform(text); };
-  const TReportError report = [&dialogs](const std::string& text) { dialogs.Error(text); };
   for (const std::string& path : paths) {
-    const int answer = mappings.AskToExclude(path, nullptr, ask, inform);
-    if (answer == 0) continue;
-    const int type = answer == 1 ? kExcludedSource : kExcludedDestination;
-    (void)SaveNewFilter(ini, path, true, type, true, report);
+    const int answer = mappings.AskToExclude(path, other, ask, inform);
+    if (answer != 0) exclude(path, answer == 1 ? kExcludedSource : kExcludedDestination);
   }
+}
+
+void ExcludeDroppedPaths(const std::vector<std::string>& paths, const TMappings& mappings,
+                         TQVIniFile& ini, TDialogs& dialogs) {
+  const TReportError report = [&dialogs](const std::string& text) { dialogs.Error(text); };
+  OfferExclusions(paths, mappings, nullptr, dialogs, [&](const std::string& path, int type) {
+    (void)SaveNewFilter(ini, path, true, type, true, report);
+  });
 }
 
 }  // namespace qv

@@ -1,6 +1,7 @@
 #ifndef QUORVANE_UI_MAIN_WINDOW_FILE_DROPS_H_
 #define QUORVANE_UI_MAIN_WINDOW_FILE_DROPS_H_
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@ class TQVIniFile;
 // The local paths among dropped URLs, whole and in order; other URLs are
 // ignored.
 std::vector<std::string> DroppedPaths(const QMimeData& data);
+
+// Offers each path for exclusion from the mirror of mappings holding it,
+// failing that of other (when given), and calls exclude(path, filter type)
+// for each the user agrees to.
+void OfferExclusions(const std::vector<std::string>& paths, const TMappings& mappings,
+                     const TMappings* other, TDialogs& dialogs,
+                     const std::function<void(const std::string&, int)>& exclude);
 
 // Offers each path for exclusion from the mirror holding it and stores each
 // filter the user agrees to (enabled, logged). A store that fails is

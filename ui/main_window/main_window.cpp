@@ -155,6 +155,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   stats_layout_->Restore();
   setAcceptDrops(true);
   LoadStatistics();
+  BuildConfigurationCommand();
 }
 
 TMainWindow::~TMainWindow() = default;

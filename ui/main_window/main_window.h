@@ -10,6 +10,7 @@
 #include "config/config_data.h"
 #include "ui/app/opener.h"
 #include "ui/logic/command_line.h"
+#include "ui/logic/config_edit.h"
 #include "ui/logic/confirm_panel.h"
 #include "ui/tray/tray_control.h"
 
@@ -21,6 +22,7 @@ class QSplitter;
 namespace qv {
 
 class Platform;
+class TConfigDlg;
 class TDialogs;
 class TEditCommands;
 class TDlgConfirmUpdate;
@@ -97,6 +99,11 @@ class TMainWindow : public QMainWindow {
   TStatsPanel& stats_panel() { return *stats_panel_; }
   // Which of the log and the statistics panel show.
   TLogStatsSplit& log_stats_split() { return *split_; }
+  // "C&onfiguration...": the dialog, window-modal; the one open is shown
+  // again instead of a second. OK emits configurationAccepted.
+  void OpenConfiguration();
+  // The dialog while it is open; null otherwise.
+  TConfigDlg* config_dialog() const { return config_dlg_; }
 
  public slots:
   // After the configuration changed: the mirrors read again and the
@@ -106,6 +113,8 @@ class TMainWindow : public QMainWindow {
  signals:
   // The close was accepted: the program may end.
   void closed();
+  // The configuration dialog closed with OK; nothing of it is saved yet.
+  void configurationAccepted(const TConfigEdit& edit);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -149,6 +158,7 @@ class TMainWindow : public QMainWindow {
   void FindFolderBelowCursor(const std::string& line, int offset);
   void ShowAbout();
   void TellHowToAddMirror();
+  void BuildConfigurationCommand();
 
   Platform& platform_;
   TDialogs& dialogs_;
@@ -193,6 +203,10 @@ class TMainWindow : public QMainWindow {
   QAction* scanner_start_ = nullptr;
   QAction* scanner_stop_ = nullptr;
   QAction* scanner_start_timer_ = nullptr;
+  TConfigDlg* config_dlg_ = nullptr;  // owned by the window while open
+  // The configuration grids' checks share it: one left hanging outlives the
+  // dialog, and this wrapper with it.
+  std::shared_ptr<Platform> check_platform_;
 };
 
 }  // namespace qv
