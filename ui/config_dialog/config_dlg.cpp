@@ -170,22 +170,28 @@ void TConfigDlg::PageChanged(int index) {
   const int left = shown_page_;
   SetPage(static_cast<TCfgPage>(left));
   if (checking_ || index == left) return;
+  Checked([this, left](TDone done) { Check(static_cast<TCfgPage>(left), false, done); },
+          [this, index] { SetPage(static_cast<TCfgPage>(index)); });
+}
+
+void TConfigDlg::Checked(std::function<void(TDone)> check, std::function<void()> passed) {
   checking_ = true;
-  Check(static_cast<TCfgPage>(left), false, [this, index](bool ok) {
-    checking_ = false;
-    if (ok) SetPage(static_cast<TCfgPage>(index));
-  });
+  // After the edits already queued, whose checks would replace these.
+  QMetaObject::invokeMethod(
+      this,
+      [this, check = std::move(check), passed = std::move(passed)] {
+        check([this, passed](bool ok) {
+          checking_ = false;
+          if (ok) passed();
+        });
+      },
+      Qt::QueuedConnection);
 }
 
 void TConfigDlg::Help() { deps_.open.OpenHelpPage(HelpPageOf(page())); }
 
 void TConfigDlg::accept() {
-  if (checking_) return;
-  checking_ = true;
-  CheckFrom(0, [this](bool ok) {
-    checking_ = false;
-    if (ok) Finish();
-  });
+  if (!checking_) Checked([this](TDone done) { CheckFrom(0, done); }, [this] { Finish(); });
 }
 
 void TConfigDlg::Finish() {

@@ -89,6 +89,8 @@ class TConfigDlg : public QDialog {
   void CheckMappings(bool closing, TDone done);
   void CheckFilters(bool closing, TDone done);
   void CheckFrom(int page, TDone done);
+  // Runs check once the event loop turns; passed when it passes.
+  void Checked(std::function<void(TDone)> check, std::function<void()> passed);
   void Finish();
   std::unique_ptr<TMappings> EditedMappings() const;
   void AddFilterRow(int type, std::string path);

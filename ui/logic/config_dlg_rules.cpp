@@ -26,7 +26,7 @@ std::vector<const TListRow*> WithDestination(const std::vector<TListRow>& rows) 
 }  // namespace
 
 TCfgPage PageOfStoredTab(int stored) {
-  const int page = stored >= kStoredRegistryTab ? stored - 1 : std::max(stored, 0);
+  const int page = stored > kStoredRegistryTab ? stored - 1 : std::max(stored, 0);
   return static_cast<TCfgPage>(std::min(page, kCfgPageCount - 1));
 }
 
@@ -92,10 +92,20 @@ std::optional<std::string> ExcludedBeforeIncludedQuestion(const std::vector<TLis
 }
 
 bool MappingsChanged(const std::vector<TListRow>& stored, const std::vector<TListRow>& edited) {
+  const std::span<const TListColumn> columns = ListColumns(TListKind::kMappings);
+  const auto same = [columns](const TListRow* before, const TListRow* after) {
+    for (size_t i = 0; i < columns.size(); ++i) {
+      const TListValue& was = before->values.at(i);
+      // Not stored, it reads as the file system's default, which the grid
+      // fills in when it validates the row.
+      if (columns[i].kind == TColumnKind::kResolution && std::get<int64_t>(was) < 1) continue;
+      if (was != after->values.at(i)) return false;
+    }
+    return true;
+  };
   const std::vector<const TListRow*> before = WithDestination(stored);
   const std::vector<const TListRow*> after = WithDestination(edited);
-  return !std::equal(before.begin(), before.end(), after.begin(), after.end(),
-                     [](const TListRow* a, const TListRow* b) { return a->values == b->values; });
+  return !std::equal(before.begin(), before.end(), after.begin(), after.end(), same);
 }
 
 std::string DeleteMappingQuestion(const std::string& destination) {

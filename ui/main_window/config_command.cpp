@@ -34,7 +34,8 @@ void TMainWindow::OpenConfiguration() {
                                 [this] { return scan_control_->scanning(); }},
                                this);
   config_dlg_->setAttribute(Qt::WA_DeleteOnClose);
-  connect(config_dlg_, &QObject::destroyed, this, [this] { config_dlg_ = nullptr; });
+  // Closed: deleted later, and a new one may open meanwhile.
+  connect(config_dlg_, &QDialog::finished, this, [this] { config_dlg_ = nullptr; });
   if (!config_dlg_->Fill()) {
     dialogs_.Error("The configuration could not be read from " + settings_path_ + ".");
     config_dlg_->deleteLater();
