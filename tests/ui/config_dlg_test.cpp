@@ -33,7 +33,7 @@ using K = TListKind;
 class ConfigDlgTest : public WindowTest {
  protected:
   TConfigDlg& Open() {
-    window_->OpenConfiguration();
+    Click("SpeedButtonConfig");
     TConfigDlg* dialog = window_->config_dialog();
     EXPECT_NE(dialog, nullptr);
     EXPECT_TRUE(WaitFor([dialog] { return dialog->isVisible(); }));

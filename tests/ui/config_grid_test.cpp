@@ -339,7 +339,7 @@ TEST_F(ConfigGridTest, PopupRowsBrowsingAndColumnWidths) {
   QGuiApplication::clipboard()->clear();
   EXPECT_EQ(Popup(grid),
             "&Browse...||-&Undo|Cu&t|&Copy|-&Paste|&Select all||&Insert row|Duplicate &row|"
-            "&Delete row||Co&lumns|");
+            "&Delete row||Co&lumns|&Help|");
   dialogs_.chosen = dir_ / "src/";
   grid.Browse();
   Settle(A);
