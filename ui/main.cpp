@@ -97,10 +97,13 @@ int main(int argc, char** argv) {
   const QString screenshot = qEnvironmentVariable("QUORVANE_SCREENSHOT");
   const QString state_name = qEnvironmentVariable("QUORVANE_SCREENSHOT_STATE");
   const bool question = qv::IsQuestionScreenshot(state_name);
+  const std::optional<qv::TCfgPage> config_page = qv::ConfigScreenshotPage(state_name);
   const std::optional<qv::TScanState> screenshot_state =
-      question ? qv::TScanState::kScanning : qv::ScreenshotState(state_name);
+      question ? qv::TScanState::kScanning
+               : (config_page ? qv::TScanState::kIdle : qv::ScreenshotState(state_name));
   if (!screenshot_state) {
-    std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting, scanning or confirm\n";
+    std::cerr << "quorvane: QUORVANE_SCREENSHOT_STATE is idle, waiting, scanning, confirm or "
+                 "config-PAGE\n";
     return kExitCannotRun;
   }
   if (screenshot.isEmpty()) {
@@ -113,6 +116,8 @@ int main(int argc, char** argv) {
   window->Begin();
   if (!screenshot.isEmpty() && question) {
     qv::GrabQuestion(*window, screenshot);
+  } else if (!screenshot.isEmpty() && config_page) {
+    qv::GrabConfiguration(*window, screenshot, *config_page);
   } else if (!screenshot.isEmpty()) {
     qv::GrabInState(
         *window, screenshot, *screenshot_state,

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <memory>
 
+#include "ui/config_dialog/config_dlg.h"
 #include "ui/dialogs/confirm_update.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
@@ -183,6 +184,32 @@ void GrabQuestion(TMainWindow& window, const QString& file) {
     *done = true;
     std::cerr << "quorvane: the scan asked nothing\n";
     window.close();
+  });
+}
+
+std::optional<TCfgPage> ConfigScreenshotPage(const QString& name) {
+  const QStringList kNames = {"config-general", "config-mappings", "config-filters",
+                              "config-minimal-ages", "config-file-mappings"};
+  const auto index = kNames.indexOf(name);
+  if (index < 0) return std::nullopt;
+  return static_cast<TCfgPage>(index);
+}
+
+void GrabConfiguration(TMainWindow& window, const QString& file, TCfgPage page) {
+  QTimer::singleShot(0, &window, [&window, file, page] {
+    window.OpenConfiguration();
+    TConfigDlg* dialog = window.config_dialog();
+    if (dialog == nullptr) {
+      window.close();
+      return;
+    }
+    dialog->ShowPage(page);
+    // Once the dialog is laid out and its grids have drawn.
+    QTimer::singleShot(300, dialog, [&window, dialog, file] {
+      Save(WithCaption(*dialog), file);
+      dialog->reject();
+      window.close();
+    });
   });
 }
 

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <optional>
 
+#include "ui/logic/config_dlg_rules.h"
 #include "ui/logic/scan_state.h"
 
 namespace qv {
@@ -44,6 +45,13 @@ void GrabInState(TMainWindow& window, const QString& file, TScanState state,
 // then the scan is terminated and the window closes.
 bool IsQuestionScreenshot(const QString& name);
 void GrabQuestion(TMainWindow& window, const QString& file);
+// QUORVANE_SCREENSHOT_STATE "config-general", "config-mappings",
+// "config-filters", "config-minimal-ages" or "config-file-mappings": the
+// configuration dialog on that page; nullopt for any other name.
+std::optional<TCfgPage> ConfigScreenshotPage(const QString& name);
+// Opens the configuration dialog on page, saves a picture of it into file
+// and closes it and the window.
+void GrabConfiguration(TMainWindow& window, const QString& file, TCfgPage page);
 
 }  // namespace qv
 

@@ -122,7 +122,7 @@ void TConfigDlg::RestoreLayout() {
                       std::max(limit, kMinSide));
   };
   resize(side("Width", 760, screen_size.width()), side("Height", 520, screen_size.height()));
-  SetPage(PageOfStoredTab(deps_.ini.ReadInteger(kDlgKey, "TabIndex", 0)));
+  ShowPage(PageOfStoredTab(deps_.ini.ReadInteger(kDlgKey, "TabIndex", 0)));
   for (TConfigGrid* grid : grids_) grid->LoadColumnWidths();
 }
 
@@ -158,7 +158,7 @@ void TConfigDlg::FillFilters() {
 
 TCfgPage TConfigDlg::page() const { return static_cast<TCfgPage>(pages_->currentIndex()); }
 
-void TConfigDlg::SetPage(TCfgPage page) {
+void TConfigDlg::ShowPage(TCfgPage page) {
   const QSignalBlocker quiet(pages_);
   shown_page_ = static_cast<int>(page);
   pages_->setCurrentIndex(shown_page_);
@@ -168,10 +168,10 @@ void TConfigDlg::ChoosePage(TCfgPage page) { pages_->setCurrentIndex(static_cast
 
 void TConfigDlg::PageChanged(int index) {
   const int left = shown_page_;
-  SetPage(static_cast<TCfgPage>(left));
+  ShowPage(static_cast<TCfgPage>(left));
   if (checking_ || index == left) return;
   Checked([this, left](TDone done) { Check(static_cast<TCfgPage>(left), false, done); },
-          [this, index] { SetPage(static_cast<TCfgPage>(index)); });
+          [this, index] { ShowPage(static_cast<TCfgPage>(index)); });
 }
 
 void TConfigDlg::Checked(std::function<void(TDone)> check, std::function<void()> passed) {

@@ -55,6 +55,8 @@ class TConfigDlg : public QDialog {
   TCfgPage page() const;
   // Shows page as if the user chose it, after the current page's check.
   void ChoosePage(TCfgPage page);
+  // Shows page without a check.
+  void ShowPage(TCfgPage page);
   TConfigGrid& grid(TListKind kind) const;
   TGeneralPage& general_page() const { return *general_; }
   // A page change or OK waits for a check to answer.
@@ -82,7 +84,6 @@ class TConfigDlg : public QDialog {
   void SaveLayout();
   void FillFilters();
   void PageChanged(int index);
-  void SetPage(TCfgPage page);
   // The check of page; closing: on OK.
   void Check(TCfgPage page, bool closing, TDone done);
   void CheckGeneral(TDone done);

@@ -25,7 +25,7 @@ void TConfigDlg::CheckFrom(int page, TDone done) {
   if (page >= kCfgPageCount) return done(true);
   Check(static_cast<TCfgPage>(page), true, [this, page, done](bool ok) {
     if (!ok) {
-      if (page != static_cast<int>(TCfgPage::kGeneral)) SetPage(static_cast<TCfgPage>(page));
+      if (page != static_cast<int>(TCfgPage::kGeneral)) ShowPage(static_cast<TCfgPage>(page));
       return done(false);
     }
     CheckFrom(page + 1, done);

@@ -63,7 +63,7 @@ void TConfigDlg::AddFilterRow(int type, std::string path) {
   model.SetText(row, kTypeColumn, FilterTypeName(type));
   model.SetText(row, kFilterColumn, path);
   model.KeepOneEmptyRow(&row);
-  SetPage(TCfgPage::kFilters);
+  ShowPage(TCfgPage::kFilters);
 }
 
 }  // namespace qv
