@@ -1,6 +1,7 @@
 #include "ui/config_dialog/config_dlg.h"
 
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -29,6 +30,9 @@ namespace {
 
 const std::string kDlgKey = std::string(kBaseKey) + "\\ConfigDlg";
 constexpr int kMinSide = 64;
+// A column fitted to long paths leaves room for the others.
+constexpr int kMaxFittedWidth = 360;
+constexpr int kTextInsets = 12;
 
 }  // namespace
 
@@ -143,7 +147,24 @@ bool TConfigDlg::Fill() {
   read = stored_mappings_->Load(discard, nullptr, false, true) && read;
   for (TConfigGrid* grid : grids_) read = grid->Load() && read;
   FillFilters();
+  FitColumns();
   return read;
+}
+
+void TConfigDlg::FitColumns() {
+  for (TConfigGrid* grid : grids_) {
+    for (int column = 0; column < grid->grid_model().columnCount(); ++column) {
+      if (grid->stored_width(column)) continue;
+      grid->resizeColumnToContents(column);
+      // The cells draw their texts inset from both sides.
+      grid->setColumnWidth(column,
+                           std::min(grid->columnWidth(column) + kTextInsets, kMaxFittedWidth));
+    }
+  }
+  // The folders and the files take the rest of their grids' width.
+  grid(TListKind::kMinimalAges).horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+  QHeaderView* files = grid(TListKind::kFileMappings).horizontalHeader();
+  files->setSectionResizeMode(QHeaderView::Stretch);
 }
 
 void TConfigDlg::FillFilters() {

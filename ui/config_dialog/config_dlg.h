@@ -83,6 +83,8 @@ class TConfigDlg : public QDialog {
   void RestoreLayout();
   void SaveLayout();
   void FillFilters();
+  // Columns without a stored width fit their texts.
+  void FitColumns();
   void PageChanged(int index);
   // The check of page; closing: on OK.
   void Check(TCfgPage page, bool closing, TDone done);

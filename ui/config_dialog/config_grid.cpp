@@ -220,6 +220,7 @@ void TConfigGrid::LoadColumnWidths() {
     const int32_t width = services_.ini.ReadInteger(LayoutKey(kind_), WidthName(column), -1);
     setColumnHidden(column, width == 0);
     if (width > 0) setColumnWidth(column, width);
+    if (width >= 0) stored_widths_.insert(column);
   }
 }
 

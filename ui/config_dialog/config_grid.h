@@ -81,6 +81,8 @@ class TConfigGrid : public QTableView {
 
   void LoadColumnWidths();
   void SaveColumnWidths();
+  // The column's width came from the store.
+  bool stored_width(int column) const { return stored_widths_.count(column) != 0; }
   // The "Co&lumns" entries: one per column, checked while it is shown.
   void FillColumnsMenu(QMenu* menu);
   // The popup as it opens at the current cell.
@@ -133,6 +135,7 @@ class TConfigGrid : public QTableView {
   TListSnapshot snapshot_;
   std::vector<TListRow> edited_;
   bool checking_ = false;
+  std::set<int> stored_widths_;
 };
 
 // Saves the lists of grids in one transaction. On success the grids load
