@@ -163,11 +163,25 @@ TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndNothingIsStopped) {
     bool mappings_changed;
   } kCases[] = {
       {"auto filters, restored", true, "", "", true, true, {restore}, {}, false},
-      {"auto filters, not restored", true, "", "", false, false, {restore}, TCfgPage::kGeneral,
+      {"auto filters, not restored",
+       true,
+       "",
+       "",
+       false,
+       false,
+       {restore},
+       TCfgPage::kGeneral,
        false},
       {"destination, stop", false, temp_ / "dst2/", "", true, true, {stop}, {}, true},
-      {"destination, no stop", false, temp_ / "dst2/", "", false, false, {stop},
-       TCfgPage::kMappings, true},
+      {"destination, no stop",
+       false,
+       temp_ / "dst2/",
+       "",
+       false,
+       false,
+       {stop},
+       TCfgPage::kMappings,
+       true},
       {"filters only", false, "", "*.txt", true, true, {}, {}, false},
   };
   for (const auto& c : kCases) {
@@ -254,8 +268,8 @@ TEST_F(ConfigDlgTest, DroppedPathsBecomeExclusionsFromStoredThenEditedMirrors) {
   Type(dialog, K::kMappings, 1, 1, temp_ / "src/sub/");
   Type(dialog, K::kMappings, 1, 2, temp_ / "new-dst/");
   dialogs_.confirmations.clear();
-  dialog.AddDroppedPaths({dst_ + "old", temp_ / "new-dst/part", src_ + "a.txt",
-                          temp_ / "elsewhere"});
+  dialog.AddDroppedPaths(
+      {dst_ + "old", temp_ / "new-dst/part", src_ + "a.txt", temp_ / "elsewhere"});
   EXPECT_EQ(dialog.page(), TCfgPage::kFilters);
   EXPECT_EQ(dialogs_.confirmations,
             (std::vector<std::string>{"Add " + dst_ + "old to excluded destinations?",
@@ -320,9 +334,10 @@ TEST_F(ConfigDlgTest, ScansGoOnWhileTheDialogIsOpen) {
   EXPECT_TRUE(window_->scan_control().scanning());
   TDlgConfirmUpdate& confirm = window_->confirm_dialog();
   ASSERT_TRUE(WaitFor([&confirm] { return confirm.isVisible(); }));
-  for (int asked = 0; asked < 10 && WaitFor([&] {
-                        return confirm.isVisible() || !window_->scan_control().scanning();
-                      }) && confirm.isVisible();
+  for (int asked = 0;
+       asked < 10 &&
+       WaitFor([&] { return confirm.isVisible() || !window_->scan_control().scanning(); }) &&
+       confirm.isVisible();
        ++asked) {
     auto* scan = confirm.findChild<QRadioButton*>("RadioButtonScan");
     QTest::mouseClick(scan, Qt::LeftButton, {}, QPoint(6, scan->height() / 2));

@@ -17,9 +17,8 @@ TEST(ConfigDlgRulesTest, StoredTabsCountTheAbsentRegistryPage) {
     int stored;
     TCfgPage page;
   } kCases[] = {
-      {-3, TCfgPage::kGeneral},     {0, TCfgPage::kGeneral},
-      {1, TCfgPage::kMappings},     {3, TCfgPage::kMinimalAges},
-      {4, TCfgPage::kFileMappings}, {5, TCfgPage::kFileMappings},
+      {-3, TCfgPage::kGeneral},     {0, TCfgPage::kGeneral},      {1, TCfgPage::kMappings},
+      {3, TCfgPage::kMinimalAges},  {4, TCfgPage::kFileMappings}, {5, TCfgPage::kFileMappings},
       {9, TCfgPage::kFileMappings},
   };
   for (const auto& c : kCases) {

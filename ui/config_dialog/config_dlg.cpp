@@ -36,8 +36,7 @@ constexpr int kTextInsets = 12;
 
 }  // namespace
 
-TConfigDlg::TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent)
-    : QDialog(parent), deps_(deps) {
+TConfigDlg::TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent) : QDialog(parent), deps_(deps) {
   setObjectName("ConfigDlg");
   setWindowTitle("Configuration");
   // The confirmation dialog of a running scan stays usable meanwhile.
@@ -68,8 +67,8 @@ TConfigDlg::TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent)
 TConfigDlg::~TConfigDlg() { SaveLayout(); }
 
 void TConfigDlg::BuildPages() {
-  general_ = new TGeneralPage([this](const std::string& text) { return deps_.dialogs.Confirm(text); },
-                              pages_);
+  general_ = new TGeneralPage(
+      [this](const std::string& text) { return deps_.dialogs.Confirm(text); }, pages_);
   pages_->addTab(general_, "&General");
   pages_->addTab(ListPage(TCfgPage::kMappings, "TabSheetMappings",
                           "The list of mirrors. Double click on a source or destination to browse "
@@ -102,14 +101,13 @@ QWidget* TConfigDlg::ListPage(TCfgPage page, const char* name, const char* expla
   memo->setTextFormat(Qt::PlainText);
   layout->addWidget(memo);
   const TListKind kind = *ListOfPage(page);
-  TGridServices services{deps_.ini,
-                         deps_.platform,
-                         deps_.dialogs,
-                         asked_,
-                         [this](const std::string& text) {
-                           status_->showMessage(QString::fromStdString(text));
-                         },
-                         [this] { return grid(TListKind::kMappings).MappingRows(); }};
+  TGridServices services{
+      deps_.ini,
+      deps_.platform,
+      deps_.dialogs,
+      asked_,
+      [this](const std::string& text) { status_->showMessage(QString::fromStdString(text)); },
+      [this] { return grid(TListKind::kMappings).MappingRows(); }};
   auto* grid = new TConfigGrid(kind, services, widget);
   connect(grid, &TConfigGrid::helpRequested, this, &TConfigDlg::Help);
   grids_[static_cast<size_t>(kind)] = grid;

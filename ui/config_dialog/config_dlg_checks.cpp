@@ -75,8 +75,7 @@ void TConfigDlg::CheckFilters(bool closing, TDone done) {
   TConfigGrid& filters = grid(TListKind::kFilters);
   filters.ValidateAll(ModeOf(closing), [this, &filters, done](bool ok) {
     if (!ok) return done(false);
-    const std::optional<std::string> question =
-        ExcludedBeforeIncludedQuestion(filters.Edit().rows);
+    const std::optional<std::string> question = ExcludedBeforeIncludedQuestion(filters.Edit().rows);
     done(!question || deps_.dialogs.Confirm(*question));
   });
 }

@@ -53,8 +53,8 @@ TGeneralPage::TGeneralPage(std::function<bool(const std::string&)> ask, QWidget*
   AddRow(run, "Mi&nutes to suspend the scanner after user input when minimized", suspend_);
   priority_ = new QComboBox;
   priority_->setObjectName("ComboBoxPriority");
-  priority_->addItems({"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest",
-                       "Time critical"});
+  priority_->addItems(
+      {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"});
   AddRow(run, "&Priority of scanning thread", priority_);
   min_minutes_ = AddSpin("SpinEditMinMinutes", 0);
   AddRow(run, "Minimal minutes to &wait after you login before starting a scan", min_minutes_);
@@ -80,8 +80,7 @@ TGeneralPage::TGeneralPage(std::function<bool(const std::string&)> ask, QWidget*
   disable_auto_filter_ = AddCheck("CheckBoxDisableAutoFilter", "&Disable automatic filters");
   scan_excluded_dirs_ = AddCheck("CheckBoxScanExcludedDirs",
                                  "&Scan excluded dirs to retrieve number of files and sizes");
-  use_archive_bit_ =
-      AddCheck("CheckBoxUseArchiveBit", "&Update files with archive attribute set");
+  use_archive_bit_ = AddCheck("CheckBoxUseArchiveBit", "&Update files with archive attribute set");
   for (QCheckBox* box : {confirm_, disable_auto_filter_, scan_excluded_dirs_, use_archive_bit_}) {
     misc->addWidget(box);
   }

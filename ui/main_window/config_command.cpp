@@ -30,9 +30,9 @@ void TMainWindow::OpenConfiguration() {
     config_dlg_->activateWindow();
     return;
   }
-  config_dlg_ = new TConfigDlg({*ini_, check_platform_, dialogs_, open_,
-                                [this] { return scan_control_->scanning(); }},
-                               this);
+  config_dlg_ = new TConfigDlg(
+      {*ini_, check_platform_, dialogs_, open_, [this] { return scan_control_->scanning(); }},
+      this);
   config_dlg_->setAttribute(Qt::WA_DeleteOnClose);
   // Closed: deleted later, and a new one may open meanwhile.
   connect(config_dlg_, &QDialog::finished, this, [this] { config_dlg_ = nullptr; });
