@@ -47,6 +47,7 @@ QWidget* TGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem
                                      const QModelIndex& index) const {
   if (!IsTypeCell(index)) return QStyledItemDelegate::createEditor(parent, option, index);
   auto* box = new QComboBox(parent);
+  box->setObjectName("ComboBoxFilterType");
   for (int type = 0; type < kFilterTypeCount; ++type) {
     box->addItem(QString::fromUtf8(FilterTypeName(type)));
   }
