@@ -123,7 +123,10 @@ TEST_F(ConfigDlgTest, TheStoredPageCountsTheAbsentRegistryPage) {
     int stored;
     TCfgPage opened;
     int stored_after;
-  } kCases[] = {{4, TCfgPage::kFileMappings, 5}, {2, TCfgPage::kFilters, 2}};
+  } kCases[] = {{-1, TCfgPage::kGeneral, 0},
+                {4, TCfgPage::kFileMappings, 5},
+                {9, TCfgPage::kFileMappings, 5},
+                {3, TCfgPage::kMinimalAges, 3}};
   for (const auto& c : kCases) {
     {
       TQVIniFile ini(platform_, settings_);

@@ -12,27 +12,6 @@
 namespace qv::testing {
 namespace {
 
-TEST(ConfigDlgRulesTest, StoredTabsCountTheAbsentRegistryPage) {
-  const struct {
-    int stored;
-    TCfgPage page;
-  } kCases[] = {
-      {-3, TCfgPage::kGeneral},     {0, TCfgPage::kGeneral},      {1, TCfgPage::kMappings},
-      {3, TCfgPage::kMinimalAges},  {4, TCfgPage::kFileMappings}, {5, TCfgPage::kFileMappings},
-      {9, TCfgPage::kFileMappings},
-  };
-  for (const auto& c : kCases) {
-    EXPECT_EQ(PageOfStoredTab(c.stored), c.page) << c.stored;
-  }
-  // Stored back as the other program's pages count them.
-  const int kStored[] = {0, 1, 2, 3, 5};
-  for (int page = 0; page < kCfgPageCount; ++page) {
-    const auto shown = static_cast<TCfgPage>(page);
-    EXPECT_EQ(StoredTabOf(shown), kStored[page]);
-    EXPECT_EQ(PageOfStoredTab(StoredTabOf(shown)), shown);
-  }
-}
-
 TListRow Filter(int type, const std::string& text) {
   return {"", {int64_t{1}, int64_t{type}, text, int64_t{0}}};
 }
