@@ -64,7 +64,12 @@ TConfigDlg::TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent) : QDialog(pa
   RestoreLayout();
 }
 
-TConfigDlg::~TConfigDlg() { SaveLayout(); }
+TConfigDlg::~TConfigDlg() = default;
+
+void TConfigDlg::done(int result) {
+  SaveLayout();
+  QDialog::done(result);
+}
 
 void TConfigDlg::BuildPages() {
   general_ = new TGeneralPage(

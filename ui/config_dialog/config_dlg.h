@@ -43,7 +43,6 @@ class TConfigDlg : public QDialog {
 
  public:
   TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent);
-  // Stores the size, the page and the grids' column widths.
   ~TConfigDlg() override;
 
   // Reads the stored configuration into the pages; false when the store
@@ -70,6 +69,9 @@ class TConfigDlg : public QDialog {
 
   // Runs every check in page order; closes when all pass.
   void accept() override;
+  // Closing stores the size, the page and the grids' column widths: the
+  // window may destroy the dialog after its store.
+  void done(int result) override;
 
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
