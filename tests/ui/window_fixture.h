@@ -73,9 +73,16 @@ class TClockPlatform : public PlatformWrapper {
   void AdvanceMinutes(double minutes) {
     offset_ += static_cast<FileTime>(minutes * 60 * kFileTimeTicksPerSecond);
   }
+  Status SetThreadPriority(int priority_index) override {
+    last_priority_ = priority_index;
+    return PlatformWrapper::SetThreadPriority(priority_index);
+  }
+  // The priority a scan thread last gave itself; -1: none yet.
+  int last_priority() const { return last_priority_.load(); }
 
  private:
   std::atomic<FileTime> offset_{0};
+  std::atomic<int> last_priority_{-1};
 };
 
 // Runs the event loop until done() holds; false when limit_ms passed first.
