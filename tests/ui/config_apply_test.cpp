@@ -1,22 +1,15 @@
 #include "ui/main_window/config_apply.h"
 
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <set>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
-#include "config/config_keys.h"
-#include "config/list_rows.h"
 #include "config/mapping.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
@@ -33,181 +26,132 @@
 namespace qv::testing {
 namespace {
 
-constexpr TListKind kLists[] = {TListKind::kMappings, TListKind::kFilters, TListKind::kMinimalAges,
-                                TListKind::kFileMappings};
-
-void Sql(const std::string& db_path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(db_path.c_str(), &db);
-  sqlite3_busy_timeout(db, 10000);
-  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sql;
-  sqlite3_close(db);
-}
-
-// Every stored value as "key|name=data", read past the program's own code.
-std::set<std::string> StoredLines(const std::string& db_path) {
-  sqlite3* db = nullptr;
-  sqlite3_open(db_path.c_str(), &db);
-  sqlite3_stmt* rows = nullptr;
-  sqlite3_prepare_v2(db, "SELECT key || '|' || name || '=' || hex(data) FROM vals", -1, &rows,
-                     nullptr);
-  std::set<std::string> lines;
-  while (sqlite3_step(rows) == SQLITE_ROW)
-    lines.insert(reinterpret_cast<const char*>(sqlite3_column_text(rows, 0)));
-  sqlite3_finalize(rows);
-  sqlite3_close(db);
-  return lines;
-}
-
-// The names of the values that are new or changed in after.
-std::set<std::string> ChangedNames(const std::set<std::string>& before,
-                                   const std::set<std::string>& after) {
-  std::set<std::string> names;
-  for (const std::string& line : after) {
-    if (before.count(line) != 0) continue;
-    const std::string value = line.substr(0, line.find('='));
-    names.insert(value.substr(value.rfind('|') + 1));
-  }
-  return names;
-}
-
 class ConfigApplyTest : public WindowTest {
  protected:
-  // What the dialog hands over when OK changes nothing: the stored values.
+  // What OK hands over when nothing was changed: the stored values.
   TConfigEdit Unchanged() {
     TQVIniFile ini(platform_, settings_);
     TConfigData stored;
     EXPECT_TRUE(stored.Load(ini));
     TConfigEdit edit;
     edit.at_opening = edit.edited = GeneralValuesOf(stored, StartsAtLogon(platform_));
-    for (const TListKind kind : kLists) {
-      TListEditData list;
-      EXPECT_TRUE(LoadList(ini, kind, &list.snapshot));
-      list.rows = list.snapshot.rows;
-      edit.lists.push_back(std::move(list));
+    for (const TListKind kind : {TListKind::kMappings, TListKind::kFilters, TListKind::kMinimalAges,
+                                 TListKind::kFileMappings}) {
+      edit.lists.emplace_back();
+      EXPECT_TRUE(LoadList(ini, kind, &edit.lists.back().snapshot));
+      edit.lists.back().rows = edit.lists.back().snapshot.rows;
     }
     return edit;
   }
-  // The first mirror's destination moved to dir (made).
-  static void Move(TConfigEdit& edit, const std::string& dir) {
+  // The mirror moved to dir, and a filter added.
+  TConfigEdit Moved(const std::string& dir) {
     MakeDirs(dir);
+    TConfigEdit edit = Unchanged();
     edit.lists[0].rows[0].values[KeyColumn(TListKind::kMappings)] = dir;
+    edit.lists[1].rows.push_back({"", {int64_t{1}, int64_t{0}, dir + "*.tmp", int64_t{0}}});
     edit.mappings_changed = true;
+    return edit;
   }
-  static void AddFilter(TConfigEdit& edit, const std::string& pattern) {
-    edit.lists[1].rows.push_back({"", {int64_t{1}, int64_t{0}, pattern, int64_t{0}}});
-  }
-  TConfigApply& Apply() { return window_->config_apply(); }
-  std::vector<std::string> StoredFilters() {
+  size_t StoredFilters() {
     TQVIniFile ini(platform_, settings_);
     TListSnapshot filters;
     EXPECT_TRUE(LoadList(ini, TListKind::kFilters, &filters));
-    std::vector<std::string> texts;
-    for (const TListRow& row : filters.rows)
-      texts.push_back(std::get<std::string>(row.values[TextColumn(TListKind::kFilters)]));
-    return texts;
+    return filters.rows.size();
   }
-  bool StartTimerEnabled() {
-    return window_->findChild<QAction*>("SpeedButtonStartWaitingAction")->isEnabled();
-  }
-  std::set<std::string> Stored() { return StoredLines(settings_); }
   bool Stores(const std::string& destination) {
     TQVIniFile ini(platform_, settings_);
     return ini.KeyExists(TMapping(ini, destination).key());
   }
-  // Starts a scan that waits at its first question (Confirm is stored on).
+  TConfigApply& Apply() { return window_->config_apply(); }
+  TScanControl& Scan() { return window_->scan_control(); }
+  // A scan that waits at its first question: Confirm is stored on.
   void StartAsking() {
     StoreConfig([](TConfigData& config) { config.switches.confirm = true; });
     MakeWindow();
     Click("SpeedButtonStart");
     ASSERT_TRUE(WaitFor([this] { return window_->confirm_dialog().isVisible(); }));
   }
-  void AnswerYes() {
-    TDlgConfirmUpdate& dialog = window_->confirm_dialog();
-    auto* scope = dialog.findChild<QRadioButton*>("RadioButtonThis");
-    QTest::mouseClick(scope, Qt::LeftButton, {}, QPoint(6, scope->height() / 2));
-    QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonYes"), Qt::LeftButton);
+  // Yes to every question until the scan ended.
+  bool AnswerYes() {
+    return WaitFor([this] {
+      TDlgConfirmUpdate& dialog = window_->confirm_dialog();
+      if (dialog.isVisible()) {
+        auto* scope = dialog.findChild<QRadioButton*>("RadioButtonThis");
+        QTest::mouseClick(scope, Qt::LeftButton, {}, QPoint(6, scope->height() / 2));
+        QTest::mouseClick(dialog.findChild<QPushButton*>("ButtonYes"), Qt::LeftButton);
+      }
+      return !Scan().scanning();
+    });
   }
-  // Every place of the window that names the mirrors shows destination.
-  void ExpectShownEverywhere(const std::string& destination) {
+  // The mapping list, the statistics and the per-mirror menus show it.
+  void ExpectShown(const std::string& destination) {
     ASSERT_EQ(window_->mappings().Count(), 1);
     EXPECT_EQ(window_->mappings().Destination(0), destination);
-    const QModelIndex row = window_->stats_panel()
-                                .model(TChartKind::kFiles)
-                                .index(ChartRowOf(0, TChartRowKind::kDestination), 0);
-    EXPECT_EQ(row.data().toString().toStdString(), destination);
+    const int row = ChartRowOf(0, TChartRowKind::kDestination);
+    EXPECT_EQ(window_->stats_panel().model(TChartKind::kFiles).index(row, 0).data().toString(),
+              QString::fromStdString(destination));
     auto* file = window_->findChild<QMenu*>("MenuFile");
     emit file->aboutToShow();
-    std::vector<std::string> opened;
-    for (const QAction* action : file->findChild<QMenu*>("MenuOpenMirror")->actions())
-      opened.push_back(action->data().toString().toStdString());
-    EXPECT_EQ(opened, (std::vector<std::string>{src_, destination}));
+    EXPECT_EQ(file->findChild<QMenu*>("MenuOpenMirror")->actions().at(1)->data().toString(),
+              QString::fromStdString(destination));
   }
 };
 
-// Started with /WAIT=5 and /PRIOR=1 over the stored Wait -1 and "Normal".
+// Started with /WAIT=5 /PRIOR=1 over the stored Wait -1 and "Normal": each
+// row's change alone is stored, and only it overrides the command line.
 TEST_F(ConfigApplyTest, OnlyTheChangedGeneralValuesAreStoredAndTakeEffect) {
   TMainWindow& window = MakeWindow({"/WAIT=5", "/PRIOR=1"});
   const std::string autostart = std::string(getenv("XDG_CONFIG_HOME")) + "/autostart";
   std::filesystem::remove_all(autostart);
   struct Case {
     std::function<void(TGeneralValues&)> change;
-    std::set<std::string> stored;  // the values that change in the store
-    int wait, priority;            // effective afterwards
+    std::vector<std::string> stored;
+    int wait, priority;  // effective afterwards
   };
   const Case kCases[] = {
       {[](TGeneralValues&) {}, {}, 5, 1},
       {[](TGeneralValues& v) { v.suspend_minutes = 2; },
-       {"MilliSecondsToSuspendAfterUserInput"},
+       {"\"MilliSecondsToSuspendAfterUserInput\"=dword:0001d4c0"},
        5,
        1},
-      {[](TGeneralValues& v) { v.min_minutes_to_wait = 7; }, {"MinMinutesToWait"}, 5, 1},
-      {[](TGeneralValues& v) {
-         v.switches.confirm = true;
-         v.switches.auto_filter = false;
-       },
-       {"Confirm", "AutoFilter"},
+      {[](TGeneralValues& v) { v.min_minutes_to_wait = 7; },
+       {"\"MinMinutesToWait\"=dword:00000007"},
        5,
        1},
       {[](TGeneralValues& v) {
-         v.switches.log_create = false;
-         v.switches.close_when_done = true;
-         v.switches.scan_excluded_dirs = true;
-         v.switches.use_archive_bit = true;
+         v.switches = {true, false, true, true, true, true, true, false, true, true};
        },
-       {"LogCreate", "CloseWhenDone", "ScanExcludedDirs", "UseArchiveBit"},
+       {"\"AutoFilter\"=dword:00000000", "\"CloseWhenDone\"=dword:00000001",
+        "\"Confirm\"=dword:00000001", "\"LogCreate\"=dword:00000000",
+        "\"ScanExcludedDirs\"=dword:00000001", "\"UseArchiveBit\"=dword:00000001"},
        5,
        1},
-      {[](TGeneralValues& v) { v.priority = 5; }, {"Priority"}, 5, 5},
-      // Stored -1 to 5, as the command line has it: stored, effective still 5.
-      {[](TGeneralValues& v) { v.wait_minutes = 5; }, {"Wait"}, 5, 5},
-      {[](TGeneralValues& v) { v.wait_minutes = 0; }, {"Wait"}, 0, 5},
+      {[](TGeneralValues& v) { v.priority = 5; }, {"\"Priority\"=dword:00000005"}, 5, 5},
+      // Stored as the command line has it; still in effect.
+      {[](TGeneralValues& v) { v.wait_minutes = 5; }, {"\"Wait\"=dword:00000005"}, 5, 5},
+      {[](TGeneralValues& v) { v.wait_minutes = 0; }, {"\"Wait\"=dword:00000000"}, 0, 5},
       {[](TGeneralValues& v) { v.start_at_login = true; }, {}, 0, 5},
   };
-  for (size_t i = 0; i < std::size(kCases); ++i) {
-    const Case& c = kCases[i];
+  for (const Case& c : kCases) {
     TConfigEdit edit = Unchanged();
     edit.lists.clear();
     c.change(edit.edited);
-    const std::set<std::string> before = Stored();
+    const std::set<std::string> before = StoreLines();
     Apply().Apply(edit);
-    EXPECT_EQ(ChangedNames(before, Stored()), c.stored) << i;
-    EXPECT_EQ(Unchanged().at_opening, edit.edited) << i;
-    EXPECT_EQ(window.config().wait_minutes(), c.wait) << i;
-    EXPECT_EQ(window.config().priority(), c.priority) << i;
+    EXPECT_EQ(Added(before, StoreLines()), c.stored);
+    EXPECT_EQ(window.config().wait_minutes(), c.wait);
+    EXPECT_EQ(window.config().priority(), c.priority);
   }
   EXPECT_EQ(window.config().suspend_millis(), 120000);
   EXPECT_EQ(window.config().min_minutes_to_wait(), 7);
   EXPECT_EQ(window.config().switches, Unchanged().edited.switches);
   EXPECT_TRUE(StartsAtLogon(platform_));
-  // No scan ran: nothing was announced.
-  EXPECT_FALSE(Contains(LogText(), "Confirm updates"));
-  EXPECT_TRUE(dialogs_.errors.empty());
-
+  EXPECT_FALSE(Contains(LogText(), "Confirm updates"));  // no scan ran
   TConfigEdit edit = Unchanged();
   edit.edited.start_at_login = false;
   Apply().Apply(edit);
   EXPECT_FALSE(StartsAtLogon(platform_));
+  EXPECT_TRUE(dialogs_.errors.empty());
   std::filesystem::remove_all(autostart);
   WriteFile(autostart, "a file where the folder belongs");
   std::swap(edit.at_opening, edit.edited);
@@ -216,39 +160,30 @@ TEST_F(ConfigApplyTest, OnlyTheChangedGeneralValuesAreStoredAndTakeEffect) {
   std::filesystem::remove_all(autostart);
 }
 
-// Unarmed only the start-timer button follows Wait; an armed timer is set
-// anew from the last scan, or stays for -1.
+// Unarmed, only the start-timer button follows Wait; an armed timer is set
+// anew from the last scan (just now), at least a minute on, or stays for -1.
 TEST_F(ConfigApplyTest, AChangedWaitRearmsOnlyAnArmedTimer) {
   ASSERT_TRUE(TQVIniFile(platform_, settings_).WriteLastScan(platform_.Now()));
-  TMainWindow& window = MakeWindow();
-  struct Case {
-    bool armed;  // for 30 minutes, before the change
-    int wait;
-    int64_t interval_ms;  // armed afterwards; 0: not armed
-  };
-  const Case kCases[] = {{false, 7, 0},
-                         {false, -1, 0},
-                         {true, 7, 7 * 60000},
-                         {true, 0, 60000},
-                         {true, -1, 30 * 60000}};
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.wait);
+  MakeWindow();
+  QAction* start_timer = window_->findChild<QAction*>("SpeedButtonStartWaitingAction");
+  const std::tuple<bool, int, int64_t> kCases[] = {{false, 7, 0},
+                                                   {false, -1, 0},
+                                                   {true, 7, 7 * 60000},
+                                                   {true, 0, 60000},
+                                                   {true, -1, 30 * 60000}};
+  for (const auto& [armed, wait, interval_ms] : kCases) {
     TConfigEdit edit = Unchanged();
     edit.edited.wait_minutes = 30;
     Apply().Apply(edit);
-    window.scan_control().Stop();
-    if (c.armed) window.scan_control().StartTimer(30, false);
+    Scan().Stop();
+    if (armed) Scan().StartTimer(30, false);
     edit = Unchanged();
-    edit.edited.wait_minutes = c.wait;
+    edit.edited.wait_minutes = wait;
     Apply().Apply(edit);
-    EXPECT_EQ(window.scan_control().timer_armed(), c.interval_ms != 0);
-    if (c.interval_ms != 0) {
-      EXPECT_EQ(window.scan_control().timer_interval_ms(), c.interval_ms);
+    EXPECT_EQ(Scan().timer_armed() ? Scan().timer_interval_ms() : 0, interval_ms) << wait;
+    if (!armed) {
+      EXPECT_EQ(start_timer->isEnabled(), wait >= 1);
     }
-    if (!c.armed) {
-      EXPECT_EQ(StartTimerEnabled(), c.wait >= 1);
-    }
-    EXPECT_FALSE(window.scan_control().scanning());
   }
 }
 
@@ -261,99 +196,82 @@ TEST_F(ConfigApplyTest, ChangesDuringAScanAreAnnouncedAndReachIt) {
   edit.edited.suspend_minutes = 2;
   edit.edited.priority = 2;
   Apply().Apply(edit);
-  EXPECT_TRUE(window_->scan_control().scanning());
-  // Confirm holds from the next mirror on: this one still asks.
-  ASSERT_TRUE(WaitFor([this] {
-    if (window_->confirm_dialog().isVisible()) AnswerYes();
-    return !window_->scan_control().scanning();
-  }));
-  const std::string log = LogText();
-  const std::string kAnnounced =
-      "Resuming scan in 120 seconds after user input when minimized\n"
-      "Changed thread priority to Lower\n"
-      "Stopped logging created files\n"
-      "No longer confirm updates\n"
-      "Enabled update of files wich have their archive attribute set\n";
-  EXPECT_TRUE(Contains(log, kAnnounced)) << log;
-  // a.txt copied without its line, at the new priority.
+  ASSERT_TRUE(AnswerYes());
+  EXPECT_TRUE(Contains(LogText(),
+                       "Resuming scan in 120 seconds after user input when minimized\n"
+                       "Changed thread priority to Lower\n"
+                       "Stopped logging created files\n"
+                       "No longer confirm updates\n"
+                       "Enabled update of files wich have their archive attribute set\n"))
+      << LogText();
   EXPECT_EQ(ReadFile(dst_ + "a.txt"), "alpha");
-  EXPECT_FALSE(Contains(log, "Created file " + dst_ + "a.txt"));
+  EXPECT_FALSE(Contains(LogText(), "Created file " + dst_ + "a.txt"));
   EXPECT_EQ(platform_.last_priority(), 2);
-  EXPECT_FALSE(Contains(log, "Terminating scanner"));
+  EXPECT_FALSE(Contains(LogText(), "Terminating scanner"));
 }
 
-// Filters alone are saved at once; changed mirrors stop the scan and wait
-// for its thread to end, so that its mirror never writes below the old key.
-TEST_F(ConfigApplyTest, ChangedMirrorsWaitForTheStoppedScanThenShowEverywhere) {
-  struct Case {
-    int wait;
-    bool close;
-    int64_t interval_ms;  // the timer armed afterwards; 0: none
-  };
-  const Case kCases[] = {{-1, false, 0}, {0, false, 60000}, {5, false, 5 * 60000}, {5, true, 0}};
+// Filters alone are saved at once; moved mirrors stop the scan and are saved
+// once its thread ended, with a close asked meanwhile before it happens.
+TEST_F(ConfigApplyTest, MovedMirrorsWaitForTheStoppedScanThenShow) {
+  const std::tuple<int, bool, int64_t> kCases[] = {
+      {-1, false, 0}, {0, false, 60000}, {5, false, 5 * 60000}, {5, true, 0}};
   std::string old_dst = dst_;
-  for (const Case& c : kCases) {
-    SCOPED_TRACE(c.wait);
-    StoreConfig([&c](TConfigData& config) { config.SetWaitMinutes(c.wait); });
+  for (const auto& [wait, close, interval_ms] : kCases) {
+    SCOPED_TRACE(old_dst);
+    StoreConfig([wait](TConfigData& config) { config.SetWaitMinutes(wait); });
     StartAsking();
     TConfigEdit filters = Unchanged();
-    AddFilter(filters, "*.none" + std::to_string(c.wait));
+    filters.lists[1].rows.push_back({"", {int64_t{1}, int64_t{0}, "*.bak", int64_t{0}}});
+    const size_t filter_count = StoredFilters();
     Apply().Apply(filters);
-    EXPECT_EQ(StoredFilters().size(), static_cast<size_t>(&c - kCases + 1));
-    EXPECT_EQ(window_->scan_control().state(), TScanState::kScanning);
-    EXPECT_FALSE(Apply().pending());
+    EXPECT_EQ(StoredFilters(), filter_count + 1);
+    EXPECT_EQ(Scan().state(), TScanState::kScanning);
 
-    const std::string new_dst = temp_ / ("moved" + std::to_string(c.wait) + (c.close ? "c/" : "/"));
-    TConfigEdit moved = Unchanged();
-    Move(moved, new_dst);
-    const int min_minutes = moved.at_opening.min_minutes_to_wait;
-    moved.edited.min_minutes_to_wait = min_minutes + 1;
-    const std::set<std::string> before = Stored();
+    const std::string new_dst = old_dst.substr(0, old_dst.size() - 1) + "m/";
+    TConfigEdit moved = Moved(new_dst);
+    moved.edited.min_minutes_to_wait = moved.at_opening.min_minutes_to_wait + 1;
+    const std::set<std::string> before = StoreLines();
     Apply().Apply(moved);
-    EXPECT_TRUE(Apply().pending());
-    EXPECT_EQ(window_->scan_control().state(), TScanState::kStopping);
-    if (c.close) {
+    EXPECT_EQ(Scan().state(), TScanState::kStopping);
+    if (close) {
       EXPECT_FALSE(window_->close());
     }
-    EXPECT_EQ(Stored(), before);
-    EXPECT_EQ(window_->config().min_minutes_to_wait(), min_minutes);
+    EXPECT_EQ(StoreLines(), before);
+    EXPECT_EQ(window_->config().min_minutes_to_wait(), moved.at_opening.min_minutes_to_wait);
     ASSERT_TRUE(WaitForScanEnd());
-
     EXPECT_FALSE(Apply().pending());
     EXPECT_TRUE(Stores(new_dst));
     EXPECT_FALSE(Stores(old_dst));
-    EXPECT_EQ(window_->config().min_minutes_to_wait(), min_minutes + 1);
-    EXPECT_EQ(window_->isVisible(), !c.close);
-    EXPECT_EQ(window_->scan_control().timer_armed(), c.interval_ms != 0);
-    if (c.interval_ms != 0) {
-      EXPECT_EQ(window_->scan_control().timer_interval_ms(), c.interval_ms);
-    }
-    if (!c.close) ExpectShownEverywhere(new_dst);
+    EXPECT_EQ(StoredFilters(), filter_count + 2);
+    EXPECT_EQ(window_->config().min_minutes_to_wait(), moved.edited.min_minutes_to_wait);
+    EXPECT_EQ(window_->isVisible(), !close);
+    EXPECT_EQ(Scan().timer_armed() ? Scan().timer_interval_ms() : 0, interval_ms);
+    if (!close) ExpectShown(new_dst);
     EXPECT_TRUE(dialogs_.errors.empty());
     window_.reset();
     old_dst = new_dst;
   }
 }
 
-// The edit waiting for the scan fails as a whole: no list is half saved.
 TEST_F(ConfigApplyTest, AStoreFailureOfTheWaitingEditIsShownAndSavesNoList) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(settings_.c_str(), &db), SQLITE_OK);
   for (const char* when : {"INSERT", "UPDATE"}) {
-    Sql(settings_,
+    const std::string sql =
         std::string("CREATE TRIGGER refuse_") + when + " BEFORE " + when +
-            " ON vals WHEN NEW.lname = 'src' BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+        " ON vals WHEN NEW.lname = 'src' BEGIN SELECT RAISE(ABORT, 'refused'); END";
+    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
   }
+  sqlite3_close(db);
   StartAsking();
-  TConfigEdit edit = Unchanged();
-  Move(edit, temp_ / "moved/");
-  AddFilter(edit, "*.none");
-  Apply().Apply(edit);
+  Apply().Apply(Moved(temp_ / "moved/"));
   ASSERT_TRUE(WaitForScanEnd());
   ASSERT_EQ(dialogs_.errors.size(), 1u);
   EXPECT_TRUE(Contains(dialogs_.errors[0], "refused")) << dialogs_.errors[0];
   EXPECT_TRUE(Stores(dst_));
   EXPECT_FALSE(Stores(temp_ / "moved/"));
-  EXPECT_TRUE(StoredFilters().empty());
-  ExpectShownEverywhere(dst_);
+  EXPECT_EQ(StoredFilters(), 0u);
+  ExpectShown(dst_);
 }
 
 }  // namespace
