@@ -63,6 +63,12 @@ class ConfigApplyTest : public WindowTest {
     return ini.KeyExists(TMapping(ini, destination).key());
   }
   TConfigApply& Apply() { return window_->config_apply(); }
+  void ApplyGeneral(const std::function<void(TGeneralValues&)>& change) {
+    TConfigEdit edit = Unchanged();
+    edit.lists.clear();
+    change(edit.edited);
+    Apply().Apply(edit);
+  }
   TScanControl& Scan() { return window_->scan_control(); }
   // A scan that waits at its first question: Confirm is stored on.
   void StartAsking() {
@@ -101,90 +107,63 @@ class ConfigApplyTest : public WindowTest {
 // row's change alone is stored, and only it overrides the command line.
 TEST_F(ConfigApplyTest, OnlyTheChangedGeneralValuesAreStoredAndTakeEffect) {
   TMainWindow& window = MakeWindow({"/WAIT=5", "/PRIOR=1"});
-  const std::string autostart = std::string(getenv("XDG_CONFIG_HOME")) + "/autostart";
-  std::filesystem::remove_all(autostart);
-  struct Case {
-    std::function<void(TGeneralValues&)> change;
-    std::vector<std::string> stored;
-    int wait, priority;  // effective afterwards
-  };
-  const Case kCases[] = {
-      {[](TGeneralValues&) {}, {}, 5, 1},
-      {[](TGeneralValues& v) { v.suspend_minutes = 2; },
-       {"\"MilliSecondsToSuspendAfterUserInput\"=dword:0001d4c0"},
+  using V = TGeneralValues;
+  const std::tuple<std::function<void(V&)>, std::vector<std::string>, int, int> kCases[] = {
+      {[](V&) {}, {}, 5, 1},
+      {[](V& v) { v.suspend_minutes = 2, v.min_minutes_to_wait = 7; },
+       {"\"MilliSecondsToSuspendAfterUserInput\"=dword:0001d4c0",
+        "\"MinMinutesToWait\"=dword:00000007"},
        5,
        1},
-      {[](TGeneralValues& v) { v.min_minutes_to_wait = 7; },
-       {"\"MinMinutesToWait\"=dword:00000007"},
-       5,
-       1},
-      {[](TGeneralValues& v) {
-         v.switches = {true, false, true, true, true, true, true, false, true, true};
-       },
+      {[](V& v) { v.switches = {true, false, true, true, true, true, true, false, true, true}; },
        {"\"AutoFilter\"=dword:00000000", "\"CloseWhenDone\"=dword:00000001",
         "\"Confirm\"=dword:00000001", "\"LogCreate\"=dword:00000000",
         "\"ScanExcludedDirs\"=dword:00000001", "\"UseArchiveBit\"=dword:00000001"},
        5,
        1},
-      {[](TGeneralValues& v) { v.priority = 5; }, {"\"Priority\"=dword:00000005"}, 5, 5},
-      // Stored as the command line has it; still in effect.
-      {[](TGeneralValues& v) { v.wait_minutes = 5; }, {"\"Wait\"=dword:00000005"}, 5, 5},
-      {[](TGeneralValues& v) { v.wait_minutes = 0; }, {"\"Wait\"=dword:00000000"}, 0, 5},
-      {[](TGeneralValues& v) { v.start_at_login = true; }, {}, 0, 5},
+      // Wait stored as the command line has it: still in effect.
+      {[](V& v) { v.priority = 5, v.wait_minutes = 5; },
+       {"\"Priority\"=dword:00000005", "\"Wait\"=dword:00000005"},
+       5,
+       5},
+      {[](V& v) { v.wait_minutes = 0; }, {"\"Wait\"=dword:00000000"}, 0, 5},
   };
-  for (const Case& c : kCases) {
-    TConfigEdit edit = Unchanged();
-    edit.lists.clear();
-    c.change(edit.edited);
+  for (const auto& [change, stored, wait, priority] : kCases) {
     const std::set<std::string> before = StoreLines();
-    Apply().Apply(edit);
-    EXPECT_EQ(Added(before, StoreLines()), c.stored);
-    EXPECT_EQ(window.config().wait_minutes(), c.wait);
-    EXPECT_EQ(window.config().priority(), c.priority);
+    ApplyGeneral(change);
+    EXPECT_EQ(Added(before, StoreLines()), stored);
+    EXPECT_EQ(window.config().wait_minutes(), wait);
+    EXPECT_EQ(window.config().priority(), priority);
   }
   EXPECT_EQ(window.config().suspend_millis(), 120000);
-  EXPECT_EQ(window.config().min_minutes_to_wait(), 7);
   EXPECT_EQ(window.config().switches, Unchanged().edited.switches);
-  EXPECT_TRUE(StartsAtLogon(platform_));
   EXPECT_FALSE(Contains(LogText(), "Confirm updates"));  // no scan ran
-  TConfigEdit edit = Unchanged();
-  edit.edited.start_at_login = false;
-  Apply().Apply(edit);
-  EXPECT_FALSE(StartsAtLogon(platform_));
+  // An armed timer is set anew from the last scan (unknown: a minute on)
+  // unless Wait is -1; unarmed, the start-timer button follows Wait.
+  Scan().StartTimer(30, false);
+  for (const auto& [wait, interval_ms] : {std::pair{-1, 30 * 60000}, {7, 60000}}) {
+    ApplyGeneral([wait](V& v) { v.wait_minutes = wait; });
+    EXPECT_EQ(Scan().timer_interval_ms(), interval_ms);
+  }
+  Scan().Stop();
+  QAction* start_timer = window.findChild<QAction*>("SpeedButtonStartWaitingAction");
+  for (const int wait : {-1, 7}) {
+    ApplyGeneral([wait](V& v) { v.wait_minutes = wait; });
+    EXPECT_EQ(start_timer->isEnabled(), wait == 7);
+    EXPECT_FALSE(Scan().timer_armed());
+  }
+  // The autostart entry, and an error when it cannot be written.
+  const std::string autostart = std::string(getenv("XDG_CONFIG_HOME")) + "/autostart";
+  for (const bool on : {true, false}) {
+    ApplyGeneral([on](V& v) { v.start_at_login = on; });
+    EXPECT_EQ(StartsAtLogon(platform_), on);
+  }
   EXPECT_TRUE(dialogs_.errors.empty());
   std::filesystem::remove_all(autostart);
   WriteFile(autostart, "a file where the folder belongs");
-  std::swap(edit.at_opening, edit.edited);
-  Apply().Apply(edit);
+  ApplyGeneral([](V& v) { v.start_at_login = true; });
   EXPECT_EQ(dialogs_.errors.size(), 1u);
   std::filesystem::remove_all(autostart);
-}
-
-// Unarmed, only the start-timer button follows Wait; an armed timer is set
-// anew from the last scan (just now), at least a minute on, or stays for -1.
-TEST_F(ConfigApplyTest, AChangedWaitRearmsOnlyAnArmedTimer) {
-  ASSERT_TRUE(TQVIniFile(platform_, settings_).WriteLastScan(platform_.Now()));
-  MakeWindow();
-  QAction* start_timer = window_->findChild<QAction*>("SpeedButtonStartWaitingAction");
-  const std::tuple<bool, int, int64_t> kCases[] = {{false, 7, 0},
-                                                   {false, -1, 0},
-                                                   {true, 7, 7 * 60000},
-                                                   {true, 0, 60000},
-                                                   {true, -1, 30 * 60000}};
-  for (const auto& [armed, wait, interval_ms] : kCases) {
-    TConfigEdit edit = Unchanged();
-    edit.edited.wait_minutes = 30;
-    Apply().Apply(edit);
-    Scan().Stop();
-    if (armed) Scan().StartTimer(30, false);
-    edit = Unchanged();
-    edit.edited.wait_minutes = wait;
-    Apply().Apply(edit);
-    EXPECT_EQ(Scan().timer_armed() ? Scan().timer_interval_ms() : 0, interval_ms) << wait;
-    if (!armed) {
-      EXPECT_EQ(start_timer->isEnabled(), wait >= 1);
-    }
-  }
 }
 
 TEST_F(ConfigApplyTest, ChangesDuringAScanAreAnnouncedAndReachIt) {
