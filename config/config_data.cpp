@@ -58,6 +58,12 @@ void TConfigData::SetPriority(int priority) {
   priority_ = InRange(priority, 0, kPriorityCount - 1, 0);
 }
 
+std::string SuspendDescription(int suspend_millis) {
+  if (suspend_millis == 0) return "The scanner will not suspend on user input";
+  return "Resuming scan in " + std::to_string(suspend_millis / 1000) +
+         " seconds after user input when minimized";
+}
+
 bool TConfigData::Load(TQVIniFile& ini) {
   TSettingsLock lock(ini);
   SetWaitMinutes(ini.ReadInteger(kBaseKey, "Wait", -1));
@@ -81,6 +87,22 @@ bool TConfigData::Save(TQVIniFile& ini) const {
   return transaction.Commit();
 }
 
+bool TConfigData::SaveChanges(TQVIniFile& ini, const TConfigData& before) const {
+  TSettingsTransaction transaction(ini.db());
+  const auto write = [&ini](const char* name, int value, int old) {
+    if (value != old) ini.WriteInteger(kBaseKey, name, value);
+  };
+  write("Wait", wait_minutes_, before.wait_minutes_);
+  write("MilliSecondsToSuspendAfterUserInput", suspend_millis_, before.suspend_millis_);
+  write("Priority", priority_, before.priority_);
+  write("MinMinutesToWait", min_minutes_to_wait_, before.min_minutes_to_wait_);
+  for (const SwitchEntry& entry : kSwitches) {
+    const bool value = switches.*entry.field;
+    if (value != before.switches.*entry.field) ini.WriteBool(entry.key, entry.name, value);
+  }
+  return transaction.Commit();
+}
+
 bool TConfigData::SaveSwitch(TQVIniFile& ini, bool TConfigSwitches::*field) const {
   for (const SwitchEntry& entry : kSwitches) {
     if (entry.field == field) return ini.WriteBool(entry.key, entry.name, switches.*field);
@@ -93,12 +115,7 @@ bool TConfigData::SavePriority(TQVIniFile& ini) const {
 }
 
 void TConfigData::LogSettings(TLogger& logger) const {
-  if (suspend_millis_ != 0) {
-    logger.LogLine("Resuming scan in " + std::to_string(suspend_millis_ / 1000) +
-                   " seconds after user input when minimized");
-  } else {
-    logger.LogLine("The scanner will not suspend on user input");
-  }
+  logger.LogLine(SuspendDescription(suspend_millis_));
   logger.LogLine("Thread priority " + PriorityName(priority_));
   const TConfigSwitches& s = switches;
   if (s.close_when_done) logger.LogLine("Closing when scan is done");

@@ -12,6 +12,8 @@ inline constexpr int kPriorityCount = 7;
 // "System idle", "Lowest", "Lower", "Normal", "Higher", "Highest",
 // "Time critical"; an index out of range gives "".
 std::string PriorityName(int index);
+// How a scan suspends after user input, as the scan's settings describe it.
+std::string SuspendDescription(int suspend_millis);
 
 // The on/off settings of the base key (and Filters\AutoFilter).
 struct TConfigSwitches {
@@ -42,6 +44,9 @@ class TConfigData {
   // alone, so that values given on the command line stay unstored.
   bool SaveSwitch(TQVIniFile& ini, bool TConfigSwitches::*field) const;
   bool SavePriority(TQVIniFile& ini) const;
+  // Writes, in one transaction, the settings in which this differs from
+  // before and nothing else.
+  bool SaveChanges(TQVIniFile& ini, const TConfigData& before) const;
   // The description lines written at the start of every scan.
   void LogSettings(TLogger& logger) const;
 

@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <tuple>
 
 #include <gtest/gtest.h>
@@ -24,7 +23,6 @@
 #include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
-#include "config/registry_export.h"
 #include "config/start_at_logon.h"
 #include "log/log_buffer.h"
 #include "stats/chart_rows.h"
@@ -113,26 +111,6 @@ std::vector<std::string> Marks(const QMenu* menu) {
   return marks;
 }
 
-// Every stored value, one line each.
-std::set<std::string> StoreLines(Platform& platform, const std::string& settings,
-                                 const std::string& dump) {
-  std::filesystem::remove(dump);
-  TQVIniFile ini(platform, settings);
-  EXPECT_EQ(SaveKeyToFile(ini.db(), "HKEY_CURRENT_USER\\Software\\KZ\\Quorvane", dump), 0);
-  std::istringstream text(ReadFile(dump));
-  std::set<std::string> lines;
-  for (std::string line; std::getline(text, line);) lines.insert(line);
-  return lines;
-}
-
-std::vector<std::string> Added(const std::set<std::string>& before,
-                               const std::set<std::string>& after) {
-  std::vector<std::string> added;
-  std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
-                      std::back_inserter(added));
-  return added;
-}
-
 TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
   TMainWindow& window = MakeWindow();
   std::vector<std::string> bar;
@@ -161,9 +139,9 @@ TEST_F(MenusTest, CaptionsShortcutsAndNamesFollowTheTables) {
       {"MenuPriority",
        {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"}},
       {"MenuStatistics",
-       {"&View statistics", "&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F", "S&izes|Ctrl+S", "&Charts",
-        "Co&lumns", "&Mirrors", "V&olume labels", "Size in &Units|Ctrl+U", "Size in &Bytes|Ctrl+B",
-        "Clear archive info"}},
+       {"&View statistics", "&Tile cells|Ctrl+T", "L&egends|Ctrl+L", "&Files|Ctrl+F",
+        "S&izes|Ctrl+S", "&Charts", "Co&lumns", "&Mirrors", "V&olume labels",
+        "Size in &Units|Ctrl+U", "Size in &Bytes|Ctrl+B", "Clear archive info"}},
       {"MenuLog", with_toggles({"&View Log"}, {"Open &folder below cursor", "&Open last logs"})},
       {"MenuHelp", {"&Documentation|F1", "&Quorvane on the web", "&About..."}},
   };
@@ -249,10 +227,9 @@ TEST_F(MenusTest, EditCommandsNeedAnEditableFieldASelectionOrTheLogsText) {
 TEST_F(MenusTest, EachToggleStoresItsOwnValueAloneAndOptionsNone) {
   TMainWindow& window = MakeWindow({"/WAIT=5", "/PRIOR=1"});
   TSettingToggles& toggles = window.setting_toggles();
-  const std::string dump = temp_ / "dump.reg";
   window.tray().menu().close_when_done()->trigger();
   EXPECT_TRUE(window.config().switches.close_when_done);
-  std::set<std::string> before = StoreLines(platform_, settings_, dump);
+  std::set<std::string> before = StoreLines();
   emit Menu(window, "MenuScanner")->aboutToShow();
   EXPECT_TRUE(toggles.close_when_done()->isChecked());
   EXPECT_TRUE(Entry(toggles.priority_menu(), "Lowest")->isChecked());
@@ -280,7 +257,7 @@ TEST_F(MenusTest, EachToggleStoresItsOwnValueAloneAndOptionsNone) {
       c.action->setChecked(true);
     }
     c.action->trigger();
-    const std::set<std::string> after = StoreLines(platform_, settings_, dump);
+    const std::set<std::string> after = StoreLines();
     EXPECT_EQ(Added(before, after), c.stored) << c.action->text().toStdString();
     before = after;
   }

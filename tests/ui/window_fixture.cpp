@@ -6,16 +6,27 @@
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
+#include <iterator>
+#include <sstream>
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
+#include "config/registry_export.h"
 #include "log/log_buffer.h"
 #include "ui/logic/command_line.h"
 #include "ui/main_window/log_view.h"
 #include "ui/main_window/scan_control.h"
 
 namespace qv::testing {
+
+std::vector<std::string> Added(const std::set<std::string>& before,
+                               const std::set<std::string>& after) {
+  std::vector<std::string> added;
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(),
+                      std::back_inserter(added));
+  return added;
+}
 
 bool WaitFor(const std::function<bool()>& done, int limit_ms) {
   QDeadlineTimer deadline(limit_ms);
@@ -95,6 +106,17 @@ void WindowTest::AddMirror(const std::string& name) {
   TMapping mapping(ini, temp_ / (name + "-dst/"));
   mapping.SetSource(temp_ / (name + "-src/"));
   ASSERT_TRUE(mapping.Save());
+}
+
+std::set<std::string> WindowTest::StoreLines() {
+  const std::string dump = temp_ / "dump.reg";
+  std::filesystem::remove(dump);
+  TQVIniFile ini(platform_, settings_);
+  EXPECT_EQ(SaveKeyToFile(ini.db(), "HKEY_CURRENT_USER\\Software\\KZ\\Quorvane", dump), 0);
+  std::istringstream text(ReadFile(dump));
+  std::set<std::string> lines;
+  for (std::string line; std::getline(text, line);) lines.insert(line);
+  return lines;
 }
 
 FileTime WindowTest::StoredLastScan() {

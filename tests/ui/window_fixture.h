@@ -4,6 +4,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -73,10 +74,21 @@ class TClockPlatform : public PlatformWrapper {
   void AdvanceMinutes(double minutes) {
     offset_ += static_cast<FileTime>(minutes * 60 * kFileTimeTicksPerSecond);
   }
+  Status SetThreadPriority(int priority_index) override {
+    last_priority_ = priority_index;
+    return PlatformWrapper::SetThreadPriority(priority_index);
+  }
+  // The priority a scan thread last gave itself; -1: none yet.
+  int last_priority() const { return last_priority_.load(); }
 
  private:
   std::atomic<FileTime> offset_{0};
+  std::atomic<int> last_priority_{-1};
 };
+
+// The lines of after that before lacks.
+std::vector<std::string> Added(const std::set<std::string>& before,
+                               const std::set<std::string>& after);
 
 // Runs the event loop until done() holds; false when limit_ms passed first.
 bool WaitFor(const std::function<bool()>& done, int limit_ms = 20000);
@@ -100,6 +112,8 @@ class WindowTest : public ::testing::Test {
   // The newest log file of the destination, "" when there is none.
   std::string LogFile() const;
   FileTime StoredLastScan();
+  // Every stored value, one exported line each, read past the window.
+  std::set<std::string> StoreLines();
   // A mirror from temp_/NAME-src/ to temp_/NAME-dst/, both made, stored.
   void AddMirror(const std::string& name);
 

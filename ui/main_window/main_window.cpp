@@ -21,6 +21,7 @@
 #include "ui/dialogs/dialogs.h"
 #include "ui/logic/help_pages.h"
 #include "ui/logic/scan_state.h"
+#include "ui/main_window/config_apply.h"
 #include "ui/main_window/edit_commands.h"
 #include "ui/main_window/file_drops.h"
 #include "ui/main_window/log_stats_split.h"
@@ -136,6 +137,8 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(tool_bar_->help(), &QAction::triggered, this, [this] { open_.OpenHelpPage(kHelpIndex); });
   toggles_ =
       new TSettingToggles({platform_, *ini_, config_, *scan_control_, dialogs_, executable_}, this);
+  config_apply_ = std::make_unique<TConfigApply>(TConfigApplyDeps{
+      *ini_, config_, *scan_control_, *toggles_, dialogs_, [this] { ConfigurationChanged(); }});
   configuration_ = new QAction("C&onfiguration...", this);
   configuration_->setObjectName("MenuConfiguration");
   configuration_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));

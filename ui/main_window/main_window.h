@@ -22,6 +22,7 @@ class QSplitter;
 namespace qv {
 
 class Platform;
+class TConfigApply;
 class TConfigDlg;
 class TDialogs;
 class TEditCommands;
@@ -86,6 +87,8 @@ class TMainWindow : public QMainWindow {
   // The mirrors as last read: at creation, when shown, when a scan starts.
   const TMappings& mappings() const { return *mappings_; }
   TSettingToggles& setting_toggles() { return *toggles_; }
+  // Takes what the configuration dialog's OK hands over.
+  TConfigApply& config_apply() { return *config_apply_; }
   // The log view's context menu for a click at position (viewport
   // coordinates), filled into menu.
   void FillLogContextMenu(QMenu* menu, const QPoint& position);
@@ -192,6 +195,7 @@ class TMainWindow : public QMainWindow {
   QLabel* status_;
   qint64 shown_count_ = -1;
   TSettingToggles* toggles_ = nullptr;
+  std::unique_ptr<TConfigApply> config_apply_;
   TEditCommands* edit_commands_ = nullptr;
   TEditCommands* context_edit_ = nullptr;
   QAction* configuration_ = nullptr;  // disabled until the dialog exists

@@ -1,5 +1,7 @@
 #include "ui/main_window/scan_control.h"
 
+#include <utility>
+
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
@@ -77,6 +79,23 @@ void TScanControl::ApplyPriority(const std::string& line) {
   if (thread_ == nullptr) return;
   if (state_ != TScanState::kStopping) thread_->SetPriority(config_.priority());
   Log(line);
+}
+
+void TScanControl::ApplySuspend(const std::string& line) {
+  if (thread_ == nullptr) return;
+  thread_->SetSuspendMillis(config_.suspend_millis());
+  Log(line);
+}
+
+void TScanControl::WaitChanged() {
+  if (thread_ != nullptr) return;
+  if (!next_scan_.isActive()) return emit stateChanged();
+  if (config_.wait_minutes() != -1) ScheduleFromLastScan(1);
+}
+
+void TScanControl::StopFor(std::function<void()> action) {
+  pending_actions_.push_back(std::move(action));
+  Stop();
 }
 
 void TScanControl::SetHiddenInTray(bool hidden) {
@@ -257,11 +276,20 @@ void TScanControl::EndScan(const TScanEnd& end) {
   log_.SaveLog(false);
   SetState(TScanState::kIdle);
   emit statusText(QString::fromStdString(EndText(end.terminated, end.errors)));
+  RunPendingActions();
+}
+
+void TScanControl::RunPendingActions() {
+  const bool resume = !pending_actions_.empty();
+  for (std::function<void()>& action : std::exchange(pending_actions_, {})) action();
   if (pending_close_) {
     pending_close_ = false;
     closing_requested_ = false;
     emit closeNow();
+    return;
   }
+  // A stop for a change of configuration does not end repeated scanning.
+  if (resume && config_.wait_minutes() != -1) ScheduleFromLastScan(1);
 }
 
 void TScanControl::ScanFinished(bool logged_errors) {

@@ -4,8 +4,10 @@
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "filesys/local_time.h"
 #include "ui/app/gui_front_end.h"
@@ -78,6 +80,16 @@ class TScanControl : public QObject {
   void ApplySwitches(const std::string& line);
   // The priority; a stopping scan keeps the priority that ends it soon.
   void ApplyPriority(const std::string& line);
+  // The suspend time after user input, as ApplySwitches.
+  void ApplySuspend(const std::string& line);
+  // Wait changed: a running scan's end follows it; an armed timer is set
+  // anew from the last scan, at least a minute on, unless Wait is -1 now
+  // (it stays armed then); otherwise the start-timer button follows it.
+  void WaitChanged();
+  // Stops the running scan (scanning() only) for a change of configuration:
+  // action runs once its thread has ended, before a pending close; without a close,
+  // scheduling then resumes from the last scan unless Wait is -1.
+  void StopFor(std::function<void()> action);
   // The once-a-minute comparison of the due time with the wall clock.
   void CheckDueTime();
 
@@ -136,6 +148,8 @@ class TScanControl : public QObject {
   void ScanFinished(bool logged_errors);
   void ArmNextScan(int64_t interval_ms);
   void UpdateIdleSampling();
+  // The actions of StopFor, then the close or the resumed schedule.
+  void RunPendingActions();
 
   Platform& platform_;
   TQVIniFile& ini_;
@@ -151,6 +165,7 @@ class TScanControl : public QObject {
   bool hidden_in_tray_ = false;
   bool closing_requested_ = false;
   bool pending_close_ = false;
+  std::vector<std::function<void()>> pending_actions_;
   FileTime scan_start_ = 0;
   FileTime last_scan_ = 0;
   FileTime due_ = 0;

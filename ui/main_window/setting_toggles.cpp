@@ -7,6 +7,7 @@
 #include "config/qv_ini_file.h"
 #include "config/start_at_logon.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/logic/setting_lines.h"
 #include "ui/main_window/scan_control.h"
 
 namespace qv {
@@ -17,18 +18,15 @@ struct TLogToggle {
   const char* caption;
   const char* object_name;
   bool TConfigSwitches::*field;
-  const char* what;  // after "Started logging " / "Stopped logging "
 };
 
 constexpr TLogToggle kLogToggles[] = {
-    {"Log creation of files", "MenuLogCreate", &TConfigSwitches::log_create, "created files"},
-    {"Log creation of directories", "MenuLogCreateDir", &TConfigSwitches::log_create_dir,
-     "created directories"},
-    {"Log matching filters", "MenuLogExcluded", &TConfigSwitches::log_excluded, "matching filters"},
-    {"Log minimal age not expired", "MenuLogMinAges", &TConfigSwitches::log_min_ages,
-     "modified files with minimal age not expired"},
+    {"Log creation of files", "MenuLogCreate", &TConfigSwitches::log_create},
+    {"Log creation of directories", "MenuLogCreateDir", &TConfigSwitches::log_create_dir},
+    {"Log matching filters", "MenuLogExcluded", &TConfigSwitches::log_excluded},
+    {"Log minimal age not expired", "MenuLogMinAges", &TConfigSwitches::log_min_ages},
     {"Log update creation time", "MenuLogUpdateCreationTime",
-     &TConfigSwitches::log_update_creation_time, "update creation time"},
+     &TConfigSwitches::log_update_creation_time},
 };
 
 QAction* Checkable(const QString& caption, const char* name, QObject* parent) {
@@ -50,18 +48,14 @@ TSettingToggles::TSettingToggles(const TSettingTogglesDeps& deps, QWidget* paren
       executable_(deps.executable) {
   for (const TLogToggle& toggle : kLogToggles) {
     QAction* action = Checkable(toggle.caption, toggle.object_name, this);
-    const std::string what = toggle.what;
-    connect(action, &QAction::triggered, this, [this, toggle, what](bool on) {
-      SetSwitch(toggle.field, on, (on ? "Started logging " : "Stopped logging ") + what);
-    });
+    connect(action, &QAction::triggered, this,
+            [this, toggle](bool on) { SetSwitch(toggle.field, on); });
     log_toggles_.push_back(action);
     log_fields_.push_back(toggle.field);
   }
   close_when_done_ = Checkable("&Close when done", "MenuCloseWhenDone", this);
-  connect(close_when_done_, &QAction::triggered, this, [this](bool on) {
-    SetSwitch(&TConfigSwitches::close_when_done, on,
-              on ? "Closing when scan is done" : "Won't close when scan is done");
-  });
+  connect(close_when_done_, &QAction::triggered, this,
+          [this](bool on) { SetSwitch(&TConfigSwitches::close_when_done, on); });
   start_at_login_ = Checkable("Start when you &login", "MenuStartAtLogin", this);
   connect(start_at_login_, &QAction::triggered, this, &TSettingToggles::SetStartAtLogin);
 
@@ -86,17 +80,17 @@ void TSettingToggles::ShowValues() {
   start_at_login_->setChecked(StartsAtLogon(platform_));
 }
 
-void TSettingToggles::SetSwitch(bool TConfigSwitches::*field, bool on, const std::string& line) {
+void TSettingToggles::SetSwitch(bool TConfigSwitches::*field, bool on) {
   if (config_.switches.*field == on) return;
   config_.switches.*field = on;
-  scan_control_.ApplySwitches(line);
+  scan_control_.ApplySwitches(SwitchLine(field, on));
   Store(config_.SaveSwitch(ini_, field));
 }
 
 void TSettingToggles::SetPriority(int priority) {
   if (config_.priority() == priority) return;
   config_.SetPriority(priority);
-  scan_control_.ApplyPriority("Changed thread priority to " + PriorityName(priority));
+  scan_control_.ApplyPriority(PriorityLine(priority));
   Store(config_.SavePriority(ini_));
 }
 

@@ -48,12 +48,13 @@ class TSettingToggles : public QObject {
   // The checks from the effective configuration (and the autostart entry),
   // as a menu that shows them opens.
   void ShowValues();
+  // Creates or removes the autostart entry; an error box when it cannot.
+  void SetStartAtLogin(bool wanted);
 
  private:
   // The toggles' commands; an unchanged value does nothing.
-  void SetSwitch(bool TConfigSwitches::*field, bool on, const std::string& line);
+  void SetSwitch(bool TConfigSwitches::*field, bool on);
   void SetPriority(int priority);
-  void SetStartAtLogin(bool wanted);
   void Store(bool saved);
 
   Platform& platform_;
