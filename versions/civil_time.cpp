@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 
 #include "filesys/platform.h"
 
@@ -62,7 +63,7 @@ FileTime FromLocalTime(Platform& platform, const TLocalTime& local) {
   // the name and keep the earliest moment that carries it.
   int64_t best = 0;
   bool found = false;
-  int64_t after_skip = wanted;
+  int64_t after_skip = std::numeric_limits<int64_t>::min();
   for (const int64_t probe : {wanted - kSecondsPerDay, wanted, wanted + kSecondsPerDay}) {
     const int64_t offset = NaiveSeconds(platform.ToLocalTime(FromUnixSeconds(probe))) - probe;
     const int64_t moment = wanted - offset;
