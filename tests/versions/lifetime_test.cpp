@@ -102,14 +102,15 @@ TEST(LifetimeTest, VersionsNewestFirstWithoutCarriersOrSecondLinks) {
   EXPECT_FALSE(OnlyCarries(Current(40, true)));
 }
 
-// A zone two hours east of UTC that goes to three from 2026-03-29 01:00 UTC:
-// local 03:00 .. 04:00 that night does not exist.
+// A zone two hours east of UTC that goes to three from 2026-03-29 01:00 UTC
+// and back a day later: local 03:00 .. 04:00 does not exist the first night
+// and comes twice the second.
 class ZonedPlatform : public PlatformWrapper {
  public:
   ZonedPlatform() : PlatformWrapper(DefaultPlatform()) {}
   TLocalTime ToLocalTime(FileTime time) override {
     const int64_t utc = time / kFileTimeTicksPerSecond - kUnixEpochSeconds;
-    const int64_t local = utc + (utc >= kChange ? 3 : 2) * 3600;
+    const int64_t local = utc + (utc >= kChange && utc < kBack ? 3 : 2) * 3600;
     TLocalTime t;
     const int64_t days = local / 86400;
     // 2026-03-28 is day 20540 since 1970.
@@ -122,6 +123,7 @@ class ZonedPlatform : public PlatformWrapper {
     return t;
   }
   static constexpr int64_t kChange = 20541LL * 86400 + 3600;
+  static constexpr int64_t kBack = kChange + 86400;
 };
 
 FileTime Unix(int64_t seconds) { return (seconds + kUnixEpochSeconds) * kFileTimeTicksPerSecond; }
@@ -136,6 +138,8 @@ TEST(LifetimeTest, SlotNamesAndTimesInUtc) {
       {29, 2, 59, 20541LL * 86400 + 59 * 60},
       {29, 4, 0, ZonedPlatform::kChange},
       {29, 3, 30, ZonedPlatform::kChange + 30 * 60},  // skipped: the moment after
+      {30, 3, 30, ZonedPlatform::kBack - 30 * 60},    // twice: the earlier
+      {30, 4, 30, ZonedPlatform::kBack + 90 * 60},
   };
   for (const auto& c : kLocal) {
     TLocalTime t;
