@@ -1,7 +1,7 @@
 #include "cli/json_text.h"
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace qv {

@@ -138,14 +138,14 @@ class TVersionsPrinter {
       const TVersion& version = history.items[i];
       const TLifeItem& life = version.life;
       if (json.size() > 1) json += ",";
-      json += "{\"born\":\"" + Rfc3339Text(life.born_from) + "\",\"born_known\":" +
-              (life.birth_known() ? "true" : "false") + ",\"left\":" +
-              (life.current() ? "null" : "\"" + Rfc3339Text(life.left) + "\"") +
+      json += "{\"born\":\"" + Rfc3339Text(life.born_from) +
+              "\",\"born_known\":" + (life.birth_known() ? "true" : "false") +
+              ",\"left\":" + (life.current() ? "null" : "\"" + Rfc3339Text(life.left) + "\"") +
               ",\"current\":" + (life.current() ? "true" : "false") + ",\"type\":\"" +
               KindText(version) + "\",\"size\":" + std::to_string(version.size) +
               ",\"modified\":\"" + Rfc3339Text(version.modified) + "\"," +
-              JsonNameMember("where", version.path) + ",\"slot\":" +
-              (version.slot.empty() ? "null" : JsonString(version.slot)) + "}";
+              JsonNameMember("where", version.path) +
+              ",\"slot\":" + (version.slot.empty() ? "null" : JsonString(version.slot)) + "}";
     }
     return json + "]";
   }
@@ -231,10 +231,8 @@ void AddVersionsCommand(TCommandRegistry& registry) {
       &registry.app(), "versions",
       "List every version of a file or folder that the mirrors holding it keep, newest first",
       [args](TCommandContext& context) { return Versions(context, *args); });
-  command->add_option("PATH", args->path, "A path in a mirror's source or destination")
-      ->required();
-  command->add_option("--destination", args->destination,
-                      "Only the mirror with this destination");
+  command->add_option("PATH", args->path, "A path in a mirror's source or destination")->required();
+  command->add_option("--destination", args->destination, "Only the mirror with this destination");
   command->add_flag("--json", args->json, "Answer in JSON, times in UTC (RFC 3339)");
   command->footer(
       "Born is when the destination's copy was made, Left when a scan moved it into the "

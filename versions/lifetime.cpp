@@ -32,8 +32,8 @@ std::vector<int> VersionOrder(const std::vector<TLifeItem>& items) {
                    [&](int a, int b) { return LeftLater(items[a], items[b]); });
   std::vector<int> kept;
   for (int i : order) {
-    const bool seen = std::any_of(kept.begin(), kept.end(),
-                                  [&](int k) { return SameItem(items[k], items[i]); });
+    const bool seen =
+        std::any_of(kept.begin(), kept.end(), [&](int k) { return SameItem(items[k], items[i]); });
     if (!seen) kept.push_back(i);
   }
   return kept;

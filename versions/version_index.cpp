@@ -16,7 +16,8 @@ constexpr int kGatherTries = 3;
 TLifeItem LifeOf(const FileInfo& info) {
   TLifeItem life;
   life.born_by = info.birth_known ? info.birth_time : info.change_time;
-  life.born_from = info.birth_known ? info.birth_time : std::min(info.last_write_time, life.born_by);
+  life.born_from =
+      info.birth_known ? info.birth_time : std::min(info.last_write_time, life.born_by);
   life.is_directory = info.IsDirectory() && !info.IsReparsePoint();
   life.device = info.device;
   life.inode = info.inode;
@@ -57,9 +58,8 @@ TVersionIndex::TVersionIndex(Platform& platform, std::string dest_dir)
 Status TVersionIndex::Load() {
   FileInfo info;
   // The archive folder is made by the mirror's first scan.
-  first_scan_ = platform_.StatWithBirth(archive_dir_, &info).ok() && info.birth_known
-                    ? info.birth_time
-                    : 0;
+  first_scan_ =
+      platform_.StatWithBirth(archive_dir_, &info).ok() && info.birth_known ? info.birth_time : 0;
   return ListTimeSlots(platform_, archive_dir_, &slots_);
 }
 

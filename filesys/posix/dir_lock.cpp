@@ -57,8 +57,8 @@ LockHolder HolderOf(int fd, bool* all_shared = nullptr) {
 Status FlockNow(int fd, TLockMode mode) {
   Status status = FlockOnce(fd, mode);
   if (mode == TLockMode::kShared) return status;
-  const auto until = std::chrono::steady_clock::now() +
-                     std::chrono::milliseconds(Platform::kSharedLockWaitMs);
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(Platform::kSharedLockWaitMs);
   bool all_shared = true;
   while (status.cond() == Cond::kBusy && std::chrono::steady_clock::now() < until) {
     HolderOf(fd, &all_shared);

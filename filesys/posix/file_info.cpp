@@ -74,7 +74,8 @@ void FillFileInfo(int dir_fd, const char* name, std::string_view leaf, const str
 
 void FillBirthTime(const struct statx& stx, FileInfo* info) {
   info->birth_known = (stx.stx_mask & STATX_BTIME) != 0;
-  info->birth_time = info->birth_known ? ToFileTime(stx.stx_btime.tv_sec, stx.stx_btime.tv_nsec) : 0;
+  info->birth_time =
+      info->birth_known ? ToFileTime(stx.stx_btime.tv_sec, stx.stx_btime.tv_nsec) : 0;
 }
 
 }  // namespace qv

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include "cli/json_text.h"
@@ -25,9 +25,9 @@ constexpr char kGone[] = "<none>";
 constexpr char kFolder[] = "<folder>";
 
 // The paths followed, below source and destination.
-const std::vector<std::string> kPaths = {"a.txt", "del.txt", "swap",   "swap/in", "g",
-                                         "g/c",   "f",       "f/c",    "sp ace.txt",
-                                         "n\xff", "new\nline"};
+const std::vector<std::string> kPaths = {"a.txt",      "del.txt", "swap",     "swap/in",
+                                         "g",          "g/c",     "f",        "f/c",
+                                         "sp ace.txt", "n\xff",   "new\nline"};
 
 // What a path holds: its content, kFolder or kGone.
 std::string Holds(const std::string& path) {
@@ -58,8 +58,7 @@ class VersionsCommandTest : public CliTest {
   void BuildHistory() {
     MakeDirs(At("dst"));
     MakeTree(At(""), {"src/a.txt=1", "src/del.txt=first", "src/swap/in=x", "src/g/c=gc",
-                      "src/f/c=fc", "src/sp ace.txt=blank", "src/n\xff=bytes",
-                      "src/new\nline=nl"});
+                      "src/f/c=fc", "src/sp ace.txt=blank", "src/n\xff=bytes", "src/new\nline=nl"});
     RunOk({"mirror", "add", "@src", "@dst"});
     ScanInNextSecond();
     WriteFile(At("src/a.txt"), "22");
@@ -114,8 +113,8 @@ TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
   const struct {
     std::string path;
     size_t versions;
-  } kCounts[] = {{"a.txt", 3}, {"del.txt", 2}, {"swap", 3}, {"g", 1}, {"g/c", 1}, {"f", 1},
-                 {"f/c", 2},   {"n\xff", 1}};
+  } kCounts[] = {{"a.txt", 3}, {"del.txt", 2}, {"swap", 3}, {"g", 1},
+                 {"g/c", 1},   {"f", 1},       {"f/c", 2},  {"n\xff", 1}};
   for (const auto& c : kCounts) {
     EXPECT_EQ(index.Gather(c.path).versions.size(), c.versions) << c.path;
   }
@@ -156,7 +155,8 @@ TEST_F(VersionsCommandTest, ListsNewestFirstAsTextAndJsonAndChangesNothing) {
   }
   EXPECT_TRUE(Has(RunOk({"versions", "@dst/new\nline/"}), "new\\x0Aline"));
   const std::string json = RunOk({"versions", "@src", "--json", "--destination", "@dst"});
-  EXPECT_TRUE(json.starts_with("{\"mirrors\":[{\"source\":\"" + At("src/")) && json.ends_with("]}\n"));
+  EXPECT_TRUE(json.starts_with("{\"mirrors\":[{\"source\":\"" + At("src/")) &&
+              json.ends_with("]}\n"));
   EXPECT_TRUE(Has(json, "{\"name\":\"n\xEF\xBF\xBD\",\"name_base64\":\"bv8=\",\"versions\""));
   EXPECT_TRUE(Has(json, "{\"name\":\"new\\u000aline\",\"versions\":[{\"born\":\""));
   EXPECT_TRUE(Has(json, "\"left\":null,\"current\":true,\"type\":\"folder\""));
@@ -164,6 +164,20 @@ TEST_F(VersionsCommandTest, ListsNewestFirstAsTextAndJsonAndChangesNothing) {
   EXPECT_TRUE(Has(RunFails({"versions", "@src/a.txt", "--destination", "@src"}),
                   "no mirror has the destination " + At("src/")));
   EXPECT_TRUE(Has(RunFails({"versions", "@dst/Quorvane archive"}), "lies in no mirror's"));
+  // Readers share the destination's lock; a scan holding it is only noted.
+  for (const bool scan_runs : {false, true}) {
+    std::unique_ptr<DirLock> lock;
+    LockHolder holder;
+    ASSERT_TRUE((scan_runs ? platform_.LockDir(At("dst/"), kLockFileName, &lock, &holder)
+                           : platform_.LockDirShared(At("dst/"), kLockFileName, &lock, &holder))
+                    .ok());
+    const CliRun run = Run({"versions", "@src/del.txt"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, scan_runs ? "quorvane-cli: warning: a scan is updating " + At("dst/") +
+                                       "; its versions are read meanwhile\n"
+                                 : "");
+    EXPECT_TRUE(Has(run.out, "  file  6  ") && Has(run.out, "  file  5  ")) << run.out;
+  }
   EXPECT_EQ(TreeState(At("dst")), tree);
   EXPECT_EQ(StoreBytes(), store);
 }
@@ -208,8 +222,9 @@ TEST(JsonTextTest, InvalidUtf8BecomesReplacementsWithTheBytesBeside) {
       {"\xc3", "\"n\":\"\xEF\xBF\xBD\",\"n_base64\":\"ww==\""},
       {"\xc0\xaf!", "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD!\",\"n_base64\":\"wK8h\""},
       {"\xed\xa0\x80", "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\",\"n_base64\":\"7aCA\""},
-      {"\xf4\x90\x80\x80", "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\","
-                           "\"n_base64\":\"9JCAgA==\""},
+      {"\xf4\x90\x80\x80",
+       "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\","
+       "\"n_base64\":\"9JCAgA==\""},
   };
   for (const auto& c : kCases) EXPECT_EQ(JsonNameMember("n", c.value), c.member) << c.value;
   EXPECT_EQ(Base64Text("ab"), "YWI=");

@@ -78,8 +78,8 @@ TEST(DirLockTest, LockTableNamesTheGrantedHolderOfThatFileOnly) {
     uint64_t inode;
     int64_t pid;
     bool all_shared;
-  } kCases[] = {{0xfd, 77, 302, true}, {8, 77, 300, false}, {0xfd, 78, 304, false},
-                {0xfd, 7, 0, false}};
+  } kCases[] = {
+      {0xfd, 77, 302, true}, {8, 77, 300, false}, {0xfd, 78, 304, false}, {0xfd, 7, 0, false}};
   for (const auto& c : kCases) {
     bool all_shared = !c.all_shared;
     EXPECT_EQ(LockHolderPid(table, c.major, 1, c.inode, &all_shared), c.pid) << c.inode;
