@@ -132,7 +132,10 @@ std::vector<std::string> TVersionIndex::ChildNames(const TPathHistory& folder) {
   for (const TVersion& item : folder.items) {
     std::vector<DirEntry> entries;
     if (!item.life.is_directory || !platform_.ListDir(item.path, &entries).ok()) continue;
-    for (const DirEntry& entry : entries) names.insert(entry.name);
+    for (const DirEntry& entry : entries) {
+      // An unfinished copy is no item of the mirror.
+      if (!platform_.IsTempName(entry.name)) names.insert(entry.name);
+    }
   }
   if (folder.relative.empty()) {
     names.erase(kArchiveDirName);

@@ -43,8 +43,9 @@ class TVersionIndex {
   // Reads the archive's time slots.
   Status Load();
   TPathHistory Gather(const std::string& relative);
-  // The names that any folder among the items held, sorted; at the
-  // destination's root without the program's own entries.
+  // The names that any folder among the items held, sorted, without
+  // unfinished copies and, at the destination's root, the program's own
+  // entries.
   std::vector<std::string> ChildNames(const TPathHistory& folder);
 
   const std::vector<TTimeSlot>& slots() const { return slots_; }
