@@ -49,6 +49,7 @@ void AddShowCommand(TCommandRegistry& registry);
 void AddExportCommand(TCommandRegistry& registry);
 void AddScanCommand(TCommandRegistry& registry);
 void AddStatsCommand(TCommandRegistry& registry);
+void AddVersionsCommand(TCommandRegistry& registry);
 // "mirror set", below the mirror group.
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group);
 

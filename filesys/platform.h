@@ -48,6 +48,11 @@ struct FileInfo {
   // Of the entry itself: it moves with every change of its content or
   // metadata and cannot be set back.
   FileTime change_time = 0;
+  // When the entry itself was made (link, rename and chmod keep it). Read
+  // only by StatWithBirth; birth_known stays false where the file system
+  // keeps no such time.
+  FileTime birth_time = 0;
+  bool birth_known = false;
   int64_t size = 0;
   uint32_t reparse_tag = 0;
   // st_blocks * 512 for sparse or compressed files, otherwise the size.
@@ -179,6 +184,9 @@ class Platform {
   // ---- Entries
   // lstat semantics (see FileInfo). Not found: Cond::kNotFound.
   virtual Status Stat(const std::string& path, FileInfo* info) = 0;
+  // Stat that also reads the birth time, which scans never need. Not
+  // confined: it only reads.
+  virtual Status StatWithBirth(const std::string& path, FileInfo* info) = 0;
   // Lists a directory without "." and "..", in no particular order, with one
   // stat per entry relative to the open directory. A listing that fails part
   // way answers the error and leaves *entries unspecified: a failed listing is
@@ -328,6 +336,14 @@ class Platform {
   // lock table does.
   virtual Status LockDir(const std::string& dir, const std::string& fallback_name,
                          std::unique_ptr<DirLock>* lock, LockHolder* holder) = 0;
+  // As LockDir, but shared: any number of shared holders exclude only an
+  // exclusive one. Never creates the fallback file (Cond::kNotFound when it
+  // is needed and missing: no exclusive holder has used it yet). An
+  // exclusive LockDir that finds only shared holders waits up to
+  // kSharedLockWaitMs for them instead of failing at once: they only read.
+  virtual Status LockDirShared(const std::string& dir, const std::string& fallback_name,
+                               std::unique_ptr<DirLock>* lock, LockHolder* holder) = 0;
+  static constexpr int64_t kSharedLockWaitMs = 10000;
   // ---- Room of file data
   // The layout of the volume that holds dir.
   virtual Status GetDataLayout(const std::string& dir, DataLayout* layout) = 0;

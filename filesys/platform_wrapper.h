@@ -13,6 +13,9 @@ class PlatformWrapper : public Platform {
   explicit PlatformWrapper(Platform& target) : target_(target) {}
 
   Status Stat(const std::string& path, FileInfo* info) override { return target_.Stat(path, info); }
+  Status StatWithBirth(const std::string& path, FileInfo* info) override {
+    return target_.StatWithBirth(path, info);
+  }
   Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override {
     return target_.ListDir(dir, entries);
   }
@@ -113,6 +116,10 @@ class PlatformWrapper : public Platform {
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override {
     return target_.LockDir(dir, fallback_name, lock, holder);
+  }
+  Status LockDirShared(const std::string& dir, const std::string& fallback_name,
+                       std::unique_ptr<DirLock>* lock, LockHolder* holder) override {
+    return target_.LockDirShared(dir, fallback_name, lock, holder);
   }
 
   Status GetDataLayout(const std::string& dir, DataLayout* layout) override {

@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include <sys/file.h>
@@ -27,24 +28,45 @@ class PosixDirLock : public DirLock {
   UniqueFd fd_;  // the lock goes with the last descriptor of its open file
 };
 
-Status FlockNow(int fd) {
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+constexpr auto kSharedPoll = std::chrono::milliseconds(20);
+
+Status FlockOnce(int fd, TLockMode mode) {
+  const int operation = (mode == TLockMode::kShared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+  while (::flock(fd, operation) != 0) {
     if (errno != EINTR) return ErrnoStatus();
   }
   return Status::Ok();
 }
 
-LockHolder HolderOf(int fd) {
+LockHolder HolderOf(int fd, bool* all_shared = nullptr) {
   LockHolder holder;
   struct stat st;
   std::string table;
+  if (all_shared != nullptr) *all_shared = false;
   if (::fstat(fd, &st) != 0 || !ReadWholeFile("/proc/locks", &table).ok()) return holder;
-  holder.pid = LockHolderPid(table, major(st.st_dev), minor(st.st_dev), st.st_ino);
+  holder.pid = LockHolderPid(table, major(st.st_dev), minor(st.st_dev), st.st_ino, all_shared);
   if (holder.pid > 0 &&
       ReadWholeFile("/proc/" + std::to_string(holder.pid) + "/comm", &holder.command).ok()) {
     while (!holder.command.empty() && holder.command.back() == '\n') holder.command.pop_back();
   }
   return holder;
+}
+
+// Readers hold the lock shared for a moment only: an exclusive taker waits
+// them out (bounded) rather than taking them for a scan.
+Status FlockNow(int fd, TLockMode mode) {
+  Status status = FlockOnce(fd, mode);
+  if (mode == TLockMode::kShared) return status;
+  const auto until =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(Platform::kSharedLockWaitMs);
+  bool all_shared = true;
+  while (status.cond() == Cond::kBusy && std::chrono::steady_clock::now() < until) {
+    HolderOf(fd, &all_shared);
+    if (!all_shared) break;
+    std::this_thread::sleep_for(kSharedPoll);
+    status = FlockOnce(fd, mode);
+  }
+  return status;
 }
 
 Status Take(UniqueFd fd, Status status, std::unique_ptr<DirLock>* lock, LockHolder* holder) {
@@ -59,28 +81,33 @@ Status Take(UniqueFd fd, Status status, std::unique_ptr<DirLock>* lock, LockHold
 }  // namespace
 
 Status PosixLockDir(const std::string& dir, const std::string& fallback_name, bool on_directory,
-                    std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+                    std::unique_ptr<DirLock>* lock, LockHolder* holder, TLockMode mode) {
   UniqueFd directory(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!directory.valid()) return ErrnoStatus();
   if (on_directory) {
-    const Status status = FlockNow(directory.get());
+    const Status status = FlockNow(directory.get(), mode);
     // NFS emulates flock with byte-range locks, which a directory cannot take.
     if (status.ok() || status.cond() == Cond::kBusy) {
       return Take(std::move(directory), status, lock, holder);
     }
   }
+  // A reader changes nothing in the destination, not even the lock file.
+  const int access = mode == TLockMode::kShared ? O_RDONLY : O_RDWR | O_CREAT;
   UniqueFd file(::openat(directory.get(), fallback_name.c_str(),
-                         O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+                         access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
   if (!file.valid()) return ErrnoStatus();
-  const Status status = FlockNow(file.get());
+  const Status status = FlockNow(file.get(), mode);
   return Take(std::move(file), status, lock, holder);
 }
 
-int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode) {
+int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode,
+                      bool* all_shared) {
   char wanted[64];
   std::snprintf(wanted, sizeof wanted, "%02x:%02x:%" PRIu64, major, minor, inode);
   std::istringstream lines{std::string(table)};
   std::string line;
+  int64_t found = 0;
+  bool listed = false, shared = true;
   while (std::getline(lines, line)) {
     // "1: FLOCK  ADVISORY  WRITE 4242 fd:01:1234 0 EOF"; a waiter has "->"
     // after the number.
@@ -88,15 +115,25 @@ int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, ui
     std::string number, type, mode, access, pid, file;
     fields >> number >> type >> mode >> access >> pid >> file;
     if (type == "->" || file != wanted) continue;
+    listed = true;
+    shared = shared && access == "READ";
     int64_t value = 0;
-    if (std::sscanf(pid.c_str(), "%" SCNd64, &value) == 1 && value > 0) return value;
+    if (found == 0 && std::sscanf(pid.c_str(), "%" SCNd64, &value) == 1 && value > 0) {
+      found = value;
+    }
   }
-  return 0;
+  if (all_shared != nullptr) *all_shared = listed && shared;
+  return found;
 }
 
 Status PosixPlatform::LockDir(const std::string& dir, const std::string& fallback_name,
                               std::unique_ptr<DirLock>* lock, LockHolder* holder) {
   return PosixLockDir(dir, fallback_name, true, lock, holder);
+}
+
+Status PosixPlatform::LockDirShared(const std::string& dir, const std::string& fallback_name,
+                                    std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  return PosixLockDir(dir, fallback_name, true, lock, holder, TLockMode::kShared);
 }
 
 }  // namespace qv

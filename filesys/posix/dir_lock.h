@@ -10,15 +10,21 @@
 
 namespace qv {
 
-// Platform::LockDir; with on_directory false it goes straight to the
-// fallback file, as on a file system that refuses flock on directories.
+enum class TLockMode { kExclusive, kShared };
+
+// Platform::LockDir and LockDirShared; with on_directory false it goes
+// straight to the fallback file, as on a file system that refuses flock on
+// directories.
 Status PosixLockDir(const std::string& dir, const std::string& fallback_name, bool on_directory,
-                    std::unique_ptr<DirLock>* lock, LockHolder* holder);
+                    std::unique_ptr<DirLock>* lock, LockHolder* holder,
+                    TLockMode mode = TLockMode::kExclusive);
 
 // The process holding a granted lock on the file (device major:minor,
 // inode) in table, the text of /proc/locks; 0 when none is listed. Waiters
-// ("->" lines) hold nothing.
-int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode);
+// ("->" lines) hold nothing. *all_shared (may be null) tells whether every
+// granted lock on it is shared (false when none is listed).
+int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode,
+                      bool* all_shared = nullptr);
 
 }  // namespace qv
 

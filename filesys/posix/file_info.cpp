@@ -34,8 +34,8 @@ uint32_t TypeAttributes(int dir_fd, const char* name, mode_t mode) {
 
 }  // namespace
 
-Status StatEntry(int dir_fd, const char* name, struct statx* stx) {
-  if (::statx(dir_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatMask, stx) != 0) {
+Status StatEntry(int dir_fd, const char* name, struct statx* stx, unsigned extra) {
+  if (::statx(dir_fd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, kStatMask | extra, stx) != 0) {
     return ErrnoStatus();
   }
   return Status::Ok();
@@ -70,6 +70,12 @@ void FillFileInfo(int dir_fd, const char* name, std::string_view leaf, const str
   info->device = makedev(stx.stx_dev_major, stx.stx_dev_minor);
   info->inode = stx.stx_ino;
   info->link_count = stx.stx_nlink;
+}
+
+void FillBirthTime(const struct statx& stx, FileInfo* info) {
+  info->birth_known = (stx.stx_mask & STATX_BTIME) != 0;
+  info->birth_time =
+      info->birth_known ? ToFileTime(stx.stx_btime.tv_sec, stx.stx_btime.tv_nsec) : 0;
 }
 
 }  // namespace qv

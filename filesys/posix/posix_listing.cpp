@@ -44,6 +44,16 @@ Status PosixPlatform::Stat(const std::string& path, FileInfo* info) {
   });
 }
 
+Status PosixPlatform::StatWithBirth(const std::string& path, FileInfo* info) {
+  const std::string entry = EntryPath(path);
+  struct statx stx;
+  Status s = StatEntry(AT_FDCWD, entry.c_str(), &stx, STATX_BTIME);
+  if (!s.ok()) return s;
+  FillFileInfo(AT_FDCWD, entry.c_str(), LeafName(entry), stx, info);
+  FillBirthTime(stx, info);
+  return s;
+}
+
 Status PosixPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
   entries->clear();
   UniqueFd fd;

@@ -13,6 +13,7 @@ namespace qv {
 class PosixPlatform : public Platform {
  public:
   Status Stat(const std::string& path, FileInfo* info) override;
+  Status StatWithBirth(const std::string& path, FileInfo* info) override;
   Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override;
   Status CreateDir(const std::string& path) override;
   Status RemoveDir(const std::string& path) override;
@@ -61,6 +62,8 @@ class PosixPlatform : public Platform {
   Status SetThreadPriority(int priority_index) override;
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
+  Status LockDirShared(const std::string& dir, const std::string& fallback_name,
+                       std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
 
   Status LocatePath(const std::string& path, PathPlace* place) override;
 

@@ -5,6 +5,7 @@
 #include "filesys/posix/dir_lock.h"
 
 #include <string>
+#include <thread>
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -29,15 +30,61 @@ TEST(DirLockTest, FallbackFileExcludesASecondTakerAndNamesTheHolder) {
   EXPECT_TRUE(PosixLockDir(dir.path(), ".lock", false, &second, &holder).ok());
 }
 
+// Readers share the lock; a scan waits them out, but not another scan, and
+// a reader never makes the fallback file.
+TEST(DirLockTest, SharedHoldersExcludeOnlyAnExclusiveOne) {
+  ScopedTempDir dir;
+  for (const bool on_directory : {true, false}) {
+    std::unique_ptr<DirLock> reader, other_reader, writer;
+    LockHolder holder;
+    const auto shared = [&](std::unique_ptr<DirLock>* lock) {
+      return PosixLockDir(dir.path(), ".lock", on_directory, lock, &holder, TLockMode::kShared);
+    };
+    if (!on_directory) {
+      EXPECT_EQ(shared(&reader).cond(), Cond::kNotFound);
+      EXPECT_FALSE(PathExists(dir / ".lock"));
+      ASSERT_TRUE(PosixLockDir(dir.path(), ".lock", false, &writer, &holder).ok());
+      writer.reset();
+    }
+    ASSERT_TRUE(shared(&reader).ok()) << on_directory;
+    ASSERT_TRUE(shared(&other_reader).ok()) << on_directory;
+    other_reader.reset();
+    std::thread release([&] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      reader.reset();
+    });
+    EXPECT_TRUE(PosixLockDir(dir.path(), ".lock", on_directory, &writer, &holder).ok());
+    release.join();
+    EXPECT_EQ(shared(&reader).cond(), Cond::kBusy) << on_directory;
+    EXPECT_EQ(holder.pid, getpid());
+    // A scan holding it: the next scan fails.
+    std::unique_ptr<DirLock> second;
+    EXPECT_EQ(PosixLockDir(dir.path(), ".lock", on_directory, &second, &holder).cond(),
+              Cond::kBusy);
+  }
+}
+
 // Waiters are listed too, but hold nothing.
 TEST(DirLockTest, LockTableNamesTheGrantedHolderOfThatFileOnly) {
   const char* table =
       "1: FLOCK  ADVISORY  WRITE 300 08:01:77 0 EOF\n"
       "2: -> FLOCK  ADVISORY  WRITE 301 fd:01:77 0 EOF\n"
-      "2: FLOCK  ADVISORY  WRITE 302 fd:01:77 0 EOF\n";
-  EXPECT_EQ(LockHolderPid(table, 0xfd, 1, 77), 302);
-  EXPECT_EQ(LockHolderPid(table, 8, 1, 77), 300);
-  EXPECT_EQ(LockHolderPid(table, 0xfd, 1, 7), 0);
+      "2: FLOCK  ADVISORY  READ 302 fd:01:77 0 EOF\n"
+      "3: FLOCK  ADVISORY  READ 303 fd:01:77 0 EOF\n"
+      "4: FLOCK  ADVISORY  READ 304 fd:01:78 0 EOF\n"
+      "5: FLOCK  ADVISORY  WRITE 305 fd:01:78 0 EOF\n";
+  const struct {
+    unsigned major;
+    uint64_t inode;
+    int64_t pid;
+    bool all_shared;
+  } kCases[] = {
+      {0xfd, 77, 302, true}, {8, 77, 300, false}, {0xfd, 78, 304, false}, {0xfd, 7, 0, false}};
+  for (const auto& c : kCases) {
+    bool all_shared = !c.all_shared;
+    EXPECT_EQ(LockHolderPid(table, c.major, 1, c.inode, &all_shared), c.pid) << c.inode;
+    EXPECT_EQ(all_shared, c.all_shared) << c.inode;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,237 @@
+// The versions of paths as real scans leave them, through the index and the
+// versions command: each version found for a time is what the destination
+// held then, and reading changes nothing.
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "cli/json_text.h"
+#include "tests/cli/cli_test_util.h"
+#include "versions/version_index.h"
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr char kGone[] = "<none>";
+constexpr char kFolder[] = "<folder>";
+
+// The paths followed, below source and destination.
+const std::vector<std::string> kPaths = {"a.txt",      "del.txt", "swap",     "swap/in",
+                                         "g",          "g/c",     "f",        "f/c",
+                                         "sp ace.txt", "n\xff",   "new\nline"};
+
+// What a path holds: its content, kFolder or kGone.
+std::string Holds(const std::string& path) {
+  std::error_code error;
+  const fs::file_status status = fs::symlink_status(path, error);
+  if (!fs::exists(status)) return kGone;
+  return fs::is_directory(status) ? kFolder : ReadFile(path);
+}
+
+class VersionsCommandTest : public CliTest {
+ protected:
+  using TSnapshot = std::map<std::string, std::string>;
+
+  // Scans until the next second, so that each scan gets a slot of its own.
+  void ScanInNextSecond() {
+    const int64_t second = platform_.Now() / kFileTimeTicksPerSecond;
+    for (int i = 0; i < 300 && platform_.Now() / kFileTimeTicksPerSecond == second; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    RunOk({"scan"});
+    TSnapshot snapshot;
+    for (const std::string& path : kPaths) snapshot[path] = Holds(At("dst/" + path));
+    snapshots_.push_back({platform_.Now(), snapshot});
+  }
+
+  // Three scans: a.txt changed each time, del.txt deleted and made again,
+  // swap a folder, a file, a folder; g archived whole; f/c changed inside f.
+  void BuildHistory() {
+    MakeDirs(At("dst"));
+    MakeTree(At(""), {"src/a.txt=1", "src/del.txt=first", "src/swap/in=x", "src/g/c=gc",
+                      "src/f/c=fc", "src/sp ace.txt=blank", "src/n\xff=bytes", "src/new\nline=nl"});
+    RunOk({"mirror", "add", "@src", "@dst"});
+    ScanInNextSecond();
+    WriteFile(At("src/a.txt"), "22");
+    fs::remove(At("src/del.txt"));
+    fs::remove_all(At("src/swap"));
+    WriteFile(At("src/swap"), "now a file");
+    fs::remove_all(At("src/g"));
+    WriteFile(At("src/f/c"), "fc two");
+    ScanInNextSecond();
+    WriteFile(At("src/a.txt"), "333");
+    WriteFile(At("src/del.txt"), "second");
+    fs::remove(At("src/swap"));
+    MakeTree(At(""), {"src/swap/in=back"});
+    ScanInNextSecond();
+  }
+
+  std::vector<std::pair<FileTime, TSnapshot>> snapshots_;
+};
+
+TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
+  const FileTime before = platform_.Now();
+  BuildHistory();
+  struct statx probe;
+  ASSERT_EQ(statx(AT_FDCWD, At("dst/a.txt").c_str(), 0, STATX_BTIME, &probe), 0);
+  if ((probe.stx_mask & STATX_BTIME) == 0) {
+    GTEST_SKIP() << "the file system of the temporary folder keeps no birth times";
+  }
+  TVersionIndex index(platform_, At("dst/"));
+  ASSERT_TRUE(index.Load().ok());
+  ASSERT_EQ(index.slots().size(), 2u);  // the first scan archived nothing
+  const TPathHistory unchanged = index.Gather("a.txt");
+  ASSERT_EQ(chmod(At("dst/a.txt").c_str(), 0600), 0);
+
+  for (const std::string& path : kPaths) {
+    const TPathHistory history = index.Gather(path);
+    const std::vector<TLifeItem> lives = history.Lives();
+    // Before the first scan, and before the oldest slot (the first scan
+    // archived nothing), nothing can be told.
+    for (const FileTime unknown : {before, snapshots_[0].first}) {
+      EXPECT_EQ(VersionAt(lives, unknown, history.known_from).state, TVersionState::kUnknown)
+          << path;
+    }
+    for (size_t scan = 1; scan < snapshots_.size(); ++scan) {
+      const auto& [time, snapshot] = snapshots_[scan];
+      const TVersionAt at = VersionAt(lives, time, history.known_from);
+      const std::string found =
+          at.state == TVersionState::kFound ? Holds(history.items[at.index].path) : kGone;
+      EXPECT_EQ(found, snapshot.at(path)) << path << " after scan " << scan + 1;
+      EXPECT_FALSE(at.uncertain) << path;
+    }
+  }
+  const struct {
+    std::string path;
+    size_t versions;
+  } kCounts[] = {{"a.txt", 3}, {"del.txt", 2}, {"swap", 3}, {"g", 1},
+                 {"g/c", 1},   {"f", 1},       {"f/c", 2},  {"n\xff", 1}};
+  for (const auto& c : kCounts) {
+    EXPECT_EQ(index.Gather(c.path).versions.size(), c.versions) << c.path;
+  }
+  // The archived g carried g/c: both left when g did.
+  const TPathHistory g = index.Gather("g"), gc = index.Gather("g/c");
+  EXPECT_EQ(g.items[g.versions[0]].life.left, gc.items[gc.versions[0]].life.left);
+  // A chmod moves the change time, never the birth.
+  const TPathHistory changed = index.Gather("a.txt");
+  EXPECT_EQ(changed.items[changed.versions[0]].life.born_from,
+            unchanged.items[unchanged.versions[0]].life.born_from);
+  EXPECT_EQ(changed.items[0].path, At("dst/a.txt"));
+  std::string unfinished;  // a copy a scan left behind is no child
+  ASSERT_TRUE(platform_.CreateTempFile(At("dst/a.txt"), &unfinished).ok());
+  EXPECT_EQ(index.ChildNames(index.Gather("")),
+            (std::vector<std::string>{"a.txt", "del.txt", "f", "g", "new\nline", "n\xff",
+                                      "sp ace.txt", "swap"}));
+}
+
+// Every entry of the tree with its times, which any write would move.
+std::string TreeState(const std::string& root) {
+  std::string state;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    struct stat st;
+    lstat(entry.path().c_str(), &st);
+    state += entry.path().string() + " " + std::to_string(st.st_mtim.tv_nsec) + " " +
+             std::to_string(st.st_ctim.tv_nsec) + "\n";
+  }
+  return state;
+}
+
+TEST_F(VersionsCommandTest, ListsNewestFirstAsTextAndJsonAndChangesNothing) {
+  BuildHistory();
+  const std::string tree = TreeState(At("dst")), store = StoreBytes();
+  const std::string text = RunOk({"versions", "@src/a.txt"});
+  const std::vector<std::string> kSizes = {"3", "2", "1"};
+  size_t at = text.find("current");
+  for (const std::string& size : kSizes) {
+    at = text.find("  file  " + size + " ", at);
+    EXPECT_NE(at, std::string::npos) << size << " in " << text;
+  }
+  EXPECT_TRUE(Has(RunOk({"versions", "@dst/new\nline/"}), "new\\x0Aline"));
+  const std::string json = RunOk({"versions", "@src", "--json", "--destination", "@dst"});
+  EXPECT_TRUE(json.starts_with("{\"mirrors\":[{\"source\":\"" + At("src/")) &&
+              json.ends_with("]}\n"));
+  EXPECT_TRUE(Has(json, "{\"name\":\"n\xEF\xBF\xBD\",\"name_base64\":\"bv8=\",\"versions\""));
+  EXPECT_TRUE(Has(json, "{\"name\":\"new\\u000aline\",\"versions\":[{\"born\":\""));
+  EXPECT_TRUE(Has(json, "\"left\":null,\"current\":true,\"type\":\"folder\""));
+  EXPECT_TRUE(Has(RunFails({"versions", "/elsewhere"}), "/elsewhere lies in no mirror's"));
+  EXPECT_TRUE(Has(RunFails({"versions", "@src/a.txt", "--destination", "@src"}),
+                  "no mirror has the destination " + At("src/")));
+  EXPECT_TRUE(Has(RunFails({"versions", "@dst/Quorvane archive"}), "lies in no mirror's"));
+  // Readers share the destination's lock; a scan holding it is only noted.
+  for (const bool scan_runs : {false, true}) {
+    std::unique_ptr<DirLock> lock;
+    LockHolder holder;
+    ASSERT_TRUE((scan_runs ? platform_.LockDir(At("dst/"), kLockFileName, &lock, &holder)
+                           : platform_.LockDirShared(At("dst/"), kLockFileName, &lock, &holder))
+                    .ok());
+    const CliRun run = Run({"versions", "@src/del.txt"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.err, scan_runs ? "quorvane-cli: warning: a scan is updating " + At("dst/") +
+                                       "; its versions are read meanwhile\n"
+                                 : "");
+    EXPECT_TRUE(Has(run.out, "  file  6  ") && Has(run.out, "  file  5  ")) << run.out;
+  }
+  EXPECT_EQ(TreeState(At("dst")), tree);
+  EXPECT_EQ(StoreBytes(), store);
+}
+
+// A scan that archives the item while its versions are read: they are read
+// again, and the item is found where it went.
+class MovingPlatform : public CliTestPlatform {
+ public:
+  Status StatWithBirth(const std::string& path, FileInfo* info) override {
+    if (!moved && path.ends_with("/00 00 00/a.txt")) {
+      moved = true;
+      MakeDirs(archive + "00 00 01");
+      fs::rename(item, archive + "00 00 01/a.txt");
+    }
+    return CliTestPlatform::StatWithBirth(path, info);
+  }
+  std::string archive, item;
+  bool moved = false;
+};
+
+TEST_F(VersionsCommandTest, AnItemMovedWhileReadIsLookedForAgain) {
+  MovingPlatform platform;
+  platform.archive = At("dst/Quorvane archive/2026/01/01/");
+  platform.item = At("dst/a.txt");
+  MakeTree(At(""), {"dst/a.txt=now", "dst/Quorvane archive/2026/01/01/00 00 00/a.txt=old"});
+  TVersionIndex index(platform, At("dst/"));
+  ASSERT_TRUE(index.Load().ok());
+  const TPathHistory history = index.Gather("a.txt");
+  ASSERT_TRUE(platform.moved);
+  ASSERT_EQ(history.items.size(), 2u);
+  EXPECT_EQ(ReadFile(history.items[1].path), "now");
+  EXPECT_EQ(history.items[1].path, platform.archive + "00 00 01/a.txt");
+}
+
+TEST(JsonTextTest, InvalidUtf8BecomesReplacementsWithTheBytesBeside) {
+  const struct {
+    std::string value, member;
+  } kCases[] = {
+      {"plain", "\"n\":\"plain\""},
+      {"q\"b\\\t\x7f", "\"n\":\"q\\\"b\\\\\\u0009\\u007f\""},
+      {"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80", "\"n\":\"\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\""},
+      {"\xc3", "\"n\":\"\xEF\xBF\xBD\",\"n_base64\":\"ww==\""},
+      {"\xc0\xaf!", "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD!\",\"n_base64\":\"wK8h\""},
+      {"\xed\xa0\x80", "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\",\"n_base64\":\"7aCA\""},
+      {"\xf4\x90\x80\x80",
+       "\"n\":\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\","
+       "\"n_base64\":\"9JCAgA==\""},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(JsonNameMember("n", c.value), c.member) << c.value;
+  EXPECT_EQ(Base64Text("ab"), "YWI=");
+  EXPECT_EQ(Base64Text("abc"), "YWJj");
+}
+
+}  // namespace
+}  // namespace qv::testing
