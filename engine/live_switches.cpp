@@ -14,6 +14,8 @@ constexpr bool TConfigSwitches::*kLive[] = {
     &TConfigSwitches::log_min_ages,
     &TConfigSwitches::log_update_creation_time,
     &TConfigSwitches::confirm,
+    &TConfigSwitches::scan_excluded_dirs,
+    &TConfigSwitches::use_archive_bit,
 };
 
 uint32_t LiveBits(const TConfigSwitches& switches) {

@@ -10,9 +10,10 @@ namespace qv {
 
 // The settings a front end may change while a scan runs, so that a toggle
 // announced in the log also holds for the files that follow: the five log
-// switches, Confirm and the suspend time. The others shape the scan from its
-// start (filters, excluded directories, the archive bit) and keep the values
-// the scan started with.
+// switches, Confirm and the suspend time; the scan of excluded directories
+// and the archive bit, which a mirror takes at its start and keeps to its
+// end. The others shape the whole scan (the automatic filters) and keep the
+// values the scan started with.
 //
 // Threads: set from any thread, read by the scan thread.
 class TLiveSwitches {

@@ -63,6 +63,7 @@ int32_t TMirror::Weight() const {
 void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confirm,
                   bool* default_answer) {
   logger_ = &logger;
+  at_start_ = context_.switches.Get();
   start_errors_ = logger.ErrorCount();
   if (!logger.CheckSuspend()) return;
   uint16_t flags = *default_answer ? kConfirmDefaultYes : 0;
@@ -147,6 +148,13 @@ bool TMirror::Ask(const std::string& question, const std::string& source, const 
   return yes;
 }
 
-TConfigSwitches TMirror::switches() const { return context_.switches.Get(); }
+TConfigSwitches TMirror::switches() const {
+  TConfigSwitches now = context_.switches.Get();
+  // What was counted and stored for the excluded directories, and which
+  // files the archive bit selects, must agree from the mirror's start to its end.
+  now.scan_excluded_dirs = at_start_.scan_excluded_dirs;
+  now.use_archive_bit = at_start_.use_archive_bit;
+  return now;
+}
 
 }  // namespace qv

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/config_data.h"
 #include "config/dir_weights.h"
 #include "config/file_mappings.h"
 #include "config/filter_build.h"
@@ -253,6 +254,7 @@ class TMirror {
   bool Ask(const std::string& question, const std::string& source, const std::string& dest,
            uint16_t* flags, uint16_t kind = 0);
   TLogger& log() const { return *logger_; }
+  // The live switches, with those a mirror keeps from its start.
   TConfigSwitches switches() const;
 
   TScanContext& context_;
@@ -274,7 +276,8 @@ class TMirror {
   bool excluded_dirs_new_ = true;
   // The scan may set owners and groups.
   bool privileged_ = false;
-  uint32_t lost_ = 0;  // kMeta* the destination did not keep
+  TConfigSwitches at_start_;  // the switches when Run began
+  uint32_t lost_ = 0;         // kMeta* the destination did not keep
   std::string title_;
   TFileCopier copier_;
   // What the roots and the archive are, for the checks at the start and

@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include "config/config_keys.h"
+#include "config/filter_store.h"
 #include "config/mapping.h"
 #include "config/qv_ini_file.h"
 #include "engine/front_end.h"
@@ -278,7 +279,7 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
     std::function<void(TConfigData&)> start;
     std::string trigger;  // the first line that begins with it
     std::function<void(TConfigData&)> change;
-    std::string after;  // whether a later line begins with it
+    std::string after;  // whether a later line holds it
     bool present;
     bool no_to_the_scan = false;  // the first question's answer; else Yes to each
   } kCases[] = {
@@ -300,6 +301,14 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
        [](TConfigData& c) { c.SetSuspendMillis(0); }, "(suspended", false},
       {"priority", [](TConfigData& c) { c.SetPriority(0); }, "Started scan",
        [](TConfigData& c) { c.SetPriority(5); }, "(priority 5)", true},
+      // Taken by the mirror that starts next, kept to its end: counted in
+      // the second mirror's excluded folder, not in the first's.
+      {"excluded folders counted", [](TConfigData& c) { c.switches.scan_excluded_dirs = false; },
+       "Started scan", [](TConfigData& c) { c.switches.scan_excluded_dirs = true; },
+       "s2/skip/ reports ", true},
+      {"excluded folders not counted midway",
+       [](TConfigData& c) { c.switches.scan_excluded_dirs = false; }, "Started scan",
+       [](TConfigData& c) { c.switches.scan_excluded_dirs = true; }, "/s/skip/ reports ", false},
       // Confirm off lets updates go ahead again after a No for the scan.
       {"updates after confirm off", [](TConfigData& c) { c.switches.confirm = true; },
        "Canceling the ", [](TConfigData& c) { c.switches.confirm = false; }, "(asked) ", false,
@@ -309,8 +318,14 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
     SCOPED_TRACE(c.name);
     ScanBench bench;
     bench.AddMirror("s2/", "d2/", 2);
-    MakeTree(bench.temp.path(), {"s/a.txt=a", "s/b.txt=b", "s/sub/c.txt=c", "d/", "s2/e.txt=e",
-                                 "s2/sub/f.txt=f", "d2/"});
+    MakeTree(bench.temp.path(), {"s/a.txt=a", "s/b.txt=b", "s/sub/c.txt=c", "s/skip/g=g", "d/",
+                                 "s2/e.txt=e", "s2/sub/f.txt=f", "s2/skip/g=g", "d2/"});
+    {
+      TQVIniFile ini(bench.platform, bench.temp / "settings.db");
+      for (const char* skip : {"s/skip/", "s2/skip/"}) {
+        ASSERT_TRUE(SaveNewFilter(ini, bench.temp / skip, true, 0, true, nullptr));
+      }
+    }
     c.start(bench.config);
     bench.front_end.yes_at_once = !c.no_to_the_scan;
     bench.front_end.no_to_the_scan = c.no_to_the_scan;
@@ -339,8 +354,9 @@ TEST(DriverScanTest, SwitchesChangedDuringTheScanHoldForWhatFollows) {
     const auto trigger = std::ranges::find_if(
         lines, [&](const std::string& line) { return line.starts_with(c.trigger); });
     ASSERT_NE(trigger, lines.end());
-    EXPECT_EQ(std::any_of(trigger + 1, lines.end(),
-                          [&](const std::string& line) { return line.starts_with(c.after); }),
+    EXPECT_EQ(std::any_of(
+                  trigger + 1, lines.end(),
+                  [&](const std::string& line) { return line.find(c.after) != std::string::npos; }),
               c.present)
         << ::testing::PrintToString(lines);
     EXPECT_EQ(ReadFile(bench.temp / "d2/sub/f.txt"), "f");

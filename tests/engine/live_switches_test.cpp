@@ -11,7 +11,7 @@ namespace {
 
 // Each switch changed alone, from both sides: the live ones follow, the
 // others keep what the scan started with.
-TEST(LiveSwitchesTest, TakesTheLogSwitchesAndConfirmButNotWhatShapesTheScan) {
+TEST(LiveSwitchesTest, TakesAllButWhatShapesTheWholeScan) {
   const std::pair<bool TConfigSwitches::*, bool> kSwitches[] = {
       {&TConfigSwitches::log_create, true},
       {&TConfigSwitches::log_create_dir, true},
@@ -21,8 +21,8 @@ TEST(LiveSwitchesTest, TakesTheLogSwitchesAndConfirmButNotWhatShapesTheScan) {
       {&TConfigSwitches::confirm, true},
       {&TConfigSwitches::close_when_done, false},
       {&TConfigSwitches::auto_filter, false},
-      {&TConfigSwitches::scan_excluded_dirs, false},
-      {&TConfigSwitches::use_archive_bit, false},
+      {&TConfigSwitches::scan_excluded_dirs, true},
+      {&TConfigSwitches::use_archive_bit, true},
   };
   for (const bool start : {false, true}) {
     TConfigData config;

@@ -111,11 +111,13 @@ TEST_F(ConfigDlgTest, ShowsTheStoredSettingsAndHandsOverTheEditOnlyOnOk) {
   ASSERT_EQ(edit.lists.size(), 4u);
   EXPECT_EQ(edit.lists[0].rows.size(), 1u);  // the fixture's mirror
   EXPECT_EQ(edit.lists[1].rows.size(), 1u);  // the default filter
-  // The dialog saved nothing of it.
+  // The window stored what changed; the command line's wait stays in effect.
   TQVIniFile ini(platform_, settings_);
   TConfigData stored;
   ASSERT_TRUE(stored.Load(ini));
-  EXPECT_EQ(stored.suspend_millis(), 90000);
+  EXPECT_EQ(stored.suspend_millis(), 120000);
+  EXPECT_EQ(stored.wait_minutes(), 5);
+  EXPECT_EQ(window_->config().wait_minutes(), 7);
 }
 
 TEST_F(ConfigDlgTest, TheStoredPageCountsTheAbsentRegistryPage) {
@@ -146,9 +148,9 @@ TEST_F(ConfigDlgTest, TheStoredPageCountsTheAbsentRegistryPage) {
   }
 }
 
-// One scan holds at its first question throughout; each case opens the
-// dialog anew.
-TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndNothingIsStopped) {
+// One scan holds at its first question until the last case, whose changed
+// mirror stops it; each case opens the dialog anew.
+TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndOnlyChangedMirrorsStopIt) {
   StoreConfig([](TConfigData& config) { config.switches.confirm = true; });
   MakeDirs(temp_ / "dst2");
   MakeWindow();
@@ -176,7 +178,6 @@ TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndNothingIsStopped) {
        {restore},
        TCfgPage::kGeneral,
        false},
-      {"destination, stop", false, temp_ / "dst2/", "", true, true, {stop}, {}, true},
       {"destination, no stop",
        false,
        temp_ / "dst2/",
@@ -187,6 +188,7 @@ TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndNothingIsStopped) {
        TCfgPage::kMappings,
        true},
       {"filters only", false, "", "*.txt", true, true, {}, {}, false},
+      {"destination, stop", false, temp_ / "dst2/", "", true, true, {stop}, {}, true},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -214,10 +216,10 @@ TEST_F(ConfigDlgTest, WhileAScanRunsTheChecksAskAndNothingIsStopped) {
       EXPECT_EQ(dialog.page(), c.page);
       dialog.reject();
     }
-    EXPECT_TRUE(window_->scan_control().scanning());
+    const bool stops = c.closed && c.mappings_changed;
+    EXPECT_TRUE(WaitFor([&] { return window_->scan_control().scanning() != stops; }));
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
-  window_->scan_control().Stop();
 }
 
 TEST_F(ConfigDlgTest, DisablingAutomaticFiltersNeedsOkAndAnExclusionFirstIsQuestioned) {

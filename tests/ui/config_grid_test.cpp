@@ -34,6 +34,7 @@
 #include "ui/config_dialog/cell_check_runner.h"
 #include "ui/config_dialog/grid_model.h"
 #include "ui/config_dialog/threaded_cell_check.h"
+#include "ui/dialogs/list_save_boxes.h"
 
 namespace qv::testing {
 namespace {
@@ -106,7 +107,12 @@ class ConfigGridTest : public ::testing::Test {
                                  TListKind::kFileMappings}) {
       grids.push_back(&Grid(kind));
     }
-    return SaveGrids(*ini_, grids, dialogs_);
+    // As the window saves the dialog's lists.
+    std::vector<TListEdit> edits;
+    for (TConfigGrid* grid : grids) edits.push_back(grid->Edit());
+    if (!ShowListSave(SaveLists(*ini_, edits), dialogs_)) return false;
+    for (TConfigGrid* grid : grids) grid->Load();
+    return true;
   }
   // The headless tool's ways of adding to the lists.
   void AddMirror(const std::string& source, const std::string& destination, int64_t max_size) {

@@ -48,6 +48,8 @@ TConfigDlg::TConfigDlg(const TConfigDlgDeps& deps, QWidget* parent) : QDialog(pa
   layout->addWidget(pages_);
   auto* buttons = new QDialogButtonBox(
       QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Help, this);
+  // Plain captions, as the program's other dialogs have them.
+  for (QAbstractButton* button : buttons->buttons()) button->setIcon(QIcon());
   layout->addWidget(buttons);
   status_ = new QStatusBar(this);
   status_->setObjectName("StatusBarCfg");

@@ -64,6 +64,8 @@ TConfigGrid::TConfigGrid(TListKind kind, const TGridServices& services, QWidget*
   setModel(model_);
   setItemDelegate(new TGridDelegate(this));
   setSelectionMode(QAbstractItemView::ContiguousSelection);
+  // One line of text a row, drawn 2 pixels below the row's top.
+  verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   // Validation may ask questions: never from inside the editor's commit.
   connect(model_, &TGridModel::Edited, this, &TConfigGrid::OnEdited, Qt::QueuedConnection);
 }
@@ -467,19 +469,6 @@ void TConfigGrid::SetCurrentRow(int row) {
 bool TConfigGrid::Enabled(int row) const {
   const int enabled = ColumnOf(kind_, TCellKind::kEnabled);
   return enabled < 0 || BoolCellValue(model_->Text(row, enabled));
-}
-
-bool SaveGrids(TQVIniFile& ini, const std::vector<TConfigGrid*>& grids, TDialogs& dialogs) {
-  std::vector<TListEdit> edits;
-  for (TConfigGrid* grid : grids) edits.push_back(grid->Edit());
-  const TListSaveResult result = SaveLists(ini, edits);
-  if (!result.saved) {
-    dialogs.Error(result.error);
-    return false;
-  }
-  for (TConfigGrid* grid : grids) grid->Load();
-  if (!result.kept.empty()) dialogs.Inform(KeptEntriesText(result.kept));
-  return true;
 }
 
 }  // namespace qv

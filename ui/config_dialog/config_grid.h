@@ -54,7 +54,7 @@ class TConfigGrid : public QTableView {
   TGridModel& grid_model() { return *model_; }
   // Reads the list; false when the settings could not be read.
   bool Load();
-  // The list as edited, for SaveGrids; valid until the next Edit or Load.
+  // The list as edited, for SaveLists; valid until the next Edit or Load.
   TListEdit Edit();
 
   void InsertRow();
@@ -137,12 +137,6 @@ class TConfigGrid : public QTableView {
   bool checking_ = false;
   std::set<int> stored_widths_;
 };
-
-// Saves the lists of grids in one transaction. On success the grids load
-// what was saved and the entries that other writers added meanwhile are
-// listed in one information box; on failure the error is shown and the
-// lists and the grids stay as they were.
-bool SaveGrids(TQVIniFile& ini, const std::vector<TConfigGrid*>& grids, TDialogs& dialogs);
 
 }  // namespace qv
 

@@ -53,6 +53,7 @@ TGeneralPage::TGeneralPage(std::function<bool(const std::string&)> ask, QWidget*
   AddRow(run, "Mi&nutes to suspend the scanner after user input when minimized", suspend_);
   priority_ = new QComboBox;
   priority_->setObjectName("ComboBoxPriority");
+  priority_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   priority_->addItems(
       {"System idle", "Lowest", "Lower", "Normal", "Higher", "Highest", "Time critical"});
   AddRow(run, "&Priority of scanning thread", priority_);
@@ -92,6 +93,8 @@ QSpinBox* TGeneralPage::AddSpin(const char* name, int minimum) {
   auto* spin = new QSpinBox(this);
   spin->setObjectName(name);
   spin->setRange(minimum, kMaxMinutes);
+  // As wide as its largest number, not as the page.
+  spin->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
   return spin;
 }
 

@@ -2,6 +2,7 @@
 #include "filesys/platform_wrapper.h"
 #include "ui/config_dialog/config_dlg.h"
 #include "ui/dialogs/dialogs.h"
+#include "ui/main_window/config_apply.h"
 #include "ui/main_window/main_window.h"
 #include "ui/main_window/scan_control.h"
 #include "ui/main_window/tool_bar.h"
@@ -16,6 +17,8 @@ void TMainWindow::BuildConfigurationCommand() {
   tool_bar_->config()->setEnabled(true);
   connect(configuration_, &QAction::triggered, this, &TMainWindow::OpenConfiguration);
   connect(tool_bar_->config(), &QAction::triggered, this, &TMainWindow::OpenConfiguration);
+  connect(this, &TMainWindow::configurationAccepted, this,
+          [this](const TConfigEdit& edit) { config_apply_->Apply(edit); });
   connect(&tray(), &TTrayControl::viewRequested, this, [this] {
     if (config_dlg_ == nullptr) return;
     config_dlg_->showNormal();
@@ -42,8 +45,9 @@ void TMainWindow::OpenConfiguration() {
     config_dlg_ = nullptr;
     return;
   }
+  // Whichever of accepted and finished comes first, the dialog is still there.
   connect(config_dlg_, &QDialog::accepted, this,
-          [this] { emit configurationAccepted(config_dlg_->edit()); });
+          [this, dialog = config_dlg_] { emit configurationAccepted(dialog->edit()); });
   config_dlg_->open();
 }
 
