@@ -24,6 +24,7 @@ void AddCommands(TCommandRegistry& registry) {
   AddScanCommand(registry);
   AddStatsCommand(registry);
   AddVersionsCommand(registry);
+  AddRestoreCommand(registry);
 }
 
 }  // namespace

@@ -50,6 +50,7 @@ void AddExportCommand(TCommandRegistry& registry);
 void AddScanCommand(TCommandRegistry& registry);
 void AddStatsCommand(TCommandRegistry& registry);
 void AddVersionsCommand(TCommandRegistry& registry);
+void AddRestoreCommand(TCommandRegistry& registry);
 // "mirror set", below the mirror group.
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group);
 

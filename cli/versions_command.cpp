@@ -2,17 +2,15 @@
 // hold, newest first; for a folder, its children over time too.
 
 #include <algorithm>
-#include <cstdio>
 #include <memory>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "cli/command_registry.h"
 #include "cli/json_text.h"
+#include "cli/mirror_paths.h"
 #include "cli/text_table.h"
-#include "cli/user_input.h"
 #include "config/config_keys.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
@@ -31,38 +29,6 @@ struct TVersionsArgs {
   std::string destination;
   bool json = false;
 };
-
-// A mirror that holds the path, and the path below its destination.
-struct TMirrorPath {
-  std::string source;
-  std::string destination;
-  std::string relative;
-};
-
-// The path below the directory dir (ending with "/") that holds path, or
-// none; "" for dir itself.
-std::optional<std::string> Below(const std::string& path, const std::string& dir) {
-  if (path + "/" == dir) return "";
-  if (!IsInside(path, dir)) return std::nullopt;
-  return path.substr(dir.size());
-}
-
-std::optional<std::string> RelativeIn(const std::string& path, const std::string& source,
-                                      const std::string& destination) {
-  if (auto relative = Below(path, source)) return relative;
-  auto relative = Below(path, destination);
-  // The archive's own items are where versions lie, not paths of the mirror.
-  if (relative && Overlap(*relative + "/", std::string(kArchiveDirName) + "/")) return std::nullopt;
-  return relative;
-}
-
-std::string LocalText(Platform& platform, FileTime time) {
-  const TLocalTime t = platform.ToLocalTime(time);
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second);
-  return text;
-}
 
 std::string KindText(const TVersion& version) {
   if (version.is_link) return "link";
@@ -122,11 +88,12 @@ class TVersionsPrinter {
       std::vector<std::string> row = lead;
       const bool known = version.life.birth_known();
       unknown_birth_ = unknown_birth_ || !known;
-      row.push_back((known ? "" : "~") + LocalText(platform_, version.life.born_from));
-      row.push_back(version.life.current() ? "current" : LocalText(platform_, version.life.left));
+      row.push_back((known ? "" : "~") + LocalTimeText(platform_, version.life.born_from));
+      row.push_back(version.life.current() ? "current"
+                                           : LocalTimeText(platform_, version.life.left));
       row.push_back(KindText(version));
       row.push_back(version.life.is_directory ? "" : std::to_string(version.size));
-      row.push_back(LocalText(platform_, version.modified));
+      row.push_back(LocalTimeText(platform_, version.modified));
       row.push_back(version.path);
       table->AddRow(std::move(row));
     }
@@ -158,14 +125,9 @@ class TVersionsPrinter {
 // Reads the versions under the destination's lock, held shared: a scan
 // cannot start meanwhile. Where a scan runs already, it reads all the same.
 TMirrorVersions LoadVersions(TCommandContext& context, const TMirrorPath& mirror) {
-  Platform& platform = context.platform();
-  std::unique_ptr<DirLock> lock;
-  LockHolder holder;
-  if (platform.LockDirShared(mirror.destination, kLockFileName, &lock, &holder).cond() ==
-      Cond::kBusy) {
-    context.Warn("a scan is updating " + mirror.destination + "; its versions are read meanwhile");
-  }
-  TVersionIndex index(platform, mirror.destination);
+  const std::unique_ptr<DirLock> lock =
+      LockForReading(context, mirror.destination, "its versions are read meanwhile");
+  TVersionIndex index(context.platform(), mirror.destination);
   if (!index.Load().ok()) {
     context.Warn("could not read the archive of " + mirror.destination);
   }
@@ -181,34 +143,15 @@ TMirrorVersions LoadVersions(TCommandContext& context, const TMirrorPath& mirror
 }
 
 int Versions(TCommandContext& context, const TVersionsArgs& args) {
-  Platform& platform = context.platform();
-  TUserPath path;
-  std::string error;
-  const std::string typed = args.path.size() > 1 && args.path.ends_with("/")
-                                ? ExcludeTrailingSeparator(args.path)
-                                : args.path;
-  if (!ReadPath(platform, typed, TPathKind::kFile, "PATH", &path, &error)) {
-    return context.Fail(error);
-  }
-  std::string destination;
-  if (!args.destination.empty()) destination = NormaliseDirectory(platform, args.destination, true);
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TMappings mappings(*ini);
   if (!context.LoadMirrors(&mappings)) return kExitCannotRun;
   std::vector<TMirrorPath> mirrors;
-  bool destination_found = destination.empty();
-  for (int i = 0; i < mappings.Count(); ++i) {
-    if (!destination.empty() && mappings.Destination(i) != destination) continue;
-    destination_found = true;
-    const auto relative = RelativeIn(path.expanded, mappings.Source(i), mappings.Destination(i));
-    if (relative) mirrors.push_back({mappings.Source(i), mappings.Destination(i), *relative});
+  if (const int code = FindMirrorPaths(context, mappings, args.path, args.destination, &mirrors)) {
+    return code;
   }
-  if (!destination_found) return context.Fail("no mirror has the destination " + destination);
-  if (mirrors.empty()) {
-    return context.Fail(path.expanded + " lies in no mirror's source or destination");
-  }
-  TVersionsPrinter printer(platform, context.out());
+  TVersionsPrinter printer(context.platform(), context.out());
   std::string json;
   for (size_t i = 0; i < mirrors.size(); ++i) {
     const TMirrorVersions found = LoadVersions(context, mirrors[i]);

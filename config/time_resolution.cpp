@@ -57,4 +57,14 @@ bool WriteTimesEqual(FileTime source, FileTime dest, const TTimeResolution& reso
   return std::llabs(apart - kHour) < resolution.write;
 }
 
+TContentMatch CompareContent(const FileInfo& source, const FileInfo& dest,
+                             const TTimeResolution& resolution) {
+  constexpr uint32_t kKindAttributes = kAttrReparsePoint | kAttrDevice;
+  if (((source.attributes ^ dest.attributes) & kKindAttributes) != 0 ||
+      !WriteTimesEqual(source.last_write_time, dest.last_write_time, resolution)) {
+    return TContentMatch::kWriteTime;
+  }
+  return source.size != dest.size ? TContentMatch::kSize : TContentMatch::kSame;
+}
+
 }  // namespace qv

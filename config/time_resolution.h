@@ -5,6 +5,7 @@
 #include <string>
 
 #include "filesys/local_time.h"
+#include "filesys/platform.h"
 
 namespace qv {
 
@@ -38,6 +39,13 @@ TTimeResolution DefaultTimeResolution(const std::string& fs_type);
 // resolution.write or, where the destination keeps local time, when they lie
 // one hour apart by that measure.
 bool WriteTimesEqual(FileTime source, FileTime dest, const TTimeResolution& resolution);
+
+// Whether dest holds what source holds, as a scan first compares them: a
+// link, a special file and a regular file never hold the same thing, even
+// with equal sizes and times; then the write times, then the sizes.
+enum class TContentMatch { kSame, kWriteTime, kSize };
+TContentMatch CompareContent(const FileInfo& source, const FileInfo& dest,
+                             const TTimeResolution& resolution);
 
 }  // namespace qv
 

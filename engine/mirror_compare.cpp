@@ -15,10 +15,6 @@ namespace {
 // 100-ns units in a minute.
 constexpr int64_t kTicksPerMinute = 600000000;
 
-// A link, a special file and a regular file never hold the same thing, even
-// with equal sizes and times.
-constexpr uint32_t kKindAttributes = kAttrReparsePoint | kAttrDevice;
-
 }  // namespace
 
 std::string ReasonText(uint8_t reasons) {
@@ -39,11 +35,14 @@ std::string ReasonText(uint8_t reasons) {
 // Creation times are not known on POSIX (0) and so never differ.
 uint8_t TMirror::Compare(const TFoundFile& source, const TFoundFile& dest) const {
   if (dest.IsDirectory()) return kReasonDirectory;
-  if (((source.attributes ^ dest.attributes) & kKindAttributes) != 0 ||
-      !WriteTimesEqual(source.last_write_time, dest.last_write_time, mapping_.resolution())) {
-    return kReasonWriteTime;
+  switch (CompareContent(source, dest, mapping_.resolution())) {
+    case TContentMatch::kWriteTime:
+      return kReasonWriteTime;
+    case TContentMatch::kSize:
+      return kReasonSize;
+    case TContentMatch::kSame:
+      break;
   }
-  if (source.size != dest.size) return kReasonSize;
   if (switches().use_archive_bit && (source.attributes & kAttrArchive) != 0) {
     return kReasonArchiveBit;
   }

@@ -1,8 +1,7 @@
 #include "versions/civil_time.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <limits>
+#include <set>
 
 #include "filesys/platform.h"
 
@@ -57,24 +56,46 @@ FileTime FromUnixSeconds(int64_t seconds) {
 
 }  // namespace
 
-FileTime FromLocalTime(Platform& platform, const TLocalTime& local) {
+std::vector<FileTime> LocalTimeMeanings(Platform& platform, const TLocalTime& local, bool* exists) {
   const int64_t wanted = NaiveSeconds(local);
-  // Offsets from UTC lie within a day; try the offset a day before and after
-  // the name and keep the earliest moment that carries it.
-  int64_t best = 0;
-  bool found = false;
-  int64_t after_skip = std::numeric_limits<int64_t>::min();
+  // Offsets from UTC lie within a day; the offsets in force a day before,
+  // at and a day after the name give every moment that can carry it.
+  std::set<int64_t> carrying, readings;
   for (const int64_t probe : {wanted - kSecondsPerDay, wanted, wanted + kSecondsPerDay}) {
     const int64_t offset = NaiveSeconds(platform.ToLocalTime(FromUnixSeconds(probe))) - probe;
     const int64_t moment = wanted - offset;
+    readings.insert(moment);
     if (NaiveSeconds(platform.ToLocalTime(FromUnixSeconds(moment))) == wanted) {
-      if (!found || moment < best) best = moment;
-      found = true;
-    } else {
-      after_skip = std::max(after_skip, moment);
+      carrying.insert(moment);
     }
   }
-  return FromUnixSeconds(found ? best : after_skip);
+  *exists = !carrying.empty();
+  std::vector<FileTime> meanings;
+  for (const int64_t moment : *exists ? carrying : readings) {
+    meanings.push_back(FromUnixSeconds(moment));
+  }
+  return meanings;
+}
+
+FileTime FromLocalTime(Platform& platform, const TLocalTime& local) {
+  bool exists = false;
+  const std::vector<FileTime> meanings = LocalTimeMeanings(platform, local, &exists);
+  return exists ? meanings.front() : meanings.back();
+}
+
+bool IsCivilDate(const TLocalTime& t) {
+  const TLocalTime back = CivilFromSeconds(NaiveSeconds(t));
+  return t.month >= 1 && t.month <= 12 && back.year == t.year && back.month == t.month &&
+         back.day == t.day && t.hour >= 0 && t.hour < 24 && t.minute >= 0 && t.minute < 60 &&
+         t.second >= 0 && t.second < 60;
+}
+
+std::string LocalTimeText(Platform& platform, FileTime time) {
+  const TLocalTime t = platform.ToLocalTime(time);
+  char text[32];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour,
+                t.minute, t.second);
+  return text;
 }
 
 std::string Rfc3339Text(FileTime time) {

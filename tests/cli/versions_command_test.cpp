@@ -14,6 +14,7 @@
 
 #include "cli/json_text.h"
 #include "tests/cli/cli_test_util.h"
+#include "versions/civil_time.h"
 #include "versions/version_index.h"
 
 namespace qv::testing {
@@ -25,9 +26,9 @@ constexpr char kGone[] = "<none>";
 constexpr char kFolder[] = "<folder>";
 
 // The paths followed, below source and destination.
-const std::vector<std::string> kPaths = {"a.txt",      "del.txt", "swap",     "swap/in",
-                                         "g",          "g/c",     "f",        "f/c",
-                                         "sp ace.txt", "n\xff",   "new\nline"};
+const std::vector<std::string> kPaths = {"a.txt",      "del.txt", "swap",      "swap/in",
+                                         "g",          "g/c",     "f",         "f/c",
+                                         "sp ace.txt", "n\xff",   "new\nline", "skip.tmp"};
 
 // What a path holds: its content, kFolder or kGone.
 std::string Holds(const std::string& path) {
@@ -58,8 +59,10 @@ class VersionsCommandTest : public CliTest {
   void BuildHistory() {
     MakeDirs(At("dst"));
     MakeTree(At(""), {"src/a.txt=1", "src/del.txt=first", "src/swap/in=x", "src/g/c=gc",
-                      "src/f/c=fc", "src/sp ace.txt=blank", "src/n\xff=bytes", "src/new\nline=nl"});
+                      "src/f/c=fc", "src/sp ace.txt=blank", "src/n\xff=bytes", "src/new\nline=nl",
+                      "src/skip.tmp=never mirrored"});
     RunOk({"mirror", "add", "@src", "@dst"});
+    RunOk({"filter", "add", "excluded-source", "*.tmp"});
     ScanInNextSecond();
     WriteFile(At("src/a.txt"), "22");
     fs::remove(At("src/del.txt"));
@@ -182,6 +185,91 @@ TEST_F(VersionsCommandTest, ListsNewestFirstAsTextAndJsonAndChangesNothing) {
   }
   EXPECT_EQ(TreeState(At("dst")), tree);
   EXPECT_EQ(StoreBytes(), store);
+}
+
+// Restores compared with what the destination held after each scan: the
+// mirror's state (filters applied), never the source's.
+TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
+  BuildHistory();
+  const auto expect_held = [&](const std::string& root, size_t scan) {
+    for (const std::string& path : kPaths) {
+      EXPECT_EQ(Holds(root + path), snapshots_[scan].second.at(path)) << path << " of " << root;
+    }
+  };
+  TVersionIndex index(platform_, At("dst/"));
+  ASSERT_TRUE(index.Load().ok());
+  ASSERT_EQ(index.slots().size(), 2u);
+  // The slot of the third scan: just before it. A local time after the last.
+  const int64_t last = snapshots_[2].first / kFileTimeTicksPerSecond + 1;
+  const struct {
+    std::string at;
+    size_t scan;
+  } kTimes[] = {{index.slots()[1].name, 1},
+                {LocalTimeText(platform_, last * kFileTimeTicksPerSecond), 2}};
+  const std::string tree = TreeState(At("dst"));
+  for (const auto& c : kTimes) {
+    MakeDirs(At("out" + std::to_string(c.scan)));
+    const std::string out = "@out" + std::to_string(c.scan);
+    EXPECT_TRUE(Has(RunOk({"restore", "@src", "--at", c.at, "--to", out}), "Restored ")) << c.at;
+    expect_held(At("out" + std::to_string(c.scan) + "/src/"), c.scan);
+  }
+  // Times and modes come along; no hard link into the archive.
+  struct stat kept, restored;
+  ASSERT_EQ(lstat(At("dst/Quorvane archive/" + index.slots()[1].name + "/a.txt").c_str(), &kept),
+            0);
+  ASSERT_EQ(lstat(At("out1/src/a.txt").c_str(), &restored), 0);
+  EXPECT_EQ(restored.st_mtim.tv_nsec, kept.st_mtim.tv_nsec);
+  EXPECT_EQ(restored.st_mode, kept.st_mode);
+  EXPECT_EQ(restored.st_nlink, 1u);
+  EXPECT_TRUE(Has(RunFails({"restore", "@src", "--at", index.slots()[0].name, "--to", "@out1"}),
+                  "the archive cannot tell"));
+
+  // Without a time: an existing file is left alone, exit 1; beside it, the
+  // newest version that differs; a deleted file its newest; a folder what
+  // it lacks, a folder archived whole included.
+  WriteFile(At("src/del.txt"), "edited");
+  fs::remove(At("src/swap/in"));
+  fs::remove_all(At("src/f"));
+  const CliRun exists = Run({"restore", "@dst/a.txt"});
+  EXPECT_EQ(exists.code, 1);
+  EXPECT_TRUE(Has(exists.out, "Left alone, it exists: " + At("src/a.txt")));
+  EXPECT_EQ(ReadFile(At("src/a.txt")), "333");
+  RunOk({"restore", "@src/a.txt", "--suffix"});
+  RunOk({"restore", "@src"});
+  std::vector<std::string> beside;
+  for (const auto& entry : fs::directory_iterator(At("src"))) {
+    if (entry.path().filename().string().starts_with("a.txt (restored ")) {
+      beside.push_back(ReadFile(entry.path()));
+    }
+  }
+  EXPECT_EQ(beside, std::vector<std::string>{"22"});
+  const struct {
+    std::string path, holds;
+  } kBack[] = {{"del.txt", "edited"},
+               {"swap/in", "back"},
+               {"f/c", "fc two"},
+               {"g/c", "gc"},
+               {"a.txt", "333"}};
+  for (const auto& c : kBack) EXPECT_EQ(Holds(At("src/" + c.path)), c.holds) << c.path;
+  fs::remove(At("src/del.txt"));
+  RunOk({"restore", "@src/del.txt"});
+  EXPECT_EQ(ReadFile(At("src/del.txt")), "second");
+
+  // The mirror's destination and archive are never written, however named.
+  fs::create_directory_symlink(At("dst/f"), At("into-dst"));
+  for (const std::string& to : {"@dst", "@dst/f", "@into-dst", "@dst/Quorvane archive"}) {
+    EXPECT_TRUE(Has(RunFails({"restore", "@src/a.txt", "--to", to}), "lies in a mirror's")) << to;
+  }
+  // While a scan holds the mirror's lock, a restore reads all the same.
+  std::unique_ptr<DirLock> lock;
+  LockHolder holder;
+  ASSERT_TRUE(platform_.LockDir(At("dst/"), kLockFileName, &lock, &holder).ok());
+  fs::remove(At("src/del.txt"));
+  const CliRun locked = Run({"restore", "@src/del.txt"});
+  EXPECT_EQ(locked.code, 0);
+  EXPECT_TRUE(Has(locked.err, "a scan is updating " + At("dst/") + "; restoring from it"));
+  EXPECT_EQ(ReadFile(At("src/del.txt")), "second");
+  EXPECT_EQ(TreeState(At("dst")), tree);
 }
 
 // A scan that archives the item while its versions are read: they are read
