@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 
 #include "cli/json_text.h"
 #include "tests/cli/cli_test_util.h"
@@ -206,6 +207,9 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
     size_t scan;
   } kTimes[] = {{index.slots()[1].name, 1},
                 {LocalTimeText(platform_, last * kFileTimeTicksPerSecond), 2}};
+  // Modes (of a folder too) and user extended attributes come along.
+  ASSERT_EQ(chmod(At("dst/swap").c_str(), 0751), 0);
+  ASSERT_EQ(setxattr(At("dst/del.txt").c_str(), "user.note", "kept", 4, 0), 0);
   const std::string tree = TreeState(At("dst"));
   for (const auto& c : kTimes) {
     MakeDirs(At("out" + std::to_string(c.scan)));
@@ -221,6 +225,11 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
   EXPECT_EQ(restored.st_mtim.tv_nsec, kept.st_mtim.tv_nsec);
   EXPECT_EQ(restored.st_mode, kept.st_mode);
   EXPECT_EQ(restored.st_nlink, 1u);
+  ASSERT_EQ(lstat(At("out2/src/swap").c_str(), &restored), 0);
+  EXPECT_EQ(restored.st_mode & 07777, 0751u);
+  char note[8] = {};
+  EXPECT_EQ(getxattr(At("out2/src/del.txt").c_str(), "user.note", note, sizeof note), 4);
+  EXPECT_STREQ(note, "kept");
   EXPECT_TRUE(Has(RunFails({"restore", "@src", "--at", index.slots()[0].name, "--to", "@out1"}),
                   "the archive cannot tell"));
 
