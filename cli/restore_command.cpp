@@ -123,7 +123,8 @@ int Report(TCommandContext& context, const TRestoreCounts& counts, const std::st
                   << "\n";
   }
   for (const std::string& error : counts.errors) context.Warn(EscapeControl(error));
-  context.out() << "Restored " << counts.files << " files and " << counts.folders << " folders ("
+  context.out() << "Restored " << CountText(counts.files, "file", "files") << " and "
+                << CountText(counts.folders, "folder", "folders") << " ("
                 << SizeText(counts.bytes, 1) << ") to " << EscapeControl(target) << "\n";
   return counts.errors.empty() && counts.left_alone.empty() ? kExitOk : kExitScanErrors;
 }
