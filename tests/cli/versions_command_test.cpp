@@ -266,7 +266,7 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
 
   // The mirror's destination and archive are never written, however named.
   fs::create_directory_symlink(At("dst/f"), At("into-dst"));
-  for (const std::string& to : {"@dst", "@dst/f", "@into-dst", "@dst/Quorvane archive"}) {
+  for (const char* to : {"@dst", "@dst/f", "@into-dst", "@dst/Quorvane archive"}) {
     EXPECT_TRUE(Has(RunFails({"restore", "@src/a.txt", "--to", to}), "lies in a mirror's")) << to;
   }
   // While a scan holds the mirror's lock, a restore reads all the same.
