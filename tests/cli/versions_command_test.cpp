@@ -27,15 +27,16 @@ constexpr char kGone[] = "<none>";
 constexpr char kFolder[] = "<folder>";
 
 // The paths followed, below source and destination.
-const std::vector<std::string> kPaths = {"a.txt",      "del.txt", "swap",      "swap/in",
-                                         "g",          "g/c",     "f",         "f/c",
-                                         "sp ace.txt", "n\xff",   "new\nline", "skip.tmp"};
+const std::vector<std::string> kPaths = {"a.txt",     "del.txt",  "swap",     "swap/in",    "g",
+                                         "g/c",       "f",        "f/c",      "sp ace.txt", "n\xff",
+                                         "new\nline", "skip.tmp", "late.txt", "ln"};
 
-// What a path holds: its content, kFolder or kGone.
+// What a path holds: its content, its link's target, kFolder or kGone.
 std::string Holds(const std::string& path) {
   std::error_code error;
   const fs::file_status status = fs::symlink_status(path, error);
   if (!fs::exists(status)) return kGone;
+  if (fs::is_symlink(status)) return "-> " + fs::read_symlink(path).string();
   return fs::is_directory(status) ? kFolder : ReadFile(path);
 }
 
@@ -55,8 +56,9 @@ class VersionsCommandTest : public CliTest {
     snapshots_.push_back({platform_.Now(), snapshot});
   }
 
-  // Three scans: a.txt changed each time, del.txt deleted and made again,
-  // swap a folder, a file, a folder; g archived whole; f/c changed inside f.
+  // Four scans: a.txt changed each time, del.txt deleted and made again,
+  // swap a folder, a file, a folder; g archived whole; f/c changed inside f;
+  // ln a link given another target; late.txt born after the second, gone by the last.
   void BuildHistory() {
     MakeDirs(At("dst"));
     MakeTree(At(""), {"src/a.txt=1", "src/del.txt=first", "src/swap/in=x", "src/g/c=gc",
@@ -64,6 +66,7 @@ class VersionsCommandTest : public CliTest {
                       "src/skip.tmp=never mirrored"});
     RunOk({"mirror", "add", "@src", "@dst"});
     RunOk({"filter", "add", "excluded-source", "*.tmp"});
+    fs::create_symlink("a.txt", At("src/ln"));
     ScanInNextSecond();
     WriteFile(At("src/a.txt"), "22");
     fs::remove(At("src/del.txt"));
@@ -73,9 +76,13 @@ class VersionsCommandTest : public CliTest {
     WriteFile(At("src/f/c"), "fc two");
     ScanInNextSecond();
     WriteFile(At("src/a.txt"), "333");
+    fs::remove(At("src/ln"));
+    fs::create_symlink("sp ace.txt", At("src/ln"));
     WriteFile(At("src/del.txt"), "second");
     fs::remove(At("src/swap"));
-    MakeTree(At(""), {"src/swap/in=back"});
+    MakeTree(At(""), {"src/swap/in=back", "src/late.txt=late"});
+    ScanInNextSecond();
+    fs::remove(At("src/late.txt"));
     ScanInNextSecond();
   }
 
@@ -92,7 +99,7 @@ TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
   }
   TVersionIndex index(platform_, At("dst/"));
   ASSERT_TRUE(index.Load().ok());
-  ASSERT_EQ(index.slots().size(), 2u);  // the first scan archived nothing
+  ASSERT_EQ(index.slots().size(), 3u);  // the first scan archived nothing
   const TPathHistory unchanged = index.Gather("a.txt");
   ASSERT_EQ(chmod(At("dst/a.txt").c_str(), 0600), 0);
 
@@ -117,8 +124,8 @@ TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
   const struct {
     std::string path;
     size_t versions;
-  } kCounts[] = {{"a.txt", 3}, {"del.txt", 2}, {"swap", 3}, {"g", 1},
-                 {"g/c", 1},   {"f", 1},       {"f/c", 2},  {"n\xff", 1}};
+  } kCounts[] = {{"a.txt", 3}, {"del.txt", 2}, {"swap", 3},  {"g", 1},        {"g/c", 1},
+                 {"f", 1},     {"f/c", 2},     {"n\xff", 1}, {"late.txt", 1}, {"ln", 2}};
   for (const auto& c : kCounts) {
     EXPECT_EQ(index.Gather(c.path).versions.size(), c.versions) << c.path;
   }
@@ -133,8 +140,8 @@ TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
   std::string unfinished;  // a copy a scan left behind is no child
   ASSERT_TRUE(platform_.CreateTempFile(At("dst/a.txt"), &unfinished).ok());
   EXPECT_EQ(index.ChildNames(index.Gather("")),
-            (std::vector<std::string>{"a.txt", "del.txt", "f", "g", "new\nline", "n\xff",
-                                      "sp ace.txt", "swap"}));
+            (std::vector<std::string>{"a.txt", "del.txt", "f", "g", "late.txt", "ln", "new\nline",
+                                      "n\xff", "sp ace.txt", "swap"}));
 }
 
 // Every entry of the tree with its times, which any write would move.
@@ -199,14 +206,16 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
   };
   TVersionIndex index(platform_, At("dst/"));
   ASSERT_TRUE(index.Load().ok());
-  ASSERT_EQ(index.slots().size(), 2u);
-  // The slot of the third scan: just before it. A local time after the last.
-  const int64_t last = snapshots_[2].first / kFileTimeTicksPerSecond + 1;
+  ASSERT_EQ(index.slots().size(), 3u);
+  // The slots of the third and fourth scans: just before them. A local time
+  // after the last.
+  const int64_t last = snapshots_[3].first / kFileTimeTicksPerSecond + 1;
   const struct {
     std::string at;
     size_t scan;
   } kTimes[] = {{index.slots()[1].name, 1},
-                {LocalTimeText(platform_, last * kFileTimeTicksPerSecond), 2}};
+                {index.slots()[2].name, 2},
+                {LocalTimeText(platform_, last * kFileTimeTicksPerSecond), 3}};
   // Modes (of a folder too) and user extended attributes come along.
   ASSERT_EQ(chmod(At("dst/swap").c_str(), 0751), 0);
   ASSERT_EQ(setxattr(At("dst/del.txt").c_str(), "user.note", "kept", 4, 0), 0);
