@@ -6,6 +6,7 @@
 #include "cli/command_registry.h"
 #include "cli/headless_front_end.h"
 #include "cli/scan_choice.h"
+#include "cli/stop_signal_scope.h"
 #include "cli/terminal_output.h"
 #include "config/config_data.h"
 #include "config/qv_ini_file.h"
@@ -26,19 +27,6 @@ constexpr std::chrono::milliseconds kTick{100};
 constexpr char kNoTerminal[] =
     "Confirm is on, and updates can be confirmed only with standard input and standard error "
     "on a terminal (to scan without asking: quorvane-cli set Confirm false)";
-
-// Holds the stop signals back while the scans run: they become requests to
-// stop instead of ending the process half way through a write.
-class TStopSignalScope {
- public:
-  explicit TStopSignalScope(TConsole& console) : console_(console) { console_.BlockStopSignals(); }
-  ~TStopSignalScope() { console_.UnblockStopSignals(); }
-  TStopSignalScope(const TStopSignalScope&) = delete;
-  TStopSignalScope& operator=(const TStopSignalScope&) = delete;
-
- private:
-  TConsole& console_;
-};
 
 class THeadlessScan {
  public:

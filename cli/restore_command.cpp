@@ -9,11 +9,13 @@
 
 #include "cli/command_registry.h"
 #include "cli/mirror_paths.h"
+#include "cli/stop_signal_scope.h"
 #include "cli/terminal_output.h"
 #include "cli/user_input.h"
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
 #include "config/time_resolution.h"
+#include "filesys/console.h"
 #include "filesys/path_ops.h"
 #include "filesys/platform.h"
 #include "filesys/text_format.h"
@@ -114,6 +116,20 @@ class TRestoreProgress {
   int64_t shown_ = 0;
 };
 
+// The write-time resolution by which the mirror's scans compare: the one
+// stored for it, else its file system's default (the scan also probes the
+// destination, which a restore leaves alone).
+TTimeResolution MirrorResolution(Platform& platform, const TMapping& mapping,
+                                 const std::string& destination) {
+  VolumeInfo volume;
+  TTimeResolution resolution =
+      DefaultTimeResolution(platform.GetVolume(destination, &volume).ok() ? volume.fs_type : "");
+  const int64_t stored = mapping.settings().write_time_resolution;
+  // As the scan: a stored resolution is taken as it is, times as they are.
+  if (stored >= 1) resolution = TTimeResolution{.write = stored};
+  return resolution;
+}
+
 int Report(TCommandContext& context, const TRestoreCounts& counts, const std::string& target) {
   for (const std::string& path : counts.left_alone) {
     context.out() << "Left alone, it exists: " << EscapeControl(path) << "\n";
@@ -123,9 +139,11 @@ int Report(TCommandContext& context, const TRestoreCounts& counts, const std::st
                   << "\n";
   }
   for (const std::string& error : counts.errors) context.Warn(EscapeControl(error));
+  if (counts.stopped) context.out() << "Stopped before its end.\n";
   context.out() << "Restored " << CountText(counts.files, "file", "files") << " and "
                 << CountText(counts.folders, "folder", "folders") << " ("
                 << SizeText(counts.bytes, 1) << ") to " << EscapeControl(target) << "\n";
+  if (counts.stopped) return kExitStopped;
   return counts.errors.empty() && counts.left_alone.empty() ? kExitOk : kExitScanErrors;
 }
 
@@ -165,16 +183,17 @@ int Restore(TCommandContext& context, const TRestoreArgs& args) {
   if (!args.at.empty() && !ParseRestoreTime(platform, args.at, index.slots(), &at, &error)) {
     return context.Fail("--at: " + error);
   }
-  VolumeInfo volume;
-  const TTimeResolution resolution = DefaultTimeResolution(
-      platform.GetVolume(mirror.destination, &volume).ok() ? volume.fs_type : "");
+  const TTimeResolution resolution =
+      MirrorResolution(platform, *mappings.Mapping(mirror.index), mirror.destination);
   const auto differs = [&](const FileInfo& source, const FileInfo& version) {
     return CompareContent(source, version, resolution) != TContentMatch::kSame;
   };
+  TStopSignalScope signals(context.console());
   TRestoreProgress progress(context);
-  TRestorer restorer(platform, index, [&](const TRestoreCounts& counts, const std::string& path) {
-    progress.Show(counts, path);
-  });
+  TRestorer restorer(
+      platform, index,
+      [&](const TRestoreCounts& counts, const std::string& path) { progress.Show(counts, path); },
+      [&] { return context.console().TakeStopSignal(); });
   const bool done = args.at.empty()
                         ? restorer.RestoreNewest(mirror.relative, place, target, differs, &error)
                         : restorer.RestoreAt(mirror.relative, at, target, &error);
@@ -203,7 +222,9 @@ void AddRestoreCommand(TCommandRegistry& registry) {
   command->footer(
       "Without --at: a deleted path comes back as its newest version, an existing file as its "
       "newest version that differs from it, a folder gets back what it lacks. Nothing that "
-      "exists is replaced: each such item is reported and left alone (exit status 1). What no "
+      "exists is replaced: each such item is reported and left alone (exit status 1). A stop "
+      "signal (Ctrl-C) ends it at once: what was restored stays, the file being copied is "
+      "dropped (exit status 3). What no "
       "restore can know: changes made and undone between two scans; modes and ACLs at an "
       "earlier time; the content of file-mapping targets.");
 }

@@ -40,6 +40,7 @@ struct TMirrorVersions {
   TMirrorPath mirror;
   TPathHistory history;
   std::vector<TPathHistory> children;
+  std::vector<std::string> errors;  // what could not be read: the versions may lack it
 };
 
 class TVersionsPrinter {
@@ -61,6 +62,7 @@ class TVersionsPrinter {
       }
       children.Print(out_);
     }
+    if (!found.errors.empty()) out_ << "Incomplete: some items could not be read.\n";
     if (unknown_birth_) {
       out_ << "~ This file system keeps no birth times: the time given is the earliest the "
               "item can have been made.\n";
@@ -76,6 +78,10 @@ class TVersionsPrinter {
       const TPathHistory& child = found.children[i];
       json += (i == 0 ? "{" : ",{") + JsonNameMember("name", LastComponent(child.relative)) +
               ",\"versions\":" + JsonVersions(child) + "}";
+    }
+    json += "],\"errors\":[";
+    for (size_t i = 0; i < found.errors.size(); ++i) {
+      json += (i == 0 ? "" : ",") + JsonString(found.errors[i]);
     }
     return json + "]}";
   }
@@ -131,13 +137,16 @@ TMirrorVersions LoadVersions(TCommandContext& context, const TMirrorPath& mirror
   if (!index.Load().ok()) {
     context.Warn("could not read the archive of " + mirror.destination);
   }
-  TMirrorVersions found{mirror, index.Gather(mirror.relative), {}};
+  TMirrorVersions found{mirror, index.Gather(mirror.relative), {}, {}};
+  found.errors = found.history.errors;
   const bool folder = std::any_of(found.history.items.begin(), found.history.items.end(),
                                   [](const TVersion& v) { return v.life.is_directory; });
   if (!folder) return found;
   const std::string prefix = mirror.relative.empty() ? "" : mirror.relative + "/";
-  for (const std::string& name : index.ChildNames(found.history)) {
+  for (const std::string& name : index.ChildNames(found.history, &found.errors)) {
     found.children.push_back(index.Gather(prefix + name));
+    const std::vector<std::string>& errors = found.children.back().errors;
+    found.errors.insert(found.errors.end(), errors.begin(), errors.end());
   }
   return found;
 }
@@ -153,8 +162,13 @@ int Versions(TCommandContext& context, const TVersionsArgs& args) {
   }
   TVersionsPrinter printer(context.platform(), context.out());
   std::string json;
+  int code = kExitOk;
   for (size_t i = 0; i < mirrors.size(); ++i) {
     const TMirrorVersions found = LoadVersions(context, mirrors[i]);
+    for (const std::string& error : found.errors) {
+      context.Warn(EscapeControl(error));
+      code = kExitScanErrors;
+    }
     if (args.json) {
       json += (i == 0 ? "" : ",") + printer.Json(found);
     } else {
@@ -163,7 +177,7 @@ int Versions(TCommandContext& context, const TVersionsArgs& args) {
     }
   }
   if (args.json) context.out() << "{\"mirrors\":[" << json << "]}\n";
-  return kExitOk;
+  return code;
 }
 
 }  // namespace

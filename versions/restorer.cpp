@@ -1,5 +1,6 @@
 #include "versions/restorer.h"
 
+#include <cerrno>
 #include <limits>
 #include <utility>
 
@@ -23,12 +24,24 @@ std::string ChildPath(const std::string& relative, const std::string& name) {
 
 }  // namespace
 
-TRestorer::TRestorer(Platform& platform, TVersionIndex& index, TProgress progress)
-    : platform_(platform), index_(index), progress_(std::move(progress)) {}
+TRestorer::TRestorer(Platform& platform, TVersionIndex& index, TProgress progress, TStop stop)
+    : platform_(platform), index_(index), progress_(std::move(progress)), stop_(std::move(stop)) {}
+
+bool TRestorer::Stopping() {
+  if (!counts_.stopped && stop_ && stop_()) counts_.stopped = true;
+  return counts_.stopped;
+}
+
+bool TRestorer::ReadWhole(const TPathHistory& history) {
+  counts_.errors.insert(counts_.errors.end(), history.errors.begin(), history.errors.end());
+  return history.errors.empty();
+}
 
 bool TRestorer::RestoreAt(const std::string& relative, FileTime t, const std::string& target,
                           std::string* error) {
   const TPathHistory history = index_.Gather(relative);
+  // What could not be read may be the version asked for.
+  if (!ReadWhole(history)) return true;
   const TVersionAt at = VersionAt(history.Lives(), t, history.known_from);
   if (at.state == TVersionState::kUnknown) {
     *error =
@@ -55,6 +68,7 @@ bool TRestorer::RestoreNewest(const std::string& relative, const std::string& so
     return true;
   }
   const TPathHistory history = index_.Gather(relative);
+  if (!ReadWhole(history)) return true;
   for (const int i : history.versions) {
     const TVersion& version = history.items[i];
     FileInfo kept;
@@ -72,7 +86,9 @@ bool TRestorer::RestoreNewest(const std::string& relative, const std::string& so
 void TRestorer::RestoreMissing(const std::string& relative, const std::string& source,
                                const std::string& target) {
   const TPathHistory folder = index_.Gather(relative);
-  for (const std::string& name : index_.ChildNames(folder)) {
+  if (!ReadWhole(folder)) return;
+  for (const std::string& name : index_.ChildNames(folder, &counts_.errors)) {
+    if (Stopping()) return;
     const std::string child_source = source + "/" + name;
     const std::string child_target = target + "/" + name;
     FileInfo info;
@@ -82,7 +98,7 @@ void TRestorer::RestoreMissing(const std::string& relative, const std::string& s
       continue;
     }
     const TPathHistory child = index_.Gather(ChildPath(relative, name));
-    if (child.versions.empty()) continue;
+    if (!ReadWhole(child) || child.versions.empty()) continue;
     const TVersion& newest = child.items[child.versions.front()];
     const Status made = MakeFolders(target);
     if (!made.ok()) return Failed(target, made);
@@ -122,8 +138,10 @@ void TRestorer::RestoreVersion(const TPathHistory& history, int item, FileTime t
 }
 
 void TRestorer::RestoreChildren(const TPathHistory& folder, FileTime t, const std::string& target) {
-  for (const std::string& name : index_.ChildNames(folder)) {
+  for (const std::string& name : index_.ChildNames(folder, &counts_.errors)) {
+    if (Stopping()) return;
     const TPathHistory child = index_.Gather(ChildPath(folder.relative, name));
+    if (!ReadWhole(child)) continue;
     const TVersionAt at = VersionAt(child.Lives(), t, child.known_from);
     if (at.state != TVersionState::kFound) continue;
     if (at.uncertain) counts_.uncertain.push_back(target + "/" + name);
@@ -134,6 +152,7 @@ void TRestorer::RestoreChildren(const TPathHistory& folder, FileTime t, const st
 void TRestorer::RestoreFile(const TVersion& version, const std::string& target) {
   const int64_t before = counts_.bytes;
   const CopyProgress progress = [&](int64_t copied, int64_t) {
+    if (Stopping()) return ECANCELED;
     counts_.bytes = before + copied;
     if (progress_) progress_(counts_, target);
     return 0;
@@ -141,7 +160,12 @@ void TRestorer::RestoreFile(const TVersion& version, const std::string& target) 
   std::string temp;
   const Status copied =
       platform_.CopyToTemp(version.path, target, progress, /*with_security=*/true, &temp, nullptr);
-  if (!copied.ok()) return Failed(target, copied);
+  if (!copied.ok()) {
+    // A stopped copy left nothing; the file was not restored.
+    counts_.bytes = before;
+    if (!counts_.stopped) Failed(target, copied);
+    return;
+  }
   counts_.bytes = before + version.size;
   Committed(platform_.Move(temp, target), temp, target);
 }
@@ -165,6 +189,8 @@ void TRestorer::RestoreFolder(const TPathHistory& history, const TVersion& versi
   if (!status.ok()) return Failed(target, status);
   ++counts_.folders;
   RestoreChildren(history, t, target);
+  // A folder not filled keeps a mode that lets a later restore fill it.
+  if (counts_.stopped) return;
   // After the contents: making them moved the folder's times, and a mode
   // without write access would have stopped them.
   SecurityDescriptor security;

@@ -19,6 +19,7 @@ struct TRestoreCounts {
   std::vector<std::string> left_alone;  // targets that existed: untouched
   std::vector<std::string> errors;      // one line each
   std::vector<std::string> uncertain;   // restored, but a missing birth time may mislead
+  bool stopped = false;                 // a stop request ended it early
 };
 
 // Copies versions that a mirror's archive and destination hold back to a
@@ -36,8 +37,11 @@ class TRestorer {
   using TDiffers = std::function<bool(const FileInfo& source, const FileInfo& version)>;
   // Called while bytes are copied, with the file being written.
   using TProgress = std::function<void(const TRestoreCounts& counts, const std::string& path)>;
+  // Asked between items and while bytes are copied; true once: the restore
+  // stops at once, the file being copied is dropped.
+  using TStop = std::function<bool()>;
 
-  TRestorer(Platform& platform, TVersionIndex& index, TProgress progress);
+  TRestorer(Platform& platform, TVersionIndex& index, TProgress progress, TStop stop = {});
 
   // The version relative (below the destination) had at time t, into target.
   // Nothing to restore: false, with the reason in *error.
@@ -53,6 +57,9 @@ class TRestorer {
   const TRestoreCounts& counts() const { return counts_; }
 
  private:
+  bool Stopping();
+  // Whether history was read whole; its read errors go into the counts.
+  bool ReadWhole(const TPathHistory& history);
   void RestoreVersion(const TPathHistory& history, int item, FileTime t, const std::string& target);
   void RestoreChildren(const TPathHistory& folder, FileTime t, const std::string& target);
   void RestoreMissing(const std::string& relative, const std::string& source,
@@ -71,6 +78,7 @@ class TRestorer {
   Platform& platform_;
   TVersionIndex& index_;
   TProgress progress_;
+  TStop stop_;
   TRestoreCounts counts_;
 };
 

@@ -83,43 +83,54 @@ TPathHistory TVersionIndex::Gather(const std::string& relative) {
 void TVersionIndex::GatherOnce(const std::string& relative, TPathHistory* history) {
   history->relative = relative;
   history->items.clear();
+  history->errors.clear();
   TVersion version;
-  if (ReadCurrent(relative, &version)) history->items.push_back(version);
+  if (ReadCurrent(relative, &version, history)) history->items.push_back(version);
   for (const TTimeSlot& slot : slots_) {
-    if (ReadArchived(slot, relative, &version)) history->items.push_back(version);
+    if (ReadArchived(slot, relative, &version, history)) history->items.push_back(version);
   }
   history->versions = VersionOrder(history->Lives());
   history->known_from = std::max(first_scan_, slots_.empty() ? 0 : slots_.front().start);
 }
 
-bool TVersionIndex::ReadCurrent(const std::string& relative, TVersion* version) {
+bool TVersionIndex::ReadItem(const std::string& path, FileInfo* info, TPathHistory* history) {
+  const Status status = platform_.StatWithBirth(path, info);
+  if (!status.ok() && status.cond() != Cond::kNotFound) {
+    history->errors.push_back("could not read " + path + ": " + status.message());
+  }
+  return status.ok();
+}
+
+bool TVersionIndex::ReadCurrent(const std::string& relative, TVersion* version,
+                                TPathHistory* history) {
   FileInfo info;
   const std::string path = dest_dir_ + relative;
-  if (!platform_.StatWithBirth(path, &info).ok()) return false;
+  if (!ReadItem(path, &info, history)) return false;
   *version = VersionOf(relative.empty() ? dest_dir_ : path, info);
   return true;
 }
 
 bool TVersionIndex::ReadArchived(const TTimeSlot& slot, const std::string& relative,
-                                 TVersion* version) {
+                                 TVersion* version, TPathHistory* history) {
   // At the root, the slot's own folder: it only carries, but its children
   // are the root's.
   FileInfo info;
   const std::string path = slot.path + relative;
-  if (!platform_.StatWithBirth(path, &info).ok()) return false;
+  if (!ReadItem(path, &info, history)) return false;
   *version = VersionOf(path, info);
   version->slot = slot.name;
   version->life.slot_start = slot.start;
-  version->life.left = LeftTime(slot, relative);
+  version->life.left = LeftTime(slot, relative, history);
   // A slot removed meanwhile leaves nothing to go by.
   return version->life.left != 0;
 }
 
-FileTime TVersionIndex::LeftTime(const TTimeSlot& slot, const std::string& relative) {
+FileTime TVersionIndex::LeftTime(const TTimeSlot& slot, const std::string& relative,
+                                 TPathHistory* history) {
   for (size_t end = relative.find('/');; end = relative.find('/', end + 1)) {
     const std::string path = slot.path + relative.substr(0, end);
     FileInfo info;
-    if (!platform_.StatWithBirth(path, &info).ok()) return 0;
+    if (!ReadItem(path, &info, history)) return 0;
     TLifeItem life = LifeOf(info);
     life.slot_start = slot.start;
     life.left = info.change_time;
@@ -127,11 +138,20 @@ FileTime TVersionIndex::LeftTime(const TTimeSlot& slot, const std::string& relat
   }
 }
 
-std::vector<std::string> TVersionIndex::ChildNames(const TPathHistory& folder) {
+std::vector<std::string> TVersionIndex::ChildNames(const TPathHistory& folder,
+                                                   std::vector<std::string>* errors) {
   std::set<std::string> names;
   for (const TVersion& item : folder.items) {
     std::vector<DirEntry> entries;
-    if (!item.life.is_directory || !platform_.ListDir(item.path, &entries).ok()) continue;
+    if (!item.life.is_directory) continue;
+    const Status listed = platform_.ListDir(item.path, &entries);
+    if (!listed.ok()) {
+      // A slot removed meanwhile took its folders along.
+      if (listed.cond() != Cond::kNotFound) {
+        errors->push_back("could not list " + item.path + ": " + listed.message());
+      }
+      continue;
+    }
     for (const DirEntry& entry : entries) {
       // An unfinished copy is no item of the mirror.
       if (!platform_.IsTempName(entry.name)) names.insert(entry.name);

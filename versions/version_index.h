@@ -26,6 +26,9 @@ struct TPathHistory {
   std::vector<TVersion> items;
   std::vector<int> versions;  // VersionOrder of the items: newest first
   FileTime known_from = 0;    // before it the archive cannot tell
+  // Items that exist but could not be read, one line each: the versions
+  // above may lack them.
+  std::vector<std::string> errors;
 
   std::vector<TLifeItem> Lives() const;
 };
@@ -45,19 +48,23 @@ class TVersionIndex {
   TPathHistory Gather(const std::string& relative);
   // The names that any folder among the items held, sorted, without
   // unfinished copies and, at the destination's root, the program's own
-  // entries.
-  std::vector<std::string> ChildNames(const TPathHistory& folder);
+  // entries. A folder that could not be listed is a line in *errors.
+  std::vector<std::string> ChildNames(const TPathHistory& folder, std::vector<std::string>* errors);
 
   const std::vector<TTimeSlot>& slots() const { return slots_; }
   const std::string& dest_dir() const { return dest_dir_; }
 
  private:
   void GatherOnce(const std::string& relative, TPathHistory* history);
-  bool ReadCurrent(const std::string& relative, TVersion* version);
-  bool ReadArchived(const TTimeSlot& slot, const std::string& relative, TVersion* version);
+  // Whether path holds an item, read into *info; a failure other than a
+  // missing item goes into history's errors.
+  bool ReadItem(const std::string& path, FileInfo* info, TPathHistory* history);
+  bool ReadCurrent(const std::string& relative, TVersion* version, TPathHistory* history);
+  bool ReadArchived(const TTimeSlot& slot, const std::string& relative, TVersion* version,
+                    TPathHistory* history);
   // The change time of the item that the archive moved to hold relative: the
   // item itself or the outermost folder on its way that does not only carry.
-  FileTime LeftTime(const TTimeSlot& slot, const std::string& relative);
+  FileTime LeftTime(const TTimeSlot& slot, const std::string& relative, TPathHistory* history);
 
   Platform& platform_;
   const std::string dest_dir_;

@@ -69,6 +69,11 @@ Status FaultPlatform::Stat(const std::string& path, FileInfo* info) {
   return Unless(Check(Op::kStat, path), [&] { return PlatformWrapper::Stat(path, info); });
 }
 
+Status FaultPlatform::StatWithBirth(const std::string& path, FileInfo* info) {
+  return Unless(Check(Op::kStatWithBirth, path),
+                [&] { return PlatformWrapper::StatWithBirth(path, info); });
+}
+
 Status FaultPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
   return Unless(Check(Op::kListDir, dir), [&] { return PlatformWrapper::ListDir(dir, entries); });
 }
@@ -238,6 +243,12 @@ Status FaultPlatform::LockDir(const std::string& dir, const std::string& fallbac
                               std::unique_ptr<DirLock>* lock, LockHolder* holder) {
   return Unless(Check(Op::kLockDir, dir),
                 [&] { return PlatformWrapper::LockDir(dir, fallback_name, lock, holder); });
+}
+
+Status FaultPlatform::LockDirShared(const std::string& dir, const std::string& fallback_name,
+                                    std::unique_ptr<DirLock>* lock, LockHolder* holder) {
+  return Unless(Check(Op::kLockDirShared, dir),
+                [&] { return PlatformWrapper::LockDirShared(dir, fallback_name, lock, holder); });
 }
 
 Status FaultPlatform::CreateTempFile(const std::string& dst, std::string* temp) {

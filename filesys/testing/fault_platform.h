@@ -53,6 +53,8 @@ enum class Op {
   kUserHome,
   kUserName,
   kKeepsAcls,
+  kStatWithBirth,
+  kLockDirShared,
   kCount,  // not an op: the number of ops above, which size the call counters
 };
 
@@ -102,6 +104,7 @@ class FaultPlatform : public PlatformWrapper {
   std::function<void(const std::string& src, int64_t copied)> on_progress;
 
   Status Stat(const std::string& path, FileInfo* info) override;
+  Status StatWithBirth(const std::string& path, FileInfo* info) override;
   Status ListDir(const std::string& dir, std::vector<DirEntry>* entries) override;
   Status CreateDir(const std::string& path) override;
   Status RemoveDir(const std::string& path) override;
@@ -137,6 +140,8 @@ class FaultPlatform : public PlatformWrapper {
   Status LocatePath(const std::string& path, PathPlace* place) override;
   Status LockDir(const std::string& dir, const std::string& fallback_name,
                  std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
+  Status LockDirShared(const std::string& dir, const std::string& fallback_name,
+                       std::unique_ptr<DirLock>* lock, LockHolder* holder) override;
   Status CreateTempFile(const std::string& dst, std::string* temp) override;
   Status GetDataLayout(const std::string& dir, DataLayout* layout) override;
   Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;

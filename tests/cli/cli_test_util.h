@@ -85,7 +85,7 @@ class CliTest : public ::testing::Test {
     for (std::string& arg : args) arg = Expand(arg);
     args.insert(args.end(), {"--settings", settings_});
     std::ostringstream out, err;
-    const int code = RunCli(args, {platform_, out, err, busy_timeout_ms, console_});
+    const int code = RunCli(args, {*run_platform_, out, err, busy_timeout_ms, console_});
     return {code, out.str(), err.str()};
   }
   // Runs and expects success with nothing on standard error.
@@ -123,7 +123,8 @@ class CliTest : public ::testing::Test {
   ScopedTempDir dir_;
   CliTestPlatform platform_;
   std::string settings_;
-  TConsole* console_ = nullptr;  // none: no terminal
+  TConsole* console_ = nullptr;          // none: no terminal
+  Platform* run_platform_ = &platform_;  // what Run gives the tool
 
  private:
   std::unique_ptr<TQVIniFile> ini_;

@@ -14,6 +14,7 @@
 #include <sys/xattr.h>
 
 #include "cli/json_text.h"
+#include "filesys/testing/fault_platform.h"
 #include "tests/cli/cli_test_util.h"
 #include "versions/civil_time.h"
 #include "versions/version_index.h"
@@ -139,7 +140,8 @@ TEST_F(VersionsCommandTest, EachTimeFindsWhatTheDestinationHeldThen) {
   EXPECT_EQ(changed.items[0].path, At("dst/a.txt"));
   std::string unfinished;  // a copy a scan left behind is no child
   ASSERT_TRUE(platform_.CreateTempFile(At("dst/a.txt"), &unfinished).ok());
-  EXPECT_EQ(index.ChildNames(index.Gather("")),
+  std::vector<std::string> errors;
+  EXPECT_EQ(index.ChildNames(index.Gather(""), &errors),
             (std::vector<std::string>{"a.txt", "del.txt", "f", "g", "late.txt", "ln", "new\nline",
                                       "n\xff", "sp ace.txt", "swap"}));
 }
@@ -288,6 +290,95 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
   EXPECT_TRUE(Has(locked.err, "a scan is updating " + At("dst/") + "; restoring from it"));
   EXPECT_EQ(ReadFile(At("src/del.txt")), "second");
   EXPECT_EQ(TreeState(At("dst")), tree);
+}
+
+// A console whose stop signal is a flag the test raises.
+class FlagConsole : public TConsole {
+ public:
+  explicit FlagConsole(const bool& stop) : stop_(stop) {}
+  bool TakeStopSignal() override { return stop_; }
+
+ private:
+  const bool& stop_;
+};
+
+// A stop raised while b is copied: b is dropped whole, the link c (no copy
+// to cancel) is never begun, a stays; exit 3 as a stopped scan.
+TEST_F(VersionsCommandTest, AStopEndsARestoreAtOnceWithNoPartOfAFile) {
+  MakeDirs(At("dst"));
+  MakeTree(At(""), {"src/d/a=first"});
+  WriteFile(At("src/d/b"), std::string(3 << 20, 'b'));
+  fs::create_symlink("a", At("src/d/c"));
+  RunOk({"mirror", "add", "@src", "@dst"});
+  RunOk({"scan"});
+  fs::remove_all(At("src/d"));
+  bool stop = false;
+  FaultPlatform platform(platform_);
+  platform.on_progress = [&](const std::string& src, int64_t copied) {
+    stop = stop || (src.ends_with("/b") && copied > 0);
+  };
+  FlagConsole console(stop);
+  run_platform_ = &platform;
+  console_ = &console;
+  const CliRun run = Run({"restore", "@src/d"});
+  EXPECT_EQ(run.code, 3) << run.err;
+  EXPECT_TRUE(Has(run.out, "Stopped before its end.\nRestored 1 file and 1 folder (5 bytes)"))
+      << run.out;
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(At("src/d"))) {
+    left.push_back(entry.path().filename());
+  }
+  EXPECT_EQ(left, std::vector<std::string>{"a"});
+}
+
+// a.txt held "c", then "aa" written half a second after the time T of the
+// "bb" that followed: the scans compared at the exact default and archived
+// both. A restore compares as the mirror's scans do, by its stored
+// resolution where one is stored. A version that cannot be read is never
+// passed over in silence: the answer would be partial, or the wrong version.
+TEST_F(VersionsCommandTest, ComparesAtTheMirrorsResolutionAndNeverAnswersFromAPartialRead) {
+  MakeDirs(At("dst"));
+  MakeTree(At(""), {"src/a.txt=c"});
+  RunOk({"mirror", "add", "@src", "@dst"});
+  ScanInNextSecond();
+  const int64_t t = 1767225600;  // 2026-01-01 00:00:00 UTC
+  for (const auto& [text, nanos] : {std::pair{"aa", 500000000}, std::pair{"bb", 0}}) {
+    WriteFile(At("src/a.txt"), text);
+    const timespec times[2] = {{t, nanos}, {t, nanos}};
+    ASSERT_EQ(utimensat(AT_FDCWD, At("src/a.txt").c_str(), times, 0), 0);
+    ScanInNextSecond();
+  }
+  const struct {
+    int64_t stored;  // write-time resolution, 100-ns units; 0: none stored
+    std::string restored;
+  } kResolutions[] = {{0, "aa"}, {2 * kFileTimeTicksPerSecond, "c"}};
+  for (const auto& c : kResolutions) {
+    ASSERT_TRUE(Store().WriteResolution(MappingKey(At("dst/")) + kDestinationSubkey,
+                                        "WriteTimeResolution", c.stored));
+    const std::string out = "out" + std::to_string(c.stored);
+    MakeDirs(At(out));
+    RunOk({"restore", "@src/a.txt", "--to", "@" + out});
+    EXPECT_EQ(ReadFile(At(out + "/a.txt")), c.restored) << c.stored;
+  }
+
+  FaultPlatform platform(platform_);
+  platform.AddFault({Op::kStatWithBirth, "/Quorvane archive/", 1});
+  run_platform_ = &platform;
+  const struct {
+    std::vector<std::string> args;
+    std::string out;
+  } kPartial[] = {
+      {{"versions", "@src/a.txt"}, "Incomplete: some items could not be read.\n"},
+      {{"versions", "@src", "--json"}, "\"errors\":[\"could not read " + At("dst/Quorvane")},
+      {{"restore", "@src/a.txt", "--suffix"}, "Restored 0 files and 0 folders"},
+  };
+  for (const auto& c : kPartial) {
+    const CliRun run = Run(c.args);
+    EXPECT_EQ(run.code, 1) << c.args[0];
+    EXPECT_TRUE(Has(run.err, "quorvane-cli: warning: could not read " + At("dst/Quorvane")))
+        << run.err;
+    EXPECT_TRUE(Has(run.out, c.out)) << run.out;
+  }
 }
 
 // A scan that archives the item while its versions are read: they are read
