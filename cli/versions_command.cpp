@@ -64,8 +64,8 @@ class TVersionsPrinter {
     }
     if (!found.errors.empty()) out_ << "Incomplete: some items could not be read.\n";
     if (unknown_birth_) {
-      out_ << "~ This file system keeps no birth times: the time given is the earliest the "
-              "item can have been made.\n";
+      out_ << "~ Uncertain: this file system keeps no birth times, so the time given is the "
+              "earliest the item can have been made.\n";
     }
   }
 
@@ -111,8 +111,9 @@ class TVersionsPrinter {
       const TVersion& version = history.items[i];
       const TLifeItem& life = version.life;
       if (json.size() > 1) json += ",";
-      json += "{\"born\":\"" + Rfc3339Text(life.born_from) +
-              "\",\"born_known\":" + (life.birth_known() ? "true" : "false") +
+      json += "{\"born\":\"" + Rfc3339Text(life.born_from) + "\",\"born_known\":" +
+              (life.birth_known() ? "true"
+                                  : "false,\"born_by\":\"" + Rfc3339Text(life.born_by) + "\"") +
               ",\"left\":" + (life.current() ? "null" : "\"" + Rfc3339Text(life.left) + "\"") +
               ",\"current\":" + (life.current() ? "true" : "false") + ",\"type\":\"" +
               KindText(version) + "\",\"size\":" + std::to_string(version.size) +

@@ -16,6 +16,7 @@
 #include "cli/json_text.h"
 #include "filesys/testing/fault_platform.h"
 #include "tests/cli/cli_test_util.h"
+#include "tests/support/scoped_mount.h"
 #include "versions/civil_time.h"
 #include "versions/version_index.h"
 
@@ -290,6 +291,36 @@ TEST_F(VersionsCommandTest, RestoresWhatTheDestinationHeldAndNeverOverwrites) {
   EXPECT_TRUE(Has(locked.err, "a scan is updating " + At("dst/") + "; restoring from it"));
   EXPECT_EQ(ReadFile(At("src/del.txt")), "second");
   EXPECT_EQ(TreeState(At("dst")), tree);
+}
+
+// A destination without birth times: a version's birth is known only to lie
+// between its modification and its change time, and an archived item's
+// change time is when it left. As of just before the third scan, "22" is
+// found, but the bounds cannot rule out that it came later.
+TEST_F(VersionsCommandTest, WithoutBirthTimesTheVersionFoundIsMarkedUncertain) {
+  ScopedImageMount image(At("image"), ScopedImageMount::Kind::kExt4SmallInodes);
+  SKIP_UNLESS_MOUNTED(image);
+  MakeDirs(At("image/dst"));
+  MakeTree(At(""), {"src/a.txt=1"});
+  RunOk({"mirror", "add", "@src", "@image/dst"});
+  for (const char* text : {"22", "333", ""}) {
+    ScanInNextSecond();
+    if (*text != '\0') WriteFile(At("src/a.txt"), text);
+  }
+  TVersionIndex index(platform_, At("image/dst/"));
+  ASSERT_TRUE(index.Load().ok());
+  ASSERT_EQ(index.slots().size(), 2u);
+  const std::string text = RunOk({"versions", "@src/a.txt"});
+  EXPECT_TRUE(Has(text, "\n~") && Has(text, "~ Uncertain: this file system keeps no birth times"))
+      << text;
+  EXPECT_TRUE(
+      Has(RunOk({"versions", "@src/a.txt", "--json"}), "\"born_known\":false,\"born_by\":"));
+  MakeDirs(At("out"));
+  const std::string restored =
+      RunOk({"restore", "@src/a.txt", "--at", index.slots()[1].name, "--to", "@out"});
+  EXPECT_TRUE(Has(restored, "Uncertain, this file system keeps no birth times: " + At("out/a.txt")))
+      << restored;
+  EXPECT_EQ(ReadFile(At("out/a.txt")), "22");
 }
 
 // A console whose stop signal is a flag the test raises.
