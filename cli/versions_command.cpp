@@ -196,7 +196,8 @@ void AddVersionsCommand(TCommandRegistry& registry) {
       "Born is when the destination's copy was made, Left when a scan moved it into the "
       "archive. What no listing can know: changes made and undone between two scans; modes and "
       "ACLs at an earlier time (a change of only those is never archived); the content of "
-      "file-mapping targets, which are overwritten without archiving.");
+      "file-mapping targets, which are overwritten without archiving. An item that cannot be "
+      "read is named, and the exit status is 1.");
 }
 
 }  // namespace qv
