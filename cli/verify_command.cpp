@@ -60,7 +60,8 @@ bool ChooseMirrors(TCommandContext& context, const TMappings& mappings, const TV
 
 // One mirror under its lock, held shared: a scan cannot start meanwhile.
 TVerifyResult VerifyMirror(TCommandContext& context, TQVIniFile& ini, const TMappings& mappings,
-                           TMapping& mapping, bool data, TTerminalOutput& output) {
+                           const TWideStringList<>& overlaps, TMapping& mapping, bool data,
+                           TTerminalOutput& output) {
   const std::unique_ptr<DirLock> lock =
       LockForReading(context, mapping.destination(), "differences it makes meanwhile show");
   int differences = 0;
@@ -76,7 +77,7 @@ TVerifyResult VerifyMirror(TCommandContext& context, TQVIniFile& ini, const TMap
     output.ShowProgress(std::to_string(differences) + " differences  ", EscapeControl(dir));
   };
   std::string reason;
-  TMirrorVerifier verifier(context.platform(), ini, mappings, mapping, data);
+  TMirrorVerifier verifier(context.platform(), ini, mappings, &overlaps, mapping, data);
   const TVerifyResult result = verifier.Run(report, progress, &reason);
   const std::string mirror = EscapeControl(mapping.source() + " and " + mapping.destination());
   if (result == TVerifyResult::kUnreadable) {
@@ -92,16 +93,20 @@ TVerifyResult VerifyMirror(TCommandContext& context, TQVIniFile& ini, const TMap
 int Verify(TCommandContext& context, const TVerifyArgs& args) {
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
+  // Loaded as a scan loads them: checked, sources in normal form, and with
+  // the nested sources that an outer mirror leaves out.
   TMappings mappings(*ini);
+  TWideStringList<> overlaps;
+  TLogger discard;
+  if (!mappings.Load(discard, &overlaps, true, false)) return context.Fail(ini->FailureText());
   std::vector<int> chosen;
-  if (!context.LoadMirrors(&mappings) || !ChooseMirrors(context, mappings, args, &chosen)) {
-    return kExitCannotRun;
-  }
+  if (!ChooseMirrors(context, mappings, args, &chosen)) return kExitCannotRun;
   TTerminalOutput output(context.out(), context.err(), context.console());
   bool differs = false;
   bool unreadable = false;
   for (const int i : chosen) {
-    switch (VerifyMirror(context, *ini, mappings, *mappings.Mapping(i), args.data, output)) {
+    switch (
+        VerifyMirror(context, *ini, mappings, overlaps, *mappings.Mapping(i), args.data, output)) {
       case TVerifyResult::kSame:
         break;
       case TVerifyResult::kDifferent:

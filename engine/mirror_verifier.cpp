@@ -48,10 +48,12 @@ std::string FullPath(const std::string& dir, const std::string& name, const TFou
 }  // namespace
 
 TMirrorVerifier::TMirrorVerifier(Platform& platform, TQVIniFile& ini, const TMappings& mappings,
-                                 TMapping& mapping, bool compare_data)
+                                 const TWideStringList<>* overlaps, TMapping& mapping,
+                                 bool compare_data)
     : platform_(platform),
       ini_(ini),
       mappings_(mappings),
+      overlaps_(overlaps),
       mapping_(mapping),
       compare_data_(compare_data) {}
 
@@ -92,7 +94,7 @@ bool TMirrorVerifier::Prepare(std::string* reason) {
   const TFilterBuildInput input{source,
                                 dest,
                                 config.switches.auto_filter,
-                                nullptr,
+                                overlaps_,
                                 &file_mappings_.targets,
                                 DestinationInSource(platform_, source, dest)};
   if (!prepared || !BuildFilters(ini_, input, mappings_, logger, &filters_, &weights) ||

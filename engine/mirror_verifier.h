@@ -42,8 +42,10 @@ class TMirrorVerifier {
   using Report = std::function<void(const TVerifyDifference&)>;
   using Progress = std::function<void(const std::string& source_dir)>;
 
-  TMirrorVerifier(Platform& platform, TQVIniFile& ini, const TMappings& mappings, TMapping& mapping,
-                  bool compare_data);
+  // overlaps: the inner sources of nested mirrors, as the mappings' load
+  // collects them (may be null).
+  TMirrorVerifier(Platform& platform, TQVIniFile& ini, const TMappings& mappings,
+                  const TWideStringList<>* overlaps, TMapping& mapping, bool compare_data);
 
   // Reports each difference as it is found. kUnreadable, with *reason, when
   // the source or the destination cannot be read at all (a drive missing) or
@@ -83,6 +85,7 @@ class TMirrorVerifier {
   Platform& platform_;
   TQVIniFile& ini_;
   const TMappings& mappings_;
+  const TWideStringList<>* overlaps_;
   TMapping& mapping_;
   const bool compare_data_;
   TMirrorFilters filters_;
