@@ -30,6 +30,12 @@ inline constexpr char kNoDay[] = "0000/00/00/";
 // every scan.
 inline constexpr int64_t kShrinkMargin = 10485760;
 
+// Whether the archive day day ("yyyy/mm/dd/") lies more than max_age local
+// calendar days before today: never for max_age 0 (keep all) nor for a name
+// that is no calendar date. The one rule of retention by age, so that what
+// a scan removes and what a plan lists agree.
+bool DayOutlived(const std::string& day, const TLocalTime& today, int max_age);
+
 // A destination item on its way into the archive, with the sizes the walk
 // counted for it.
 struct TArchiveItem {
@@ -81,6 +87,10 @@ class TArchive {
   // Shrinks when MaxArchiveSize or MaxCompressedArchiveSize is exceeded, or
   // when only logs are left besides empty folders.
   bool CheckLimits(int64_t* items, uint16_t* flags, TLogger& logger);
+  // Removes, oldest first, the days that MaxArchiveAge outlived by the local
+  // date now (see DayOutlived); nothing while the days are held, and never
+  // the running time slot. Stops at a declined removal.
+  bool RemoveOutlivedDays(uint16_t* flags, TLogger& logger);
   // Recounts the log directory; the difference counts as growth.
   bool RefreshLogs(int64_t* items, TLogger& logger);
   // Counts the whole archive.

@@ -1,10 +1,12 @@
 // Finding and removing archive days.
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "archive/archive.h"
 #include "archive/confirm_gate.h"
 #include "archive/counter_arithmetic.h"
+#include "config/mapping.h"
 #include "filesys/file_ops.h"
 #include "filesys/path_ops.h"
 #include "log/logger.h"
@@ -41,7 +43,69 @@ int FirstAtLeast(const std::vector<int>& numbers, int least) {
   return it == numbers.end() ? -1 : *it;
 }
 
+// Days since 1970-01-01 of a proleptic Gregorian date.
+int64_t CivilDays(int64_t year, int64_t month, int64_t day) {
+  year -= month <= 2 ? 1 : 0;
+  const int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const int64_t year_of_era = year - era * 400;
+  const int64_t day_of_year = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+  const int64_t day_of_era = year_of_era * 365 + year_of_era / 4 - year_of_era / 100 + day_of_year;
+  return era * 146097 + day_of_era - 719468;
+}
+
+// Days since 1970-01-01 of a day name "yyyy/mm/dd/", or nullopt for a name
+// that is no calendar date.
+std::optional<int64_t> DayNumber(const std::string& day) {
+  const int year = NumberAt(day, 0, kYearWidth);
+  const int month = NumberAt(day, 5, kMonthWidth);
+  const int day_number = NumberAt(day, 8, kDayWidth);
+  if (year < 1 || month < 1 || month > 12 || day_number < 1) return std::nullopt;
+  const int64_t first = CivilDays(year, month, 1);
+  const int64_t next = month == 12 ? CivilDays(year + 1, 1, 1) : CivilDays(year, month + 1, 1);
+  if (first + day_number > next) return std::nullopt;
+  return first + day_number - 1;
+}
+
 }  // namespace
+
+bool DayOutlived(const std::string& day, const TLocalTime& today, int max_age) {
+  const std::optional<int64_t> number = DayNumber(day);
+  return max_age > 0 && number && CivilDays(today.year, today.month, today.day) - *number > max_age;
+}
+
+// Days come in date order: the first date that stays ends the search. Names
+// that are no dates are passed over.
+bool TArchive::RemoveOutlivedDays(uint16_t* flags, TLogger& logger) {
+  const int max_age = mapping_.settings().max_archive_age;
+  if (max_age <= 0) return true;
+  const TLocalTime today = platform_.ToLocalTime(platform_.Now());
+  bool started = false;
+  std::string day;
+  for (std::string after = kNoDay; FindOldestDay(after, &day, logger); after = day) {
+    if (day.empty()) return true;
+    if (!DayOutlived(day, today, max_age)) {
+      if (DayNumber(day)) return true;
+      continue;
+    }
+    if (DaysHeld()) {
+      ReportDaysHeld(logger);
+      return true;
+    }
+    if (!started) {
+      started = true;
+      logger.LogLine("Removing the archive days older than " + std::to_string(max_age) + " days");
+    }
+    uint16_t copy = *flags;
+    bool skipped = false;
+    (void)RemoveDay(day, &copy, &skipped, logger);
+    if (logger.IsTerminated()) return false;
+    if (skipped) {
+      AdoptWiderAnswer(flags, copy);
+      return true;
+    }
+  }
+  return false;
+}
 
 // Numbers of the real subdirectories of dir whose names are width digits,
 // sorted. A missing dir has none.

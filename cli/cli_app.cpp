@@ -25,6 +25,7 @@ void AddCommands(TCommandRegistry& registry) {
   AddStatsCommand(registry);
   AddVersionsCommand(registry);
   AddRestoreCommand(registry);
+  AddVerifyCommand(registry);
 }
 
 }  // namespace

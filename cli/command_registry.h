@@ -51,8 +51,12 @@ void AddScanCommand(TCommandRegistry& registry);
 void AddStatsCommand(TCommandRegistry& registry);
 void AddVersionsCommand(TCommandRegistry& registry);
 void AddRestoreCommand(TCommandRegistry& registry);
+void AddVerifyCommand(TCommandRegistry& registry);
 // "mirror set", below the mirror group.
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group);
+// The help of --max-archive-age of mirror add and mirror set.
+inline constexpr char kMaxArchiveAgeHelp[] =
+    "Remove archive days older than this many days at the end of each scan (0 = keep all)";
 
 }  // namespace qv
 

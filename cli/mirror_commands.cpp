@@ -12,6 +12,7 @@
 #include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
 #include "cli/user_input.h"
+#include "config/config_keys.h"
 #include "config/list_keys.h"
 #include "config/mappings.h"
 #include "config/new_mirror_dirs.h"
@@ -41,6 +42,7 @@ struct TMirrorAddArgs {
   std::string max_compressed_archive_size;
   std::string creation_time_resolution;
   std::string write_time_resolution;
+  std::string max_archive_age;
 };
 
 bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
@@ -69,6 +71,12 @@ bool ReadMirrorSettings(const TMirrorAddArgs& args, TMappingSettings* settings,
       return false;
     }
   }
+  int64_t days = 0;
+  if (!args.max_archive_age.empty() &&
+      !ReadInteger(args.max_archive_age, 0, kMaxDays, "--max-archive-age", &days, error)) {
+    return false;
+  }
+  s.max_archive_age = static_cast<int32_t>(days);
   s.enabled = !args.disabled;
   s.copy_security_info = !args.no_copy_security;
   s.copy_creation_time = !args.no_copy_creation_time;
@@ -271,6 +279,7 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
   add->add_option("--max-archive-size", args->max_archive_size, "Largest size of the archive");
   add->add_option("--max-compressed-archive-size", args->max_compressed_archive_size,
                   "Largest size on disk of the archive");
+  add->add_option("--max-archive-age", args->max_archive_age, kMaxArchiveAgeHelp);
   add->add_flag("--no-copy-security", args->no_copy_security,
                 "Do not copy owners, permissions and ACLs");
   add->add_flag("--no-copy-creation-time", args->no_copy_creation_time,

@@ -1,4 +1,4 @@
-// mirror set DESTINATION: the mass-change thresholds of one mirror.
+// mirror set DESTINATION: the mass-change thresholds and the archive age of one mirror.
 
 #include <cstdint>
 #include <memory>
@@ -7,6 +7,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/user_input.h"
+#include "config/config_keys.h"
 #include "config/mapping.h"
 
 namespace qv {
@@ -17,12 +18,14 @@ struct TMirrorSetArgs {
   std::string destination;
   std::string percent;  // empty: keep
   std::string minimum;
+  std::string max_archive_age;
 };
 
 // The thresholds given; the others keep their stored values.
 struct TThresholds {
   std::optional<int32_t> percent;
   std::optional<int32_t> minimum;
+  std::optional<int32_t> max_archive_age;
 };
 
 bool ReadOne(const std::string& text, int64_t high, const char* name, std::optional<int32_t>* out,
@@ -35,12 +38,14 @@ bool ReadOne(const std::string& text, int64_t high, const char* name, std::optio
 }
 
 bool ReadThresholds(const TMirrorSetArgs& args, TThresholds* thresholds, std::string* error) {
-  if (args.percent.empty() && args.minimum.empty()) {
-    *error = "mirror set needs --mass-change-percent or --mass-change-minimum";
+  if (args.percent.empty() && args.minimum.empty() && args.max_archive_age.empty()) {
+    *error = "mirror set needs --mass-change-percent, --mass-change-minimum or --max-archive-age";
     return false;
   }
   return ReadOne(args.percent, 100, "--mass-change-percent", &thresholds->percent, error) &&
-         ReadOne(args.minimum, INT32_MAX, "--mass-change-minimum", &thresholds->minimum, error);
+         ReadOne(args.minimum, INT32_MAX, "--mass-change-minimum", &thresholds->minimum, error) &&
+         ReadOne(args.max_archive_age, kMaxDays, "--max-archive-age", &thresholds->max_archive_age,
+                 error);
 }
 
 int SetMirror(TCommandContext& context, const TMirrorSetArgs& args) {
@@ -56,6 +61,7 @@ int SetMirror(TCommandContext& context, const TMirrorSetArgs& args) {
     TMappingSettings& settings = mapping.mutable_settings();
     settings.mass_change_percent = thresholds.percent.value_or(settings.mass_change_percent);
     settings.mass_change_minimum = thresholds.minimum.value_or(settings.mass_change_minimum);
+    settings.max_archive_age = thresholds.max_archive_age.value_or(settings.max_archive_age);
     (void)mapping.Save();  // joins the transaction
     return kExitOk;
   });
@@ -66,7 +72,9 @@ int SetMirror(TCommandContext& context, const TMirrorSetArgs& args) {
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group) {
   auto args = std::make_shared<TMirrorSetArgs>();
   CLI::App* set = registry.AddCommand(
-      group, "set", "Change when a mirror holds a mass change instead of making it",
+      group, "set",
+      "Change when a mirror holds a mass change instead of making it, and how long its archive "
+      "keeps days",
       [args](TCommandContext& context) { return SetMirror(context, *args); });
   set->add_option("DESTINATION", args->destination, "Destination of the mirror")->required();
   set->add_option("--mass-change-percent", args->percent,
@@ -74,6 +82,7 @@ void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group) {
                   "destination's files (0 to 100, 0 = never; default 50)");
   set->add_option("--mass-change-minimum", args->minimum,
                   "... but only when that is at least this many files (0 = any; default 100)");
+  set->add_option("--max-archive-age", args->max_archive_age, kMaxArchiveAgeHelp);
 }
 
 }  // namespace qv

@@ -32,6 +32,8 @@ inline constexpr char kLockFileName[] = ".Quorvane lock";
 inline constexpr int32_t kRowUnset = std::numeric_limits<int32_t>::max();
 // The most minutes whose milliseconds fit a signed 32-bit integer.
 inline constexpr int kMaxMinutes = 35791;
+// The most days a setting counts: a hundred years.
+inline constexpr int32_t kMaxDays = 36525;
 
 }  // namespace qv
 

@@ -1,5 +1,6 @@
 #include "config/filter.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "config/wildcard.h"
@@ -41,6 +42,11 @@ int Components(std::string_view path) {
     if (path[i] != kSep && (i == 0 || path[i - 1] == kSep)) ++count;
   }
   return count;
+}
+
+// An included directory named by a plain path includes everything below it.
+bool IncludesBelow(const TFilter& filter, const std::string& dir) {
+  return filter.rooted && filter.pattern.ends_with(kSep) && dir.starts_with(filter.pattern);
 }
 
 }  // namespace
@@ -179,6 +185,25 @@ void TFilters::RemoveFiltersInside(const std::string& directory) {
   for (int i = Count() - 1; i >= 0; --i) {
     if (Pattern(i).starts_with(directory)) Delete(i);
   }
+}
+
+int FindInclusion(const TFilters& includes, const std::string& dir, const std::string& name,
+                  uint32_t attributes, const std::string& full, bool* direct, int* rank) {
+  int first = -1;
+  for (int i = 0; i < includes.Count(); ++i) {
+    const TFilter& filter = includes.Filter(i);
+    const bool below = IncludesBelow(filter, dir);
+    if (!below && ((attributes & filter.required_attributes) != filter.required_attributes ||
+                   !filter.Matches(dir, name, full))) {
+      continue;
+    }
+    if (first < 0) {
+      first = i;
+      *direct = !below;
+    }
+    if (filter.rooted) *rank = std::max(*rank, filter.Rank(full));
+  }
+  return first;
 }
 
 }  // namespace qv

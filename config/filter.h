@@ -75,6 +75,15 @@ class TFilter {
   bool literal_directory_ = false;  // the directory part holds no wildcard
 };
 
+class TFilters;
+
+// The first inclusion of includes, in list order, that matches the entry name
+// of dir (with the attributes it requires) or includes the whole of dir (a
+// plain directory path above it), or -1; *direct tells whether it named the
+// entry itself, and *rank gets the highest rank of all that apply.
+int FindInclusion(const TFilters& includes, const std::string& dir, const std::string& name,
+                  uint32_t attributes, const std::string& full, bool* direct, int* rank);
+
 // The filters of one list of a mirror, in the order they were added; the list
 // owns them. Used by the mirror thread alone.
 class TFilters {

@@ -23,6 +23,7 @@ constexpr TListColumn kMappingColumns[] = {
     {"\\Destination", "MaxCompressedSizeDest", K::kSizeLimit, kNoLimit},
     {"\\Destination\\Archive", "MaxArchiveSize", K::kSizeLimit, kNoLimit},
     {"\\Destination\\Archive", "MaxCompressedArchiveSize", K::kSizeLimit, kNoLimit},
+    {"\\Destination\\Archive", "MaxArchiveAge", K::kDays, 0},
     {"", "CopySecurityInfo", K::kBool, 1},
     {"", "CopyCreationTime", K::kBool, 1},
     {"", "CopyCreationTimeDir", K::kBool, 1},
@@ -64,6 +65,8 @@ TListValue ReadColumn(TQVIniFile& ini, const std::string& key, const TListColumn
       return ini.Read64NonNegative(at, column.name, fallback);
     case K::kResolution:
       return ini.Read64Positive(at, column.name, fallback);
+    case K::kDays:
+      return int64_t{ini.ReadDays(at, column.name)};
   }
   return fallback;
 }

@@ -24,6 +24,7 @@ enum class TColumnKind {
   kFreeBytes,   // 64 bits; 0 or less deletes the value
   kSizeLimit,   // 64 bits; kNoLimit deletes the value
   kResolution,  // 64 bits; below 1 deletes the value
+  kDays,        // 32 bits; 0 or less deletes the value
 };
 
 struct TListColumn {

@@ -45,6 +45,8 @@ bool WriteColumn(TQVIniFile& ini, const std::string& key, const TListColumn& col
       return ini.WriteSizeLimit(at, column.name, Number(value));
     case TColumnKind::kResolution:
       return ini.WriteResolution(at, column.name, Number(value));
+    case TColumnKind::kDays:
+      return ini.WriteDays(at, column.name, Number(value));
   }
   return false;
 }

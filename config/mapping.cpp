@@ -52,6 +52,7 @@ void TMapping::Load() {
   s.max_archive_size = ini_.Read64NonNegative(archive_key_, "MaxArchiveSize", kNoLimit);
   s.max_compressed_archive_size =
       ini_.Read64NonNegative(archive_key_, "MaxCompressedArchiveSize", kNoLimit);
+  s.max_archive_age = ini_.ReadDays(archive_key_, "MaxArchiveAge");
   s.write_time_resolution = ini_.Read64Positive(dest_key_, "WriteTimeResolution", 0);
   s.creation_time_resolution = ini_.Read64Positive(dest_key_, "CreationTimeResolution", 0);
   LoadMassChangeLimits(ini_, key_, &s);
@@ -72,6 +73,7 @@ bool TMapping::Save(std::string* error) {
   ini_.WriteSizeLimit(dest_key_, "MaxCompressedSizeDest", s.max_compressed_size_dest);
   ini_.WriteSizeLimit(archive_key_, "MaxArchiveSize", s.max_archive_size);
   ini_.WriteSizeLimit(archive_key_, "MaxCompressedArchiveSize", s.max_compressed_archive_size);
+  ini_.WriteDays(archive_key_, "MaxArchiveAge", s.max_archive_age);
   ini_.WriteResolution(dest_key_, "WriteTimeResolution", s.write_time_resolution);
   ini_.WriteResolution(dest_key_, "CreationTimeResolution", s.creation_time_resolution);
   SaveMassChangeLimits(ini_, key_, s);
@@ -124,6 +126,10 @@ void TMapping::LogLimits(TLogger& logger) const {
   };
   for (const auto& [limit, text] : limits) {
     if (limit != kNoLimit) logger.LogLine(text + SizeText(limit, 2));
+  }
+  if (settings_.max_archive_age > 0) {
+    logger.LogLine("Archive days older than " + std::to_string(settings_.max_archive_age) +
+                   " days are removed");
   }
 }
 

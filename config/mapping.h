@@ -26,6 +26,7 @@ struct TMappingSettings {
   int64_t max_compressed_size_dest = kNoLimit;
   int64_t max_archive_size = kNoLimit;
   int64_t max_compressed_archive_size = kNoLimit;
+  int32_t max_archive_age = 0;           // days; 0 keeps every day
   int64_t creation_time_resolution = 0;  // below 1: the file system's default
   int64_t write_time_resolution = 0;     // below 1: the file system's default
   int32_t row = kRowUnset;

@@ -78,6 +78,17 @@ bool TQVIniFile::WriteResolution(const std::string& key, const std::string& name
   return value < 1 ? Unset(key, name) : Write64(key, name, value);
 }
 
+int32_t TQVIniFile::ReadDays(const std::string& key, const std::string& name) {
+  const int32_t days = ReadInteger(key, name, 0);
+  return days < 0 || days > kMaxDays ? 0 : days;
+}
+
+bool TQVIniFile::WriteDays(const std::string& key, const std::string& name, int64_t value) {
+  return value < 1
+             ? Unset(key, name)
+             : WriteInteger(key, name, static_cast<int32_t>(std::min<int64_t>(value, kMaxDays)));
+}
+
 std::string TQVIniFile::ReadBackupDir() {
   return ReadString(kRegistryKey, "BackupDir", kDefaultBackupDir);
 }

@@ -41,6 +41,10 @@ class TQVIniFile : public TSharedIni {
   bool WriteSizeLimit(const std::string& key, const std::string& name, int64_t value);
   // Deletes the value below 1 (unset).
   bool WriteResolution(const std::string& key, const std::string& name, int64_t value);
+  // A count of days, 0 (none) for a missing value or one outside 0 ..
+  // kMaxDays; writing 0 or less deletes the value.
+  int32_t ReadDays(const std::string& key, const std::string& name);
+  bool WriteDays(const std::string& key, const std::string& name, int64_t value);
 
   // Registry backup settings; the directory is kept as stored (unexpanded).
   std::string ReadBackupDir();

@@ -120,8 +120,6 @@ class TMirror {
   void PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFile>& found,
                       const std::vector<int>& open, TItemCounters counters,
                       TWideStringList<TFoundFile>* list);
-  int FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
-                  const std::string& full, bool* direct, int* rank) const;
   // A source entry that an include takes in, or that leads to one.
   struct TIncluded {
     const std::string& name;

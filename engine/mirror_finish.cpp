@@ -28,6 +28,7 @@ void TMirror::Finish(const TDirToProcess& root, TItemCounters counters, uint16_t
     int64_t done = 0;
     int64_t outside = 0;
     (void)dest_.archive().RefreshLogs(&done, log());
+    (void)dest_.archive().RemoveOutlivedDays(flags, log());
     (void)dest_.archive().CheckLimits(&outside, flags, log());
     *counters.done += static_cast<int32_t>(done);
     *counters.outside += static_cast<int32_t>(outside);

@@ -18,11 +18,6 @@ std::string FullPath(const std::string& dir, const std::string& name, const TFou
   return entry.IsDirectory() ? dir + name + kSep : dir + name;
 }
 
-// An included directory named by a plain path includes everything below it.
-bool IncludesBelow(const TFilter& filter, const std::string& dir) {
-  return filter.rooted && filter.pattern.ends_with(kSep) && dir.starts_with(filter.pattern);
-}
-
 const char* IncludePrefix(const TFilter& filter) {
   return (filter.required_attributes & kAttrDirectory) != 0 ? "Included source dir "
                                                             : "Included source ";
@@ -105,7 +100,8 @@ bool TMirror::ApplyIncludes(TDirToProcess& pair, const TWideStringList<TFoundFil
     const std::string full = FullPath(pair.source, name, entry);
     bool direct = false;
     int rank = kUnranked;
-    const int f = FindInclude(pair.source, name, entry, full, &direct, &rank);
+    const int f = FindInclusion(filters_.included_sources, pair.source, name, entry.attributes,
+                                full, &direct, &rank);
     if (f < 0) {
       rest.push_back(i);
       continue;
@@ -142,29 +138,6 @@ void TMirror::PlaceRemaining(TDirToProcess& pair, const TWideStringList<TFoundFi
       ExcludeSource(full, entry, counters);
     }
   }
-}
-
-// The first included-source filter, in list order, that matches the entry
-// (with the attributes it requires) or includes the whole directory; *rank
-// gets the highest rank of all that do.
-int TMirror::FindInclude(const std::string& dir, const std::string& name, const TFoundFile& entry,
-                         const std::string& full, bool* direct, int* rank) const {
-  const TFilters& includes = filters_.included_sources;
-  int first = -1;
-  for (int i = 0; i < includes.Count(); ++i) {
-    const TFilter& filter = includes.Filter(i);
-    const bool below = IncludesBelow(filter, dir);
-    if (!below && ((entry.attributes & filter.required_attributes) != filter.required_attributes ||
-                   !filter.Matches(dir, name, full))) {
-      continue;
-    }
-    if (first < 0) {
-      first = i;
-      *direct = !below;
-    }
-    if (filter.rooted) *rank = std::max(*rank, filter.Rank(full));
-  }
-  return first;
 }
 
 // An exclusion keeps the entry out unless the include outranks it (see

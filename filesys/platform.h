@@ -294,6 +294,10 @@ class Platform {
   virtual Status ReadFile(const std::string& path, std::string* data) = 0;
   // Replaces the file's content atomically (temporary file and rename).
   virtual Status WriteFile(const std::string& path, const std::string& data) = 0;
+  // Reads the regular files a and b side by side in blocks (memory bounded
+  // by the block, not the files) and tells whether they hold the same bytes.
+  // Neither is opened through a link in its last component nor waited for.
+  virtual Status SameContent(const std::string& a, const std::string& b, bool* same) = 0;
 
   // ---- Environment, user and process
   virtual std::optional<std::string> GetEnv(const std::string& name) = 0;

@@ -84,6 +84,9 @@ class PlatformWrapper : public Platform {
   Status WriteFile(const std::string& path, const std::string& data) override {
     return target_.WriteFile(path, data);
   }
+  Status SameContent(const std::string& a, const std::string& b, bool* same) override {
+    return target_.SameContent(a, b, same);
+  }
 
   std::optional<std::string> GetEnv(const std::string& name) override {
     return target_.GetEnv(name);

@@ -46,6 +46,7 @@ class PosixPlatform : public Platform {
 
   Status ReadFile(const std::string& path, std::string* data) override;
   Status WriteFile(const std::string& path, const std::string& data) override;
+  Status SameContent(const std::string& a, const std::string& b, bool* same) override;
 
   std::optional<std::string> GetEnv(const std::string& name) override;
   uint32_t UserId() override;

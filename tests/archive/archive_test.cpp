@@ -2,6 +2,7 @@
 // destination disks that free space by removing archive days.
 #include "archive/archive.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -323,6 +324,83 @@ TEST_F(ArchiveTest, ShrinksTenMegabytesBelowAnExceededMaximum) {
     EXPECT_EQ(PathExists(ArchiveDir() + days[1]), !shrinks) << "two days, for the margin";
     EXPECT_TRUE(PathExists(ArchiveDir() + days[2])) << "the newest day goes last";
     EXPECT_EQ(archive->content().Get(), Recount());
+  }
+}
+
+// Days older than the maximum age in local calendar days go oldest first, by
+// the date when the mirror ends; today's running slot stays however old its
+// day has become, names that are no dates stay, and a held mirror keeps all.
+TEST_F(ArchiveTest, DaysOlderThanTheMaximumAgeGoAtTheEndUnlessHeld) {
+  struct Case {
+    const char* start;  // the clock when the run began
+    const char* end;    // and when it removes
+    int max_age;
+    bool held;
+    Lines days;
+    Lines kept;
+  };
+  const Case cases[] = {
+      {"2024-03-05 09:07:30",
+       "2024-03-05 23:59:59",
+       5,
+       false,
+       {"2024/02/28/", "2024/02/29/", "2024/03/01/"},
+       {"2024/02/29/", "2024/03/01/"}},
+      {"2025-03-01 00:00:00",
+       "2025-03-01 00:00:00",
+       1,
+       false,
+       {"2025/02/27/", "2025/02/28/"},
+       {"2025/02/28/"}},
+      {"2024-01-02 10:00:00",
+       "2024-01-02 10:00:00",
+       1,
+       false,
+       {"2023/02/30/", "2023/12/30/", "2023/12/31/", "2024/01/01/"},
+       {"2023/02/30/", "2024/01/01/"}},
+      {"2024-01-02 10:00:00", "2024-01-02 10:00:00", 0, false, {"2020/01/01/"}, {"2020/01/01/"}},
+      {"2024-01-02 10:00:00", "2024-01-02 10:00:00", 1, true, {"2023/12/01/"}, {"2023/12/01/"}},
+      // A run over midnight days later: its own slot stays, its day's others go.
+      {"2024-03-05 09:07:30",
+       "2024-03-09 00:30:00",
+       2,
+       false,
+       {"2024/03/05/", "2024/03/07/"},
+       {"2024/03/05/", "2024/03/07/"}},
+  };
+  for (size_t n = 0; n < std::size(cases); ++n) {
+    const Case& c = cases[n];
+    const std::string dest = dir_ / ("dest " + std::to_string(n) + "/");
+    Put(dest + "x", 1);
+    for (const std::string& day : c.days) Put(ArchiveDir(dest) + day + "08 00 00/f", 10);
+    platform_.SetNow(LocalFileTime(c.start));
+    Mapping(dest).mutable_settings().max_archive_age = c.max_age;
+    auto archive = Loaded(dest, true);
+    ASSERT_TRUE(
+        archive->MoveToArchive(TArchiveItem{dest + "x", false, 1, 1}, "", &flags_, nullptr, log_));
+    if (c.held) archive->HoldDays();
+    platform_.SetNow(LocalFileTime(c.end));
+    log_.lines.clear();
+    EXPECT_TRUE(archive->RemoveOutlivedDays(&flags_, log_)) << log_.Joined();
+    Lines kept;
+    for (std::string after = kNoDay, day;
+         archive->FindOldestDay(after, &day, log_) && !day.empty();) {
+      kept.push_back(after = day);
+    }
+    const std::string running = archive->time_slot_path().substr(ArchiveDir(dest).size(), 11);
+    Lines want = c.kept;
+    if (std::ranges::count(want, running) == 0) want.push_back(running);  // the newest
+    EXPECT_EQ(kept, want) << n;
+    bool removed = false;
+    for (const std::string& day : c.days) {
+      const bool stays = std::ranges::count(c.kept, day) > 0 && day != running;
+      EXPECT_EQ(PathExists(ArchiveDir(dest) + day + "08 00 00/f"), stays) << n << " " << day;
+      removed = removed || !stays;
+    }
+    EXPECT_TRUE(PathExists(archive->time_slot_path() + "/x")) << n;
+    EXPECT_EQ(log_.HasPart("Removing day "), removed) << n;
+    EXPECT_EQ(log_.HasPart("Kept every day of the archive"), c.held) << n;
+    EXPECT_EQ(archive->content().Get(), Recount(dest)) << n;
   }
 }
 

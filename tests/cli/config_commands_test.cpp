@@ -53,7 +53,8 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"mirror", "set", "@dst", "--mass-change-percent", "101"},
        "--mass-change-percent must be a whole number from 0 to 100"},
       {{"mirror", "set", "@dst", "--mass-change-minimum", "-1"}, "from 0 to 2147483647"},
-      {{"mirror", "set", "@dst"}, "needs --mass-change-percent or --mass-change-minimum"},
+      {{"mirror", "set", "@dst"}, "needs --mass-change-percent, --mass-change-minimum or --max"},
+      {{"mirror", "set", "@dst", "--max-archive-age", "36526"}, "from 0 to 36525"},
       {{"mirror", "set", "@d2", "--mass-change-percent", "9"}, "no mirror has the destination"},
       {{"mirror", "clear-archive-info", "@src"}, "no mirror has the destination"},
       {{"frobnicate"}, "unknown command frobnicate"},
@@ -94,13 +95,14 @@ TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
   platform_.env["DATA"] = At("data");
   platform_.env["DEST"] = At("");
   MakeTree(At(""), {"data/docs/", "dst/"});
-  EXPECT_EQ(RunOk({"mirror", "add", "%DATA%/docs", "${DEST}dst", "--disabled", "--min-free=1 k",
-                   "--max-size=1.5 GB", "--max-compressed-size=2,048", "--max-archive-size=1 MiB",
-                   "--max-compressed-archive-size=3mb", "--no-copy-security",
-                   "--no-copy-creation-time", "--no-copy-times-dir",
-                   "--creation-time-resolution=2s", "--write-time-resolution=10 milli sec"}),
-            Expand("The source %DATA%/docs/ expands to @data/docs/ now; each scan expands it "
-                   "again\nThe destination ${DEST}dst/ is stored as @dst/\n"));
+  EXPECT_EQ(
+      RunOk({"mirror", "add", "%DATA%/docs", "${DEST}dst", "--disabled", "--min-free=1 k",
+             "--max-size=1.5 GB", "--max-compressed-size=2,048", "--max-archive-size=1 MiB",
+             "--max-compressed-archive-size=3mb", "--no-copy-security", "--no-copy-creation-time",
+             "--no-copy-times-dir", "--creation-time-resolution=2s",
+             "--write-time-resolution=10 milli sec", "--max-archive-age=+30"}),
+      Expand("The source %DATA%/docs/ expands to @data/docs/ now; each scan expands it "
+             "again\nThe destination ${DEST}dst/ is stored as @dst/\n"));
   const std::string key = MappingKey(At("dst/"));
   const std::string dest = key + kDestinationSubkey;
   const std::string archive = dest + kArchiveSubkey;
@@ -117,6 +119,7 @@ TEST_F(ConfigCommandsTest, MirrorAddStoresEveryValueWithItsType) {
       {dest, "MaxCompressedSizeDest", Int64Value(2048)},
       {archive, "MaxArchiveSize", Int64Value(1048576)},
       {archive, "MaxCompressedArchiveSize", Int64Value(3145728)},
+      {archive, "MaxArchiveAge", DwordValue(30)},
       {dest, "CreationTimeResolution", Int64Value(20000000)},
       {dest, "WriteTimeResolution", Int64Value(100000)},
   };
@@ -243,7 +246,7 @@ TEST_F(ConfigCommandsTest, SettingsAreStoredUnderTheirNamesAndReadAsAScanReadsTh
 }
 
 // Each option changes only its own value; a default is not stored.
-TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
+TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholdsAndTheArchiveAge) {
   MakeTree(At(""), {"src/", "dst/"});
   RunOk({"mirror", "add", "@src", "@dst"});
   const std::string key = MappingKey(At("dst/"));
@@ -253,6 +256,13 @@ TEST_F(ConfigCommandsTest, MirrorSetChangesTheMassChangeThresholds) {
   EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
   RunOk({"mirror", "set", "@dst", "--mass-change-percent", "50"});
   EXPECT_FALSE(Store().ValueExists(key, "MassChangePercent"));
+  EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
+  const std::string archive = key + kDestinationSubkey + kArchiveSubkey;
+  RunOk({"mirror", "set", "@dst", "--max-archive-age", "90"});
+  EXPECT_EQ(Raw(Store(), archive, "MaxArchiveAge"), DwordValue(90));
+  EXPECT_TRUE(Has(RunOk({"show"}), "Archive days older than 90 days are removed"));
+  RunOk({"mirror", "set", "@dst", "--max-archive-age", "0"});
+  EXPECT_FALSE(Store().ValueExists(archive, "MaxArchiveAge"));
   EXPECT_EQ(Raw(Store(), key, "MassChangeMinimum"), DwordValue(7));
 }
 

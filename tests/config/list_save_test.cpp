@@ -99,7 +99,7 @@ class ListSaveTest : public StoreTest {
   TListRow NewMirror(const std::string& source, const std::string& destination) {
     return {"",
             {int64_t{1}, source, destination, int64_t{0}, kNoLimit, kNoLimit, kNoLimit, kNoLimit,
-             int64_t{1}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{0}}};
+             int64_t{0}, int64_t{1}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{0}}};
   }
 };
 
@@ -118,8 +118,8 @@ TEST_F(ListSaveTest, ListsTheToolWroteLoadAsStoredAndSaveBackUnchanged) {
   for (TListKind kind : kinds) snapshots.push_back(Load(kind));
   EXPECT_EQ(snapshots[0].rows[0].values,
             (std::vector<TListValue>{int64_t{1}, "/s/1/", "/d/1/", int64_t{0}, 5 * kGiB, kNoLimit,
-                                     kNoLimit, kNoLimit, int64_t{1}, int64_t{1}, int64_t{1},
-                                     int64_t{0}, int64_t{0}}));
+                                     kNoLimit, kNoLimit, int64_t{0}, int64_t{1}, int64_t{1},
+                                     int64_t{1}, int64_t{0}, int64_t{0}}));
   EXPECT_EQ(snapshots[1].rows[1].values,
             (std::vector<TListValue>{int64_t{1}, int64_t{3}, "/s/1/cache/", int64_t{1}}));
   EXPECT_EQ(snapshots[2].rows[1].values,

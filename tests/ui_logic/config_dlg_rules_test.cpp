@@ -49,8 +49,8 @@ TEST(ConfigDlgRulesTest, AnExcludedSourceBeforeAnyInclusionIsQuestioned) {
 TListRow Mirror(const std::string& source, const std::string& destination, int64_t size = 0,
                 int64_t resolution = 0) {
   return {"k",
-          {int64_t{1}, source, destination, size, size, size, size, size, int64_t{1}, int64_t{1},
-           int64_t{1}, int64_t{0}, resolution}};
+          {int64_t{1}, source, destination, size, size, size, size, size, int64_t{0}, int64_t{1},
+           int64_t{1}, int64_t{1}, int64_t{0}, resolution}};
 }
 
 TEST(ConfigDlgRulesTest, MappingsChangeByCountOrAnyValueInOrder) {

@@ -126,7 +126,7 @@ TEST_F(GridRowsTest, RowsGoBackToTheListAsLoadedOrAsEdited) {
       TListKind::kMappings,
       {{"k",
         {int64_t{1}, "/s/", "/d/", int64_t{0}, int64_t{1500000}, kNoLimit, kNoLimit, kNoLimit,
-         int64_t{0}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{7}}}},
+         int64_t{0}, int64_t{0}, int64_t{1}, int64_t{1}, int64_t{0}, int64_t{7}}}},
       {"k"}};
   const TListSnapshot filters{
       TListKind::kFilters, {{"00001", {int64_t{0}, int64_t{9}, "*.x", int64_t{1}}}}, {"00001"}};
@@ -141,11 +141,12 @@ TEST_F(GridRowsTest, RowsGoBackToTheListAsLoadedOrAsEdited) {
       {&mappings, 4, "1,5 mb", "1,43 MB", int64_t{1572864}},
       {&mappings, 4, " ", "1,43 MB", kNoLimit},
       {&mappings, 3, "100", "", int64_t{100}},
-      {&mappings, 8, "", "false", int64_t{0}},
-      {&mappings, 8, "yes", "false", int64_t{1}},
-      {&mappings, 12, "2 sec", "700 nano sec", int64_t{20000000}},
-      {&mappings, 12, "100 nano sec", "700 nano sec", int64_t{1}},
-      {&mappings, 11, "", "", int64_t{0}},
+      {&mappings, 8, "90", "", int64_t{90}},
+      {&mappings, 9, "", "false", int64_t{0}},
+      {&mappings, 9, "yes", "false", int64_t{1}},
+      {&mappings, 13, "2 sec", "700 nano sec", int64_t{20000000}},
+      {&mappings, 13, "100 nano sec", "700 nano sec", int64_t{1}},
+      {&mappings, 12, "", "", int64_t{0}},
       {&filters, 1, "", "", int64_t{9}},
       {&filters, 1, "included source dir", "", int64_t{3}},
       {&filters, 0, "", "false", int64_t{0}},

@@ -94,6 +94,8 @@ TCellVerdict CheckGridCell(Platform& platform, const TCellCheck& check) {
       return CheckResolution(platform, check, column);
     case TCellKind::kMinAge:
       return ValidateMinimalAge(column.title, text);
+    case TCellKind::kArchiveAge:
+      return ValidateArchiveAge(column.title, text);
   }
   return TCellVerdict::Ok(text);
 }

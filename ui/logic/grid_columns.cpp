@@ -21,6 +21,7 @@ constexpr TGridColumn kMappingGrid[] = {
     {"Max (c) size", C::kMaxSize, nullptr, TSizeLimit::kCompressedMirror},
     {"Max archive size", C::kMaxSize, nullptr, TSizeLimit::kArchive},
     {"Max (c) archive size", C::kMaxSize, nullptr, TSizeLimit::kCompressedArchive},
+    {"Max archive age in days", C::kArchiveAge, nullptr, TSizeLimit::kMirror, false, true},
     {"Copy security", C::kCopySecurity},
     {"Copy creation time", C::kBool},
     {"Copy times directory", C::kBool},
@@ -61,6 +62,8 @@ std::string CellText(const TListValue& value, const TListColumn& stored, const T
       return SizeCellText(number, stored.default_value);
     case C::kResolution:
       return ResolutionCellText(number);
+    case C::kArchiveAge:
+      return number > 0 ? std::to_string(number) : "";
     case C::kPath:
     case C::kMinAge:
       break;
@@ -84,7 +87,8 @@ TListValue CellValue(const std::string& text, const TListColumn& stored, const T
       return SizeCellValue(text, fallback).value_or(fallback);
     case C::kResolution:
       return ResolutionCellValue(text);
-    case C::kMinAge: {
+    case C::kMinAge:
+    case C::kArchiveAge: {
       const std::string trimmed = Trim(text);
       int32_t number = 0;
       const auto read = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), number);
@@ -185,7 +189,8 @@ bool RowIsEmpty(TListKind kind, const TGridRow& row) {
   for (size_t i = 0; i < grid.size(); ++i) {
     if (IsBoolCell(grid[i].cell) || grid[i].cell == C::kFilterType) continue;
     const std::string text = Trim(row.texts[i]);
-    if (!text.empty() && !(grid[i].cell == C::kMinAge && text == "0")) return false;
+    const bool zero_counts = grid[i].cell == C::kMinAge || grid[i].cell == C::kArchiveAge;
+    if (!text.empty() && !(zero_counts && text == "0")) return false;
   }
   return true;
 }

@@ -24,6 +24,7 @@ enum class TCellKind {
   kMaxSize,
   kResolution,
   kMinAge,
+  kArchiveAge,  // days; empty keeps every day
 };
 
 struct TGridColumn {

@@ -97,4 +97,11 @@ TCellVerdict ValidateMinimalAge(const std::string& title, const std::string& tex
   return ValidateInteger(title, text, 1, kMaxMinutes);
 }
 
+TCellVerdict ValidateArchiveAge(const std::string& title, const std::string& text) {
+  if (Trim(text).empty()) return TCellVerdict::Ok("");
+  const TCellVerdict verdict = ValidateInteger(title, text, 0, kMaxDays);
+  if (verdict.ok() && verdict.text == "0") return TCellVerdict::Ok("");
+  return verdict;
+}
+
 }  // namespace qv

@@ -55,6 +55,8 @@ TCellVerdict ValidateResolution(const std::string& text, bool silent,
 TCellVerdict ValidateInteger(const std::string& title, const std::string& text, int64_t low,
                              int64_t high);
 TCellVerdict ValidateMinimalAge(const std::string& title, const std::string& text);
+// 0 to kMaxDays days; empty and 0 keep every day and show as empty.
+TCellVerdict ValidateArchiveAge(const std::string& title, const std::string& text);
 
 }  // namespace qv
 
