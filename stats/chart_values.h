@@ -69,6 +69,7 @@ struct TChartMirror {
   int64_t destination_free = kDriveNotQueried;
   int64_t destination_total = kDriveNotQueried;
   bool enabled = true;
+  std::string last_scan;  // TMirrorInfo::last_scan()
 };
 
 // Copies the counters, drive values and "Enabled"; drives and labels stay "".

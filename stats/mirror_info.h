@@ -51,6 +51,9 @@ class TMirrorInfo {
   int64_t destination_free() const { return destination_free_; }
   int64_t destination_total() const { return destination_total_; }
   bool enabled() const { return enabled_; }
+  // How the last scan ended (LastScanText), read with the counters; "" for
+  // a running mirror.
+  const std::string& last_scan() const { return last_scan_; }
 
  private:
   std::string source_dir_;
@@ -65,6 +68,7 @@ class TMirrorInfo {
   int64_t destination_free_ = kDriveNotQueried;
   int64_t destination_total_ = kDriveNotQueried;
   bool enabled_ = true;
+  std::string last_scan_;
 };
 
 }  // namespace qv
