@@ -8,6 +8,7 @@
 #include "config/settings_db.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
+#include "filesys/path_ops.h"
 #include "filesys/text_format.h"
 #include "log/logger.h"
 
@@ -78,10 +79,12 @@ TScanResult TMirror::Outcome() {
   return clean ? TScanResult::kCompleted : TScanResult::kCompletedWithErrors;
 }
 
-// A refusal of the store is caught by the run's CheckStoreWrites.
+// A refusal of the store is caught by the run's CheckStoreWrites. The
+// window then reads the mirror's stored statistics again.
 void TMirror::SaveHealth() {
   (void)WriteMirrorHealth(context_.ini, mapping_.key(), platform_.Now(), Outcome(),
                           log().ErrorCount() - start_errors_);
+  log().UpdateMirrorStats(dest_path() + kArchiveDirName + kSep);
 }
 
 void TMirror::CheckDriveSize() {
