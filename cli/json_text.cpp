@@ -90,9 +90,7 @@ std::string JsonNameMember(const std::string& name, std::string_view value) {
   return member;
 }
 
-std::string JsonTime(FileTime time) {
-  return time == 0 ? "null" : "\"" + Rfc3339Text(time) + "\"";
-}
+std::string JsonTime(FileTime time) { return time == 0 ? "null" : "\"" + Rfc3339Text(time) + "\""; }
 
 const char* JsonBool(bool value) { return value ? "true" : "false"; }
 

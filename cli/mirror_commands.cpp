@@ -309,11 +309,12 @@ void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
                                     : flags->json       ? TListPaths::kJson
                                                         : TListPaths::kNone);
       });
-  CLI::Option* destinations =
-      list->add_flag("--destinations", flags->destinations, "Print only the destinations, one a line");
+  CLI::Option* destinations = list->add_flag("--destinations", flags->destinations,
+                                             "Print only the destinations, one a line");
   CLI::Option* sources =
-      list->add_flag("--sources", flags->sources,
-                     "Print only the sources (expanded), one a line, in the order of --destinations")
+      list->add_flag(
+              "--sources", flags->sources,
+              "Print only the sources (expanded), one a line, in the order of --destinations")
           ->excludes(destinations);
   list->add_flag("--json", flags->json, "Answer in JSON")->excludes(destinations, sources);
 }

@@ -75,8 +75,7 @@ int ShowJson(TCommandContext& context, TQVIniFile& ini, const TConfigData& data)
     mirrors += (i == 0 ? "" : ",") + JsonMirror(*mappings.Mapping(i), ini);
   }
   if (ini.Failed()) return context.Fail(ini.FailureText());
-  context.out() << "{\"settings\":" << JsonSettings(data) << ",\"mirrors\":[" << mirrors
-                << "]}\n";
+  context.out() << "{\"settings\":" << JsonSettings(data) << ",\"mirrors\":[" << mirrors << "]}\n";
   return kExitOk;
 }
 

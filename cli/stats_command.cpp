@@ -59,14 +59,14 @@ std::string JsonOf(const TMirrorInfo& info) {
     const TCounts c = set.counters.Get();
     std::string name = set.name;
     std::ranges::replace(name, ' ', '_');
-    json += (json.ends_with("{") ? "\"" : ",\"") + name + "\":{\"files\":" +
-            std::to_string(c.files) + ",\"directories\":" + std::to_string(c.dirs) +
-            ",\"size\":" + std::to_string(c.size) +
+    json += (json.ends_with("{") ? "\"" : ",\"") + name +
+            "\":{\"files\":" + std::to_string(c.files) +
+            ",\"directories\":" + std::to_string(c.dirs) + ",\"size\":" + std::to_string(c.size) +
             ",\"size_on_disk\":" + std::to_string(c.compressed_size) + "}";
   }
   return json + "},\"source_drive\":" + JsonDrive(info.source_free(), info.source_total()) +
-         ",\"destination_drive\":" +
-         JsonDrive(info.destination_free(), info.destination_total()) + "}";
+         ",\"destination_drive\":" + JsonDrive(info.destination_free(), info.destination_total()) +
+         "}";
 }
 
 // The counters stored at the end of each mirror's last scan, then the free

@@ -32,7 +32,10 @@ std::optional<int64_t> DurationMinutes(const std::string& text) {
     if (text[i] < '0' || text[i] > '9') return std::nullopt;
     count = count * 10 + (text[i] - '0');
   }
-  const int64_t unit = text.back() == 'm' ? 1 : text.back() == 'h' ? 60 : text.back() == 'd' ? 1440 : 0;
+  const int64_t unit = text.back() == 'm'   ? 1
+                       : text.back() == 'h' ? 60
+                       : text.back() == 'd' ? 1440
+                                            : 0;
   if (unit == 0 || count == 0) return std::nullopt;
   return count * unit;
 }
@@ -52,10 +55,10 @@ std::string JsonOf(const TMirrorStatus& m, FileTime now) {
       h.last_good == 0 ? "null" : std::to_string((now - h.last_good) / kTicksPerMinute);
   return "{" + JsonNameMember("source", m.source) + "," +
          JsonNameMember("destination", m.destination) + ",\"enabled\":" + JsonBool(m.enabled) +
-         ",\"last_scan\":" + JsonTime(h.last_end) + ",\"result\":" +
-         (ran ? "\"" + std::string(ScanResultWord(h.result)) + "\"" : "null") +
-         ",\"errors\":" + std::to_string(h.errors) + ",\"last_good_scan\":" +
-         JsonTime(h.last_good) + ",\"minutes_since_good_scan\":" + since +
+         ",\"last_scan\":" + JsonTime(h.last_end) +
+         ",\"result\":" + (ran ? "\"" + std::string(ScanResultWord(h.result)) + "\"" : "null") +
+         ",\"errors\":" + std::to_string(h.errors) +
+         ",\"last_good_scan\":" + JsonTime(h.last_good) + ",\"minutes_since_good_scan\":" + since +
          ",\"overdue\":" + JsonBool(m.overdue) + "}";
 }
 
@@ -63,10 +66,13 @@ void PrintTable(TCommandContext& context, const std::vector<TMirrorStatus>& mirr
   TTextTable table({"Mirror", "Last scan", "Result", "Errors", "Since good scan", "Health"});
   for (const TMirrorStatus& m : mirrors) {
     const TMirrorHealth& h = m.health;
-    table.AddRow({m.destination, h.last_end == 0 ? "never" : LocalTimeText(context.platform(), h.last_end),
+    table.AddRow({m.destination,
+                  h.last_end == 0 ? "never" : LocalTimeText(context.platform(), h.last_end),
                   ScanResultText(h.result), std::to_string(h.errors),
                   h.last_good == 0 ? "never" : AgeText((now - h.last_good) / kTicksPerMinute),
-                  !m.enabled ? "disabled" : m.overdue ? "OVERDUE" : "ok"});
+                  !m.enabled  ? "disabled"
+                  : m.overdue ? "OVERDUE"
+                              : "ok"});
   }
   table.Print(context.out());
 }
@@ -76,7 +82,8 @@ int ShowStatus(TCommandContext& context, const TStatusArgs& args) {
   if (!args.max_age.empty()) {
     max_age = DurationMinutes(args.max_age);
     if (!max_age) {
-      return context.Fail("--max-age " + args.max_age + ": give a number with m, h or d (90m, 26h, 2d)");
+      return context.Fail("--max-age " + args.max_age +
+                          ": give a number with m, h or d (90m, 26h, 2d)");
     }
   }
   TQVIniFile* ini = context.ExistingStore();
@@ -106,7 +113,8 @@ int ShowStatus(TCommandContext& context, const TStatusArgs& args) {
   } else {
     PrintTable(context, mirrors, now);
     if (overdue > 0) {
-      context.out() << "\n" << overdue << (overdue == 1 ? " mirror has" : " mirrors have")
+      context.out() << "\n"
+                    << overdue << (overdue == 1 ? " mirror has" : " mirrors have")
                     << " had no good scan within " << AgeText(limit) << ".\n";
     }
   }
@@ -117,9 +125,10 @@ int ShowStatus(TCommandContext& context, const TStatusArgs& args) {
 
 void AddStatusCommand(TCommandRegistry& registry) {
   auto args = std::make_shared<TStatusArgs>();
-  CLI::App* command = registry.AddCommand(
-      &registry.app(), "status", "Show how each mirror's last scan ended and whether one is overdue",
-      [args](TCommandContext& context) { return ShowStatus(context, *args); });
+  CLI::App* command =
+      registry.AddCommand(&registry.app(), "status",
+                          "Show how each mirror's last scan ended and whether one is overdue",
+                          [args](TCommandContext& context) { return ShowStatus(context, *args); });
   command->add_option("--max-age", args->max_age,
                       "Overdue without a good scan within this long: a number with m (minutes), h "
                       "(hours) or d (days), e.g. 90m, 26h, 2d; default HealthMaxAge, else the wait "

@@ -81,7 +81,8 @@ int CountOverdue(const TMappings& mappings, TQVIniFile& ini, FileTime now,
   for (int i = 0; i < mappings.Count(); ++i) {
     const TMapping* mapping = mappings.Mapping(i);
     if (mapping == nullptr || !mapping->settings().enabled) continue;
-    if (IsOverdue(ReadMirrorHealth(ini, mapping->key()), now, max_age_minutes)) ++overdue;
+    const TMirrorHealth health = ReadMirrorHealth(ini, mapping->key());
+    if (health.last_end != 0 && IsOverdue(health, now, max_age_minutes)) ++overdue;
   }
   return overdue;
 }

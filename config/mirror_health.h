@@ -52,9 +52,10 @@ bool WriteMirrorHealth(TQVIniFile& ini, const std::string& mapping_key, FileTime
 // No good scan ended within max_age_minutes before now.
 bool IsOverdue(const TMirrorHealth& health, FileTime now, int64_t max_age_minutes);
 
-// The enabled mirrors without a good scan within max_age_minutes before now.
-int CountOverdue(const TMappings& mappings, TQVIniFile& ini, FileTime now,
-                 int64_t max_age_minutes);
+// The enabled mirrors that ran before and had no good scan within
+// max_age_minutes before now: the window does not count a mirror before its
+// first run, as status does.
+int CountOverdue(const TMappings& mappings, TQVIniFile& ini, FileTime now, int64_t max_age_minutes);
 
 // "Last scan 2026-12-08 03:00: completed with errors (3)" in local time, or
 // "Not scanned yet".

@@ -134,17 +134,18 @@ TEST_F(StatusCommandTest, TheLimitCountsFromTheLastGoodScan) {
 
   // Hours since the good scan, Wait, stored HealthMaxAge, --max-age; exit.
   const std::tuple<int64_t, int, int, const char*, int> kCases[] = {
-      {25, -1, 0, "", 0},       {27, -1, 0, "", 1},      {27, 240, 0, "", 0},
-      {27, 60, 0, "", 1},       {27, 60, 1700, "", 0},   {27, 60, 1700, "26h", 1},
-      {27, 60, 0, "2d", 0},     {27, -1, 0, "1621m", 0}, {27, -1, 0, "1619m", 1},
+      {25, -1, 0, "", 0},   {27, -1, 0, "", 1},      {27, 240, 0, "", 0},
+      {27, 60, 0, "", 1},   {27, 60, 1700, "", 0},   {27, 60, 1700, "26h", 1},
+      {27, 60, 0, "2d", 0}, {27, -1, 0, "1621m", 0}, {27, -1, 0, "1619m", 1},
   };
   for (const auto& [hours, wait, stored, max_age, expected] : kCases) {
     platform_.clock_offset = hours * kHour;
     RunOk({"set", "Wait", std::to_string(wait)});
     RunOk({"set", "HealthMaxAge", std::to_string(stored)});
     const std::string max = max_age;
-    const TJson status = StatusJson(&code, max.empty() ? std::vector<std::string>{}
-                                                       : std::vector<std::string>{"--max-age", max});
+    const TJson status =
+        StatusJson(&code, max.empty() ? std::vector<std::string>{}
+                                      : std::vector<std::string>{"--max-age", max});
     EXPECT_EQ(code, expected) << hours << " h, Wait " << wait << ", " << stored << ", " << max;
     EXPECT_EQ(status["overdue"].Int(), expected);
   }

@@ -72,8 +72,8 @@ TScanStateView ScanStateView(TScanState state, int wait_minutes,
 
 std::string OverdueTitle(const std::string& title, int overdue) {
   if (overdue <= 0) return title;
-  const std::string note = " (" + std::to_string(overdue) +
-                           (overdue == 1 ? " mirror overdue)" : " mirrors overdue)");
+  const std::string note =
+      " (" + std::to_string(overdue) + (overdue == 1 ? " mirror overdue)" : " mirrors overdue)");
   const size_t name = std::string_view(kProgramTitle).size();
   if (!title.starts_with(kProgramTitle)) return title + note;
   return title.substr(0, name) + note + title.substr(name);
