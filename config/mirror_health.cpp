@@ -17,16 +17,17 @@ struct TResultNames {
   TScanResult result;
   const char* word;
   const char* text;
+  const char* short_text;  // in a statistics row
 };
 
 constexpr std::array<TResultNames, 7> kResults{{
-    {TScanResult::kNone, "", "never scanned"},
-    {TScanResult::kCompleted, "completed", "completed"},
-    {TScanResult::kCompletedWithErrors, "errors", "completed with errors"},
-    {TScanResult::kCancelled, "cancelled", "cancelled"},
-    {TScanResult::kHeld, "held", "held by the mass-change guard"},
-    {TScanResult::kLockedOut, "locked", "locked out by another scan"},
-    {TScanResult::kStopped, "stopped", "stopped"},
+    {TScanResult::kNone, "", "never scanned", "not scanned"},
+    {TScanResult::kCompleted, "completed", "completed", "completed"},
+    {TScanResult::kCompletedWithErrors, "errors", "completed with errors", "errors"},
+    {TScanResult::kCancelled, "cancelled", "cancelled", "cancelled"},
+    {TScanResult::kHeld, "held", "held by the mass-change guard", "held"},
+    {TScanResult::kLockedOut, "locked", "locked out by another scan", "locked out"},
+    {TScanResult::kStopped, "stopped", "stopped", "stopped"},
 }};
 
 const TResultNames& NamesOf(TScanResult result) {
@@ -51,6 +52,8 @@ TScanResult ScanResultOfWord(std::string_view word) {
 }
 
 std::string ScanResultText(TScanResult result) { return NamesOf(result).text; }
+
+std::string ScanResultWords(TScanResult result) { return NamesOf(result).short_text; }
 
 TMirrorHealth ReadMirrorHealth(TQVIniFile& ini, const std::string& mapping_key) {
   TMirrorHealth health;
@@ -87,15 +90,19 @@ int CountOverdue(const TMappings& mappings, TQVIniFile& ini, FileTime now,
   return overdue;
 }
 
-std::string LastScanText(const TMirrorHealth& health, Platform& platform) {
-  if (health.result == TScanResult::kNone || health.last_end == 0) return "Not scanned yet";
+std::string LastScanWhen(const TMirrorHealth& health, Platform& platform) {
+  if (health.result == TScanResult::kNone || health.last_end == 0) return "";
   const TLocalTime t = platform.ToLocalTime(health.last_end);
   char when[32];
   std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", t.year, t.month, t.day, t.hour,
                 t.minute);
-  std::string text = "Last scan " + std::string(when) + ": " + ScanResultText(health.result);
-  if (health.errors > 0) text += " (" + std::to_string(health.errors) + ")";
-  return text;
+  return when;
+}
+
+std::string LastScanOutcome(const TMirrorHealth& health) {
+  if (health.result == TScanResult::kNone || health.last_end == 0) return "Not scanned yet";
+  if (health.result != TScanResult::kCompletedWithErrors) return ScanResultWords(health.result);
+  return std::to_string(health.errors) + (health.errors == 1 ? " error" : " errors");
 }
 
 std::string AgeText(int64_t minutes) {

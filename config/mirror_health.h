@@ -31,6 +31,8 @@ const char* ScanResultWord(TScanResult result);
 TScanResult ScanResultOfWord(std::string_view word);
 // "completed with errors", "held by the mass-change guard", "never scanned" ...
 std::string ScanResultText(TScanResult result);
+// The same in a word or two: "errors", "held", "locked out" ...
+std::string ScanResultWords(TScanResult result);
 
 // What the store holds of a mirror's last run (values under its mapping key:
 // LastScanEnd, LastScanResult, LastScanErrors, LastGoodScan); times 0 when
@@ -57,9 +59,11 @@ bool IsOverdue(const TMirrorHealth& health, FileTime now, int64_t max_age_minute
 // first run, as status does.
 int CountOverdue(const TMappings& mappings, TQVIniFile& ini, FileTime now, int64_t max_age_minutes);
 
-// "Last scan 2026-12-08 03:00: completed with errors (3)" in local time, or
-// "Not scanned yet".
-std::string LastScanText(const TMirrorHealth& health, Platform& platform);
+// When the last run ended, "2026-12-08 03:00" in local time; "" for none.
+std::string LastScanWhen(const TMirrorHealth& health, Platform& platform);
+// How it ended in a word or two: "completed", "3 errors", "held" ...; "Not
+// scanned yet" for none.
+std::string LastScanOutcome(const TMirrorHealth& health);
 
 // "45 min", "3 h 05 min", "2 d 4 h": a span of minutes, rounded down.
 std::string AgeText(int64_t minutes);

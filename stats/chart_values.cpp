@@ -105,7 +105,8 @@ TChartMirror ChartMirrorOf(const TMirrorInfo& info) {
   mirror.destination_free = info.destination_free();
   mirror.destination_total = info.destination_total();
   mirror.enabled = info.enabled();
-  mirror.last_scan = info.last_scan();
+  mirror.last_scan_when = info.last_scan().first;
+  mirror.last_scan = info.last_scan().second;
   return mirror;
 }
 
@@ -131,7 +132,10 @@ void TChartValues::SetCounters(int m, const TMirrorInfo& info) {
   mirror.archive = loaded.archive;
   mirror.enabled = loaded.enabled;
   // A running mirror has no last scan of its own yet: the stored one stays.
-  if (!loaded.last_scan.empty()) mirror.last_scan = loaded.last_scan;
+  if (!loaded.last_scan.empty()) {
+    mirror.last_scan_when = loaded.last_scan_when;
+    mirror.last_scan = loaded.last_scan;
+  }
 }
 
 std::vector<int> TChartValues::SetDriveInfo(const std::string& drive, const std::string& label,
@@ -171,7 +175,7 @@ TRowTitle TChartValues::RowTitle(int row, bool volume_labels) const {
     case TChartRowKind::kArchive:
       return {"", kind_ == TChartKind::kFiles ? "Archive" : "Compressed"};
     case TChartRowKind::kLastScan:
-      return {"", mirror.last_scan};
+      return {mirror.last_scan_when, mirror.last_scan};
     default:
       return {};
   }

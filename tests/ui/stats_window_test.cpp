@@ -274,12 +274,12 @@ TEST_F(StatsWindowTest, LastScansShowInTheGridsAndOverdueMirrorsInTheTitleAndTip
   EXPECT_EQ(tray_.tip, "Quorvane");
   Click("SpeedButtonStart");
   ASSERT_TRUE(WaitForScanEnd());
-  const std::string when = "Last scan 2026-12-08 05:40: ";
+  const std::string when = "2026-12-08 05:40: ";
   for (const TChartKind kind : {kFiles, kSizes}) {
     const std::string good = Cell(kind, 0, TChartRowKind::kLastScan, 0);
     const std::string gone = Cell(kind, 1, TChartRowKind::kLastScan, 0);
-    EXPECT_TRUE(good.starts_with("Last scan ") && good.substr(when.size()) == "completed") << good;
-    EXPECT_EQ(gone.substr(when.size()), "cancelled (1)") << gone;
+    EXPECT_TRUE(good.starts_with("20") && good.substr(when.size()) == "completed") << good;
+    EXPECT_EQ(gone.substr(when.size()), "cancelled") << gone;
     EXPECT_EQ(good.substr(0, when.size()), gone.substr(0, when.size()));
   }
   EXPECT_TRUE(shows(" (1 mirror overdue)")) << window.windowTitle().toStdString();
