@@ -23,6 +23,7 @@ void AddCommands(TCommandRegistry& registry) {
   AddExportCommand(registry);
   AddScanCommand(registry);
   AddStatsCommand(registry);
+  AddStatusCommand(registry);
   AddVersionsCommand(registry);
   AddRestoreCommand(registry);
   AddVerifyCommand(registry);

@@ -49,6 +49,7 @@ void AddShowCommand(TCommandRegistry& registry);
 void AddExportCommand(TCommandRegistry& registry);
 void AddScanCommand(TCommandRegistry& registry);
 void AddStatsCommand(TCommandRegistry& registry);
+void AddStatusCommand(TCommandRegistry& registry);
 void AddVersionsCommand(TCommandRegistry& registry);
 void AddRestoreCommand(TCommandRegistry& registry);
 void AddVerifyCommand(TCommandRegistry& registry);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "versions/civil_time.h"
+
 namespace qv {
 
 namespace {
@@ -87,5 +89,9 @@ std::string JsonNameMember(const std::string& name, std::string_view value) {
   if (!valid) member += ",\"" + name + "_base64\":\"" + Base64Text(value) + "\"";
   return member;
 }
+
+std::string JsonTime(FileTime time) { return time == 0 ? "null" : "\"" + Rfc3339Text(time) + "\""; }
+
+const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 }  // namespace qv

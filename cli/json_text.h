@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "filesys/local_time.h"
+
 namespace qv {
 
 // text as a JSON string with its quotes. Bytes that are no valid UTF-8 become
@@ -14,6 +16,10 @@ std::string Base64Text(std::string_view bytes);
 // "\"name\":" + JsonString(value), and where value is no UTF-8 also
 // ",\"name_base64\":" with its bytes, so that a file name is never lost.
 std::string JsonNameMember(const std::string& name, std::string_view value);
+// The time in UTC (RFC 3339) as a JSON string; null for 0, no time known.
+std::string JsonTime(FileTime time);
+// "true" or "false".
+const char* JsonBool(bool value);
 
 }  // namespace qv
 

@@ -9,6 +9,7 @@
 #include "archive/clear_archive_info.h"
 #include "archive/dest_lock.h"
 #include "cli/command_registry.h"
+#include "cli/json_text.h"
 #include "cli/mirror_move_warning.h"
 #include "cli/text_table.h"
 #include "cli/user_input.h"
@@ -162,7 +163,7 @@ int AddMirror(TCommandContext& context, const TMirrorAddArgs& args) {
 
 // The paths a script reads from mirror list: one a line, unescaped (grep
 // -x), a mirror's source and destination on lines of the same number.
-enum class TListPaths { kNone, kDestinations, kSources };
+enum class TListPaths { kNone, kDestinations, kSources, kJson };
 
 int ListMirrors(TCommandContext& context, TListPaths paths) {
   TQVIniFile* ini = context.ExistingStore();
@@ -173,11 +174,24 @@ int ListMirrors(TCommandContext& context, TListPaths paths) {
   const auto source = [&](int i, bool expand) {
     return NormaliseDirectory(context.platform(), mappings.Source(i), expand);
   };
-  if (paths != TListPaths::kNone) {
+  if (paths == TListPaths::kDestinations || paths == TListPaths::kSources) {
     for (int i = 0; i < mappings.Count(); ++i) {
       context.out() << (paths == TListPaths::kSources ? source(i, true) : mappings.Destination(i))
                     << '\n';
     }
+    return kExitOk;
+  }
+  if (paths == TListPaths::kJson) {
+    std::string json;
+    for (int i = 0; i < mappings.Count(); ++i) {
+      const TMappingSettings& s = mappings.Mapping(i)->settings();
+      json += (i == 0 ? "{" : ",{") + JsonNameMember("source", mappings.Source(i)) + "," +
+              JsonNameMember("expanded_source", source(i, true)) + "," +
+              JsonNameMember("destination", mappings.Destination(i)) +
+              ",\"enabled\":" + JsonBool(s.enabled) +
+              ",\"row\":" + (s.row == kRowUnset ? "null" : std::to_string(s.row)) + "}";
+    }
+    context.out() << "{\"mirrors\":[" << json << "]}\n";
     return kExitOk;
   }
   TTextTable table({"Row", "Enabled", "Source", "Destination"});
@@ -292,19 +306,26 @@ void AddMirrorAdd(TCommandRegistry& registry, CLI::App* group) {
 }
 
 void AddMirrorList(TCommandRegistry& registry, CLI::App* group) {
-  auto flags = std::make_shared<std::pair<bool, bool>>(false, false);
-  CLI::App* list =
-      registry.AddCommand(group, "list", "List the mirrors in the order in which they are scanned",
-                          [flags](TCommandContext& context) {
-                            return ListMirrors(context, flags->first    ? TListPaths::kDestinations
-                                                        : flags->second ? TListPaths::kSources
-                                                                        : TListPaths::kNone);
-                          });
-  CLI::Option* destinations =
-      list->add_flag("--destinations", flags->first, "Print only the destinations, one a line");
-  list->add_flag("--sources", flags->second,
-                 "Print only the sources (expanded), one a line, in the order of --destinations")
-      ->excludes(destinations);
+  struct TListFlags {
+    bool destinations = false, sources = false, json = false;
+  };
+  auto flags = std::make_shared<TListFlags>();
+  CLI::App* list = registry.AddCommand(
+      group, "list", "List the mirrors in the order in which they are scanned",
+      [flags](TCommandContext& context) {
+        return ListMirrors(context, flags->destinations ? TListPaths::kDestinations
+                                    : flags->sources    ? TListPaths::kSources
+                                    : flags->json       ? TListPaths::kJson
+                                                        : TListPaths::kNone);
+      });
+  CLI::Option* destinations = list->add_flag("--destinations", flags->destinations,
+                                             "Print only the destinations, one a line");
+  CLI::Option* sources =
+      list->add_flag(
+              "--sources", flags->sources,
+              "Print only the sources (expanded), one a line, in the order of --destinations")
+          ->excludes(destinations);
+  list->add_flag("--json", flags->json, "Answer in JSON")->excludes(destinations, sources);
 }
 
 // A command on one mirror, run(context, the destination as typed).

@@ -36,6 +36,7 @@ constexpr TSetting kSettings[] = {
      nullptr},
     {"Priority", kBaseKey, &TConfigData::priority, 0, kPriorityCount - 1, nullptr},
     {"MinMinutesToWait", kBaseKey, &TConfigData::min_minutes_to_wait, 0, kMaxMinutes, nullptr},
+    {"HealthMaxAge", kBaseKey, &TConfigData::health_max_age, 0, kIntMax, nullptr},
     {"CloseWhenDone", kBaseKey, nullptr, 0, 0, &TConfigSwitches::close_when_done},
     {"LogCreate", kBaseKey, nullptr, 0, 0, &TConfigSwitches::log_create},
     {"LogCreateDir", kBaseKey, nullptr, 0, 0, &TConfigSwitches::log_create_dir},

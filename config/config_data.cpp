@@ -1,5 +1,6 @@
 #include "config/config_data.h"
 
+#include <algorithm>
 #include <string>
 
 #include "config/config_keys.h"
@@ -58,6 +59,12 @@ void TConfigData::SetPriority(int priority) {
   priority_ = InRange(priority, 0, kPriorityCount - 1, 0);
 }
 
+int TConfigData::health_max_age() const {
+  constexpr int kDay = 24 * 60;
+  if (stored_health_max_age_ > 0) return stored_health_max_age_;
+  return wait_minutes_ < 0 ? 26 * 60 : wait_minutes_ + kDay;
+}
+
 std::string SuspendDescription(int suspend_millis) {
   if (suspend_millis == 0) return "The scanner will not suspend on user input";
   return "Resuming scan in " + std::to_string(suspend_millis / 1000) +
@@ -70,6 +77,7 @@ bool TConfigData::Load(TQVIniFile& ini) {
   SetSuspendMillis(ini.ReadInteger(kBaseKey, "MilliSecondsToSuspendAfterUserInput", 0));
   SetMinMinutesToWait(ini.ReadInteger(kBaseKey, "MinMinutesToWait", 0));
   SetPriority(ini.ReadInteger(kBaseKey, "Priority", 0));
+  stored_health_max_age_ = std::max(0, ini.ReadInteger(kBaseKey, "HealthMaxAge", 0));
   for (const SwitchEntry& entry : kSwitches) {
     switches.*entry.field = ini.ReadBool(entry.key, entry.name, entry.default_value);
   }

@@ -63,6 +63,10 @@ class TConfigData {
   int suspend_millis() const { return suspend_millis_; }
   int min_minutes_to_wait() const { return min_minutes_to_wait_; }
   int priority() const { return priority_; }
+  // Minutes after which a mirror without a good scan is overdue: HealthMaxAge
+  // when stored and positive, else the wait plus a day, or 26 hours when
+  // scans do not repeat. Only the "set" command writes it.
+  int health_max_age() const;
 
   TConfigSwitches switches;
 
@@ -71,6 +75,7 @@ class TConfigData {
   int suspend_millis_ = 0;
   int min_minutes_to_wait_ = 0;
   int priority_ = 0;
+  int stored_health_max_age_ = 0;  // 0: none stored
 };
 
 }  // namespace qv

@@ -73,6 +73,7 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
   {
     TRunScope scope(context_, *this);
     RunMirror(scan_filters, &flags);
+    SaveHealth();
     // An archive this run never held is another scan's, or none at all:
     // nothing is stored for it.
     if (dest_.archive().lock().held()) dest_.archive().CloseArchive();
@@ -89,8 +90,9 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
 void TMirror::RunMirror(TWideStringList<>& scan_filters, uint16_t* flags) {
   TDirToProcess root;
   // Nothing of the destination is read or changed before its lock is held.
-  if (!CheckDestRoot(&root.dest_attributes) || !dest_.archive().lock().Take(log()) ||
-      !guard_.Check(log())) {
+  const bool root_ok = CheckDestRoot(&root.dest_attributes);
+  locked_out_ = root_ok && !dest_.archive().lock().Take(log());
+  if (!root_ok || locked_out_ || !guard_.Check(log())) {
     log().LogLine("Canceling the " + title_);
     return;
   }

@@ -11,6 +11,7 @@
 #include "config/file_mappings.h"
 #include "config/filter_build.h"
 #include "config/minimal_ages.h"
+#include "config/mirror_health.h"
 #include "engine/dir_to_process.h"
 #include "engine/file_copier.h"
 #include "engine/root_guard.h"
@@ -223,6 +224,8 @@ class TMirror {
   // The end (mirror_finish.cpp).
   void Finish(const TDirToProcess& root, TItemCounters counters, uint16_t* flags);
   void SaveFindings();
+  TScanResult Outcome();
+  void SaveHealth();
   void CheckDriveSize();
   void LogEnd();
   // A write the settings store refused during this mirror is tried once
@@ -269,6 +272,8 @@ class TMirror {
   TLogger* logger_ = nullptr;  // set by Run
   int start_errors_ = 0;
   bool root_seen_ = false;
+  bool walked_ = false;      // the walk ran to Finish
+  bool locked_out_ = false;  // another scan held the destination
   // The excluded directories were not counted at the last scan: what their
   // count finds lies outside the progress total.
   bool excluded_dirs_new_ = true;

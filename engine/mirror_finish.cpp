@@ -3,10 +3,12 @@
 #include "archive/dest_disk.h"
 #include "config/config_data.h"
 #include "config/mapping.h"
+#include "config/mirror_health.h"
 #include "config/qv_ini_file.h"
 #include "config/settings_db.h"
 #include "engine/mirror.h"
 #include "engine/scan_context.h"
+#include "filesys/path_ops.h"
 #include "filesys/text_format.h"
 #include "log/logger.h"
 
@@ -22,6 +24,7 @@ constexpr int64_t kFinishThreshold = 204800;
 }  // namespace
 
 void TMirror::Finish(const TDirToProcess& root, TItemCounters counters, uint16_t* flags) {
+  walked_ = true;
   if (log().IsTerminated()) {
     log().LogLine("Skipping shrink of archive due to termination request");
   } else if (!dest_.cancelled()) {
@@ -64,6 +67,25 @@ void TMirror::SaveFindings() {
   }
   guard_.mounts().Save();
   (void)transaction.Commit();
+}
+
+// How the run ended, beside the counters; a mirror the user's stop kept
+// from starting is not called and keeps what its last run stored.
+TScanResult TMirror::Outcome() {
+  if (locked_out_) return TScanResult::kLockedOut;
+  if (log().IsTerminated()) return TScanResult::kStopped;
+  if (!walked_ || dest_.cancelled()) return TScanResult::kCancelled;
+  if (dest_.mass_change().held()) return TScanResult::kHeld;
+  const bool clean = log().ErrorCount() == start_errors_ && !dest_.failed();
+  return clean ? TScanResult::kCompleted : TScanResult::kCompletedWithErrors;
+}
+
+// A refusal of the store is caught by the run's CheckStoreWrites. The
+// window then reads the mirror's stored statistics again.
+void TMirror::SaveHealth() {
+  (void)WriteMirrorHealth(context_.ini, mapping_.key(), platform_.Now(), Outcome(),
+                          log().ErrorCount() - start_errors_);
+  log().UpdateMirrorStats(dest_path() + kArchiveDirName + kSep);
 }
 
 void TMirror::CheckDriveSize() {

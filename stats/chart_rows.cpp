@@ -15,6 +15,8 @@ int ChartRowOf(int mirror, TChartRowKind kind) {
       return first + 2;
     case TChartRowKind::kArchive:
       return first + 4;
+    case TChartRowKind::kLastScan:
+      return first + 5;
     default:
       return -1;
   }
@@ -30,6 +32,8 @@ TChartRow ChartRowAt(int row) {
       return {mirror, TChartRowKind::kDestination};
     case 4:
       return {mirror, TChartRowKind::kArchive};
+    case 5:
+      return {mirror, TChartRowKind::kLastScan};
     default:
       return {mirror, TChartRowKind::kSpacing};
   }

@@ -7,10 +7,11 @@ namespace qv {
 // (configuration order, 0-based) owns rows 7m+1 to 7m+7, of which 7m+1 (its
 // source), 7m+3 (its destination) and 7m+5 (the archive in the file-count
 // grid, the compressed sizes in the sizes grid) carry data; the others space
-// the mirrors apart. The last mirror's row 7m+7 lies past the end.
+// the mirrors apart, but for 7m+6, whose title tells how the mirror's last
+// scan ended. The last mirror's row 7m+7 lies past the end.
 inline constexpr int kChartRowsPerMirror = 7;
 
-enum class TChartRowKind { kColumnTitles, kSource, kDestination, kArchive, kSpacing };
+enum class TChartRowKind { kColumnTitles, kSource, kDestination, kArchive, kLastScan, kSpacing };
 
 struct TChartRow {
   int mirror = -1;  // -1 for the column titles

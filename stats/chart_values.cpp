@@ -105,6 +105,8 @@ TChartMirror ChartMirrorOf(const TMirrorInfo& info) {
   mirror.destination_free = info.destination_free();
   mirror.destination_total = info.destination_total();
   mirror.enabled = info.enabled();
+  mirror.last_scan_when = info.last_scan().first;
+  mirror.last_scan = info.last_scan().second;
   return mirror;
 }
 
@@ -129,6 +131,11 @@ void TChartValues::SetCounters(int m, const TMirrorInfo& info) {
   mirror.destination_excluded = loaded.destination_excluded;
   mirror.archive = loaded.archive;
   mirror.enabled = loaded.enabled;
+  // A running mirror has no last scan of its own yet: the stored one stays.
+  if (!loaded.last_scan.empty()) {
+    mirror.last_scan_when = loaded.last_scan_when;
+    mirror.last_scan = loaded.last_scan;
+  }
 }
 
 std::vector<int> TChartValues::SetDriveInfo(const std::string& drive, const std::string& label,
@@ -167,6 +174,8 @@ TRowTitle TChartValues::RowTitle(int row, bool volume_labels) const {
       return {volume_labels ? mirror.destination_label : "", mirror.destination_dir};
     case TChartRowKind::kArchive:
       return {"", kind_ == TChartKind::kFiles ? "Archive" : "Compressed"};
+    case TChartRowKind::kLastScan:
+      return {mirror.last_scan_when, mirror.last_scan};
     default:
       return {};
   }
@@ -176,7 +185,8 @@ TChartValues::TRowValues TChartValues::ValuesOf(const TChartRow& row) const {
   TRowValues values;
   values.state.fill(TChartCellState::kEmpty);
   if (row.mirror < 0 || row.mirror >= static_cast<int>(mirrors_.size()) ||
-      row.kind == TChartRowKind::kSpacing || row.kind == TChartRowKind::kColumnTitles) {
+      row.kind == TChartRowKind::kSpacing || row.kind == TChartRowKind::kColumnTitles ||
+      row.kind == TChartRowKind::kLastScan) {
     return values;
   }
   const TChartMirror& m = mirrors_[static_cast<size_t>(row.mirror)];

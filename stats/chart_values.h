@@ -69,6 +69,10 @@ struct TChartMirror {
   int64_t destination_free = kDriveNotQueried;
   int64_t destination_total = kDriveNotQueried;
   bool enabled = true;
+  // TMirrorInfo::last_scan(): the time as the row title's label, which a
+  // narrow column drops first, and the outcome.
+  std::string last_scan_when;
+  std::string last_scan;
 };
 
 // Copies the counters, drive values and "Enabled"; drives and labels stay "".

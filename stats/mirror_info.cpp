@@ -2,6 +2,7 @@
 
 #include "config/config_keys.h"
 #include "config/mapping.h"
+#include "config/mirror_health.h"
 #include "config/qv_ini_file.h"
 #include "filesys/file_ops.h"
 
@@ -33,6 +34,8 @@ void TMirrorInfo::LoadMirrorInfo(const std::string& source, const std::string& d
   ReadInto(ini, mapping.dest_key(), &destination_);
   ReadInto(ini, mapping.dest_key() + kExcludedSubkey, &destination_excluded_);
   ReadInto(ini, mapping.archive_key(), &archive_);
+  const TMirrorHealth health = ReadMirrorHealth(ini, mapping.key());
+  last_scan_ = {LastScanWhen(health, platform), LastScanOutcome(health)};
   if (query_drives) {
     GetFreeSpace(platform, source, &source_free_, &source_total_);
     GetFreeSpace(platform, destination, &destination_free_, &destination_total_);
@@ -48,6 +51,7 @@ void TMirrorInfo::SetRunning(const std::string& source, const std::string& desti
   source_dir_ = source;
   destination_dir_ = destination;
   enabled_ = true;
+  last_scan_ = {};
   source_.Assign(source_included);
   source_excluded_.Assign(source_excluded);
   destination_.Assign(destination_included);

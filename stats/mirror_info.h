@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 #include "stats/dir_info.h"
 
@@ -51,6 +52,9 @@ class TMirrorInfo {
   int64_t destination_free() const { return destination_free_; }
   int64_t destination_total() const { return destination_total_; }
   bool enabled() const { return enabled_; }
+  // When and how the last scan ended (LastScanWhen, LastScanOutcome), read
+  // with the counters; both "" for a running mirror.
+  const std::pair<std::string, std::string>& last_scan() const { return last_scan_; }
 
  private:
   std::string source_dir_;
@@ -65,6 +69,7 @@ class TMirrorInfo {
   int64_t destination_free_ = kDriveNotQueried;
   int64_t destination_total_ = kDriveNotQueried;
   bool enabled_ = true;
+  std::pair<std::string, std::string> last_scan_;
 };
 
 }  // namespace qv

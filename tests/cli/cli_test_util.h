@@ -38,6 +38,7 @@ class CliTestPlatform : public PlatformWrapper {
     return Status::Ok();
   }
   Status SetThreadPriority(int) override { return Status::Ok(); }
+  FileTime Now() override { return PlatformWrapper::Now() + clock_offset; }
   Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                            const std::string& data, bool* created) override {
     if (failing_appends > 0) {
@@ -50,6 +51,7 @@ class CliTestPlatform : public PlatformWrapper {
   std::map<std::string, std::string> env;
   int failing_appends = 0;  // how many of the next appends to a log fail
   std::optional<VolumeInfo> volume;
+  FileTime clock_offset = 0;  // added to the real clock
 };
 
 // A terminal 40 columns wide on which the user types lines, then ends the

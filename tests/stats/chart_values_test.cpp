@@ -37,7 +37,7 @@ TEST(ChartRowsTest, MapsRowsToMirrorsAndBack) {
       {0, {-1, K::kColumnTitles}}, {1, {0, K::kSource}},       {2, {0, K::kSpacing}},
       {3, {0, K::kDestination}},   {5, {0, K::kArchive}},      {7, {0, K::kSpacing}},
       {8, {1, K::kSource}},        {10, {1, K::kDestination}}, {12, {1, K::kArchive}},
-      {14, {1, K::kSpacing}},      {701, {100, K::kSource}},
+      {13, {1, K::kLastScan}},     {14, {1, K::kSpacing}},     {701, {100, K::kSource}},
   };
   for (const auto& [row, at] : cases) {
     EXPECT_EQ(ChartRowAt(row), at) << row;

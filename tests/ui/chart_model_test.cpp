@@ -122,7 +122,7 @@ TEST_F(ChartModelTest, AnnouncesTheRowsThatANewsChanged) {
       {"drive /a", [](TChartModel& m) { m.SetDriveInfo(Drive("/a", 1, 2)); }, {1}},
       {"counters of mirror 1",
        [&](TChartModel& m) { EXPECT_TRUE(m.SetCounters(1, counters)); },
-       {8, 10, 12}},
+       {8, 10, 12, 13}},
       {"no mirror 2", [&](TChartModel& m) { EXPECT_FALSE(m.SetCounters(2, counters)); }, {}},
   };
   for (const auto& c : cases) {

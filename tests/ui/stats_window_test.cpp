@@ -7,7 +7,9 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -254,6 +256,37 @@ TEST_F(StatsWindowTest, ScansRefreshThePanelButNotWhileHiddenOrForStrangers) {
   }
   emit scan.mirrorStatsChanged(archive);
   EXPECT_EQ(Cell(kFiles, 0, TChartRowKind::kDestination, kFilesColumnFiles), "42");
+}
+
+// How each mirror's last scan ended shows in its row of both grids; the
+// title and the tray tip count the mirrors that ran without a good scan
+// within the limit, also when one falls overdue while nothing else happens.
+TEST_F(StatsWindowTest, LastScansShowInTheGridsAndOverdueMirrorsInTheTitleAndTip) {
+  AddMirror("gone", {});
+  std::filesystem::remove(temp_ / "gone-src");
+  TMainWindow& window = MakeWindow();
+  const auto shows = [&](const std::string& overdue) {
+    return window.windowTitle().toStdString().starts_with("Quorvane" + overdue) &&
+           tray_.tip.toStdString().starts_with("Quorvane" + overdue);
+  };
+  EXPECT_EQ(Cell(kSizes, 1, TChartRowKind::kLastScan, 0), "Not scanned yet");
+  EXPECT_EQ(window.windowTitle(), "Quorvane");  // none ran yet
+  EXPECT_EQ(tray_.tip, "Quorvane");
+  Click("SpeedButtonStart");
+  ASSERT_TRUE(WaitForScanEnd());
+  const std::string when = "2026-12-08 05:40: ";
+  for (const TChartKind kind : {kFiles, kSizes}) {
+    const std::string good = Cell(kind, 0, TChartRowKind::kLastScan, 0);
+    const std::string gone = Cell(kind, 1, TChartRowKind::kLastScan, 0);
+    EXPECT_TRUE(good.starts_with("20") && good.substr(when.size()) == "completed") << good;
+    EXPECT_EQ(gone.substr(when.size()), "cancelled") << gone;
+    EXPECT_EQ(good.substr(0, when.size()), gone.substr(0, when.size()));
+  }
+  EXPECT_TRUE(shows(" (1 mirror overdue)")) << window.windowTitle().toStdString();
+  platform_.AdvanceMinutes(27 * 60);
+  window.findChild<QTimer*>("TimerHealth")->start(1);
+  EXPECT_TRUE(WaitFor([&] { return shows(" (2 mirrors overdue)"); }))
+      << window.windowTitle().toStdString();
 }
 
 TEST_F(StatsWindowTest, EditCommandsActOnTheFocusedChart) {

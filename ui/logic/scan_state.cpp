@@ -1,5 +1,6 @@
 #include "ui/logic/scan_state.h"
 
+#include <string_view>
 #include <utility>
 
 namespace qv {
@@ -67,6 +68,15 @@ TScanStateView ScanStateView(TScanState state, int wait_minutes,
               Hidden()};
   }
   return {};
+}
+
+std::string OverdueTitle(const std::string& title, int overdue) {
+  if (overdue <= 0) return title;
+  const std::string note =
+      " (" + std::to_string(overdue) + (overdue == 1 ? " mirror overdue)" : " mirrors overdue)");
+  const size_t name = std::string_view(kProgramTitle).size();
+  if (!title.starts_with(kProgramTitle)) return title + note;
+  return title.substr(0, name) + note + title.substr(name);
 }
 
 }  // namespace qv

@@ -41,6 +41,11 @@ struct TScanStateView {
 // in the waiting title.
 TScanStateView ScanStateView(TScanState state, int wait_minutes, const std::string& next_scan_time);
 
+// The title with the number of overdue mirrors after the program's name, so
+// that the tray's shortened tip keeps it: "Quorvane (1 mirror overdue) next
+// scan on ..."; unchanged for none.
+std::string OverdueTitle(const std::string& title, int overdue);
+
 }  // namespace qv
 
 #endif  // QUORVANE_UI_LOGIC_SCAN_STATE_H_

@@ -7,9 +7,12 @@
 #include <QLocale>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTimer>
+#include <chrono>
 
 #include "config/config_keys.h"
 #include "config/mappings.h"
+#include "config/mirror_health.h"
 #include "config/qv_ini_file.h"
 #include "engine/scan_progress.h"
 #include "filesys/path_ops.h"
@@ -118,6 +121,7 @@ TMainWindow::TMainWindow(const TMainWindowDeps& deps, QWidget* parent)
   connect(scan_control_.get(), &TScanControl::countersDue, this, &TMainWindow::ShowRunningMirror);
   BuildTray(deps);
   BuildConfirm();
+  WatchHealth();
 
   connect(tool_bar_->start(), &QAction::triggered, this, [this] {
     FocusLog();
@@ -213,6 +217,7 @@ void TMainWindow::ReloadMappings() {
 void TMainWindow::ConfigurationChanged() {
   ReloadMappings();
   LoadStatistics();
+  ShowState();
 }
 
 void TMainWindow::LoadStatistics() {
@@ -287,12 +292,30 @@ void TMainWindow::TellHowToAddMirror() {
 }
 
 void TMainWindow::ShowState() {
-  const TScanStateView view = scan_control_->View();
+  TScanStateView view = scan_control_->View();
+  shown_overdue_ = OverdueMirrors();
+  view.title = OverdueTitle(view.title, shown_overdue_);
   setWindowTitle(QString::fromStdString(view.title));
   if (const QIcon icon = StateIcon(view.icon); !icon.isNull()) setWindowIcon(icon);
   tool_bar_->ShowState(view);
   tray_->ShowState(view, scan_control_->scanning());
   if (!view.icon.empty()) tray_->SetIcon(StateIcon(view.icon));
+}
+
+// A mirror falls overdue while nothing else happens: the title and the tip
+// follow within a minute.
+void TMainWindow::WatchHealth() {
+  auto* timer = new QTimer(this);
+  timer->setObjectName("TimerHealth");
+  timer->setInterval(std::chrono::minutes(1));
+  connect(timer, &QTimer::timeout, this, [this] {
+    if (OverdueMirrors() != shown_overdue_) ShowState();
+  });
+  timer->start();
+}
+
+int TMainWindow::OverdueMirrors() {
+  return CountOverdue(*mappings_, *ini_, platform_.Now(), config_.health_max_age());
 }
 
 void TMainWindow::ShowProgress(qint64 done, qint64 total, qint64 count) {

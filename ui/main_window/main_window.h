@@ -153,6 +153,9 @@ class TMainWindow : public QMainWindow {
   void ShowPendingConfirm();
   QMenu* BuildLogMenu();
   void ShowState();
+  // Enabled mirrors without a good scan within HealthMaxAge.
+  int OverdueMirrors();
+  void WatchHealth();
   void ShowProgress(qint64 done, qint64 total, qint64 count);
   void SetStatusText(const QString& text);
   void FocusLog();
@@ -194,6 +197,7 @@ class TMainWindow : public QMainWindow {
   QLabel* file_count_;
   QLabel* status_;
   qint64 shown_count_ = -1;
+  int shown_overdue_ = 0;  // in the title
   TSettingToggles* toggles_ = nullptr;
   std::unique_ptr<TConfigApply> config_apply_;
   TEditCommands* edit_commands_ = nullptr;

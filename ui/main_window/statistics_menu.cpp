@@ -233,7 +233,7 @@ void TStatisticsMenu::AddRowCommands(QMenu* menu, int row) {
   const TChartRow at = row > 0 ? ChartRowAt(row) : TChartRow{};
   const std::vector<TChartMirror>& mirrors = panel_.model(kFiles).values().mirrors();
   if (at.mirror < 0 || at.mirror >= static_cast<int>(mirrors.size()) ||
-      at.kind == TChartRowKind::kSpacing) {
+      at.kind == TChartRowKind::kSpacing || at.kind == TChartRowKind::kLastScan) {
     clear->setEnabled(false);
     open->setEnabled(false);
     return;

@@ -27,7 +27,7 @@ bool TChartModel::SetCounters(int m, const TMirrorInfo& info) {
   if (m < 0 || m >= static_cast<int>(values_.mirrors().size())) return false;
   values_.SetCounters(m, info);
   AnnounceRows({ChartRowOf(m, TChartRowKind::kSource), ChartRowOf(m, TChartRowKind::kDestination),
-                ChartRowOf(m, TChartRowKind::kArchive)});
+                ChartRowOf(m, TChartRowKind::kArchive), ChartRowOf(m, TChartRowKind::kLastScan)});
   UpdateScale();
   return true;
 }
