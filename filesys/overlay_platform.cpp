@@ -297,7 +297,14 @@ Status TOverlayPlatform::Move(const std::string& from, const std::string& to) {
   Put(source, std::move(gone));
   Put(target, std::move(moved));
   for (auto& [path, node] : carried) Put(path, std::move(node));
-  Record(TOverlayChange::Kind::kMove, source, target, bytes);
+  // A copy put in place under a new name is a copy, as CommitTemp's.
+  if (view.node != nullptr && !IsFolder(info) && real_.IsTempName(LastComponent(source))) {
+    const bool link = info.IsReparsePoint();
+    Record(link ? TOverlayChange::Kind::kSymlink : TOverlayChange::Kind::kCommit, target, {},
+           link ? 0 : bytes);
+  } else {
+    Record(TOverlayChange::Kind::kMove, source, target, bytes);
+  }
   return Status::Ok();
 }
 
