@@ -38,6 +38,7 @@ class CliTestPlatform : public PlatformWrapper {
     return Status::Ok();
   }
   Status SetThreadPriority(int) override { return Status::Ok(); }
+  FileTime Now() override { return now.value_or(PlatformWrapper::Now()); }
   Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                            const std::string& data, bool* created) override {
     if (failing_appends > 0) {
@@ -49,6 +50,7 @@ class CliTestPlatform : public PlatformWrapper {
 
   std::map<std::string, std::string> env;
   int failing_appends = 0;  // how many of the next appends to a log fail
+  std::optional<FileTime> now;  // a pinned clock
   std::optional<VolumeInfo> volume;
 };
 

@@ -1,0 +1,220 @@
+// scan --plan on real trees: it changes nothing on disk or in the settings
+// file, and the scan run right after it, on the same pinned clock, does just
+// what it said.
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "config/config_keys.h"
+#include "filesys/local_time.h"
+#include "tests/cli/cli_test_util.h"
+
+namespace qv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int64_t kDay = 86400;
+
+// Every entry below root with its type, mode, size, times but the access
+// time, and content or link text.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> entries;
+  for (auto it = fs::recursive_directory_iterator(root); it != fs::end(it); ++it) {
+    struct stat st {};
+    const std::string path = it->path().string();
+    EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+    std::ostringstream text;
+    text << st.st_mode << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.'
+         << st.st_mtim.tv_nsec << ' ' << st.st_ctim.tv_sec << '.' << st.st_ctim.tv_nsec << ' ';
+    if (S_ISREG(st.st_mode)) text << ReadFile(path);
+    if (S_ISLNK(st.st_mode)) text << fs::read_symlink(path).string();
+    entries[path] = text.str();
+  }
+  return entries;
+}
+
+std::vector<std::string> Normalised(std::vector<std::string> lines) {
+  static const std::regex kFree(R"(^(Destination drive .* has ).*)");
+  for (std::string& line : lines) line = std::regex_replace(line, kFree, "$1<FREE>");
+  return lines;
+}
+
+// The plan's own lines up to its summary, without the prefix.
+std::vector<std::string> PlanActions(const std::string& out) {
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line) && line != "plan: ";) {
+    EXPECT_TRUE(line.starts_with("plan: ")) << line;
+    lines.push_back(line.substr(6));
+  }
+  return Normalised(lines);
+}
+
+// The scan's lines but for what only the saving of its log and its end add.
+std::vector<std::string> ScanActions(const std::string& out) {
+  std::vector<std::string> lines;
+  std::istringstream in(out);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && !line.starts_with("Log written to ") &&
+        !line.starts_with("Log appended to ") && !line.starts_with("Scan done in ")) {
+      lines.push_back(line);
+    }
+  }
+  return Normalised(lines);
+}
+
+int64_t Count(const std::vector<std::string>& lines, const std::string& start) {
+  return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(start); });
+}
+
+class ScanPlanTest : public CliTest {
+ protected:
+  ScanPlanTest() : base_(platform_.Now() / kFileTimeTicksPerSecond) {
+    MakeDirs(At("src"));
+    MakeDirs(At("dst"));
+    RunOk({"mirror", "add", "@src", "@dst"});
+    PinDay(1);
+  }
+
+  void PinDay(int day) { platform_.now = (base_ + day * kDay) * kFileTimeTicksPerSecond; }
+
+  // Plans, checks that nothing changed, scans, and answers both outputs.
+  std::pair<std::string, std::string> PlanThenScan() {
+    const auto before = Snapshot(dir_.path());
+    const CliRun plan = Run({"scan", "--plan"});
+    EXPECT_EQ(Snapshot(dir_.path()), before);
+    const CliRun scan = Run({"scan"});
+    EXPECT_EQ(plan.code, scan.code) << plan.err << scan.err;
+    EXPECT_EQ(PlanActions(plan.out), ScanActions(scan.out)) << plan.out << "\n" << scan.out;
+    return {plan.out, scan.out};
+  }
+
+  const int64_t base_;  // seconds since 1601
+};
+
+// Random trees grown and changed from a seed.
+class RandomTree {
+ public:
+  explicit RandomTree(unsigned seed) : random_(seed) {}
+
+  void Grow(const std::string& dir, int depth) {
+    MakeDirs(dir);
+    for (int i = 0, n = 2 + Pick(4); i < n; ++i) {
+      const std::string name = dir + "/n" + std::to_string(next_++) + Extension();
+      if (depth < 2 && Pick(3) == 0) {
+        Grow(name, depth + 1);
+      } else {
+        WriteFile(name, std::string(1 + Pick(300), static_cast<char>('a' + Pick(26))));
+      }
+    }
+  }
+
+  // Deletes, changes, renames and swaps folders and files for one another.
+  void Change(const std::string& dir) {
+    std::vector<fs::path> entries{fs::directory_iterator(dir), fs::directory_iterator()};
+    std::ranges::sort(entries);
+    for (const fs::path& entry : entries) {
+      const std::string path = entry.string();
+      const bool folder = fs::is_directory(fs::symlink_status(entry));
+      switch (Pick(8)) {
+        case 0:
+          fs::remove_all(entry);
+          break;
+        case 1:
+          if (folder) {
+            Change(path);
+          } else {
+            WriteFile(path, ReadFile(path) + "changed");
+          }
+          break;
+        case 2:
+          fs::rename(entry, path + "r");
+          break;
+        case 3:
+          fs::remove_all(entry);
+          if (folder) {
+            WriteFile(path, "was a folder");
+          } else {
+            Grow(path, 2);
+          }
+          break;
+        default:
+          if (folder) Change(path);
+      }
+    }
+    WriteFile(dir + "/added" + std::to_string(next_++) + Extension(), "new");
+  }
+
+ private:
+  int Pick(int n) { return static_cast<int>(random_() % static_cast<unsigned>(n)); }
+  std::string Extension() { return std::vector<std::string>{".txt", ".tmp", ""}[Pick(3)]; }
+
+  std::mt19937 random_;
+  int next_ = 0;
+};
+
+// Three days of one mirror with filters of every type, a minimal age, a file
+// mapping and, on the third, an archive limit that removes the second day.
+TEST_F(ScanPlanTest, TheScanAfterThePlanDoesWhatItSaid) {
+  for (const unsigned seed : {1u, 2u, 3u}) {
+    SCOPED_TRACE(seed);
+    fs::remove_all(At("src"));
+    const std::string archive = MappingKey(At("dst/")) + kDestinationSubkey + kArchiveSubkey;
+    ASSERT_TRUE(Store().Unset(archive, "MaxArchiveSize"));
+    RandomTree tree(seed);
+    tree.Grow(At("src"), 0);
+    if (seed == 1) {
+      for (const auto& [type, text] : std::vector<std::pair<std::string, std::string>>{
+               {"excluded-source", "*.tmp"},
+               {"excluded-destination", "@dst/kept*"},
+               {"included-source", "*"},
+               {"included-source-dir", "@src/"},
+               {"remove-empty-destination-dir", "*"}}) {
+        RunOk({"filter", "add", type, text});
+      }
+      WriteFile(At("dst/kept.txt"), "not the mirror's");
+      WriteFile(At("elsewhere.txt"), "old");
+      WriteFile(At("src/mapped.txt"), "mapped");
+      RunOk({"filemap", "add", "@elsewhere.txt", "@src/mapped.txt"});
+      RunOk({"minage", "add", "@src/young", "10"});
+    }
+    PinDay(3 * seed - 2);
+    RunOk({"scan"});
+    tree.Change(At("src"));
+    PinDay(3 * seed - 1);
+    PlanThenScan();
+    tree.Change(At("src"));
+    // Too young to be mirrored on the third day.
+    MakeDirs(At("src/young"));
+    WriteFile(At("src/young/file.txt"), "young");
+    const timespec young[2] = {{0, UTIME_OMIT}, {base_ + 3 * seed * kDay - 60 - kUnixEpochSeconds, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, At("src/young/file.txt").c_str(), young, AT_SYMLINK_NOFOLLOW), 0);
+    if (seed == 1) {
+      ASSERT_TRUE(Store().Write64(archive, "MaxArchiveSize", 1));
+    }
+    PinDay(3 * seed);
+    const auto [plan, scan] = PlanThenScan();
+    const std::vector<std::string> done = ScanActions(scan);
+    EXPECT_TRUE(Has(plan, "Mirror to " + At("dst/") + ": ")) << plan;
+    if (seed == 1) {
+      EXPECT_GT(Count(done, "Removing day "), 0) << scan;
+    }
+    EXPECT_TRUE(Has(plan, ", " + std::to_string(Count(done, "Removing day ")) + " archive day"))
+        << plan;
+    EXPECT_EQ(ReadFile(At("elsewhere.txt")), "mapped");
+  }
+}
+
+}  // namespace
+}  // namespace qv::testing
