@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 
 #include "config/config_keys.h"
+#include "filesys/platform.h"
 #include "filesys/local_time.h"
 #include "tests/cli/cli_test_util.h"
 
@@ -101,6 +102,7 @@ class ScanPlanTest : public CliTest {
   }
 
   const int64_t base_;  // seconds since 1601
+  std::unique_ptr<DirLock> lock_;  // another scan's
 };
 
 // Random trees grown and changed from a seed.
@@ -213,6 +215,83 @@ TEST_F(ScanPlanTest, TheScanAfterThePlanDoesWhatItSaid) {
     EXPECT_TRUE(Has(plan, ", " + std::to_string(Count(done, "Removing day ")) + " archive day"))
         << plan;
     EXPECT_EQ(ReadFile(At("elsewhere.txt")), "mapped");
+  }
+}
+
+// One mirror of a case in the table below.
+class PlanCase : public ScanPlanTest {
+ public:
+  void TestBody() override {}
+  using CliTest::At;
+  using CliTest::dir_;
+  using CliTest::Run;
+  using CliTest::RunOk;
+  using ScanPlanTest::lock_;
+  using ScanPlanTest::PlanThenScan;
+};
+
+// Cases of one mirror, each planned and then scanned but for Confirm, which
+// the scan asks on a terminal only. DST in the expected texts is dst/.
+TEST(ScanPlanCaseTest, FirstHeldLockedMissingAndAskedMirrors) {
+  struct Case {
+    const char* name;
+    std::function<void(PlanCase&)> arrange;
+    std::vector<std::string> expected;  // parts of the plan's output
+    std::vector<std::string> args = {"scan", "--plan"};
+  };
+  const std::vector<Case> cases = {
+      {"first mirror: everything below the folders it creates",
+       [](PlanCase&) {},
+       {"plan: Created file DSTsub/deeper/c.txt\n",
+        "plan: Mirror to DST: 3 files (9 bytes) to copy, 0 items (0 bytes) to archive, 2 folders "
+        "to create, 0 folders to remove, 0 archive days to remove\n",
+        "plan: Free space: ample\n"}},
+      {"mass change held",
+       [](PlanCase& t) {
+         t.RunOk({"scan"});
+         t.RunOk({"mirror", "set", "@dst", "--mass-change-minimum", "1"});
+         fs::remove_all(t.At("src/sub"));
+       },
+       {"plan: The mass-change guard would stop the mirror to DST: nothing there would be "
+        "replaced or removed\n",
+        "0 items (0 bytes) to archive, 0 folders to create, 0 folders to remove"}},
+      {"another scan holds the lock",
+       [](PlanCase& t) {
+         LockHolder holder;
+         ASSERT_TRUE(DefaultPlatform().LockDir(t.At("dst"), kLockFileName, &t.lock_, &holder).ok());
+       },
+       {"plan: Error: Another scan is updating DST ("}},
+      {"drive missing", [](PlanCase& t) { fs::remove_all(t.At("dst")); },
+       {"plan: Error 2: Could not read file attributes of DST. ",
+        "plan: Canceling the mirror from "}},
+      {"questions answered Yes",
+       [](PlanCase& t) { t.RunOk({"set", "Confirm", "true"}); },
+       {"plan: Answered Yes for the plan: ", "plan: Created file DSTa.txt\n"}},
+      {"records",
+       [](PlanCase&) {},
+       {R"({"record":"action","text":"Created file DSTa.txt"})",
+        R"({"record":"total","files_to_copy":3,"bytes_to_copy":9,"items_to_archive":0,)"
+        R"("bytes_to_archive":0,"folders_to_create":2,"folders_to_remove":0,"days_to_remove":0,)"
+        R"("held":false,"free_space":"ample","errors":0})"},
+       {"scan", "--plan", "--json"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    PlanCase t;
+    MakeTree(t.At("src/"), {"a.txt=one", "sub/b.txt=two", "sub/deeper/c.txt=six"});
+    c.arrange(t);
+    std::string plan;
+    if (c.args.size() == 2 && !Has(c.name, "questions")) {
+      plan = t.PlanThenScan().first;
+    } else {
+      const auto before = Snapshot(t.dir_.path());
+      plan = t.Run(c.args).out;
+      EXPECT_EQ(Snapshot(t.dir_.path()), before);
+    }
+    for (std::string part : c.expected) {
+      for (size_t at; (at = part.find("DST")) != std::string::npos;) part.replace(at, 3, t.At("dst/"));
+      EXPECT_TRUE(Has(plan, part)) << part << "\n" << plan;
+    }
   }
 }
 
