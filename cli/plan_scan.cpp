@@ -91,10 +91,10 @@ std::vector<std::string> Destinations(TQVIniFile& ini, const TScanChoice& choice
   std::vector<std::string> destinations;
   for (int i = 0; i < mappings.Count(); ++i) {
     const std::string& destination = mappings.Destination(i);
-    const bool chosen = choice.destinations.empty()
-                            ? mappings.Enabled(i)
-                            : std::ranges::find(choice.destinations, destination) !=
-                                  choice.destinations.end();
+    const bool chosen =
+        choice.destinations.empty()
+            ? mappings.Enabled(i)
+            : std::ranges::find(choice.destinations, destination) != choice.destinations.end();
     if (chosen) destinations.push_back(destination);
   }
   return destinations;
@@ -117,9 +117,9 @@ int PlanScan(TCommandContext& context, const std::vector<std::string>& typed, bo
                              .destinations = choice.destinations};
   TConsole& console = context.console();
   console.BlockStopSignals();
-  const TPlanResult plan = RunScanPlan(context.platform(), config, options,
-                                       Destinations(*ini, choice),
-                                       [&console] { return console.TakeStopSignal(); });
+  const TPlanResult plan =
+      RunScanPlan(context.platform(), config, options, Destinations(*ini, choice),
+                  [&console] { return console.TakeStopSignal(); });
   console.UnblockStopSignals();
   if (json) {
     WriteJson(context.out(), plan);

@@ -79,9 +79,8 @@ void Add(const TPlanTally& part, TPlanTally* total) {
 }
 
 bool AnyLine(const std::vector<std::string>& lines, const std::string& part) {
-  return std::ranges::any_of(lines, [&](const std::string& line) {
-    return line.find(part) != std::string::npos;
-  });
+  return std::ranges::any_of(
+      lines, [&](const std::string& line) { return line.find(part) != std::string::npos; });
 }
 
 }  // namespace
@@ -107,8 +106,8 @@ TPlanTally TallyMirror(const std::vector<TOverlayChange>& changes, const std::st
     }
   }
   const std::string day = "Removing day " + archive;
-  tally.days_to_remove = std::ranges::count_if(
-      lines, [&](const std::string& line) { return line.starts_with(day); });
+  tally.days_to_remove =
+      std::ranges::count_if(lines, [&](const std::string& line) { return line.starts_with(day); });
   tally.held = AnyLine(lines, "Stopped the mirror to " + destination + ":");
   return tally;
 }
@@ -141,7 +140,8 @@ TPlanResult RunScanPlan(Platform& platform, TConfigData config, TScanOptions opt
     Add(result.mirrors.back(), &result.total);
   }
   if (overlay.space_simulated()) {
-    const bool decided = result.total.days_to_remove > 0 || AnyLine(result.lines, "Not enough space on ");
+    const bool decided =
+        result.total.days_to_remove > 0 || AnyLine(result.lines, "Not enough space on ");
     result.space = decided ? TPlanSpace::kEstimated : TPlanSpace::kAmple;
   }
   return result;

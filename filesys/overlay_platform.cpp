@@ -76,7 +76,8 @@ TOverlayPlatform::TView TOverlayPlatform::Resolve(const std::string& path) const
     return view;
   }
   // Below a recorded entry only a folder with a real origin has real content.
-  for (std::string at = path, up = Parent(path); !up.empty() && up != at; at = up, up = Parent(up)) {
+  for (std::string at = path, up = Parent(path); !up.empty() && up != at;
+       at = up, up = Parent(up)) {
     const auto it = nodes_.find(up);
     if (it == nodes_.end()) continue;
     const TNode& node = it->second;

@@ -19,9 +19,9 @@ struct TOverlayChange {
   enum class Kind {
     kCreateDir,
     kRemoveDir,
-    kDelete,   // a file, link or special file
-    kCommit,   // a copy put in place of dst (bytes: its size)
-    kMove,     // bytes: the size of what moved, its folders' content included
+    kDelete,  // a file, link or special file
+    kCommit,  // a copy put in place of dst (bytes: its size)
+    kMove,    // bytes: the size of what moved, its folders' content included
     kLink,
     kSymlink,
     kMetadata,  // times, attributes or security
@@ -112,7 +112,7 @@ class TOverlayPlatform : public PlatformWrapper {
   // How a path is answered now.
   struct TView {
     enum class Where { kNone, kReal, kNode } where = Where::kNone;
-    std::string real;            // kReal
+    std::string real;             // kReal
     const TNode* node = nullptr;  // kNode
   };
 
@@ -136,9 +136,9 @@ class TOverlayPlatform : public PlatformWrapper {
   Platform& real_;
   const FileTime now_;
   mutable std::recursive_mutex mu_;
-  std::map<std::string, TNode> nodes_;                       // by path without trailing "/"
-  std::map<std::string, std::set<std::string>> children_;   // names recorded below a folder
-  std::map<uint64_t, int64_t> room_delta_;                  // bytes used less bytes freed, by device
+  std::map<std::string, TNode> nodes_;                     // by path without trailing "/"
+  std::map<std::string, std::set<std::string>> children_;  // names recorded below a folder
+  std::map<uint64_t, int64_t> room_delta_;                 // bytes used less bytes freed, by device
   std::vector<TOverlayChange> changes_;
   uint64_t next_inode_ = 1ULL << 62;
   bool space_simulated_ = false;

@@ -16,8 +16,8 @@
 #include <sys/stat.h>
 
 #include "config/config_keys.h"
-#include "filesys/platform.h"
 #include "filesys/local_time.h"
+#include "filesys/platform.h"
 #include "tests/cli/cli_test_util.h"
 
 namespace qv::testing {
@@ -36,8 +36,8 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
     const std::string path = it->path().string();
     EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
     std::ostringstream text;
-    text << st.st_mode << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.'
-         << st.st_mtim.tv_nsec << ' ' << st.st_ctim.tv_sec << '.' << st.st_ctim.tv_nsec << ' ';
+    text << st.st_mode << ' ' << st.st_size << ' ' << st.st_mtim.tv_sec << '.' << st.st_mtim.tv_nsec
+         << ' ' << st.st_ctim.tv_sec << '.' << st.st_ctim.tv_nsec << ' ';
     if (S_ISREG(st.st_mode)) text << ReadFile(path);
     if (S_ISLNK(st.st_mode)) text << fs::read_symlink(path).string();
     entries[path] = text.str();
@@ -101,7 +101,7 @@ class ScanPlanTest : public CliTest {
     return {plan.out, scan.out};
   }
 
-  const int64_t base_;  // seconds since 1601
+  const int64_t base_;             // seconds since 1601
   std::unique_ptr<DirLock> lock_;  // another scan's
 };
 
@@ -200,7 +200,8 @@ TEST_F(ScanPlanTest, TheScanAfterThePlanDoesWhatItSaid) {
     // Too young to be mirrored on the third day.
     MakeDirs(At("src/young"));
     WriteFile(At("src/young/file.txt"), "young");
-    const timespec young[2] = {{0, UTIME_OMIT}, {base_ + 3 * seed * kDay - 60 - kUnixEpochSeconds, 0}};
+    const timespec young[2] = {{0, UTIME_OMIT},
+                               {base_ + 3 * seed * kDay - 60 - kUnixEpochSeconds, 0}};
     ASSERT_EQ(utimensat(AT_FDCWD, At("src/young/file.txt").c_str(), young, AT_SYMLINK_NOFOLLOW), 0);
     if (seed == 1) {
       ASSERT_TRUE(Store().Write64(archive, "MaxArchiveSize", 1));
@@ -261,11 +262,14 @@ TEST(ScanPlanCaseTest, FirstHeldLockedMissingAndAskedMirrors) {
          ASSERT_TRUE(DefaultPlatform().LockDir(t.At("dst"), kLockFileName, &t.lock_, &holder).ok());
        },
        {"plan: Error: Another scan is updating DST ("}},
-      {"drive missing", [](PlanCase& t) { fs::remove_all(t.At("dst")); },
+      {"drive missing",
+       [](PlanCase& t) { fs::remove_all(t.At("dst")); },
        {"plan: Error 2: Could not read file attributes of DST. ",
         "plan: Canceling the mirror from "}},
       {"questions answered Yes",
-       [](PlanCase& t) { t.RunOk({"set", "Confirm", "true"}); },
+       [](PlanCase& t) {
+         t.RunOk({"set", "Confirm", "true"});
+       },
        {"plan: Answered Yes for the plan: ", "plan: Created file DSTa.txt\n"}},
       {"records",
        [](PlanCase&) {},
@@ -289,7 +293,8 @@ TEST(ScanPlanCaseTest, FirstHeldLockedMissingAndAskedMirrors) {
       EXPECT_EQ(Snapshot(t.dir_.path()), before);
     }
     for (std::string part : c.expected) {
-      for (size_t at; (at = part.find("DST")) != std::string::npos;) part.replace(at, 3, t.At("dst/"));
+      for (size_t at; (at = part.find("DST")) != std::string::npos;)
+        part.replace(at, 3, t.At("dst/"));
       EXPECT_TRUE(Has(plan, part)) << part << "\n" << plan;
     }
   }

@@ -94,8 +94,7 @@ TEST_F(OverlayTest, ChangesAreLaidOverTheRealTreeAndNeverMade) {
   for (size_t i = 0; i < steps.size(); ++i) {
     EXPECT_EQ(steps[i].call().cond(), steps[i].expected) << "step " << i;
   }
-  EXPECT_EQ(Tree(overlay_, t),
-            "b/\nb/d 7\nnew/\nnew/c 7\nnew/moved/\nold Lnew\n");
+  EXPECT_EQ(Tree(overlay_, t), "b/\nb/d 7\nnew/\nnew/c 7\nnew/moved/\nold Lnew\n");
   EXPECT_EQ(Tree(posix_, t), before_);
 
   FileInfo info;
@@ -113,10 +112,10 @@ TEST_F(OverlayTest, ChangesAreLaidOverTheRealTreeAndNeverMade) {
   std::vector<TOverlayChange::Kind> kinds;
   for (const TOverlayChange& change : overlay_.changes()) kinds.push_back(change.kind);
   using K = TOverlayChange::Kind;
-  EXPECT_EQ(kinds, (std::vector<K>{K::kCreateDir, K::kCommit, K::kDelete, K::kMove, K::kDelete,
-                                   K::kRemoveDir, K::kDelete, K::kCreateDir, K::kDelete,
-                                   K::kRemoveDir, K::kSymlink, K::kCommit, K::kCommit,
-                                   K::kMetadata}));
+  EXPECT_EQ(kinds,
+            (std::vector<K>{K::kCreateDir, K::kCommit, K::kDelete, K::kMove, K::kDelete,
+                            K::kRemoveDir, K::kDelete, K::kCreateDir, K::kDelete, K::kRemoveDir,
+                            K::kSymlink, K::kCommit, K::kCommit, K::kMetadata}));
 }
 
 TEST_F(OverlayTest, PrivateEntriesAndWritesStayInTheOverlay) {
