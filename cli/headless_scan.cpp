@@ -121,7 +121,8 @@ class THeadlessScan {
 
 // One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.
-int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
+int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool plan, bool json) {
+  if (plan) context.CopyStoreToMemory();
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TConfigData config;
@@ -130,6 +131,7 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
   if (const int status = ChooseMirrors(context, *ini, typed, &choice); status != kExitOk) {
     return status;
   }
+  if (plan) return PlanScan(context, *ini, config, choice, json);
   TConsole& console = context.console();
   if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
     return context.Fail(kNoTerminal);
@@ -148,7 +150,7 @@ void AddScanCommand(TCommandRegistry& registry) {
       &registry.app(), "scan",
       "Bring every enabled mirror, or those to the DESTINATIONs given, up to date now",
       [destinations, plan, json](TCommandContext& context) {
-        return *plan ? PlanScan(context, *destinations, *json) : Scan(context, *destinations);
+        return Scan(context, *destinations, *plan, *json);
       });
   scan->footer(
       "Mirrors are scanned in the order of mirror list. Exit status:\n"

@@ -102,23 +102,15 @@ std::vector<std::string> Destinations(TQVIniFile& ini, const TScanChoice& choice
 
 }  // namespace
 
-int PlanScan(TCommandContext& context, const std::vector<std::string>& typed, bool json) {
-  context.CopyStoreToMemory();
-  TQVIniFile* ini = context.ExistingStore();
-  if (ini == nullptr) return kExitCannotRun;
-  TConfigData config;
-  if (!config.Load(*ini)) return context.Fail(ini->FailureText());
-  TScanChoice choice;
-  if (const int status = ChooseMirrors(context, *ini, typed, &choice); status != kExitOk) {
-    return status;
-  }
+int PlanScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config,
+             const TScanChoice& choice, bool json) {
   const TScanOptions options{.settings_path = context.settings_path(),
                              .busy_timeout_ms = context.busy_timeout_ms(),
                              .destinations = choice.destinations};
   TConsole& console = context.console();
   console.BlockStopSignals();
   const TPlanResult plan =
-      RunScanPlan(context.platform(), config, options, Destinations(*ini, choice),
+      RunScanPlan(context.platform(), config, options, Destinations(ini, choice),
                   [&console] { return console.TakeStopSignal(); });
   console.UnblockStopSignals();
   if (json) {

@@ -208,25 +208,19 @@ void TOverlayPlatform::Record(TOverlayChange::Kind kind, const std::string& path
   changes_.push_back(TOverlayChange{kind, path, to, bytes});
 }
 
-Status TOverlayPlatform::CreateDir(const std::string& path) {
+Status TOverlayPlatform::MakeDir(const std::string& path, uint32_t mode) {
   Lock lock(mu_);
   const std::string key = Key(path);
   TNode node;
-  node.info = NewInfo(Parent(key), kTypeDir | 0755, 0);
+  node.info = NewInfo(Parent(key), kTypeDir | mode, 0);
   const Status s = MakeNode(key, std::move(node));
   if (s.ok()) Record(TOverlayChange::Kind::kCreateDir, key);
   return s;
 }
 
-Status TOverlayPlatform::CreatePrivateDir(const std::string& path) {
-  Lock lock(mu_);
-  const std::string key = Key(path);
-  TNode node;
-  node.info = NewInfo(Parent(key), kTypeDir | 0700, 0);
-  const Status s = MakeNode(key, std::move(node));
-  if (s.ok()) Record(TOverlayChange::Kind::kCreateDir, key);
-  return s;
-}
+Status TOverlayPlatform::CreateDir(const std::string& path) { return MakeDir(path, 0755); }
+
+Status TOverlayPlatform::CreatePrivateDir(const std::string& path) { return MakeDir(path, 0700); }
 
 Status TOverlayPlatform::RemoveDir(const std::string& path) {
   Lock lock(mu_);

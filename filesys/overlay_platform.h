@@ -124,6 +124,7 @@ class TOverlayPlatform : public PlatformWrapper {
   // A new entry at path, whose parent must be a folder and which must not exist.
   Status MakeNode(const std::string& path, TNode node);
   void Put(const std::string& path, TNode node);
+  Status MakeDir(const std::string& path, uint32_t mode);
   // Marks path gone and settles the room its data took.
   void Remove(const std::string& path, const FileInfo& info, const TNode* node);
   int64_t TreeBytes(const std::string& path, const FileInfo& info);

@@ -171,7 +171,8 @@ class RandomTree {
 TEST_F(ScanPlanTest, TheScanAfterThePlanDoesWhatItSaid) {
   for (const unsigned seed : {1u, 2u, 3u}) {
     SCOPED_TRACE(seed);
-    fs::remove_all(At("src"));
+    // Emptied, not replaced: a new source folder would be another directory.
+    for (const auto& entry : fs::directory_iterator(At("src"))) fs::remove_all(entry);
     const std::string archive = MappingKey(At("dst/")) + kDestinationSubkey + kArchiveSubkey;
     ASSERT_TRUE(Store().Unset(archive, "MaxArchiveSize"));
     RandomTree tree(seed);
