@@ -96,7 +96,9 @@ TPlanTally TallyMirror(const std::vector<TOverlayChange>& changes, const std::st
     if (change.kind == Kind::kCommit && mirrored) {
       ++tally.files_to_copy;
       tally.bytes_to_copy += change.bytes;
-    } else if (change.kind == Kind::kMove && mirrored && In(change.to, archive)) {
+    } else if ((change.kind == Kind::kMove || change.kind == Kind::kLink) && mirrored &&
+               In(change.to, archive)) {
+      // A file about to be replaced goes to the archive as a second link.
       ++tally.items_to_archive;
       tally.bytes_to_archive += change.bytes;
     } else if (change.kind == Kind::kCreateDir && mirrored) {

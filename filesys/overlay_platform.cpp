@@ -318,7 +318,7 @@ Status TOverlayPlatform::Link(const std::string& from, const std::string& to) {
   node.added_bytes = 0;
   if (view.where == TView::Where::kReal) node.origin = view.real;
   const Status s = MakeNode(target, std::move(node));
-  if (s.ok()) Record(TOverlayChange::Kind::kLink, source, target);
+  if (s.ok()) Record(TOverlayChange::Kind::kLink, source, target, info.size);
   return s;
 }
 

@@ -29,8 +29,8 @@ struct TOverlayChange {
   };
   Kind kind;
   std::string path;
-  std::string to;  // of kMove and kLink
-  int64_t bytes = 0;
+  std::string to;     // of kMove and kLink
+  int64_t bytes = 0;  // of what a copy, move or link puts in place
 };
 
 // A platform that changes nothing: every call that would change an entry is

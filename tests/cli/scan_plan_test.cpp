@@ -75,8 +75,23 @@ std::vector<std::string> ScanActions(const std::string& out) {
   return Normalised(lines);
 }
 
-int64_t Count(const std::vector<std::string>& lines, const std::string& start) {
-  return std::ranges::count_if(lines, [&](const std::string& l) { return l.starts_with(start); });
+int64_t Count(const std::vector<std::string>& lines, const std::string& pattern) {
+  const std::regex re(pattern);
+  return std::ranges::count_if(lines,
+                               [&](const std::string& l) { return std::regex_search(l, re); });
+}
+
+// The number the first line matching pattern holds in its group, 0 without one.
+int64_t Number(const std::vector<std::string>& lines, const std::string& pattern) {
+  const std::regex re(pattern);
+  std::smatch match;
+  for (const std::string& line : lines) {
+    if (!std::regex_search(line, match, re)) continue;
+    std::string digits = match[1];
+    std::erase(digits, ',');
+    return std::stoll(digits);
+  }
+  return 0;
 }
 
 class ScanPlanTest : public CliTest {
@@ -98,6 +113,17 @@ class ScanPlanTest : public CliTest {
     const CliRun scan = Run({"scan"});
     EXPECT_EQ(plan.code, scan.code) << plan.err << scan.err;
     EXPECT_EQ(PlanActions(plan.out), ScanActions(scan.out)) << plan.out << "\n" << scan.out;
+    // The summary's counts are the scan's own.
+    const std::vector<std::string> done = ScanActions(scan.out);
+    const std::vector<std::string> summary = {plan.out.substr(plan.out.find("\nplan: Mirror to "))};
+    for (const auto& [planned, pattern] : std::vector<std::pair<std::string, std::string>>{
+             {R"(: ([\d,]+) files? \()", R"(^Copied (?:.* and )?([\d,]+) files? of)"},
+             {R"(([\d,]+) folders? to create)", R"(^Copied ([\d,]+) director)"}}) {
+      EXPECT_EQ(Number(summary, planned), Number(done, pattern)) << summary[0] << scan.out;
+    }
+    EXPECT_EQ(Number(summary, R"(([\d,]+) items? \()"), Count(done, "^Moved .* to archive"));
+    EXPECT_EQ(Number(summary, R"(([\d,]+) archive days? to remove)"),
+              Count(done, "^Removing day "));
     return {plan.out, scan.out};
   }
 
@@ -209,13 +235,9 @@ TEST_F(ScanPlanTest, TheScanAfterThePlanDoesWhatItSaid) {
     }
     PinDay(3 * seed);
     const auto [plan, scan] = PlanThenScan();
-    const std::vector<std::string> done = ScanActions(scan);
-    EXPECT_TRUE(Has(plan, "Mirror to " + At("dst/") + ": ")) << plan;
     if (seed == 1) {
-      EXPECT_GT(Count(done, "Removing day "), 0) << scan;
+      EXPECT_GT(Count(ScanActions(scan), "^Removing day "), 0) << scan;
     }
-    EXPECT_TRUE(Has(plan, ", " + std::to_string(Count(done, "Removing day ")) + " archive day"))
-        << plan;
     EXPECT_EQ(ReadFile(At("elsewhere.txt")), "mapped");
   }
 }
