@@ -99,6 +99,8 @@ void TSettingsDb::Open() {
 bool TSettingsDb::OpenCopy(bool fresh) {
   if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
     Fail("Cannot read", "no memory for a copy");
+    sqlite3_close(db_);
+    db_ = nullptr;
     return false;
   }
   if (fresh) return true;
