@@ -22,7 +22,7 @@ TCommandContext::~TCommandContext() = default;
 
 TQVIniFile* TCommandContext::Store() {
   if (ini_ == nullptr) {
-    ini_ = std::make_unique<TQVIniFile>(platform_, settings_path_, busy_timeout_ms_);
+    ini_ = std::make_unique<TQVIniFile>(platform_, settings_path_, busy_timeout_ms_, store_access_);
   }
   if (!ini_->Failed()) return ini_.get();
   Fail(ini_->FailureText());

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "config/settings_db.h"
+
 namespace qv {
 
 class Platform;
@@ -46,6 +48,9 @@ class TCommandContext {
   // As Store, for commands that only read the configuration: a settings file
   // that does not exist is reported instead of created empty.
   TQVIniFile* ExistingStore();
+  // Makes the store, when first opened, a memory copy of the file, read
+  // only: what the command writes never reaches the file.
+  void CopyStoreToMemory() { store_access_ = TStoreAccess::kMemoryCopy; }
   // Runs edit in one transaction, which holds the store's write lock from
   // edit's first read on: its writes land together, and only when it answers
   // kExitOk (having reported nothing). A failed write fails the commit, which
@@ -77,6 +82,7 @@ class TCommandContext {
   std::ostream& out_;
   std::ostream& err_;
   std::unique_ptr<TQVIniFile> ini_;
+  TStoreAccess store_access_ = TStoreAccess::kFile;
   bool editing_ = false;
   std::vector<std::string> warnings_;  // of the running Edit
 };

@@ -5,6 +5,7 @@
 
 #include "cli/command_registry.h"
 #include "cli/headless_front_end.h"
+#include "cli/plan_scan.h"
 #include "cli/scan_choice.h"
 #include "cli/stop_signal_scope.h"
 #include "cli/terminal_output.h"
@@ -108,7 +109,8 @@ class THeadlessScan {
 
 // One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.
-int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
+int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool plan, bool json) {
+  if (plan) context.CopyStoreToMemory();
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
   TConfigData config;
@@ -117,6 +119,7 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
   if (const int status = ChooseMirrors(context, *ini, typed, &choice); status != kExitOk) {
     return status;
   }
+  if (plan) return PlanScan(context, *ini, config, choice, json);
   TConsole& console = context.console();
   if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
     return context.Fail(kNoTerminal);
@@ -129,10 +132,14 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed) {
 
 void AddScanCommand(TCommandRegistry& registry) {
   auto destinations = std::make_shared<std::vector<std::string>>();
+  auto plan = std::make_shared<bool>(false);
+  auto json = std::make_shared<bool>(false);
   CLI::App* scan = registry.AddCommand(
       &registry.app(), "scan",
       "Bring every enabled mirror, or those to the DESTINATIONs given, up to date now",
-      [destinations](TCommandContext& context) { return Scan(context, *destinations); });
+      [destinations, plan, json](TCommandContext& context) {
+        return Scan(context, *destinations, *plan, *json);
+      });
   scan->footer(
       "Mirrors are scanned in the order of mirror list. Exit status:\n"
       "  0  the scan is complete and logged no error\n"
@@ -144,6 +151,10 @@ void AddScanCommand(TCommandRegistry& registry) {
       "  3  it was stopped before its end by a signal or a terminate answer");
   scan->add_option("DESTINATION", *destinations,
                    "Destination of a mirror to scan; several may be given");
+  scan->add_flag("--plan", *plan,
+                 "Change nothing: list what the scan would do, each line behind \"plan: \", and "
+                 "what it would copy, archive and remove per mirror and in total");
+  scan->add_flag("--json", *json, "With --plan: one JSON record a line")->needs("--plan");
 }
 
 }  // namespace qv

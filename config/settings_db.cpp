@@ -37,8 +37,12 @@ std::recursive_mutex& SettingsMutex() {
   return mutex;
 }
 
-TSettingsDb::TSettingsDb(Platform& platform, std::string path, int busy_timeout_ms)
-    : platform_(platform), path_(std::move(path)), busy_timeout_ms_(busy_timeout_ms) {
+TSettingsDb::TSettingsDb(Platform& platform, std::string path, int busy_timeout_ms,
+                         TStoreAccess access)
+    : platform_(platform),
+      path_(std::move(path)),
+      busy_timeout_ms_(busy_timeout_ms),
+      access_(access) {
   std::lock_guard<std::recursive_mutex> lock(SettingsMutex());
   Open();
 }

@@ -17,6 +17,10 @@ class Platform;
 
 inline constexpr int kDefaultBusyTimeoutMs = 3000;
 
+// How a store reaches its file: read and written there, or copied once, read
+// only, into memory, where whatever is written stays (a scan plan's store).
+enum class TStoreAccess { kFile, kMemoryCopy };
+
 // The one re-entrant lock of the process around every access to the
 // settings. List loads hold it while the single reads inside take it again.
 // Never hold it while a question is shown to the user.
@@ -43,7 +47,8 @@ std::recursive_mutex& SettingsMutex();
 // Threads: every method may be called from any thread; all take SettingsMutex().
 class TSettingsDb {
  public:
-  TSettingsDb(Platform& platform, std::string path, int busy_timeout_ms = kDefaultBusyTimeoutMs);
+  TSettingsDb(Platform& platform, std::string path, int busy_timeout_ms = kDefaultBusyTimeoutMs,
+              TStoreAccess access = TStoreAccess::kFile);
   ~TSettingsDb();
   TSettingsDb(const TSettingsDb&) = delete;
   TSettingsDb& operator=(const TSettingsDb&) = delete;
@@ -109,6 +114,8 @@ class TSettingsDb {
   };
 
   void Open();
+  // The memory copy of an existing file; false after Fail.
+  bool OpenCopy(bool fresh);
   bool PrepareFreshFile();
   bool CheckSchema();
   bool CreateSchema();
@@ -139,6 +146,7 @@ class TSettingsDb {
   Platform& platform_;
   const std::string path_;
   const int busy_timeout_ms_;
+  const TStoreAccess access_;
   sqlite3* db_ = nullptr;
   bool failed_ = false;
   std::string failure_text_;

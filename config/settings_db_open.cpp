@@ -70,11 +70,15 @@ void TSettingsDb::Open() {
     return;
   }
   const bool fresh = !stat.ok() || (info.size == 0 && !info.IsDirectory());
-  if (fresh && !PrepareFreshFile()) return;
+  if (access_ == TStoreAccess::kMemoryCopy) {
+    if (!OpenCopy(fresh)) return;
+  } else if (fresh && !PrepareFreshFile()) {
+    return;
+  }
   // An existing file is opened without SQLITE_OPEN_CREATE, so a file removed
   // meanwhile is reported instead of silently replaced by an empty one.
   const int flags = SQLITE_OPEN_READWRITE | (fresh ? SQLITE_OPEN_CREATE : 0);
-  const int rc = sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
+  const int rc = db_ != nullptr ? SQLITE_OK : sqlite3_open_v2(path_.c_str(), &db_, flags, nullptr);
   if (rc != SQLITE_OK) {
     Fail("Cannot read", db_ != nullptr ? sqlite3_errmsg(db_) : sqlite3_errstr(rc));
     sqlite3_close(db_);
@@ -88,6 +92,32 @@ void TSettingsDb::Open() {
     sqlite3_close(db_);
     db_ = nullptr;
   }
+}
+
+// A missing or empty file gives an empty store in memory; an existing one is
+// read once, read only, under the busy timeout.
+bool TSettingsDb::OpenCopy(bool fresh) {
+  if (sqlite3_open_v2(":memory:", &db_, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+    Fail("Cannot read", "no memory for a copy");
+    sqlite3_close(db_);
+    db_ = nullptr;
+    return false;
+  }
+  if (fresh) return true;
+  sqlite3* file = nullptr;
+  int rc = sqlite3_open_v2(path_.c_str(), &file, SQLITE_OPEN_READONLY, nullptr);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(file, busy_timeout_ms_);
+    sqlite3_backup* backup = sqlite3_backup_init(db_, "main", file, "main");
+    rc = backup == nullptr ? sqlite3_errcode(db_) : sqlite3_backup_step(backup, -1);
+    if (backup != nullptr) (void)sqlite3_backup_finish(backup);
+  }
+  if (rc != SQLITE_DONE) Fail("Cannot read", sqlite3_errstr(rc));
+  sqlite3_close(file);
+  if (rc == SQLITE_DONE) return true;
+  sqlite3_close(db_);
+  db_ = nullptr;
+  return false;
 }
 
 bool TSettingsDb::PrepareFreshFile() {

@@ -11,8 +11,9 @@ constexpr TRootKey kUser = TRootKey::kCurrentUser;
 
 }  // namespace
 
-TSharedIni::TSharedIni(Platform& platform, const std::string& path, int busy_timeout_ms)
-    : db_(platform, path, busy_timeout_ms) {}
+TSharedIni::TSharedIni(Platform& platform, const std::string& path, int busy_timeout_ms,
+                       TStoreAccess access)
+    : db_(platform, path, busy_timeout_ms, access) {}
 
 bool TSharedIni::CheckStore(TLogger& logger) {
   std::lock_guard<std::recursive_mutex> lock(SettingsMutex());

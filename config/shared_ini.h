@@ -25,7 +25,8 @@ class TLogger;
 class TSharedIni {
  public:
   TSharedIni(Platform& platform, const std::string& path,
-             int busy_timeout_ms = kDefaultBusyTimeoutMs);
+             int busy_timeout_ms = kDefaultBusyTimeoutMs,
+             TStoreAccess access = TStoreAccess::kFile);
 
   Platform& platform() const { return db_.platform(); }
   TSettingsDb& db() { return db_; }

@@ -187,7 +187,8 @@ void TMirrorThread::Scan() {
   // Nothing to restore afterwards on POSIX: capabilities are not switched.
   EnablePrivileges(platform_, logger_);
   config_.LogSettings(logger_);
-  TQVIniFile ini(platform_, options_.settings_path, options_.busy_timeout_ms);
+  TQVIniFile ini(platform_, options_.settings_path, options_.busy_timeout_ms,
+                 options_.store_access);
   // A store that cannot be read ends the scan before anything else reads it.
   if (!ini.CheckStore(logger_)) return WriteSummary(nullptr);
   if (backup_.backup && BackupRegistry(ini, logger_)) registry_backed_up_ = true;

@@ -41,6 +41,8 @@ struct TScanOptions {
   // The mirrors to scan, by destination as stored (ending with "/"), in
   // configuration order whatever the order here; empty: every enabled one.
   std::vector<std::string> destinations = {};
+  // A plan works on a memory copy of the store, so nothing reaches the file.
+  TStoreAccess store_access = TStoreAccess::kFile;
 };
 
 struct TBackupDecision {

@@ -38,7 +38,7 @@ class CliTestPlatform : public PlatformWrapper {
     return Status::Ok();
   }
   Status SetThreadPriority(int) override { return Status::Ok(); }
-  FileTime Now() override { return PlatformWrapper::Now() + clock_offset; }
+  FileTime Now() override { return now.value_or(PlatformWrapper::Now()) + clock_offset; }
   Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                            const std::string& data, bool* created) override {
     if (failing_appends > 0) {
@@ -50,6 +50,7 @@ class CliTestPlatform : public PlatformWrapper {
 
   std::map<std::string, std::string> env;
   int failing_appends = 0;  // how many of the next appends to a log fail
+  std::optional<FileTime> now;  // a pinned clock
   std::optional<VolumeInfo> volume;
   FileTime clock_offset = 0;  // added to the real clock
 };
