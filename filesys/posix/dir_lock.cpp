@@ -38,13 +38,13 @@ Status FlockOnce(int fd, TLockMode mode) {
   return Status::Ok();
 }
 
-LockHolder HolderOf(int fd, bool* all_shared = nullptr) {
+LockHolder HolderOf(int fd, bool* none_exclusive = nullptr) {
   LockHolder holder;
   struct stat st;
   std::string table;
-  if (all_shared != nullptr) *all_shared = false;
+  if (none_exclusive != nullptr) *none_exclusive = false;
   if (::fstat(fd, &st) != 0 || !ReadWholeFile("/proc/locks", &table).ok()) return holder;
-  holder.pid = LockHolderPid(table, major(st.st_dev), minor(st.st_dev), st.st_ino, all_shared);
+  holder.pid = LockHolderPid(table, major(st.st_dev), minor(st.st_dev), st.st_ino, none_exclusive);
   if (holder.pid > 0 &&
       ReadWholeFile("/proc/" + std::to_string(holder.pid) + "/comm", &holder.command).ok()) {
     while (!holder.command.empty() && holder.command.back() == '\n') holder.command.pop_back();
@@ -59,10 +59,10 @@ Status FlockNow(int fd, TLockMode mode) {
   if (mode == TLockMode::kShared) return status;
   const auto until =
       std::chrono::steady_clock::now() + std::chrono::milliseconds(Platform::kSharedLockWaitMs);
-  bool all_shared = true;
+  bool none_exclusive = true;
   while (status.cond() == Cond::kBusy && std::chrono::steady_clock::now() < until) {
-    HolderOf(fd, &all_shared);
-    if (!all_shared) break;
+    HolderOf(fd, &none_exclusive);
+    if (!none_exclusive) break;
     std::this_thread::sleep_for(kSharedPoll);
     status = FlockOnce(fd, mode);
   }
@@ -101,13 +101,13 @@ Status PosixLockDir(const std::string& dir, const std::string& fallback_name, bo
 }
 
 int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode,
-                      bool* all_shared) {
+                      bool* none_exclusive) {
   char wanted[64];
   std::snprintf(wanted, sizeof wanted, "%02x:%02x:%" PRIu64, major, minor, inode);
   std::istringstream lines{std::string(table)};
   std::string line;
   int64_t found = 0;
-  bool listed = false, shared = true;
+  bool shared = true;
   while (std::getline(lines, line)) {
     // "1: FLOCK  ADVISORY  WRITE 4242 fd:01:1234 0 EOF"; a waiter has "->"
     // after the number.
@@ -115,14 +115,13 @@ int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, ui
     std::string number, type, mode, access, pid, file;
     fields >> number >> type >> mode >> access >> pid >> file;
     if (type == "->" || file != wanted) continue;
-    listed = true;
     shared = shared && access == "READ";
     int64_t value = 0;
     if (found == 0 && std::sscanf(pid.c_str(), "%" SCNd64, &value) == 1 && value > 0) {
       found = value;
     }
   }
-  if (all_shared != nullptr) *all_shared = listed && shared;
+  if (none_exclusive != nullptr) *none_exclusive = shared;
   return found;
 }
 

@@ -21,10 +21,11 @@ Status PosixLockDir(const std::string& dir, const std::string& fallback_name, bo
 
 // The process holding a granted lock on the file (device major:minor,
 // inode) in table, the text of /proc/locks; 0 when none is listed. Waiters
-// ("->" lines) hold nothing. *all_shared (may be null) tells whether every
-// granted lock on it is shared (false when none is listed).
+// ("->" lines) hold nothing. *none_exclusive (may be null) tells whether no
+// granted lock on it is exclusive: true also when none is listed, as when the
+// holders let go between a refused flock and the reading of the table.
 int64_t LockHolderPid(std::string_view table, unsigned major, unsigned minor, uint64_t inode,
-                      bool* all_shared = nullptr);
+                      bool* none_exclusive = nullptr);
 
 }  // namespace qv
 
