@@ -93,9 +93,9 @@ check_package() {
     [ "$header" = "31 139 0 0" ] || fault "$name: $gz is not gzipped with -n"
   done < <(grep '\.gz$' "$work/$name.files")
   local program
-  for program in "$root"/usr/bin/*; do
-    [[ $(file -b "$program") == *", stripped"* ]] || fault "$name: $program is not stripped"
-  done
+  while read -r program; do
+    [[ $(file -b "$root/$program") == *", stripped"* ]] || fault "$name: $program is not stripped"
+  done < <(grep '^usr/bin/' "$work/$name.files")
 }
 
 check_package quorvane-cli
