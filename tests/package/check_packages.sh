@@ -47,7 +47,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # $1: package name. Checks its control fields, listing and files; leaves the
 # tree in $work/$1 and its files in $work/$1.files.
 check_package() {
-  local name=$1 deb root depends missing
+  local name=$1 deb root depends missing out
   deb=$packages/${name}_${deb_version}_$arch.deb
   [ -f "$deb" ] || { fault "no $deb"; return; }
   [ "$(field Package)" = "$name" ] || fault "$name: Package is '$(field Package)'"
@@ -57,7 +57,14 @@ check_package() {
   # A synopsis line and an extended description of more lines.
   [ "$(field Description | wc -l)" -ge 3 ] || fault "$name: no extended Description"
   depends=$(field Depends)
-  grep -qE '(^|, )libc6 ' <<<"$depends" || fault "$name: Depends lacks libc6: $depends"
+  grep -qE '(^|, )libc6( |,|$)' <<<"$depends" || fault "$name: Depends lacks libc6: $depends"
+  case $name in
+    quorvane-cli) ! grep -qi 'libqt' <<<"$depends" || fault "$name depends on Qt: $depends" ;;
+    quorvane)
+      grep -qF "quorvane-cli (= $deb_version)" <<<"$depends" ||
+        fault "$name does not depend on quorvane-cli (= $deb_version): $depends"
+      grep -q 'libqt6widgets6' <<<"$depends" || fault "$name's Depends lacks Qt: $depends" ;;
+  esac
 
   # Root-owned; directories and programs 0755, everything else 0644.
   dpkg-deb -c "$deb" | awk -v name="$name" '
@@ -96,6 +103,10 @@ check_package() {
   while read -r program; do
     [[ $(file -b "$root/$program") == *", stripped"* ]] || fault "$name: $program is not stripped"
   done < <(grep '^usr/bin/' "$work/$name.files")
+  if [ "$name" = quorvane-cli ]; then
+    out=$("$root/usr/bin/quorvane-cli" --version 2>&1) || true
+    [ "$out" = "quorvane-cli $version" ] || fault "the unpacked quorvane-cli --version says: $out"
+  fi
 }
 
 check_package quorvane-cli
@@ -103,14 +114,6 @@ check_package quorvane
 if [ -f "$work/quorvane-cli.files" ] && [ -f "$work/quorvane.files" ]; then
   while read -r path; do fault "$path is in both packages"; done \
     < <(comm -12 "$work/quorvane-cli.files" "$work/quorvane.files")
-  depends=$(dpkg-deb -f "$packages/quorvane-cli_${deb_version}_$arch.deb" Depends)
-  ! grep -qi 'libqt' <<<"$depends" || fault "quorvane-cli depends on Qt: $depends"
-  depends=$(dpkg-deb -f "$packages/quorvane_${deb_version}_$arch.deb" Depends)
-  grep -qF "quorvane-cli (= $deb_version)" <<<"$depends" ||
-    fault "quorvane does not depend on quorvane-cli (= $deb_version): $depends"
-  grep -q 'libqt6widgets6' <<<"$depends" || fault "quorvane's Depends lacks Qt: $depends"
-  out=$("$work/quorvane-cli/usr/bin/quorvane-cli" --version 2>&1) || true
-  [ "$out" = "quorvane-cli $version" ] || fault "the unpacked quorvane-cli --version says: $out"
 fi
 
 [ "$faults" -eq 0 ] || { echo "package: $faults faults" >&2; exit 1; }
