@@ -36,14 +36,14 @@ constexpr char kNobodyToAsk[] =
     "quorvane-cli: warning: Confirm is on, but a quiet scan has nobody to ask: every update goes "
     "ahead as with Confirm off (to end this warning: quorvane-cli set Confirm false)";
 
-// The last line of a quiet scan that ends with errors or stopped: what the
-// log files named hold beyond the error lines shown.
+// The last line of a quiet scan that ends with errors or stopped, naming the
+// log files that hold the errors (a mirror that cannot start its own log
+// writes into the one before), else the last log.
 std::string QuietSummary(int errors, const std::vector<std::string>& error_logs, bool stopped,
                          const std::string& last_log) {
   std::string text = "quorvane-cli: ";
   if (stopped) text += errors > 0 ? "stopped before its end with " : "stopped before its end";
   if (errors > 0) text += CountText(errors, "error", "errors");
-  if (!error_logs.empty()) text += " in " + CountText(error_logs.size(), "mirror", "mirrors");
   if (!stopped && errors == 0) text += "the scan failed";
   std::vector<std::string> logs = error_logs;
   if (logs.empty() && !last_log.empty()) logs.push_back(last_log);
@@ -78,13 +78,13 @@ class THeadlessScan {
       }
       output_.Finish();
     }
-    const int status = stopped_                                      ? kExitStopped
+    const int status = stopped_                                  ? kExitStopped
                        : errors_ || front_end_.log_save_failed() ? kExitScanErrors
-                                                                     : kExitOk;
+                                                                 : kExitOk;
     if (quiet_ && status != kExitOk) {
-      output_.Notice(QuietSummary(output_.error_lines(), output_.error_logs(), stopped_,
-                                  log_.file_name()),
-                     TLineKind::kError);
+      output_.Notice(
+          QuietSummary(output_.error_lines(), output_.error_logs(), stopped_, log_.file_name()),
+          TLineKind::kError);
     }
     return status;
   }

@@ -185,7 +185,8 @@ void TTerminalOutput::EndPromptLine() {
 
 void TTerminalOutput::CountErrorLine() {
   ++error_lines_;
-  if (!open_line_log_.empty() && std::ranges::find(error_logs_, open_line_log_) == error_logs_.end()) {
+  if (!open_line_log_.empty() &&
+      std::ranges::find(error_logs_, open_line_log_) == error_logs_.end()) {
     error_logs_.push_back(open_line_log_);
   }
 }

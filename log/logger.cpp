@@ -51,7 +51,8 @@ TLineKind LineKind(const std::string& line) {
   if (line.starts_with("Error: ")) return TLineKind::kError;
   if (!line.starts_with("Error ")) return TLineKind::kPlain;
   const size_t digits = line.find_first_not_of("0123456789", 6);
-  const bool coded = digits > 6 && digits != std::string::npos && line.compare(digits, 2, ": ") == 0;
+  const bool coded =
+      digits > 6 && digits != std::string::npos && line.compare(digits, 2, ": ") == 0;
   return coded ? TLineKind::kError : TLineKind::kPlain;
 }
 

@@ -133,7 +133,8 @@ TEST_F(BinaryTest, AMirrorRemovedDuringAScanStaysRemoved) {
 }
 
 // systemd names the stream it connected to the journal in JOURNAL_STREAM;
-// only lines written to that very file carry the journal's priority.
+// only lines written to that very file carry the journal's priority: the
+// errors of a scan, and the failure of one that cannot run.
 TEST_F(BinaryTest, ErrorLinesCarryThePriorityOnlyOnTheJournalsStream) {
   MakeTree(dir_.path(), {"dst/", "other.txt="});
   ASSERT_EQ(Run("", "mirror add --allow-missing " + dir_.path() + "gone " + dir_.path() + "dst" +
@@ -156,9 +157,12 @@ TEST_F(BinaryTest, ErrorLinesCarryThePriorityOnlyOnTheJournalsStream) {
   for (const auto& [stream, priority] : kCases) {
     EXPECT_EQ(Run("JOURNAL_STREAM=" + stream, "scan --quiet" + settings_, output), 1);
     EXPECT_EQ(ReadFile(output), priority + "Error 2: Could not read file attributes of " +
-                                    dir_.path() + "gone/. No such file or directory\n" +
-                                    priority + "quorvane-cli: 1 error\n")
+                                    dir_.path() + "gone/. No such file or directory\n" + priority +
+                                    "quorvane-cli: 1 error\n")
         << stream;
+    EXPECT_EQ(Run("JOURNAL_STREAM=" + stream, "scan --quiet --settings none.db", output), 2);
+    EXPECT_TRUE(ReadFile(output).starts_with(priority + "quorvane-cli: there is no settings file"))
+        << stream << ReadFile(output);
   }
 }
 

@@ -279,20 +279,32 @@ std::vector<std::string> SortedLines(const std::string& text) {
   return lines;
 }
 
-// No terminal; standard output and error the journal, or not. A stop
-// signal may come at the first look; the second look opens stopped: the
-// main thread has stopped the scan by then.
+std::string EachLineBehind(const std::string& prefix, const std::string& text) {
+  std::string prefixed;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) prefixed += prefix + line + "\n";
+  return prefixed;
+}
+
+constexpr char kNobodyToAsk[] =
+    "quorvane-cli: warning: Confirm is on, but a quiet scan has nobody to ask: every update goes "
+    "ahead as with Confirm off (to end this warning: quorvane-cli set Confirm false)";
+
+// No terminal; standard output and error the journal, or not. With stop, a
+// stop signal comes at the first look after the scan opened reached; the
+// next look opens stopped: the main thread has stopped the scan by then.
 struct UnattendedConsole : TConsole {
   bool OutputIsJournal() override { return journal; }
   bool ErrorIsJournal() override { return journal; }
   bool TakeStopSignal() override {
-    if (stop && ++looks == 2) stopped.Open();
-    return stop && looks == 1;
+    if (!stop || !reached.Wait(std::chrono::milliseconds(0))) return false;
+    if (++looks == 2) stopped.Open();
+    return looks == 1;
   }
   bool journal = false;
   bool stop = false;
   int looks = 0;
-  TLatch stopped;
+  TLatch reached, stopped;
 };
 
 // A scan from cron or a timer: standard output stays empty and standard
@@ -303,29 +315,29 @@ struct UnattendedConsole : TConsole {
 TEST_F(ScanCommandTest, AQuietScanShowsTheErrorsAndTheirLogsAlone) {
   MakeTree(At(""), {"src/e.txt=e", "src2/c.txt=c"});
   enum Faults { kNone, kUnreadable, kStop };
-  // --quiet; Confirm; journal; faults; exit status; standard error, "L1"
-  // and "L2" standing for the logs; lines of standard output.
-  const std::tuple<bool, bool, bool, Faults, int, std::string, std::vector<std::string>> kCases[] = {
+  struct Case {
+    bool quiet, confirm, journal;
+    Faults faults;
+    int code;
+    std::string err;  // "L1" and "L2" stand for the mirrors' logs
+    std::vector<std::string> out_lines;
+  };
+  const std::string kErrors =
+      "Error 13: Copy of @src/a.txt failed. Permission denied\n"
+      "Error 13: Copy of @src/e.txt failed. Permission denied\n"
+      "Error 13: Copy of @src2/c.txt failed. Permission denied\n"
+      "quorvane-cli: 3 errors; see the logs L1, L2\n";
+  const std::vector<std::string> kJournalLines = {
+      "\nScan started\n", "\n<3>Error 13: Copy of @src/a.txt failed. Permission denied\n",
+      "\n<4>Warning: @src/sub/b.txt changed while it was copied"};
+  // quiet, Confirm, journal, faults, exit status, standard error, lines of
+  // standard output.
+  const Case kCases[] = {
       {true, false, false, kNone, 0, "", {}},
-      {true, false, false, kUnreadable, 1,
-       "Error 13: Copy of @src/a.txt failed. Permission denied\n"
-       "Error 13: Copy of @src/e.txt failed. Permission denied\n"
-       "Error 13: Copy of @src2/c.txt failed. Permission denied\n"
-       "quorvane-cli: 3 errors in 2 mirrors; see the logs L1, L2\n",
-       {}},
-      {true, false, true, kUnreadable, 1,
-       "<3>Error 13: Copy of @src/a.txt failed. Permission denied\n"
-       "<3>Error 13: Copy of @src/e.txt failed. Permission denied\n"
-       "<3>Error 13: Copy of @src2/c.txt failed. Permission denied\n"
-       "<3>quorvane-cli: 3 errors in 2 mirrors; see the logs L1, L2\n",
-       {}},
-      {false, false, true, kUnreadable, 1, "",
-       {"\nScan started\n", "\n<3>Error 13: Copy of @src/a.txt failed. Permission denied\n",
-        "\n<4>Warning: @src/sub/b.txt changed while it was copied"}},
-      {true, true, true, kNone, 0,
-       "<4>quorvane-cli: warning: Confirm is on, but a quiet scan has nobody to ask: every update "
-       "goes ahead as with Confirm off (to end this warning: quorvane-cli set Confirm false)\n",
-       {}},
+      {true, false, false, kUnreadable, 1, kErrors, {}},
+      {true, false, true, kUnreadable, 1, EachLineBehind("<3>", kErrors), {}},
+      {false, false, true, kUnreadable, 1, "", kJournalLines},
+      {true, true, true, kNone, 0, "<4>" + std::string(kNobodyToAsk) + "\n", {}},
       {true, false, false, kStop, 3, "quorvane-cli: stopped before its end; see the log L1\n", {}},
   };
   int number = 0;
@@ -343,11 +355,14 @@ TEST_F(ScanCommandTest, AQuietScanShowsTheErrorsAndTheirLogsAlone) {
     if (faults == kUnreadable) {
       platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src/a.txt", .error = EACCES});
       platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src/e.txt", .error = EACCES});
-      platform.AddFault({.op = Op::kCopyToTemp, .path_part = "sub/b.txt", .error = kErrSourceChanged});
+      platform.AddFault(
+          {.op = Op::kCopyToTemp, .path_part = "sub/b.txt", .error = kErrSourceChanged});
       platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src2/c.txt", .error = EACCES});
     }
-    platform.on_call = [&console, stop = faults == kStop](Op op, const std::string& path) {
-      if (stop && op == Op::kCopyToTemp && path.ends_with("/a.txt")) {
+    // The stop comes while the scan waits to list src/sub/, between copies.
+    platform.on_call = [&console](Op op, const std::string& path) {
+      if (console.stop && op == Op::kListDir && path.ends_with("src/sub/")) {
+        console.reached.Open();
         ASSERT_TRUE(console.stopped.Wait(std::chrono::seconds(20)));
       }
     };
@@ -376,7 +391,9 @@ TEST_F(ScanCommandTest, AQuietScanShowsTheErrorsAndTheirLogsAlone) {
     }
     EXPECT_EQ(SortedLines(run.err), SortedLines(expected));  // a directory lists in any order
     EXPECT_EQ(run.out.empty(), quiet);
-    for (const std::string& line : out_lines) EXPECT_TRUE(Has("\n" + run.out, Expand(line))) << line;
+    for (const std::string& line : out_lines) {
+      EXPECT_TRUE(Has("\n" + run.out, Expand(line))) << line;
+    }
     const std::string log = ReadFile(logs[0]);
     EXPECT_EQ(Has(log, Expand("\nWarning: @src/sub/b.txt changed while it was copied")),
               faults == kUnreadable);
