@@ -4,6 +4,7 @@
 
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
+#include "filesys/console.h"
 #include "filesys/platform.h"
 #include "log/logger.h"
 
@@ -76,7 +77,8 @@ int TCommandContext::EditMirror(
 }
 
 int TCommandContext::Fail(const std::string& message) {
-  err_ << "quorvane-cli: " << message << '\n';
+  // A scan run by a timer fails into the journal as an error.
+  err_ << (console_.ErrorIsJournal() ? "<3>" : "") << "quorvane-cli: " << message << '\n';
   err_.flush();
   return kExitCannotRun;
 }

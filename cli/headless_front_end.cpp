@@ -12,7 +12,9 @@ namespace qv {
 THeadlessFrontEnd::THeadlessFrontEnd(TLog& log, TTerminalOutput& output, TConsole& console)
     : log_(log), output_(output), prompt_(console, output) {
   TLogCallbacks callbacks;
-  callbacks.appended = [this](const std::string& piece) { output_.AddPiece(piece); };
+  callbacks.appended = [this](const std::string& piece) {
+    output_.AddPiece(piece, log_.file_name());
+  };
   // The log carries the failure's line; the run must not end as a success.
   callbacks.error_box = [this](const std::string&) {
     log_save_failed_ = true;

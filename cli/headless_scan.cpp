@@ -15,6 +15,7 @@
 #include "engine/scan_done_text.h"
 #include "filesys/console.h"
 #include "filesys/platform.h"
+#include "filesys/text_format.h"
 #include "log/log_buffer.h"
 
 namespace qv {
@@ -29,10 +30,33 @@ constexpr char kNoTerminal[] =
     "Confirm is on, and updates can be confirmed only with standard input and standard error "
     "on a terminal (to scan without asking: quorvane-cli set Confirm false)";
 
+// Nobody answers a quiet scan: it goes on as the scan does with Confirm off,
+// and says so where cron or the journal shows it.
+constexpr char kNobodyToAsk[] =
+    "quorvane-cli: warning: Confirm is on, but a quiet scan has nobody to ask: every update goes "
+    "ahead as with Confirm off (to end this warning: quorvane-cli set Confirm false)";
+
+// The last line of a quiet scan that ends with errors or stopped, naming the
+// log files that hold the errors (a mirror that cannot start its own log
+// writes into the one before), else the last log.
+std::string QuietSummary(int errors, const std::vector<std::string>& error_logs, bool stopped,
+                         const std::string& last_log) {
+  std::string text = "quorvane-cli: ";
+  if (stopped) text += errors > 0 ? "stopped before its end with " : "stopped before its end";
+  if (errors > 0) text += CountText(errors, "error", "errors");
+  if (!stopped && errors == 0) text += "the scan failed";
+  std::vector<std::string> logs = error_logs;
+  if (logs.empty() && !last_log.empty()) logs.push_back(last_log);
+  if (logs.empty()) return text;
+  text += logs.size() == 1 ? "; see the log " : "; see the logs ";
+  for (size_t i = 0; i < logs.size(); ++i) text += (i > 0 ? ", " : "") + logs[i];
+  return text;
+}
+
 class THeadlessScan {
  public:
   THeadlessScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config,
-                const TScanChoice& choice)
+                const TScanChoice& choice, bool quiet)
       : context_(context),
         ini_(ini),
         config_(config),
@@ -40,19 +64,29 @@ class THeadlessScan {
                  .busy_timeout_ms = context.busy_timeout_ms(),
                  .destinations = choice.destinations},
         whole_(choice.whole),
+        quiet_(quiet),
         log_(context.platform(), ini),
-        output_(context.out(), context.err(), context.console()),
+        output_(context.out(), context.err(), context.console(), quiet),
         front_end_(log_, output_, context.console()) {}
 
-  int Run() {
+  // nobody_to_ask: Confirm is on, but the scan runs with it off.
+  int Run(bool nobody_to_ask) {
+    if (nobody_to_ask) output_.Notice(kNobodyToAsk, TLineKind::kWarning);
     {
       TStopSignalScope signals(context_.console());
       while (RunOnce()) {
       }
       output_.Finish();
     }
-    if (stopped_) return kExitStopped;
-    return errors_ || front_end_.log_save_failed() ? kExitScanErrors : kExitOk;
+    const int status = stopped_                                  ? kExitStopped
+                       : errors_ || front_end_.log_save_failed() ? kExitScanErrors
+                                                                 : kExitOk;
+    if (quiet_ && status != kExitOk) {
+      output_.Notice(
+          QuietSummary(output_.error_lines(), output_.error_logs(), stopped_, log_.file_name()),
+          TLineKind::kError);
+    }
+    return status;
   }
 
  private:
@@ -100,6 +134,7 @@ class THeadlessScan {
   const TConfigData& config_;
   const TScanOptions options_;
   const bool whole_;
+  const bool quiet_;
   TLog log_;
   TTerminalOutput output_;
   THeadlessFrontEnd front_end_;
@@ -109,7 +144,8 @@ class THeadlessScan {
 
 // One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.
-int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool plan, bool json) {
+int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool plan, bool json,
+         bool quiet) {
   if (plan) context.CopyStoreToMemory();
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
@@ -121,11 +157,14 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool p
   }
   if (plan) return PlanScan(context, *ini, config, choice, json);
   TConsole& console = context.console();
-  if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
+  const bool nobody_to_ask = quiet && config.switches.confirm;
+  if (nobody_to_ask) {
+    config.switches.confirm = false;
+  } else if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
     return context.Fail(kNoTerminal);
   }
-  THeadlessScan scan(context, *ini, config, choice);
-  return scan.Run();
+  THeadlessScan scan(context, *ini, config, choice, quiet);
+  return scan.Run(nobody_to_ask);
 }
 
 }  // namespace
@@ -134,11 +173,12 @@ void AddScanCommand(TCommandRegistry& registry) {
   auto destinations = std::make_shared<std::vector<std::string>>();
   auto plan = std::make_shared<bool>(false);
   auto json = std::make_shared<bool>(false);
+  auto quiet = std::make_shared<bool>(false);
   CLI::App* scan = registry.AddCommand(
       &registry.app(), "scan",
       "Bring every enabled mirror, or those to the DESTINATIONs given, up to date now",
-      [destinations, plan, json](TCommandContext& context) {
-        return Scan(context, *destinations, *plan, *json);
+      [destinations, plan, json, quiet](TCommandContext& context) {
+        return Scan(context, *destinations, *plan, *json, *quiet);
       });
   scan->footer(
       "Mirrors are scanned in the order of mirror list. Exit status:\n"
@@ -147,7 +187,7 @@ void AddScanCommand(TCommandRegistry& registry) {
       "     or a log file could not be saved\n"
       "  2  the scan could not run: no mirror or none enabled, a DESTINATION that is no\n"
       "     enabled mirror's, unreadable settings, bad arguments, or Confirm on without a\n"
-      "     terminal\n"
+      "     terminal (unless --quiet)\n"
       "  3  it was stopped before its end by a signal or a terminate answer");
   scan->add_option("DESTINATION", *destinations,
                    "Destination of a mirror to scan; several may be given");
@@ -155,6 +195,12 @@ void AddScanCommand(TCommandRegistry& registry) {
                  "Change nothing: list what the scan would do, each line behind \"plan: \", and "
                  "what it would copy, archive and remove per mirror and in total");
   scan->add_flag("--json", *json, "With --plan: one JSON record a line")->needs("--plan");
+  scan->add_flag("--quiet", *quiet,
+                 "For cron and timers: nothing on standard output, no progress line; error lines "
+                 "go to standard error as they come, with one summary line after them when the "
+                 "status is 1 or 3; the log files keep everything. With Confirm on, nobody is "
+                 "asked: updates go ahead as with Confirm off, after a warning")
+      ->excludes("--plan");
 }
 
 }  // namespace qv

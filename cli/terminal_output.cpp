@@ -18,6 +18,19 @@ constexpr int kDefaultColumns = 80;
 // Back to the start of the line, and erase to its end.
 constexpr char kClearLine[] = "\r\x1b[K";
 
+// The priority the journal reads at the start of a line of kind.
+const char* JournalPrefix(TLineKind kind) {
+  switch (kind) {
+    case TLineKind::kError:
+      return "<3>";
+    case TLineKind::kWarning:
+      return "<4>";
+    case TLineKind::kPlain:
+      break;
+  }
+  return "";
+}
+
 // Byte offsets at which the characters of text begin.
 std::vector<size_t> CharacterStarts(const std::string& text) {
   std::vector<size_t> starts;
@@ -70,10 +83,17 @@ std::string FitToWidth(const std::string& text, size_t width) {
   return text.substr(0, starts[kept - tail]) + kEllipsis + text.substr(tail_from);
 }
 
-TTerminalOutput::TTerminalOutput(std::ostream& out, std::ostream& err, TConsole& console)
-    : out_(out), err_(err), console_(console), progress_wanted_(console.ErrorIsTerminal()) {}
+TTerminalOutput::TTerminalOutput(std::ostream& out, std::ostream& err, TConsole& console,
+                                 bool quiet)
+    : out_(out),
+      err_(err),
+      console_(console),
+      quiet_(quiet),
+      progress_wanted_(!quiet && console.ErrorIsTerminal()),
+      out_journal_(console.OutputIsJournal()),
+      err_journal_(console.ErrorIsJournal()) {}
 
-void TTerminalOutput::AddPiece(const std::string& piece) {
+void TTerminalOutput::AddPiece(const std::string& piece, const std::string& log_file) {
   std::lock_guard<std::mutex> lock(mu_);
   if (!piece.starts_with('\n')) {
     open_line_ += piece;
@@ -82,6 +102,7 @@ void TTerminalOutput::AddPiece(const std::string& piece) {
   }
   EndOpenLine();
   open_line_ = piece.substr(1);
+  open_line_log_ = log_file;
   line_open_ = true;
 }
 
@@ -100,11 +121,11 @@ void TTerminalOutput::ShowProgress(const std::string& counts, const std::string&
   shown_ = line;
 }
 
-void TTerminalOutput::Notice(const std::string& text) {
+void TTerminalOutput::Notice(const std::string& text, TLineKind kind) {
   std::lock_guard<std::mutex> lock(mu_);
   EndPromptLine();
   ClearProgress();
-  err_ << text << '\n';
+  err_ << (err_journal_ ? JournalPrefix(kind) : "") << text << '\n';
   err_.flush();
 }
 
@@ -138,6 +159,16 @@ void TTerminalOutput::Finish() {
   ClearProgress();
 }
 
+int TTerminalOutput::error_lines() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return error_lines_;
+}
+
+std::vector<std::string> TTerminalOutput::error_logs() const {
+  std::lock_guard<std::mutex> lock(mu_);
+  return error_logs_;
+}
+
 void TTerminalOutput::ClearProgress() {
   if (shown_.empty()) return;
   err_ << kClearLine;
@@ -152,12 +183,27 @@ void TTerminalOutput::EndPromptLine() {
   prompt_open_ = false;
 }
 
+void TTerminalOutput::CountErrorLine() {
+  ++error_lines_;
+  if (!open_line_log_.empty() &&
+      std::ranges::find(error_logs_, open_line_log_) == error_logs_.end()) {
+    error_logs_.push_back(open_line_log_);
+  }
+}
+
 void TTerminalOutput::EndOpenLine() {
   if (!line_open_) return;
   EndPromptLine();
   ClearProgress();
-  out_ << open_line_ << '\n';
-  out_.flush();
+  const TLineKind kind = LineKind(open_line_);
+  if (kind == TLineKind::kError) CountErrorLine();
+  const bool shown = !quiet_ || kind == TLineKind::kError;
+  std::ostream& stream = quiet_ ? err_ : out_;
+  const bool journal = quiet_ ? err_journal_ : out_journal_;
+  if (shown) {
+    stream << (journal ? JournalPrefix(kind) : "") << open_line_ << '\n';
+    stream.flush();
+  }
   open_line_.clear();
   line_open_ = false;
 }

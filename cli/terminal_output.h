@@ -6,6 +6,9 @@
 #include <mutex>
 #include <ostream>
 #include <string>
+#include <vector>
+
+#include "log/logger.h"
 
 namespace qv {
 
@@ -38,22 +41,27 @@ std::string ProgressText(const TProgressSample& sample);
 // while a continuation may still follow, until the next line starts or
 // Finish. While err is a terminal it carries one progress line, which log
 // lines and notices push aside and Finish clears; otherwise err gets only
-// notices.
+// notices. Quiet, out gets nothing and err the error lines and notices
+// alone, without a progress line: the log files keep the rest. A stream that
+// is the journal gets error lines behind "<3>" and warnings behind "<4>".
 //
 // Threads: any; mu_ keeps the two streams from interleaving.
 class TTerminalOutput {
  public:
-  TTerminalOutput(std::ostream& out, std::ostream& err, TConsole& console);
+  TTerminalOutput(std::ostream& out, std::ostream& err, TConsole& console, bool quiet = false);
   TTerminalOutput(const TTerminalOutput&) = delete;
   TTerminalOutput& operator=(const TTerminalOutput&) = delete;
 
   // A piece as the log buffer appends it: a new line starts with "\n".
-  void AddPiece(const std::string& piece);
+  // log_file is where the log is saved as the piece comes; the error lines
+  // are counted per file a line started in.
+  void AddPiece(const std::string& piece, const std::string& log_file = "");
   // Shows counts followed by path, the path shortened so that the line fits
   // the terminal. Nothing while paused or without a terminal.
   void ShowProgress(const std::string& counts, const std::string& path);
-  // A line for the user on err, outside the log.
-  void Notice(const std::string& text);
+  // A line for the user on err, outside the log, with the journal's
+  // priority of kind.
+  void Notice(const std::string& text, TLineKind kind = TLineKind::kPlain);
   // Text on err as it stands (a question and its prompt, while paused).
   // A prompt that does not end its line has the line ended before the next
   // log line or notice, or by EndPrompt.
@@ -68,19 +76,32 @@ class TTerminalOutput {
   // Writes the open line and clears the progress line; for the end of the run.
   void Finish();
 
+  // Error lines written out so far, and the log files they went to (in the
+  // order of their first error; lines outside any log file count only in
+  // error_lines).
+  int error_lines() const;
+  std::vector<std::string> error_logs() const;
+
  private:
   void ClearProgress();  // REQUIRES(mu_)
   void EndOpenLine();    // REQUIRES(mu_)
   void EndPromptLine();  // REQUIRES(mu_)
+  void CountErrorLine();  // REQUIRES(mu_)
 
-  std::mutex mu_;
+  mutable std::mutex mu_;
   std::ostream& out_;  // GUARDED_BY(mu_)
   std::ostream& err_;  // GUARDED_BY(mu_)
   TConsole& console_;
-  const bool progress_wanted_;  // err is a terminal
+  const bool quiet_;
+  const bool progress_wanted_;  // err is a terminal, and not quiet
+  const bool out_journal_;
+  const bool err_journal_;
   bool paused_ = false;         // GUARDED_BY(mu_)
   std::string open_line_;       // GUARDED_BY(mu_)
   bool line_open_ = false;      // GUARDED_BY(mu_)
+  std::string open_line_log_;   // the log file as the open line began; GUARDED_BY(mu_)
+  int error_lines_ = 0;         // GUARDED_BY(mu_)
+  std::vector<std::string> error_logs_;  // GUARDED_BY(mu_)
   bool prompt_open_ = false;    // a prompt waits at the end of err's line; GUARDED_BY(mu_)
   std::string shown_;           // the progress line on the terminal; GUARDED_BY(mu_)
 };

@@ -21,6 +21,11 @@ class TConsole {
   // Whether standard input and standard error are terminals.
   virtual bool InputIsTerminal() { return false; }
   virtual bool ErrorIsTerminal() { return false; }
+  // Whether standard output or standard error is the stream systemd connected
+  // to the journal (JOURNAL_STREAM names its device and inode), which reads a
+  // priority such as "<3>" at the start of a line.
+  virtual bool OutputIsJournal() { return false; }
+  virtual bool ErrorIsJournal() { return false; }
   // Width of the terminal on standard error in columns; 0 when unknown.
   virtual int ErrorColumns() { return 0; }
   // One line typed on standard input, without its line break. nullopt at the

@@ -46,6 +46,16 @@ std::string EscapeControl(const std::string& text) {
   return out;
 }
 
+TLineKind LineKind(const std::string& line) {
+  if (line.starts_with("Warning: ")) return TLineKind::kWarning;
+  if (line.starts_with("Error: ")) return TLineKind::kError;
+  if (!line.starts_with("Error ")) return TLineKind::kPlain;
+  const size_t digits = line.find_first_not_of("0123456789", 6);
+  const bool coded =
+      digits > 6 && digits != std::string::npos && line.compare(digits, 2, ": ") == 0;
+  return coded ? TLineKind::kError : TLineKind::kPlain;
+}
+
 void TLogger::Log(const std::string&, bool) {}
 void TLogger::SetStatus(const std::string&) {}
 bool TLogger::SetLogFileName(const std::string&) { return false; }

@@ -17,6 +17,13 @@ std::string SystemMessage(int code);
 // writes lines out applies it.
 std::string EscapeControl(const std::string& text);
 
+// What a complete log line reports, by the mark TLogger::LogError,
+// LogSysError and LogWarning (and TLog's own error line) put at its start:
+// "Error: ", "Error " + code + ": ", "Warning: ". Lines are escaped, so no
+// file name can put a mark at the start of a line.
+enum class TLineKind { kPlain, kWarning, kError };
+TLineKind LineKind(const std::string& line);
+
 // The one sink for all messages. This base discards everything; concrete
 // loggers override the virtual operations. Lines carry no time stamp or prefix
 // beyond what the caller passes.

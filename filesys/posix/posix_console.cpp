@@ -2,10 +2,14 @@
 // platform layer has no terminal or signal services.
 
 #include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
 
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "filesys/console.h"
@@ -25,10 +29,34 @@ sigset_t StopSignals() {
   return set;
 }
 
+// Whether fd is the stream JOURNAL_STREAM names as "device:inode", both
+// decimal. A process that inherited the variable but writes elsewhere sees
+// another inode and adds no priorities.
+bool IsJournalStream(int fd) {
+  const char* named = std::getenv("JOURNAL_STREAM");
+  if (named == nullptr) return false;
+  const char* const end = named + std::strlen(named);
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  const auto [colon, device_error] = std::from_chars(named, end, device);
+  if (device_error != std::errc() || colon == end || *colon != ':') return false;
+  const auto [rest, inode_error] = std::from_chars(colon + 1, end, inode);
+  struct stat info {};
+  if (inode_error != std::errc() || rest != end || fstat(fd, &info) != 0) return false;
+  return info.st_dev == device && info.st_ino == inode;
+}
+
 class TPosixConsole : public TConsole {
  public:
+  TPosixConsole()
+      : output_is_journal_(IsJournalStream(STDOUT_FILENO)),
+        error_is_journal_(IsJournalStream(STDERR_FILENO)) {}
+
   bool InputIsTerminal() override { return isatty(STDIN_FILENO) == 1; }
   bool ErrorIsTerminal() override { return isatty(STDERR_FILENO) == 1; }
+
+  bool OutputIsJournal() override { return output_is_journal_; }
+  bool ErrorIsJournal() override { return error_is_journal_; }
 
   int ErrorColumns() override {
     winsize size{};
@@ -82,6 +110,8 @@ class TPosixConsole : public TConsole {
   }
 
  private:
+  const bool output_is_journal_;
+  const bool error_is_journal_;
   sigset_t saved_mask_{};
 };
 

@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,6 +130,40 @@ TEST_F(BinaryTest, AMirrorRemovedDuringAScanStaysRemoved) {
   const std::string next = dir_ / "next.txt";
   EXPECT_EQ(Run("", "scan" + settings_, next), 0) << ReadFile(next);
   EXPECT_FALSE(ReadFile(next).find("should be a fully qualified") != std::string::npos);
+}
+
+// systemd names the stream it connected to the journal in JOURNAL_STREAM;
+// only lines written to that very file carry the journal's priority: the
+// errors of a scan, and the failure of one that cannot run.
+TEST_F(BinaryTest, ErrorLinesCarryThePriorityOnlyOnTheJournalsStream) {
+  MakeTree(dir_.path(), {"dst/", "other.txt="});
+  ASSERT_EQ(Run("", "mirror add --allow-missing " + dir_.path() + "gone " + dir_.path() + "dst" +
+                        settings_),
+            0);
+  const std::string output = dir_ / "err.txt";
+  WriteFile(output, "");  // the redirection keeps its inode
+  auto device_inode = [](const std::string& path) {
+    struct stat info {};
+    EXPECT_EQ(stat(path.c_str(), &info), 0) << path;
+    return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  };
+  // JOURNAL_STREAM; the priority expected.
+  const std::pair<std::string, std::string> kCases[] = {
+      {device_inode(output), "<3>"},
+      {device_inode(dir_ / "other.txt"), ""},
+      {device_inode(output) + "0", ""},
+      {":" + device_inode(output), ""},
+  };
+  for (const auto& [stream, priority] : kCases) {
+    EXPECT_EQ(Run("JOURNAL_STREAM=" + stream, "scan --quiet" + settings_, output), 1);
+    EXPECT_EQ(ReadFile(output), priority + "Error 2: Could not read file attributes of " +
+                                    dir_.path() + "gone/. No such file or directory\n" + priority +
+                                    "quorvane-cli: 1 error\n")
+        << stream;
+    EXPECT_EQ(Run("JOURNAL_STREAM=" + stream, "scan --quiet --settings none.db", output), 2);
+    EXPECT_TRUE(ReadFile(output).starts_with(priority + "quorvane-cli: there is no settings file"))
+        << stream << ReadFile(output);
+  }
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The scan, stats and mirror accept commands, run in-process on real trees,
 // and what the scan writes around its log: the progress line and the duration.
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
@@ -14,7 +16,9 @@
 #include "config/config_keys.h"
 #include "config/registry_key.h"
 #include "config/registry_values.h"
+#include "filesys/testing/fault_platform.h"
 #include "tests/cli/cli_test_util.h"
+#include "tests/support/latch.h"
 
 namespace qv::testing {
 namespace {
@@ -265,6 +269,137 @@ TEST_F(ScanCommandTest, AHeldMirrorWaitsForAcceptOrAYesOnTheTerminal) {
       << run.err;
   EXPECT_FALSE(PathExists(At("dst/new.txt")));
   EXPECT_FALSE(Store().ValueExists(key, "MassChangeHold"));
+}
+
+std::vector<std::string> SortedLines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) lines.push_back(line);
+  std::ranges::sort(lines);
+  return lines;
+}
+
+std::string EachLineBehind(const std::string& prefix, const std::string& text) {
+  std::string prefixed;
+  std::istringstream stream(text);
+  for (std::string line; std::getline(stream, line);) prefixed += prefix + line + "\n";
+  return prefixed;
+}
+
+constexpr char kNobodyToAsk[] =
+    "quorvane-cli: warning: Confirm is on, but a quiet scan has nobody to ask: every update goes "
+    "ahead as with Confirm off (to end this warning: quorvane-cli set Confirm false)";
+
+// No terminal; standard output and error the journal, or not. With stop, a
+// stop signal comes at the first look after the scan opened reached; the
+// next look opens stopped: the main thread has stopped the scan by then.
+struct UnattendedConsole : TConsole {
+  bool OutputIsJournal() override { return journal; }
+  bool ErrorIsJournal() override { return journal; }
+  bool TakeStopSignal() override {
+    if (!stop || !reached.Wait(std::chrono::milliseconds(0))) return false;
+    if (++looks == 2) stopped.Open();
+    return looks == 1;
+  }
+  bool journal = false;
+  bool stop = false;
+  int looks = 0;
+  TLatch reached, stopped;
+};
+
+// A scan from cron or a timer: standard output stays empty and standard
+// error holds the error lines and the summary alone; the warnings are in the
+// log files, without the journal's priorities. Two mirrors, faults in
+// @src/a.txt and @src/e.txt (unreadable), @src/sub/b.txt (changed while
+// copied: a warning) and @src2/c.txt (unreadable).
+TEST_F(ScanCommandTest, AQuietScanShowsTheErrorsAndTheirLogsAlone) {
+  MakeTree(At(""), {"src/e.txt=e", "src2/c.txt=c"});
+  enum Faults { kNone, kUnreadable, kStop };
+  struct Case {
+    bool quiet, confirm, journal;
+    Faults faults;
+    int code;
+    std::string err;  // "L1" and "L2" stand for the mirrors' logs
+    std::vector<std::string> out_lines;
+  };
+  const std::string kErrors =
+      "Error 13: Copy of @src/a.txt failed. Permission denied\n"
+      "Error 13: Copy of @src/e.txt failed. Permission denied\n"
+      "Error 13: Copy of @src2/c.txt failed. Permission denied\n"
+      "quorvane-cli: 3 errors; see the logs L1, L2\n";
+  const std::vector<std::string> kJournalLines = {
+      "\nScan started\n", "\n<3>Error 13: Copy of @src/a.txt failed. Permission denied\n",
+      "\n<4>Warning: @src/sub/b.txt changed while it was copied"};
+  // quiet, Confirm, journal, faults, exit status, standard error, lines of
+  // standard output.
+  const Case kCases[] = {
+      {true, false, false, kNone, 0, "", {}},
+      {true, false, false, kUnreadable, 1, kErrors, {}},
+      {true, false, true, kUnreadable, 1, EachLineBehind("<3>", kErrors), {}},
+      {false, false, true, kUnreadable, 1, "", kJournalLines},
+      {true, true, true, kNone, 0, "<4>" + std::string(kNobodyToAsk) + "\n", {}},
+      {true, false, false, kStop, 3, "quorvane-cli: stopped before its end; see the log L1\n", {}},
+  };
+  int number = 0;
+  for (const auto& [quiet, confirm, journal, faults, code, err, out_lines] : kCases) {
+    const std::string dst = "d" + std::to_string(++number);
+    settings_ = At(dst + ".db");
+    AddMirror(dst);
+    MakeDirs(At(dst + "-2"));
+    RunOk({"mirror", "add", "@src2", "@" + dst + "-2"});
+    RunOk({"set", "Confirm", confirm ? "yes" : "no"});
+    FaultPlatform platform(platform_);
+    UnattendedConsole console;
+    console.journal = journal;
+    console.stop = faults == kStop;
+    if (faults == kUnreadable) {
+      platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src/a.txt", .error = EACCES});
+      platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src/e.txt", .error = EACCES});
+      platform.AddFault(
+          {.op = Op::kCopyToTemp, .path_part = "sub/b.txt", .error = kErrSourceChanged});
+      platform.AddFault({.op = Op::kCopyToTemp, .path_part = "src2/c.txt", .error = EACCES});
+    }
+    // The stop comes while the scan waits to list src/sub/, between copies.
+    platform.on_call = [&console](Op op, const std::string& path) {
+      if (console.stop && op == Op::kListDir && path.ends_with("src/sub/")) {
+        console.reached.Open();
+        ASSERT_TRUE(console.stopped.Wait(std::chrono::seconds(20)));
+      }
+    };
+    run_platform_ = &platform;
+    console_ = &console;
+    std::vector<std::string> args = {"scan"};
+    if (quiet) args.push_back("--quiet");
+    const CliRun run = Run(args);
+    run_platform_ = &platform_;
+    console_ = nullptr;
+    SCOPED_TRACE(dst + "\n" + run.out + run.err);
+    EXPECT_EQ(run.code, code);
+    std::string logs[2];  // the one log of each mirror; a stopped scan never reaches the second
+    for (int i = 0; i < 2; ++i) {
+      const std::string dir = At(dst + (i == 0 ? "" : "-2") + "/Quorvane archive/Logs");
+      std::error_code error;
+      for (const auto& entry : std::filesystem::directory_iterator(dir, error)) {
+        logs[i] = entry.path();
+      }
+    }
+    std::string expected = Expand(err);
+    for (const auto& [token, log] : {std::pair{" L1", logs[0]}, {" L2", logs[1]}}) {
+      if (const size_t at = expected.find(token); at != std::string::npos) {
+        expected.replace(at + 1, 2, log);
+      }
+    }
+    EXPECT_EQ(SortedLines(run.err), SortedLines(expected));  // a directory lists in any order
+    EXPECT_EQ(run.out.empty(), quiet);
+    for (const std::string& line : out_lines) {
+      EXPECT_TRUE(Has("\n" + run.out, Expand(line))) << line;
+    }
+    const std::string log = ReadFile(logs[0]);
+    EXPECT_EQ(Has(log, Expand("\nWarning: @src/sub/b.txt changed while it was copied")),
+              faults == kUnreadable);
+    EXPECT_FALSE(Has(log, "<3>") || Has(log, "<4>"));
+    EXPECT_EQ(PathExists(At(dst + "/sub/b.txt")), faults == kNone);
+  }
 }
 
 TEST(TerminalOutputTest, LogLinesLeaveWholeAndPushTheProgressLineAside) {

@@ -2,16 +2,25 @@
 # Installs a build into a temporary prefix and checks that every file is where
 # its reader looks: the shell for the programs, the help opener for the help
 # pages (../share/quorvane/documentation from the program), desktops for the
-# entry, the icons and the metainfo; nothing else is installed. Then the
-# desktop entry and metainfo validators must pass without a warning. Exits 77
-# (skipped) when a validator is missing, unless QUORVANE_REQUIRE_VALIDATORS is
-# set.
+# entry, the icons and the metainfo, systemd for the units; nothing else is
+# installed. Then the unit, desktop entry and metainfo validators must pass
+# without a warning. Exits 77 (skipped) when a validator is missing, unless
+# QUORVANE_REQUIRE_VALIDATORS is set.
 #   check_install.sh CMAKE BUILD_DIR SOURCE_DIR GUI VERSION
 set -euo pipefail
 cmake=$1 build=$2 source=$3 gui=$4 version=$5
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+prefix=$(mktemp -d) runtime=$(mktemp -d)
+trap 'rm -rf "$prefix" "$runtime"' EXIT
 fail() { echo "install: $*" >&2; exit 1; }
+missing=()
+# Exits 77 naming the validators not installed, unless they are required.
+skip_missing() {
+  [ ${#missing[@]} -gt 0 ] || return 0
+  [ -z "${QUORVANE_REQUIRE_VALIDATORS:-}" ] || fail "missing ${missing[*]}"
+  echo "install: skipped the validators: ${missing[*]} not installed" \
+    "(systemd, desktop-file-utils, appstream)" >&2
+  exit 77
+}
 
 "$cmake" --install "$build" --prefix "$prefix" >/dev/null
 share=$prefix/share
@@ -21,6 +30,10 @@ hicolor=$share/icons/hicolor
 # one icon per drawn size.
 expected() {
   echo bin/quorvane-cli
+  echo lib/systemd/user/quorvane-scan.service
+  echo lib/systemd/user/quorvane-scan.timer
+  echo share/doc/quorvane-cli/examples/quorvane-scan-system.service
+  echo share/doc/quorvane-cli/examples/quorvane-scan-system.timer
   [ "$gui" = ON ] || return 0
   echo bin/quorvane
   (cd "$source/docs" && find . -type f | sed 's|^\./|share/quorvane/documentation/|')
@@ -38,7 +51,21 @@ diff -u <(expected | sort) <(cd "$prefix" && find . ! -type d | sed 's|^\./||' |
 for program in "$prefix"/bin/*; do [ -x "$program" ] || fail "$program is not executable"; done
 [ "$("$prefix/bin/quorvane-cli" --version)" = "quorvane-cli $version" ] ||
   fail "the installed quorvane-cli does not run or print its version"
-[ "$gui" = ON ] || { echo "install: quorvane-cli alone, in place"; exit 0; }
+
+# The units against the installed tool their ExecStart= names; the user
+# manager wants a runtime folder, not a running systemd. Documentation= names
+# man pages that man finds only once installed system-wide.
+if command -v systemd-analyze >/dev/null; then
+  out=$(XDG_RUNTIME_DIR=$runtime systemd-analyze verify --man=no --user \
+    "$prefix"/lib/systemd/user/quorvane-scan.{service,timer} 2>&1) && [ -z "$out" ] ||
+    fail "systemd-analyze verify --user: $out"
+  out=$(systemd-analyze verify --man=no \
+    "$prefix"/share/doc/quorvane-cli/examples/quorvane-scan-system.{service,timer} 2>&1) &&
+    [ -z "$out" ] || fail "systemd-analyze verify: $out"
+else
+  missing+=(systemd-analyze)
+fi
+[ "$gui" = ON ] || { skip_missing; echo "install: quorvane-cli alone, in place"; exit 0; }
 
 # A PNG's width and height are the big-endian words at bytes 16 and 20.
 for icon in "$hicolor"/*x*/apps/quorvane.png; do
@@ -57,19 +84,14 @@ metainfo=$share/metainfo/org.quorvane.quorvane.metainfo.xml
 grep -q '<id>org.quorvane.quorvane</id>' "$metainfo" ||
   fail "the metainfo's id is not its file's name"
 
-missing=()
 for tool in desktop-file-validate appstreamcli; do
   command -v "$tool" >/dev/null || missing+=("$tool")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  [ -z "${QUORVANE_REQUIRE_VALIDATORS:-}" ] || fail "missing ${missing[*]}"
-  echo "install: skipped the validators: ${missing[*]} not installed" \
-    "(desktop-file-utils, appstream)" >&2
-  exit 77
-fi
+skip_missing
 # Both print hints and warnings yet exit 0; only pedantic notes may remain.
 out=$(desktop-file-validate "$entry" 2>&1) && [ -z "$out" ] || fail "desktop-file-validate: $out"
 # The whole tree: the metainfo with the desktop entry it launches.
 out=$(appstreamcli validate-tree --no-net "$prefix" 2>&1) || fail "appstreamcli: $out"
 ! grep -qE '^ *[EWI]:' <<<"$out" || fail "appstreamcli: $out"
-echo "install: every file in place; $(basename "$entry") and $(basename "$metainfo") valid"
+echo "install: every file in place; the units, $(basename "$entry") and $(basename "$metainfo")" \
+  "valid"

@@ -38,6 +38,16 @@ TEST(LoggerTest, LinesErrorCountAndHeadings) {
                               "Filters:", "Excluded /tmp/", "Date Tuesday 5 March 2024",
                               "Time 07:08:09", "y"}));
   EXPECT_EQ(log.ErrorCount(), 4);
+  // The marks those calls wrote classify the lines; lines that merely look
+  // alike stay plain.
+  log.lines.insert(log.lines.end(), {"Errors: 2", "Error 13 x", "Error : x", "Error 1x: y",
+                                     "Error 5:", " Error: x", "Warning:x", "Logged 1 error"});
+  std::string kinds;  // E error, W warning, - plain
+  for (const std::string& line : log.lines) {
+    const TLineKind kind = LineKind(line);
+    kinds += kind == TLineKind::kError ? 'E' : kind == TLineKind::kWarning ? 'W' : '-';
+  }
+  EXPECT_EQ(kinds, "EEEEW--------------");
 }
 
 TEST(LoggerTest, EscapeControl) {
