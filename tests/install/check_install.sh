@@ -21,6 +21,8 @@ hicolor=$share/icons/hicolor
 # one icon per drawn size.
 expected() {
   echo bin/quorvane-cli
+  echo share/bash-completion/completions/quorvane-cli
+  echo share/zsh/vendor-completions/_quorvane-cli
   [ "$gui" = ON ] || return 0
   echo bin/quorvane
   (cd "$source/docs" && find . -type f | sed 's|^\./|share/quorvane/documentation/|')
