@@ -56,6 +56,8 @@ const CLI::Option* PositionalAt(const CLI::App* command, size_t index) {
 }
 
 void Step(TWalk* walk, const std::string& word) {
+  // bash splits "--option=value" into three words.
+  if (walk->pending != nullptr && word == "=") return;
   if (walk->pending != nullptr) {
     walk->typed[Key(*walk->pending)] = word;
     walk->pending = nullptr;
@@ -157,8 +159,18 @@ std::vector<std::string> CompletionCandidates(const CLI::App& root,
   for (size_t i = 0; i + 1 < words.size(); ++i) Step(&walk, words[i]);
 
   std::vector<std::string> all;
+  const size_t equals = typing.find('=');
+  const CLI::Option* joined = nullptr;  // of "--option=value" as one word
+  if (walk.pending == nullptr && !walk.only_positionals && typing.starts_with("--") &&
+      equals != std::string::npos) {
+    joined = FindLongOption(walk.command, typing.substr(2, equals - 2));
+  }
   if (walk.pending != nullptr) {
     all = Values(walk, *walk.pending, sources);
+  } else if (joined != nullptr && TakesValue(*joined)) {
+    for (const std::string& value : Values(walk, *joined, sources)) {
+      all.push_back(typing.substr(0, equals + 1) + value);
+    }
   } else if (!walk.only_positionals && typing.starts_with("-")) {
     all = Options(walk.command);
   } else {

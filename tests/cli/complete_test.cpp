@@ -85,6 +85,8 @@ TEST_F(CompleteTest, OffersCommandsOptionsAndValuesFromTheTreeAndTheStore) {
       {{"mirror", "add", "@src", "@"}, {}},  // a new folder: the shell's file names
       {{"scan", "@other/", "@my"}, {"@my dest/"}},
       {{"versions", "@src/a.txt", "--destination", "@o"}, {"@other/"}},
+      {{"versions", "@src/a.txt", "--destination=@o"}, {"--destination=@other/"}},
+      {{"restore", "@src2/x", "--at", "=", ""}, {kOld}},  // as bash splits "--at="
       {{"mirror", "remove", "--settings", ""}, {}},
       {{"restore", "@my dest/a.txt", "--at", ""}, {slot}},
       {{"restore", "@src2/x", "--destination", "@other", "--at", ""}, {kOld}},
