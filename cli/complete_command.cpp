@@ -53,14 +53,20 @@ class TStoreSources : public TCompletionSources {
     return found == typed.end() ? "" : found->second;
   }
 
+  // A word is completed as typed: the "~/" that the shell will expand is
+  // still there.
+  std::string AsShellExpands(const std::string& word) const {
+    if (!word.starts_with("~/")) return word;
+    return context_.platform().GetEnv("HOME").value_or("~") + word.substr(1);
+  }
+
   // Loaded once, from the settings file the command line names.
   const TMappings* Mirrors(const TTypedValues& typed) {
     if (quiet_ != nullptr) return mappings_.get();
-    std::string path = Typed(typed, "--settings");
-    if (path.starts_with("~/")) path = context_.platform().GetEnv("HOME").value_or("~") + path.substr(1);
-    quiet_ = std::make_unique<TCommandContext>(
-        context_.platform(), context_.console(), path.empty() ? context_.settings_path() : path,
-        kBusyTimeoutMs, context_.out(), discard_);
+    const std::string path = AsShellExpands(Typed(typed, "--settings"));
+    quiet_ = std::make_unique<TCommandContext>(context_.platform(), context_.console(),
+                                               path.empty() ? context_.settings_path() : path,
+                                               kBusyTimeoutMs, context_.out(), discard_);
     quiet_->CopyStoreToMemory();
     TQVIniFile* ini = quiet_->Store();
     if (ini == nullptr) return nullptr;

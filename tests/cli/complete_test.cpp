@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include "filesys/path_ops.h"
 #include "tests/cli/cli_test_util.h"
 #include "versions/version_index.h"
 
@@ -94,7 +95,9 @@ TEST_F(CompleteTest, OffersCommandsOptionsAndValuesFromTheTreeAndTheStore) {
       {{"restore", "--at", ""}, {slot, kOld}},
       {{"restore", "@elsewhere", "--at", ""}, {}},
       {{"--settings", "@none.db", "mirror", "enable", ""}, {}},  // the line's own --settings
+      {{"--settings", "~/settings.db", "scan", "@o"}, {"@other/"}},
   };
+  platform_.env["HOME"] = ExcludeTrailingSeparator(At(""));
   for (const auto& c : kCases) {
     const std::string line = ::testing::PrintToString(c.words);
     std::vector<std::string> got = Complete(c.words, {"--settings", settings_});
@@ -123,8 +126,7 @@ TEST_F(CompleteTest, AnUnreadableStoreGivesNothingQuicklyAndIsNeverCreated) {
             std::vector<std::string>{});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   sqlite3_close(writer);
-  EXPECT_EQ(Complete({"mirror", "remove", ""}, {"--settings", settings_}),
-            Expanded({"@dst/"}));
+  EXPECT_EQ(Complete({"mirror", "remove", ""}, {"--settings", settings_}), Expanded({"@dst/"}));
 
   const struct {
     std::vector<std::string> head;
