@@ -17,7 +17,8 @@ struct TWalk {
 };
 
 std::string Key(const CLI::Option& option) {
-  return option.nonpositional() ? "--" + option.get_lnames().front() : option.get_name();
+  const std::vector<std::string>& long_names = option.get_lnames();
+  return long_names.empty() ? option.get_name() : "--" + long_names.front();
 }
 
 bool TakesValue(const CLI::Option& option) { return option.get_type_size() > 0; }
