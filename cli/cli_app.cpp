@@ -27,6 +27,7 @@ void AddCommands(TCommandRegistry& registry) {
   AddVersionsCommand(registry);
   AddRestoreCommand(registry);
   AddVerifyCommand(registry);
+  AddCompleteCommand(registry);
 }
 
 }  // namespace

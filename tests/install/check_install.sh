@@ -34,6 +34,8 @@ expected() {
   echo lib/systemd/user/quorvane-scan.timer
   echo share/doc/quorvane-cli/examples/quorvane-scan-system.service
   echo share/doc/quorvane-cli/examples/quorvane-scan-system.timer
+  echo share/bash-completion/completions/quorvane-cli
+  echo share/zsh/vendor-completions/_quorvane-cli
   [ "$gui" = ON ] || return 0
   echo bin/quorvane
   (cd "$source/docs" && find . -type f | sed 's|^\./|share/quorvane/documentation/|')
