@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command_context.h"
+#include "cli/command_names.h"
 #include "cli/command_registry.h"
 #include "config/settings_location.h"
 #include "filesys/console.h"
@@ -27,6 +28,14 @@ void AddCommands(TCommandRegistry& registry) {
   AddVersionsCommand(registry);
   AddRestoreCommand(registry);
   AddVerifyCommand(registry);
+  AddHelpCommand(registry);
+}
+
+// The group in which parsing stopped: the app, or the deepest command given.
+const CLI::App& LastCommand(const CLI::App& app) {
+  const CLI::App* last = &app;
+  while (!last->get_subcommands().empty()) last = last->get_subcommands().front();
+  return *last;
 }
 
 }  // namespace
@@ -34,7 +43,7 @@ void AddCommands(TCommandRegistry& registry) {
 int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environment) {
   CLI::App app("Runs the scans of Quorvane and edits its mirrors and settings without its window.",
                kProgram);
-  app.set_version_flag("--version", std::string(kProgram) + " " + QUORVANE_VERSION);
+  app.set_version_flag("-V,--version", std::string(kProgram) + " " + QUORVANE_VERSION);
   TCommandRegistry registry(app);
   AddCommands(registry);
 
@@ -50,7 +59,7 @@ int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environm
     // CLI11 takes a misspelt command for a missing one.
     const std::vector<std::string> left = app.remaining(true);
     if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty()) {
-      message = "unknown command " + left.front();
+      message = UnknownCommandText(LastCommand(app), left.front());
     }
     environment.err << kProgram << ": " << message << " (see " << kProgram << " --help)\n";
     return kExitCannotRun;

@@ -53,6 +53,7 @@ void AddStatusCommand(TCommandRegistry& registry);
 void AddVersionsCommand(TCommandRegistry& registry);
 void AddRestoreCommand(TCommandRegistry& registry);
 void AddVerifyCommand(TCommandRegistry& registry);
+void AddHelpCommand(TCommandRegistry& registry);
 // "mirror set", below the mirror group.
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group);
 // The help of --max-archive-age of mirror add and mirror set.
