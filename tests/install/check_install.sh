@@ -21,8 +21,11 @@ hicolor=$share/icons/hicolor
 # one icon per drawn size.
 expected() {
   echo bin/quorvane-cli
+  # The man pages, when scdoc built them.
+  [ ! -f "$build/dist/man/quorvane-cli.1.gz" ] || echo share/man/man1/quorvane-cli.1.gz
   [ "$gui" = ON ] || return 0
   echo bin/quorvane
+  [ ! -f "$build/dist/man/quorvane.1.gz" ] || echo share/man/man1/quorvane.1.gz
   (cd "$source/docs" && find . -type f | sed 's|^\./|share/quorvane/documentation/|')
   echo share/applications/quorvane.desktop
   echo share/metainfo/org.quorvane.quorvane.metainfo.xml
