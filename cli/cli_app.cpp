@@ -57,11 +57,15 @@ int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environm
     }
     std::string message = e.what();
     // CLI11 takes a misspelt command for a missing one.
+    const CLI::App& last = LastCommand(app);
     const std::vector<std::string> left = app.remaining(true);
-    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty()) {
-      message = UnknownCommandText(LastCommand(app), left.front());
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty() &&
+        !last.get_subcommands({}).empty()) {
+      message = UnknownCommandText(last, left.front());
     }
-    environment.err << kProgram << ": " << message << " (see " << kProgram << " --help)\n";
+    const std::string path = CommandPath(last);
+    environment.err << kProgram << ": " << message << " (see " << kProgram
+                    << (path.empty() ? "" : " " + path) << " --help)\n";
     return kExitCannotRun;
   }
 
