@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/command_context.h"
+#include "cli/command_names.h"
 #include "cli/command_registry.h"
 #include "config/settings_location.h"
 #include "filesys/console.h"
@@ -28,6 +29,14 @@ void AddCommands(TCommandRegistry& registry) {
   AddRestoreCommand(registry);
   AddVerifyCommand(registry);
   AddCompleteCommand(registry);
+  AddHelpCommand(registry);
+}
+
+// The group in which parsing stopped: the app, or the deepest command given.
+const CLI::App& LastCommand(const CLI::App& app) {
+  const CLI::App* last = &app;
+  while (!last->get_subcommands().empty()) last = last->get_subcommands().front();
+  return *last;
 }
 
 }  // namespace
@@ -35,7 +44,7 @@ void AddCommands(TCommandRegistry& registry) {
 int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environment) {
   CLI::App app("Runs the scans of Quorvane and edits its mirrors and settings without its window.",
                kProgram);
-  app.set_version_flag("--version", std::string(kProgram) + " " + QUORVANE_VERSION);
+  app.set_version_flag("-V,--version", std::string(kProgram) + " " + QUORVANE_VERSION);
   TCommandRegistry registry(app);
   AddCommands(registry);
 
@@ -49,11 +58,15 @@ int RunCli(const std::vector<std::string>& args, const TCliEnvironment& environm
     }
     std::string message = e.what();
     // CLI11 takes a misspelt command for a missing one.
+    const CLI::App& last = LastCommand(app);
     const std::vector<std::string> left = app.remaining(true);
-    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty()) {
-      message = "unknown command " + left.front();
+    if (dynamic_cast<const CLI::RequiredError*>(&e) != nullptr && !left.empty() &&
+        !last.get_subcommands({}).empty()) {
+      message = UnknownCommandText(last, left.front());
     }
-    environment.err << kProgram << ": " << message << " (see " << kProgram << " --help)\n";
+    const std::string path = CommandPath(last);
+    environment.err << kProgram << ": " << message << " (see " << kProgram
+                    << (path.empty() ? "" : " " + path) << " --help)\n";
     return kExitCannotRun;
   }
 

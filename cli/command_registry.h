@@ -55,6 +55,7 @@ void AddRestoreCommand(TCommandRegistry& registry);
 void AddVerifyCommand(TCommandRegistry& registry);
 // The hidden __complete, which the shells' completion scripts call.
 void AddCompleteCommand(TCommandRegistry& registry);
+void AddHelpCommand(TCommandRegistry& registry);
 // "mirror set", below the mirror group.
 void AddMirrorSetCommand(TCommandRegistry& registry, CLI::App* group);
 // The help of --max-archive-age of mirror add and mirror set.

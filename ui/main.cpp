@@ -4,6 +4,8 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "config/settings_location.h"
 #include "filesys/platform.h"
@@ -40,6 +42,13 @@ bool AsksForAnything(const qv::TCommandLine& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before Qt, which would need a display: help and version work anywhere.
+  const qv::TCommandLine asked =
+      qv::ParseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+  if (asked.help || asked.version) {
+    std::cout << (asked.help ? qv::CommandLineHelp() : "quorvane " QUORVANE_VERSION "\n");
+    return 0;
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Quorvane");
   QApplication::setWindowIcon(qv::ProgramIcon());

@@ -1,5 +1,6 @@
 // The commands that edit or print the stored configuration.
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -57,7 +58,19 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"mirror", "set", "@dst", "--max-archive-age", "36526"}, "from 0 to 36525"},
       {{"mirror", "set", "@d2", "--mass-change-percent", "9"}, "no mirror has the destination"},
       {{"mirror", "clear-archive-info", "@src"}, "no mirror has the destination"},
-      {{"frobnicate"}, "unknown command frobnicate"},
+      {{"frobnicate"}, "unknown command frobnicate (see"},
+      {{"mirror", "ad", "@src"},
+       "unknown command mirror ad; did you mean mirror add? (see quorvane-cli mirror --help)"},
+      {{"help", "mirror", "ad"}, "unknown command mirror ad; did you mean mirror add?"},
+      {{"mirorr", "list"}, "unknown command mirorr; did you mean mirror?"},
+      {{"hlep"}, "unknown command hlep; did you mean help?"},
+      {{"restr"}, "unknown command restr; did you mean restore?"},
+      {{"mror"}, "unknown command mror (see"},
+      {{"status", "--max-age", "soon"}, "--max-age soon: give a number"},
+      {{"versions", "relative"}, "must be an absolute file name"},
+      {{"restore", "@src/x"}, "the mirror holds no version of it"},
+      {{"verify", "@d2"}, "no mirror has the destination"},
+      {{"scan", "@d2"}, "no mirror has the destination"},
   };
   const std::string before = StoreBytes();
   for (const auto& [args, says] : kCases) {
@@ -87,6 +100,36 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
         << error;
   }
   EXPECT_EQ(StoreBytes(), before);
+}
+
+// help WORDS prints what WORDS --help prints; the settings' help comes from
+// the table that set reads.
+TEST_F(ConfigCommandsTest, HelpForEveryCommandAndTheSettingsUnitsAndRanges) {
+  const std::vector<std::string> kCommands[] = {{},      {"mirror"},  {"mirror", "add"},
+                                                {"set"}, {"restore"}, {"help"}};
+  for (const std::vector<std::string>& words : kCommands) {
+    std::vector<std::string> help = {"help"}, option = words;
+    help.insert(help.end(), words.begin(), words.end());
+    option.push_back("--help");
+    std::string usage = "\nUsage: quorvane-cli";
+    for (const std::string& word : words) usage += " " + word;
+    const std::string text = RunOk(help);
+    EXPECT_TRUE(Has(text, usage + " [OPTIONS]")) << text;
+    EXPECT_EQ(text, RunOk(option));
+  }
+  EXPECT_EQ(RunOk({"-V"}), "quorvane-cli " QUORVANE_VERSION "\n");
+  EXPECT_EQ(RunOk({"--version"}), RunOk({"-V"}));
+  const auto settings_help = [](const std::string& help) {
+    return help.substr(std::min(help.find("\nSettings (names in any case):\n"), help.size()));
+  };
+  const std::string set = settings_help(RunOk({"set", "--help"}));
+  EXPECT_EQ(set, settings_help(RunOk({"get", "--help"})));
+  for (const char* line :
+       {"Wait (minutes, -1 to 35791): ", "Priority (level, 0 to 6): ",
+        "MinMinutesToWait (minutes, 0 to 35791): ", "HealthMaxAge (minutes, 0 to 2147483647): ",
+        "Confirm (true or false): ", "UseArchiveBit (true or false): "}) {
+    EXPECT_TRUE(Has(set, std::string("\n  ") + line)) << line;
+  }
 }
 
 // Sizes and durations in the forms people type; references kept in the

@@ -36,8 +36,11 @@ expected() {
   echo share/doc/quorvane-cli/examples/quorvane-scan-system.timer
   echo share/bash-completion/completions/quorvane-cli
   echo share/zsh/vendor-completions/_quorvane-cli
+  # The man pages, when scdoc built them.
+  [ ! -f "$build/dist/man/quorvane-cli.1.gz" ] || echo share/man/man1/quorvane-cli.1.gz
   [ "$gui" = ON ] || return 0
   echo bin/quorvane
+  [ ! -f "$build/dist/man/quorvane.1.gz" ] || echo share/man/man1/quorvane.1.gz
   (cd "$source/docs" && find . -type f | sed 's|^\./|share/quorvane/documentation/|')
   echo share/applications/quorvane.desktop
   echo share/metainfo/org.quorvane.quorvane.metainfo.xml

@@ -30,6 +30,8 @@ std::string Describe(const TCommandLine& options, const TConfigData& effective) 
   if (effective.switches.close_when_done) text += ", exit";
   if (options.start_now) text += ", start";
   if (options.settings_path) text += ", settings " + *options.settings_path;
+  if (options.help) text += ", help";
+  if (options.version) text += ", version";
   for (const std::string& warning : options.warnings) text += "; " + warning;
   if (!options.error.empty()) text += "; error " + options.error;
   return text;
@@ -82,6 +84,11 @@ TEST(CommandLineTest, ArgumentsChangeTheEffectiveConfiguration) {
       {{"--settings=/tmp/s.db"}, "wait 60, min 5, prior 3, settings /tmp/s.db"},
       {{"--settings"}, "wait 60, min 5, prior 3; error quorvane: --settings needs a file name"},
       {{"--settings="}, "wait 60, min 5, prior 3; error quorvane: --settings needs a file name"},
+      {{"--help"}, "wait 60, min 5, prior 3, help"},
+      {{"/START", "-h"}, "wait 60, min 5, prior 3, start, help"},
+      {{"/?"}, "wait 60, min 5, prior 3, help"},
+      {{"--version", "--settings", "/s.db"}, "wait 60, min 5, prior 3, settings /s.db, version"},
+      {{"-V"}, "wait 60, min 5, prior 3, version"},
       {{"/STARTNOW", "-x", "/WAIT"},
        "wait 60, min 5, prior 3; quorvane: ignoring unknown argument /STARTNOW; quorvane: "
        "ignoring unknown argument -x; quorvane: ignoring unknown argument /WAIT"},

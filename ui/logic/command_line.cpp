@@ -109,6 +109,14 @@ void ReadArgument(const std::vector<std::string>& args, size_t* i, TCommandLine*
                                 ": there is no registry backup on Linux");
     return;
   }
+  if (arg == "--help" || arg == "-h" || arg == "/?") {
+    options->help = true;
+    return;
+  }
+  if (arg == "--version" || arg == "-V") {
+    options->version = true;
+    return;
+  }
   if (EqualsNoCase(arg, "--settings")) {
     SetSettingsPath(*i + 1 < args.size() ? args[++*i] : std::string(), options);
     return;
@@ -126,6 +134,28 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& args) {
   TCommandLine options;
   for (size_t i = 0; i < args.size(); ++i) ReadArgument(args, &i, &options);
   return options;
+}
+
+std::string CommandLineHelp() {
+  return "Usage: quorvane [OPTIONS]\n"
+         "Keeps mirrors of folders up to date from its window or the tray.\n"
+         "\n"
+         "Options (the /NAME spellings work too; names in any case):\n"
+         "  --start, /START              Start a scan at once (after MinMinutesToWait)\n"
+         "  --exit, /EXIT                Close the program when the scan is done\n"
+         "  --wait=MINUTES, /WAIT=       Minutes between scans for this run; -1 does not "
+         "repeat\n"
+         "  --min-minutes=MINUTES, /MINMINUTES=\n"
+         "                               Minutes the first scan waits after a --start\n"
+         "  --prior=LEVEL, /PRIOR=       Scan priority for this run, 0 (system idle) to 6 "
+         "(time critical)\n"
+         "  --settings FILE              Settings file (default: $QUORVANE_SETTINGS, else\n"
+         "                               $XDG_CONFIG_HOME/quorvane/settings.db)\n"
+         "  -h, --help                   Print this help and exit\n"
+         "  -V, --version                Print the version and exit\n"
+         "\n"
+         "Options given here are never saved. A second start on the same settings file shows\n"
+         "the running window instead.\n";
 }
 
 void ApplyCommandLine(const TCommandLine& options, TConfigData* effective) {

@@ -18,6 +18,9 @@ struct TCommandLine {
   std::optional<int> wait_minutes;           // /WAIT=, --wait=
   std::optional<int> priority;               // /PRIOR=, --prior=
   std::optional<std::string> settings_path;  // --settings FILE
+  // Print this and exit, before any window or settings file is touched.
+  bool help = false;     // --help, -h, /?
+  bool version = false;  // --version, -V
   // Lines for stderr (ignored and malformed arguments), in argument order.
   std::vector<std::string> warnings;
   // Not empty: the program must not start (say it on stderr, exit status 2).
@@ -28,6 +31,9 @@ struct TCommandLine {
 // its own). Option names compare without regard to case; a later option
 // overrides an earlier one.
 TCommandLine ParseCommandLine(const std::vector<std::string>& args);
+
+// What --help prints: the usage and every option.
+std::string CommandLineHelp();
 
 // Applies the options to the effective configuration, which is never saved.
 void ApplyCommandLine(const TCommandLine& options, TConfigData* effective);
