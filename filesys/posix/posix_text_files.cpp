@@ -82,8 +82,8 @@ Status AppendToFile(AtPath entry, const std::string& data, bool* created) {
     if (!s.ok()) {
       if (*created) {
         (void)::unlinkat(entry.dir, entry.name, 0);
-      } else if (fd.valid()) {
-        (void)::ftruncate(fd.get(), before.st_size);
+      } else if (fd.valid() && ::ftruncate(fd.get(), before.st_size) != 0) {
+        // The write's error is the one reported; the cut is a best effort.
       }
     }
     return s;

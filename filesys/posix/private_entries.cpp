@@ -19,8 +19,10 @@ constexpr mode_t kPrivateDirMode = 0700;
 
 void MakePrivate(int fd, const struct stat& parent, mode_t mode) {
   struct stat made;
-  if (::fstat(fd, &made) == 0 && (made.st_uid != parent.st_uid || made.st_gid != parent.st_gid)) {
-    (void)::fchown(fd, parent.st_uid, parent.st_gid);
+  // Best effort: where the owner cannot change, the mode below still keeps
+  // everyone else out.
+  if (::fstat(fd, &made) == 0 && (made.st_uid != parent.st_uid || made.st_gid != parent.st_gid) &&
+      ::fchown(fd, parent.st_uid, parent.st_gid) != 0) {
   }
   // After the owner: a change of owner may clear bits.
   (void)::fchmod(fd, mode);
