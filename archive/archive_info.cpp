@@ -24,6 +24,7 @@ void TArchive::SaveInfo() {
   if (!info_valid_) return;
   TSettingsTransaction transaction(ini_.db());
   ini_.WriteCounters(archive_key_, content_.Get());
+  log_dir_.SaveInfo();
   if (run_open_) ini_.WriteInteger(archive_key_, kRunOpenValue, 1);
   (void)transaction.Commit();
 }
@@ -50,9 +51,12 @@ void TArchive::CloseRun() {
     }
     return;
   }
+  // The log counters recounted while the run was open go with the archive's:
+  // a run cut short leaves both to be counted again.
   run_open_ = false;
   TSettingsTransaction transaction(ini_.db());
   ini_.WriteCounters(archive_key_, content_.Get());
+  log_dir_.SaveInfo();
   ini_.Unset(archive_key_, kRunOpenValue);
   (void)transaction.Commit();
 }
@@ -102,10 +106,10 @@ bool TArchive::ScanArchive(int64_t* items, TLogger& logger) {
       !exists || CountTree(archive_dir_, &content_, items, kDirSizeCountStart, logger);
   info_valid_ = counted;
   if (counted) {
-    SaveInfo();
     if (IsDirectory(platform_, log_dir_.log_dir())) {
       (void)log_dir_.Rescan(items, use_compressed_, logger);
     }
+    SaveInfo();
     if (!loading_) logger.UpdateMirrorStats(archive_dir_);
   } else {
     if (logger.IsTerminated()) return false;

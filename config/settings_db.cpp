@@ -224,7 +224,7 @@ bool TSettingsDb::RunWrite(TRootKey root, const std::function<int()>& body, cons
     if (SqlSucceeded(rc) && (write.kind != TWrite::Kind::kValue || GuardsHold(write.key))) {
       rc = body();
     }
-    if (SqlSucceeded(rc) && own) rc = ExecSql(db_, "COMMIT");
+    if (SqlSucceeded(rc) && own) rc = Commit();
     Journal(write, SqlSucceeded(rc));
     if (SqlSucceeded(rc)) return true;
     text = WriteError(rc);
@@ -255,6 +255,17 @@ bool TSettingsDb::GuardsHold(const std::string& key) {
   return true;
 }
 
+int TSettingsDb::Commit() {
+  const int rc = ExecSql(db_, "COMMIT");
+  if (SqlSucceeded(rc)) ++commits_;
+  return rc;
+}
+
+int64_t TSettingsDb::commits() const {
+  std::lock_guard<std::recursive_mutex> lock(SettingsMutex());
+  return commits_;
+}
+
 bool TSettingsDb::BeginTransaction() {
   if (++depth_ > 1) return !doomed_;
   doomed_ = false;
@@ -278,7 +289,7 @@ bool TSettingsDb::EndTransaction(bool commit, std::string* error, bool keep_refu
   bool ok = !doomed_;
   bool commit_failed = false;
   if (ok) {
-    const int rc = ExecSql(db_, "COMMIT");
+    const int rc = Commit();
     ok = SqlSucceeded(rc);
     commit_failed = !ok;
     if (!ok) last_write_error_ = WriteError(rc);

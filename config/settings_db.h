@@ -101,6 +101,10 @@ class TSettingsDb {
   // given) says why.
   bool RetryRefusedWrites(std::string* error = nullptr);
 
+  // Transactions committed through this store since it was opened: each may
+  // cost the disk a few synchronous flushes, so a scan groups its writes.
+  int64_t commits() const;
+
  private:
   friend class TSettingsTransaction;
 
@@ -130,6 +134,7 @@ class TSettingsDb {
   bool RunWrite(TRootKey root, const std::function<int()>& body, const TWrite& write,
                 std::string* error);
   bool BeginTransaction();
+  int Commit();  // counted in commits_ when it succeeds
   bool EndTransaction(bool commit, std::string* error, bool keep_refused);
   void RollbackIfOpen();
 
@@ -158,6 +163,7 @@ class TSettingsDb {
   std::vector<TWrite> transaction_writes_;  // of the open transaction
   bool transaction_refused_ = false;        // the store refused one of them
   int64_t refusals_ = 0;
+  int64_t commits_ = 0;
 };
 
 // Groups writes into one transaction (a list save) and holds SettingsMutex()

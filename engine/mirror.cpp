@@ -73,10 +73,7 @@ void TMirror::Run(TWideStringList<>& scan_filters, TLogger& logger, bool* confir
   {
     TRunScope scope(context_, *this);
     RunMirror(scan_filters, &flags);
-    SaveHealth();
-    // An archive this run never held is another scan's, or none at all:
-    // nothing is stored for it.
-    if (dest_.archive().lock().held()) dest_.archive().CloseArchive();
+    SaveRunEnd();
     CheckStoreWrites();
     dest_.archive().lock().Release();
     logger.UpdateCurrentMirrorStats();

@@ -225,7 +225,7 @@ class TMirror {
   void Finish(const TDirToProcess& root, TItemCounters counters, uint16_t* flags);
   void SaveFindings();
   TScanResult Outcome();
-  void SaveHealth();
+  void SaveRunEnd();
   void CheckDriveSize();
   void LogEnd();
   // A write the settings store refused during this mirror is tried once

@@ -80,11 +80,20 @@ TScanResult TMirror::Outcome() {
   return clean ? TScanResult::kCompleted : TScanResult::kCompletedWithErrors;
 }
 
-// A refusal of the store is caught by the run's CheckStoreWrites. The
-// window then reads the mirror's stored statistics again.
-void TMirror::SaveHealth() {
-  (void)WriteMirrorHealth(context_.ini, mapping_.key(), platform_.Now(), Outcome(),
-                          log().ErrorCount() - start_errors_);
+// How the run ended and the closing of its archive run, after the log's
+// last save, in one transaction: each commit waits for the disk. A refusal
+// is kept and caught by the run's CheckStoreWrites, as that of a single
+// write. The window then reads the mirror's stored statistics again.
+void TMirror::SaveRunEnd() {
+  {
+    TSettingsTransaction transaction(context_.ini.db());
+    (void)WriteMirrorHealth(context_.ini, mapping_.key(), platform_.Now(), Outcome(),
+                            log().ErrorCount() - start_errors_);
+    // An archive this run never held is another scan's, or none at all:
+    // nothing is stored for it.
+    if (dest_.archive().lock().held()) dest_.archive().CloseArchive();
+    (void)transaction.Commit();
+  }
   log().UpdateMirrorStats(dest_path() + kArchiveDirName + kSep);
 }
 

@@ -87,7 +87,6 @@ bool TLogDir::Rescan(int64_t* items, bool use_compressed, TLogger& logger) {
   const bool complete =
       DirectorySize(platform_, log_dir_, &kept_, items != nullptr ? items : &uncounted, logger,
                     kDirSizeCountStart | SizeOptions(use_compressed));
-  SaveInfo();
   return complete;
 }
 

@@ -57,8 +57,8 @@ class TLogDir {
   // invalid they are all cleared.
   void LoadInfo();
   void SaveInfo();
-  // Recounts the log directory (itself included) into the kept counters and
-  // stores them. *items (may be null) grows by the entries walked. False when
+  // Recounts the log directory (itself included) into the kept counters;
+  // the archive stores them with its own (SaveInfo). *items (may be null) grows by the entries walked. False when
   // the walk failed (logged) or the scan is being stopped.
   bool Rescan(int64_t* items, bool use_compressed, TLogger& logger);
   // Removes the log files of removed_day and older days ("yyyy/mm/dd/"). When

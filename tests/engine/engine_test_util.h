@@ -25,6 +25,12 @@ namespace qv::testing {
 class MirrorLogger : public RecordingLogger {
  public:
   bool SetLogFileName(const std::string&) override { return true; }
+  // The mirror's last log save, before what its end stores.
+  bool FlushLog() override {
+    if (on_flush) on_flush();
+    return true;
+  }
+  std::function<void()> on_flush;
 };
 
 // Records the questions; says No to those that begin with declined, and logs
