@@ -18,9 +18,7 @@ size_t BytesOf(const std::vector<DirEntry>& entries) {
   return bytes;
 }
 
-bool AtOrBelow(const std::string& dir, const std::string& top) {
-  return dir.starts_with(top);
-}
+bool AtOrBelow(const std::string& dir, const std::string& top) { return dir.starts_with(top); }
 
 // No empty, "." or ".." component: the one spelling the walk uses.
 bool Plain(const std::string& path) {
@@ -88,7 +86,8 @@ bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
 void TListingReadAhead::Forget(const std::string& dir) {
   {
     const std::lock_guard lock(mu_);
-    for (auto it = listings_.lower_bound(dir); it != listings_.end() && AtOrBelow(it->first, dir);) {
+    for (auto it = listings_.lower_bound(dir);
+         it != listings_.end() && AtOrBelow(it->first, dir);) {
       Drop(it++);
     }
   }

@@ -379,7 +379,7 @@ class Platform {
   // lists held itself), opened from held's descriptor without following a
   // link: one open, and no resolution from a root, so that a second thread
   // listing ahead leaves the confinement's own descriptors alone. A link
-  // swapped in for the directory fails (ELOOP or ENOTDIR), and so does one
+  // swapped in for the directory fails (ELOOP), and so does one
   // whose joined path is too long for a path (ENAMETOOLONG). *identity tells
   // which directory was read.
   virtual Status ListDirAt(const HeldDir& held, const std::string& name,

@@ -79,6 +79,15 @@ Status ReadListing(int fd, std::vector<DirEntry>* entries) {
   }
 }
 
+// A link where a directory was listed is refused as the confinement refuses
+// one on its way (ELOOP), anything else as no directory.
+Status LinkOrNotDir(int dir_fd, const std::string& name) {
+  struct stat st;
+  const bool link =
+      ::fstatat(dir_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+  return Status::FromErrno(link ? ELOOP : ENOTDIR);
+}
+
 }  // namespace
 
 Status PosixPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
@@ -100,7 +109,7 @@ Status PosixPlatform::ListDirAt(const HeldDir& held, const std::string& name,
   const int held_fd = static_cast<const PosixHeldDir&>(held).fd();
   UniqueFd fd(::openat(held_fd, name.empty() ? "." : name.c_str(),
                        O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd.valid()) return ErrnoStatus();
+  if (!fd.valid()) return errno == ENOTDIR ? LinkOrNotDir(held_fd, name) : ErrnoStatus();
   struct stat st;
   if (::fstat(fd.get(), &st) != 0) return ErrnoStatus();
   identity->device = st.st_dev;

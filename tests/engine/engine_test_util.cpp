@@ -42,7 +42,7 @@ void MirrorTest::Run() {
   TScanProgress progress;
   TCurrentMirror current;
   const TLiveSwitches switches(config_);
-  TScanContext context{platform_, ini_,     switches, mappings_, disks,
+  TScanContext context{platform_, ini_,     switches, mappings_,  disks,
                        gate_,     progress, current,  read_ahead_};
   bool confirm = confirm_;
   bool default_answer = true;

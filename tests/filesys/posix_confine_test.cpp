@@ -92,6 +92,20 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
        std::unique_ptr<HeldDir> held;
        return p.HoldDir(t.sub + "d/", &held);
      }},
+    {"ListDirAt",
+     [](P p, T t) {
+       std::unique_ptr<HeldDir> held;
+       DirIdentity identity;
+       const Status s = p.HoldDir(t.root, &held);
+       return s.ok() ? p.ListDirAt(*held, "sub", &listed, &identity) : s;
+     }},
+    {"ListDirAt below",
+     [](P p, T t) {
+       std::unique_ptr<HeldDir> held;
+       DirIdentity identity;
+       const Status s = p.HoldDir(t.sub, &held);
+       return s.ok() ? p.ListDirAt(*held, "d", &listed, &identity) : s;
+     }},
     {"AppendPrivateFile",
      [](P p, T t) {
        std::unique_ptr<HeldDir> held;
