@@ -45,6 +45,7 @@ TListingReadAhead::~TListingReadAhead() {
 }
 
 void TListingReadAhead::Want(const std::vector<std::string>& dirs) {
+  bool added_any = false;
   {
     const std::lock_guard lock(mu_);
     for (const std::string& dir : queue_) {
@@ -56,9 +57,11 @@ void TListingReadAhead::Want(const std::vector<std::string>& dirs) {
       const auto [it, added] = listings_.try_emplace(*dir);
       if (added) it->second.id = next_id_++;
       if (it->second.state == TState::kQueued) queue_.push_back(*dir);
+      added_any = added_any || added;
     }
   }
-  work_.notify_all();
+  // Waking the readers costs the walk more than a listing on a warm cache.
+  if (added_any) work_.notify_all();
 }
 
 bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,

@@ -30,10 +30,12 @@ namespace qv {
 // cap, so at most the cap plus the widest directories in flight.
 //
 // Threads: Want, Take, Forget and Changed on the walk's thread; the readers
-// are joined by the destructor.
+// (kReaders unless told otherwise) are joined by the destructor.
 class TListingReadAhead {
  public:
-  static constexpr int kReaders = 2;  // a few reads in flight help on cold caches
+  // One reader: on a warm cache a second costs the walk more in handing
+  // listings over than it saves; more help only where reads wait on a disk.
+  static constexpr int kReaders = 1;
   static constexpr size_t kByteCap = size_t{4} << 20;
 
   // roots end with "/": the paths the walk's changes are spelled below.
