@@ -109,11 +109,6 @@ void TListingReadAhead::Changed(const std::string& path) {
   std::erase_if(held_, [&](const auto& held) { return AtOrBelow(held.first, top); });
 }
 
-size_t TListingReadAhead::peak_bytes() const {
-  const std::lock_guard lock(mu_);
-  return peak_;
-}
-
 void TListingReadAhead::ReadLoop() {
   TLock lock(mu_);
   for (;;) {
@@ -147,7 +142,6 @@ void TListingReadAhead::ReadOne(TLock& lock, const std::string& dir, uint64_t id
     listing.entries = std::move(read.entries);
     listing.bytes = read.bytes;
     bytes_ += read.bytes;
-    peak_ = std::max(peak_, bytes_);
   }
   read_.notify_all();
 }

@@ -57,9 +57,6 @@ class TListingReadAhead {
   // everything at or below it can no longer be used.
   void Changed(const std::string& path);
 
-  // The most bytes the listings held at once.
-  size_t peak_bytes() const;
-
  private:
   enum class TState { kQueued, kReading, kRead };
   struct TListing {
@@ -84,7 +81,7 @@ class TListingReadAhead {
   Platform& platform_;
   const std::vector<std::string> roots_;
   const size_t byte_cap_;
-  mutable std::mutex mu_;
+  std::mutex mu_;
   std::condition_variable work_;  // readers: work queued, room freed or stopping
   std::condition_variable read_;  // Take: a read finished
   std::map<std::string, TListing> listings_;
@@ -95,7 +92,6 @@ class TListingReadAhead {
   uint64_t moves_ = 0;
   uint64_t next_id_ = 1;
   size_t bytes_ = 0;
-  size_t peak_ = 0;
   bool stopping_ = false;
   std::vector<std::thread> readers_;
 };
