@@ -80,21 +80,24 @@ bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
                      expect.inode != 0 && listing.identity.inode == expect.inode &&
                      listing.identity.device == expect.device;
   if (sound) *entries = std::move(listing.entries);
+  const bool was_full = bytes_ >= byte_cap_;
   Drop(it);
   lock.unlock();
-  work_.notify_all();  // room for the next read
+  if (was_full) work_.notify_all();  // room for the next read
   return sound;
 }
 
 void TListingReadAhead::Forget(const std::string& dir) {
+  bool was_full = false;
   {
     const std::lock_guard lock(mu_);
+    was_full = bytes_ >= byte_cap_;
     for (auto it = listings_.lower_bound(dir);
          it != listings_.end() && AtOrBelow(it->first, dir);) {
       Drop(it++);
     }
   }
-  work_.notify_all();
+  if (was_full) work_.notify_all();
 }
 
 void TListingReadAhead::Changed(const std::string& path) {
