@@ -53,20 +53,29 @@ std::string QuietSummary(int errors, const std::vector<std::string>& error_logs,
   return text;
 }
 
+// How the scan command was asked to run.
+struct TScanFlags {
+  bool plan = false;
+  bool json = false;
+  bool quiet = false;
+  bool no_read_ahead = false;
+};
+
 class THeadlessScan {
  public:
   THeadlessScan(TCommandContext& context, TQVIniFile& ini, const TConfigData& config,
-                const TScanChoice& choice, bool quiet)
+                const TScanChoice& choice, const TScanFlags& flags)
       : context_(context),
         ini_(ini),
         config_(config),
         options_{.settings_path = context.settings_path(),
                  .busy_timeout_ms = context.busy_timeout_ms(),
-                 .destinations = choice.destinations},
+                 .destinations = choice.destinations,
+                 .read_ahead = !flags.no_read_ahead},
         whole_(choice.whole),
-        quiet_(quiet),
+        quiet_(flags.quiet),
         log_(context.platform(), ini),
-        output_(context.out(), context.err(), context.console(), quiet),
+        output_(context.out(), context.err(), context.console(), flags.quiet),
         front_end_(log_, output_, context.console()) {}
 
   // nobody_to_ask: Confirm is on, but the scan runs with it off.
@@ -144,8 +153,8 @@ class THeadlessScan {
 
 // One scan of the chosen mirrors, handled at its end as the window handles
 // it, and again at once when a destination drive asks for it.
-int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool plan, bool json,
-         bool quiet) {
+int Scan(TCommandContext& context, const std::vector<std::string>& typed, const TScanFlags& flags) {
+  const bool plan = flags.plan;
   if (plan) context.CopyStoreToMemory();
   TQVIniFile* ini = context.ExistingStore();
   if (ini == nullptr) return kExitCannotRun;
@@ -155,15 +164,15 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool p
   if (const int status = ChooseMirrors(context, *ini, typed, &choice); status != kExitOk) {
     return status;
   }
-  if (plan) return PlanScan(context, *ini, config, choice, json);
+  if (plan) return PlanScan(context, *ini, config, choice, flags.json);
   TConsole& console = context.console();
-  const bool nobody_to_ask = quiet && config.switches.confirm;
+  const bool nobody_to_ask = flags.quiet && config.switches.confirm;
   if (nobody_to_ask) {
     config.switches.confirm = false;
   } else if (config.switches.confirm && !(console.InputIsTerminal() && console.ErrorIsTerminal())) {
     return context.Fail(kNoTerminal);
   }
-  THeadlessScan scan(context, *ini, config, choice, quiet);
+  THeadlessScan scan(context, *ini, config, choice, flags);
   return scan.Run(nobody_to_ask);
 }
 
@@ -171,14 +180,12 @@ int Scan(TCommandContext& context, const std::vector<std::string>& typed, bool p
 
 void AddScanCommand(TCommandRegistry& registry) {
   auto destinations = std::make_shared<std::vector<std::string>>();
-  auto plan = std::make_shared<bool>(false);
-  auto json = std::make_shared<bool>(false);
-  auto quiet = std::make_shared<bool>(false);
+  auto flags = std::make_shared<TScanFlags>();
   CLI::App* scan = registry.AddCommand(
       &registry.app(), "scan",
       "Bring every enabled mirror, or those to the DESTINATIONs given, up to date now",
-      [destinations, plan, json, quiet](TCommandContext& context) {
-        return Scan(context, *destinations, *plan, *json, *quiet);
+      [destinations, flags](TCommandContext& context) {
+        return Scan(context, *destinations, *flags);
       });
   scan->footer(
       "Mirrors are scanned in the order of mirror list. Exit status:\n"
@@ -191,15 +198,19 @@ void AddScanCommand(TCommandRegistry& registry) {
       "  3  it was stopped before its end by a signal or a terminate answer");
   scan->add_option("DESTINATION", *destinations,
                    "Destination of a mirror to scan; several may be given");
-  scan->add_flag("--plan", *plan,
+  scan->add_flag("--plan", flags->plan,
                  "Change nothing: list what the scan would do, each line behind \"plan: \", and "
                  "what it would copy, archive and remove per mirror and in total");
-  scan->add_flag("--json", *json, "With --plan: one JSON record a line")->needs("--plan");
-  scan->add_flag("--quiet", *quiet,
+  scan->add_flag("--json", flags->json, "With --plan: one JSON record a line")->needs("--plan");
+  scan->add_flag("--quiet", flags->quiet,
                  "For cron and timers: nothing on standard output, no progress line; error lines "
                  "go to standard error as they come, with one summary line after them when the "
                  "status is 1 or 3; the log files keep everything. With Confirm on, nobody is "
                  "asked: updates go ahead as with Confirm off, after a warning")
+      ->excludes("--plan");
+  scan->add_flag("--no-read-ahead", flags->no_read_ahead,
+                 "Read every directory only when the scan gets there, not ahead of it on a "
+                 "second thread (slower; for comparing, and for file systems that mind)")
       ->excludes("--plan");
 }
 

@@ -44,7 +44,8 @@ class TRunScope {
 
 TMirror::TMirror(TScanContext& context, TMapping& mapping)
     : context_(context),
-      writes_(context.platform, mapping.destination()),
+      changes_(context.platform),
+      writes_(changes_, mapping.destination()),
       platform_(writes_),
       mapping_(mapping),
       source_(writes_, context.ini, mapping),

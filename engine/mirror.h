@@ -14,6 +14,8 @@
 #include "config/mirror_health.h"
 #include "engine/dir_to_process.h"
 #include "engine/file_copier.h"
+#include "engine/listing_changes.h"
+#include "engine/listing_read_ahead.h"
 #include "engine/root_guard.h"
 #include "engine/roots.h"
 #include "engine/write_watch.h"
@@ -46,7 +48,8 @@ struct TScanContext;
 //
 // Lifetime: created by the scan for one run. Threads: the scan thread; the
 // counters and paths are also read by the front end while the mirror is the
-// current one.
+// current one. While the walk runs, the read-ahead's threads list directories
+// ahead of it; they only read.
 class TMirror {
  public:
   TMirror(TScanContext& context, TMapping& mapping);
@@ -109,6 +112,16 @@ class TMirror {
                          const TFoundFile& source, const TFoundFile& dest);
   bool IsArchiveEntry(const TDirToProcess& pair, const std::string& name) const;
   bool Stopped();
+  void StartReadAhead();
+  void StopReadAhead();
+  // Asks the read-ahead for the listings of the pair being entered (its
+  // destination; null when none is being entered) and of the pairs the walk
+  // takes next, in its order.
+  void ReadAhead(const std::vector<TWalkFrame>& stack, const TDirToProcess* entering);
+  // The listings of a pair, read ahead where that is sound, listed here
+  // otherwise.
+  Status ListSource(const TDirToProcess& pair, TWideStringList<TFoundFile>* list);
+  Status ListDest(const TDirToProcess& pair, TWideStringList<TFoundDestFile>* list);
 
   // Reading the source (mirror_source_read.cpp).
   bool ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
@@ -259,7 +272,8 @@ class TMirror {
   TConfigSwitches switches() const;
 
   TScanContext& context_;
-  // Every call of the mirror goes through it (platform_).
+  // Every call of the mirror goes through writes_ (platform_), then changes_.
+  TListingChanges changes_;
   TWriteWatch writes_;
   Platform& platform_;
   TMapping& mapping_;
@@ -290,6 +304,8 @@ class TMirror {
   bool store_error_logged_ = false;
   // What a file written to the destination showed when the mirror started.
   FileSystemProbe dest_fs_;
+  // While the walk runs, when the scan reads ahead.
+  std::unique_ptr<TListingReadAhead> ahead_;
 };
 
 }  // namespace qv

@@ -29,7 +29,7 @@ bool TMirror::ReadSourceDir(TDirToProcess& pair, TItemCounters counters,
                             TWideStringList<TFoundFile>* list) {
   log().SetStatus(pair.source);
   TWideStringList<TFoundFile> found;
-  const Status status = ListDirectory(platform_, pair.source, &found);
+  const Status status = ListSource(pair, &found);
   // A directory that cannot be read is never taken for an empty one: the
   // pair is skipped and its destination stays as it is. One that vanished
   // (or is no directory now) since its parent was listed goes when the next

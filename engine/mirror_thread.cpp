@@ -205,7 +205,8 @@ void TMirrorThread::RunMirrors(TQVIniFile& ini) {
   // with the disks, go first.
   TDestDisks disks(platform_);
   TMappings mappings(ini);
-  TScanContext context{platform_, ini, live_, mappings, disks, gate_, progress_, current_};
+  TScanContext context{platform_, ini,       live_,    mappings,           disks,
+                       gate_,     progress_, current_, options_.read_ahead};
   TMirrors mirrors(context);
   if (mirrors.Load(logger_, options_.destinations) && !logger_.IsTerminated()) {
     mirrors.Run(logger_);

@@ -43,6 +43,8 @@ struct TScanOptions {
   std::vector<std::string> destinations = {};
   // A plan works on a memory copy of the store, so nothing reaches the file.
   TStoreAccess store_access = TStoreAccess::kFile;
+  // Listings are read ahead of each mirror's walk (TScanContext::read_ahead).
+  bool read_ahead = true;
 };
 
 struct TBackupDecision {
@@ -53,7 +55,9 @@ TBackupDecision DecideRegistryBackup(int mode, bool registry_backed_up, bool sta
 
 // One scan on a thread of its own: the priority, the privileges, the general
 // settings, the store, the optional registry backup, the mirrors of every
-// enabled mapping, and the error summary. The owner calls Start() once and
+// enabled mapping, and the error summary. While a mirror walks its trees, a
+// second thread or two (TListingReadAhead) read the listings it needs next;
+// they never log, count or change anything. The owner calls Start() once and
 // joins (Join or the destructor) after the front end's ScanEnded().
 //
 // The scan stops cooperatively: Terminate() sets a flag that the engine tests

@@ -9,6 +9,7 @@
 #include "config/config_data.h"
 #include "config/mapping.h"
 #include "engine/mirror.h"
+#include "engine/scan_context.h"
 #include "engine/update_reason.h"
 #include "filesys/file_times.h"
 #include "filesys/listing.h"
@@ -64,16 +65,20 @@ struct TMirror::TWalkFrame {
 // The frames live on the heap: the depth of a tree costs memory, never the
 // thread's stack.
 void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint16_t* flags) {
+  StartReadAhead();
   std::vector<TWalkFrame> stack;
   stack.emplace_back(&root, counters, *flags);
   stack.back().entered = EnterPair(stack.back());
+  ReadAhead(stack, nullptr);
   while (!stack.empty()) {
     TWalkFrame& top = stack.back();
     if (top.entered && top.next < top.children.size()) {
       if (!Stopped()) {
         TWalkFrame child(top.children[top.next++].get(), top.child_counters, top.flags);
         stack.push_back(std::move(child));  // top goes stale here
+        ReadAhead(stack, stack.back().pair);
         stack.back().entered = EnterPair(stack.back());
+        ReadAhead(stack, nullptr);
         continue;
       }
       top.entered = false;  // left without the work done after the subdirectories
@@ -81,10 +86,69 @@ void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint
     if (top.entered) LeavePair(*top.pair);
     // The root's own times and mode wait for the end of the mirror.
     if (stack.size() > 1) SettleDestDir(*top.pair);
+    if (ahead_) {
+      ahead_->Forget(top.pair->source);
+      ahead_->Forget(top.pair->dest);
+    }
     const uint16_t answers = top.flags;
     stack.pop_back();
     AdoptWiderAnswer(stack.empty() ? flags : &stack.back().flags, answers);
   }
+  StopReadAhead();
+}
+
+// The readers list through the platform below the mirror's wrappers: they
+// neither count as writes nor report changes.
+void TMirror::StartReadAhead() {
+  if (!context_.read_ahead) return;
+  ahead_ = std::make_unique<TListingReadAhead>(
+      context_.platform, std::vector<std::string>{source_path(), dest_path()});
+  changes_.ReportTo(ahead_.get());
+}
+
+void TMirror::StopReadAhead() {
+  changes_.ReportTo(nullptr);
+  ahead_.reset();
+}
+
+// A window of pairs: far enough to keep the readers busy while the walk
+// settles one pair, near enough that few are read again after a change.
+void TMirror::ReadAhead(const std::vector<TWalkFrame>& stack, const TDirToProcess* entering) {
+  constexpr size_t kPairs = 8;
+  if (!ahead_) return;
+  std::vector<std::string> dirs;
+  if (entering != nullptr && entering->dest_attributes != kNoDestDir) {
+    dirs.push_back(entering->dest);
+  }
+  size_t pairs = 0;
+  for (auto frame = stack.rbegin(); frame != stack.rend() && pairs < kPairs; ++frame) {
+    if (!frame->entered) continue;
+    for (size_t i = frame->next; i < frame->children.size() && pairs < kPairs; ++i, ++pairs) {
+      const TDirToProcess& next = *frame->children[i];
+      dirs.push_back(next.source);
+      if (next.dest_attributes != kNoDestDir) dirs.push_back(next.dest);
+    }
+  }
+  ahead_->Want(dirs);
+}
+
+Status TMirror::ListSource(const TDirToProcess& pair, TWideStringList<TFoundFile>* list) {
+  std::vector<DirEntry> entries;
+  if (ahead_ && ahead_->Take(pair.source, {pair.entry.device, pair.entry.inode}, &entries)) {
+    FillDirectory(std::move(entries), list);
+    return Status::Ok();
+  }
+  return ListDirectory(platform_, pair.source, list);
+}
+
+Status TMirror::ListDest(const TDirToProcess& pair, TWideStringList<TFoundDestFile>* list) {
+  std::vector<DirEntry> entries;
+  const DirIdentity expect{pair.dest_found.device, pair.dest_found.inode};
+  if (ahead_ && ahead_->Take(pair.dest, expect, &entries)) {
+    FillDestDirectory(pair.dest, std::move(entries), list);
+    return Status::Ok();
+  }
+  return ListDestDirectory(platform_, pair.dest, list);
 }
 
 bool TMirror::EnterPair(TWalkFrame& frame) {
@@ -122,7 +186,7 @@ bool TMirror::MatchDestEntries(const TDirToProcess& pair,
                                TWideStringList<TDirToProcess>* queue, TItemCounters counters,
                                uint16_t* flags) {
   TWideStringList<TFoundDestFile> dests;
-  const Status status = ListDestDirectory(platform_, pair.dest, &dests);
+  const Status status = ListDest(pair, &dests);
   if (!status.ok()) {
     log().LogSysError(status.code(), "Failed to read directory " + pair.dest);
     return false;

@@ -26,6 +26,9 @@ struct TScanContext {
   TConfirmGate& gate;
   TScanProgress& progress;
   TCurrentMirror& current;  // the mirror that runs now, under its lock
+  // Listings are read ahead of the walk on threads of their own (see
+  // TListingReadAhead); off, the walk reads every listing itself.
+  bool read_ahead = true;
 };
 
 }  // namespace qv

@@ -14,22 +14,35 @@ namespace qv {
 
 namespace {
 
-// Lists dir and builds the records with make(entry). The list is filled
-// unsorted and sorted once: inserting in order would cost a move per entry.
+// Builds the records with make(entry). The list is filled unsorted and
+// sorted once: inserting in order would cost a move per entry.
 template <class T, class Make>
-Status ListInto(Platform& platform, const std::string& dir, TWideStringList<T>* list,
-                const Make& make) {
+void FillList(std::vector<DirEntry>& entries, TWideStringList<T>* list, const Make& make) {
   *list = TWideStringList<T>();
-  std::vector<DirEntry> entries;
-  const Status status = platform.ListDir(dir, &entries);
-  if (!status.ok()) return status;
   list->Reserve(static_cast<int>(entries.size()));
   for (DirEntry& entry : entries) {
     std::unique_ptr<T> object = make(entry);  // before the name moves out of entry
     list->Add(std::move(entry.name), std::move(object));
   }
   list->Sort();
+}
+
+template <class T, class Make>
+Status ListInto(Platform& platform, const std::string& dir, TWideStringList<T>* list,
+                const Make& make) {
+  *list = TWideStringList<T>();
+  std::vector<DirEntry> entries;
+  const Status status = platform.ListDir(dir, &entries);
+  if (status.ok()) FillList(entries, list, make);
   return status;
+}
+
+std::unique_ptr<TFoundFile> MakeFound(const DirEntry& entry) {
+  return std::make_unique<TFoundFile>(entry.info);
+}
+
+auto MakeDestOf(const std::string& dir) {
+  return [&dir](const DirEntry& entry) { return std::make_unique<TFoundDestFile>(dir, entry); };
 }
 
 class DirectoryWalk {
@@ -101,15 +114,21 @@ class DirectoryWalk {
 
 Status ListDirectory(Platform& platform, const std::string& dir,
                      TWideStringList<TFoundFile>* list) {
-  return ListInto(platform, dir, list,
-                  [](const DirEntry& entry) { return std::make_unique<TFoundFile>(entry.info); });
+  return ListInto(platform, dir, list, MakeFound);
 }
 
 Status ListDestDirectory(Platform& platform, const std::string& dir,
                          TWideStringList<TFoundDestFile>* list) {
-  return ListInto(platform, dir, list, [&dir](const DirEntry& entry) {
-    return std::make_unique<TFoundDestFile>(dir, entry);
-  });
+  return ListInto(platform, dir, list, MakeDestOf(dir));
+}
+
+void FillDirectory(std::vector<DirEntry> entries, TWideStringList<TFoundFile>* list) {
+  FillList(entries, list, MakeFound);
+}
+
+void FillDestDirectory(const std::string& dir, std::vector<DirEntry> entries,
+                       TWideStringList<TFoundDestFile>* list) {
+  FillList(entries, list, MakeDestOf(dir));
 }
 
 int64_t FileSize(Platform& platform, const std::string& path) {

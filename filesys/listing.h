@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "filesys/counts.h"
 #include "filesys/found_file.h"
@@ -21,6 +22,11 @@ Status ListDirectory(Platform& platform, const std::string& dir, TWideStringList
 // As above; each record also knows its directory and full path.
 Status ListDestDirectory(Platform& platform, const std::string& dir,
                          TWideStringList<TFoundDestFile>* list);
+
+// As the two above, from entries already listed.
+void FillDirectory(std::vector<DirEntry> entries, TWideStringList<TFoundFile>* list);
+void FillDestDirectory(const std::string& dir, std::vector<DirEntry> entries,
+                       TWideStringList<TFoundDestFile>* list);
 
 // Size of the entry at path (a link is not followed), or -1 when it cannot be
 // read.

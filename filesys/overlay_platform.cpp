@@ -565,6 +565,17 @@ Status TOverlayPlatform::HoldDir(const std::string& dir, std::unique_ptr<HeldDir
   return Status::Ok();
 }
 
+Status TOverlayPlatform::ListDirAt(const HeldDir& held, const std::string& name,
+                                   std::vector<DirEntry>* entries, DirIdentity* identity) {
+  const std::string dir = name.empty() ? held.path() : Child(Key(held.path()), name);
+  FileInfo info;
+  if (const Status s = Stat(dir, &info); !s.ok()) return s;
+  if (!IsFolder(info)) return Fail(info.IsReparsePoint() ? ELOOP : ENOTDIR);
+  identity->device = info.device;
+  identity->inode = info.inode;
+  return ListDir(dir, entries);
+}
+
 Status TOverlayPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
                                            const std::string& data, bool* created) {
   Lock lock(mu_);

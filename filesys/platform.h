@@ -74,6 +74,12 @@ struct DirEntry {
   FileInfo info;
 };
 
+// Which directory a listing read: device and inode of the open directory.
+struct DirIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
 // Owner, group, permission bits, the raw POSIX ACL blocks and the user.*
 // extended attributes of an entry.
 struct SecurityDescriptor {
@@ -369,6 +375,15 @@ class Platform {
   // below a root is reached without a link on the way; any other path is
   // opened as a root is, following links.
   virtual Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) = 0;
+  // ListDir of the directory name directly inside held (one component; ""
+  // lists held itself), opened from held's descriptor without following a
+  // link: one open, and no resolution from a root, so that a second thread
+  // listing ahead leaves the confinement's own descriptors alone. A link
+  // swapped in for the directory fails (ELOOP), and so does one
+  // whose joined path is too long for a path (ENAMETOOLONG). *identity tells
+  // which directory was read.
+  virtual Status ListDirAt(const HeldDir& held, const std::string& name,
+                           std::vector<DirEntry>* entries, DirIdentity* identity) = 0;
   // Appends all of data or nothing (a failed append is cut back off) to the
   // file at relative below held, creating it (mode 0600) when missing;
   // *created tells which happened. No symbolic link and no ".." is passed on

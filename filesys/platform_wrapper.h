@@ -137,6 +137,10 @@ class PlatformWrapper : public Platform {
   Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override {
     return target_.HoldDir(dir, held);
   }
+  Status ListDirAt(const HeldDir& held, const std::string& name, std::vector<DirEntry>* entries,
+                   DirIdentity* identity) override {
+    return target_.ListDirAt(held, name, entries, identity);
+  }
   Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                            const std::string& data, bool* created) override {
     return target_.AppendPrivateFile(held, relative, data, created);

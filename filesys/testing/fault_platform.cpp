@@ -275,6 +275,14 @@ Status FaultPlatform::HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* 
   return Unless(Check(Op::kHoldDir, dir), [&] { return PlatformWrapper::HoldDir(dir, held); });
 }
 
+Status FaultPlatform::ListDirAt(const HeldDir& held, const std::string& name,
+                                std::vector<DirEntry>* entries, DirIdentity* identity) {
+  const std::string& dir = held.path();
+  const std::string path = name.empty() || dir.ends_with('/') ? dir + name : dir + "/" + name;
+  return Unless(Check(Op::kListDir, path),
+                [&] { return PlatformWrapper::ListDirAt(held, name, entries, identity); });
+}
+
 Status FaultPlatform::AppendPrivateFile(const HeldDir& held, const std::string& relative,
                                         const std::string& data, bool* created) {
   const std::string& dir = held.path();

@@ -147,6 +147,9 @@ class FaultPlatform : public PlatformWrapper {
   Status DataSize(const std::string& path, int64_t block_size, int64_t* bytes) override;
   Status CreatePrivateDir(const std::string& path) override;
   Status HoldDir(const std::string& dir, std::unique_ptr<HeldDir>* held) override;
+  // Counts and fails as kListDir, on the held path joined with name.
+  Status ListDirAt(const HeldDir& held, const std::string& name, std::vector<DirEntry>* entries,
+                   DirIdentity* identity) override;
   Status AppendPrivateFile(const HeldDir& held, const std::string& relative,
                            const std::string& data, bool* created) override;
 

@@ -42,7 +42,8 @@ void MirrorTest::Run() {
   TScanProgress progress;
   TCurrentMirror current;
   const TLiveSwitches switches(config_);
-  TScanContext context{platform_, ini_, switches, mappings_, disks, gate_, progress, current};
+  TScanContext context{platform_, ini_,     switches, mappings_,  disks,
+                       gate_,     progress, current,  read_ahead_};
   bool confirm = confirm_;
   bool default_answer = true;
   TMirror mirror(context, *mapping_);

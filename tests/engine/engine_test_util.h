@@ -31,6 +31,12 @@ class MirrorLogger : public RecordingLogger {
     return true;
   }
   std::function<void()> on_flush;
+  void Log(const std::string& text, bool new_line) override {
+    RecordingLogger::Log(text, new_line);
+    if (on_line) on_line(lines.back());
+  }
+  // Runs on the scan's thread after each line: a user at work meanwhile.
+  std::function<void(const std::string&)> on_line;
 };
 
 // Records the questions; says No to those that begin with declined, and logs
@@ -98,6 +104,7 @@ class MirrorTest : public ::testing::Test {
   MirrorLogger log_;
   ScriptedGate gate_;
   bool confirm_ = false;
+  bool read_ahead_ = true;
   FileTime started_ = 0;  // the pinned time of the last run
   int errors_ = 0;        // logged by the last run
   TWideStringList<> overlaps_;  // inner sources of nested mirrors

@@ -57,6 +57,14 @@ bool created;
 std::string temp;
 const SecurityDescriptor kMine{getuid(), getgid(), 0600, {}, {}, {}};
 
+// Lists name inside dir, held first.
+Status ListHeld(P p, const std::string& dir, const std::string& name) {
+  std::unique_ptr<HeldDir> held;
+  DirIdentity identity;
+  const Status s = p.HoldDir(dir, &held);
+  return s.ok() ? p.ListDirAt(*held, name, &listed, &identity) : s;
+}
+
 const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
     {"CreateDir", [](P p, T t) { return p.CreateDir(t.sub + "new/"); }},
     {"RemoveDir", [](P p, T t) { return p.RemoveDir(t.sub + "d/"); }},
@@ -92,6 +100,8 @@ const std::pair<const char*, std::function<Status(P, T)>> kOps[] = {
        std::unique_ptr<HeldDir> held;
        return p.HoldDir(t.sub + "d/", &held);
      }},
+    {"ListDirAt", [](P p, T t) { return ListHeld(p, t.root, "sub"); }},
+    {"ListDirAt below", [](P p, T t) { return ListHeld(p, t.sub, "d"); }},
     {"AppendPrivateFile",
      [](P p, T t) {
        std::unique_ptr<HeldDir> held;
