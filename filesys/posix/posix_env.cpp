@@ -2,7 +2,6 @@
 #include <cstdlib>
 #include <ctime>
 
-#include <linux/ioprio.h>
 #include <sched.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -18,17 +17,26 @@ namespace {
 // Nice values of the priority indexes 1 ("Lowest") .. 6 ("Time critical").
 constexpr int kNiceByIndex[] = {19, 10, 0, -5, -10, -20};
 
+// The kernel's I/O priority ABI, spelled here: newer <linux/ioprio.h> does not
+// compile as C++ (a parameter named "class").
+constexpr int kIoprioWhoProcess = 1;
+constexpr int kIoprioClassShift = 13;
+constexpr int kIoprioClassNone = 0;
+constexpr int kIoprioClassIdle = 3;
+
+constexpr int IoPriority(int io_class) { return io_class << kIoprioClassShift; }
+
 bool IsRefused(int code) { return code == EACCES || code == EPERM; }
 
 Status SetIoPriority(pid_t tid, int value) {
-  if (::syscall(SYS_ioprio_set, IOPRIO_WHO_PROCESS, tid, value) != 0) return ErrnoStatus();
+  if (::syscall(SYS_ioprio_set, kIoprioWhoProcess, tid, value) != 0) return ErrnoStatus();
   return Status::Ok();
 }
 
 Status SetIdle(pid_t tid) {
   const sched_param param{};
   if (::sched_setscheduler(tid, SCHED_IDLE, &param) != 0) return ErrnoStatus();
-  return SetIoPriority(tid, IOPRIO_PRIO_VALUE(IOPRIO_CLASS_IDLE, 0));
+  return SetIoPriority(tid, IoPriority(kIoprioClassIdle));
 }
 
 // Leaves SCHED_IDLE and the idle I/O class (the I/O class then follows the
@@ -40,7 +48,7 @@ Status SetNice(pid_t tid, int nice) {
       ::sched_setscheduler(tid, SCHED_OTHER, &param) != 0 && !IsRefused(errno)) {
     return ErrnoStatus();
   }
-  Status s = SetIoPriority(tid, IOPRIO_PRIO_VALUE(IOPRIO_CLASS_NONE, 0));
+  Status s = SetIoPriority(tid, IoPriority(kIoprioClassNone));
   if (!s.ok() && s.cond() != Cond::kAccessDenied) return s;
   if (::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), nice) != 0 && !IsRefused(errno)) {
     return ErrnoStatus();
