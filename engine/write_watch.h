@@ -2,9 +2,10 @@
 #define QUORVANE_ENGINE_WRITE_WATCH_H_
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 
-#include "filesys/platform_wrapper.h"
+#include "engine/change_wrapper.h"
 
 namespace qv {
 
@@ -14,8 +15,7 @@ namespace qv {
 // read-only, or kFailuresInARow failed writes after which the watch cannot
 // make a file of its own in the root either (a failure of the files
 // themselves, or of their source, leaves the root writable and starts the
-// count anew). Then on_lost runs, once, and lost() tells why. Calls pass
-// through unchanged.
+// count anew). Then on_lost runs, once, and lost() tells why.
 //
 // Counted are the writes that carry data: creating, copying, committing,
 // moving and removing entries and writing files. What a file's own state
@@ -25,7 +25,7 @@ namespace qv {
 // links count only when read-only. A counted write that succeeds ends a run.
 //
 // Threads: the scan thread of the mirror.
-class TWriteWatch : public PlatformWrapper {
+class TWriteWatch : public TChangeWrapper {
  public:
   static constexpr int kFailuresInARow = 20;
 
@@ -39,29 +39,14 @@ class TWriteWatch : public PlatformWrapper {
 
   std::function<void()> on_lost;
 
-  Status CreateDir(const std::string& path) override;
-  Status RemoveDir(const std::string& path) override;
-  Status DeleteFile(const std::string& path) override;
-  Status Move(const std::string& from, const std::string& to) override;
-  Status Link(const std::string& from, const std::string& to) override;
-  Status SetAttributes(const std::string& path, uint32_t attributes) override;
-  Status SetTimes(const std::string& path, FileTime access, FileTime write) override;
-  Status CreateSymlink(const std::string& target, const std::string& path) override;
-  Status CopyToTemp(const std::string& src, const std::string& dst, const CopyProgress& progress,
-                    bool with_security, std::string* temp, uint32_t* lost) override;
-  Status SymlinkToTemp(const std::string& target, const std::string& dst,
-                       std::string* temp) override;
-  Status CommitTemp(const std::string& temp, const std::string& dst) override;
-  Status WriteSecurity(const std::string& path, const SecurityDescriptor& sd,
-                       uint32_t* lost) override;
-  Status WriteFile(const std::string& path, const std::string& data) override;
-  Status CreatePrivateDir(const std::string& path) override;
-  Status CreateTempFile(const std::string& dst, std::string* temp) override;
+ protected:
+  void OnChange(const Status& status, TKind kind,
+                std::initializer_list<std::string> paths) override;
 
  private:
-  // Takes note of the status of a write to path and answers it.
-  Status Data(const std::string& path, const Status& status);
-  Status Metadata(const std::string& path, const Status& status);
+  // Take note of the status of a write to path.
+  void Data(const std::string& path, const Status& status);
+  void Metadata(const std::string& path, const Status& status);
   bool RootWritable();
   void Lose(const Status& status);
 
