@@ -1,6 +1,7 @@
 #include "engine/listing_read_ahead.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 #include "filesys/path_ops.h"
@@ -11,6 +12,14 @@ namespace {
 
 // Held parents kept for the readers: the next pairs mostly share one.
 constexpr size_t kHeldParents = 4;
+// Spins of a walk waiting for a read in flight before it sleeps.
+constexpr int kSpins = 2000;
+
+void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
 
 size_t BytesOf(const std::vector<DirEntry>& entries) {
   size_t bytes = entries.capacity() * sizeof(DirEntry);
@@ -30,9 +39,12 @@ bool Plain(const std::string& path) {
 }  // namespace
 
 TListingReadAhead::TListingReadAhead(Platform& platform, std::vector<std::string> roots,
-                                     int readers, size_t byte_cap)
-    : platform_(platform), roots_(std::move(roots)), byte_cap_(byte_cap) {
-  for (int i = 0; i < readers; ++i) readers_.emplace_back([this] { ReadLoop(); });
+                                     TReaderPool readers, size_t byte_cap)
+    : platform_(platform),
+      roots_(std::move(roots)),
+      byte_cap_(byte_cap),
+      slow_per_entry_(readers.slow_per_entry) {
+  for (int i = 0; i < readers.count; ++i) readers_.emplace_back([this, i] { ReadLoop(i > 0); });
 }
 
 TListingReadAhead::~TListingReadAhead() {
@@ -70,6 +82,7 @@ bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
   auto it = listings_.find(dir);
   if (it == listings_.end()) return false;
   const uint64_t id = it->second.id;
+  if (it->second.state == TState::kReading) AwaitRead(lock);
   read_.wait(lock, [&] {
     it = listings_.find(dir);
     return it == listings_.end() || it->second.id != id || it->second.state != TState::kReading;
@@ -85,6 +98,17 @@ bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
   lock.unlock();
   if (was_full) work_.notify_all();  // room for the next read
   return sound;
+}
+
+// A read in flight on a warm cache ends within microseconds: a short spin
+// spares the walk a sleep and a wake-up, which cost more.
+void TListingReadAhead::AwaitRead(TLock& lock) {
+  const uint64_t seen = reads_done_.load(std::memory_order_relaxed);
+  lock.unlock();
+  for (int i = 0; i < kSpins && reads_done_.load(std::memory_order_acquire) == seen; ++i) {
+    CpuRelax();
+  }
+  lock.lock();
 }
 
 void TListingReadAhead::Forget(const std::string& dir) {
@@ -112,10 +136,13 @@ void TListingReadAhead::Changed(const std::string& path) {
   std::erase_if(held_, [&](const auto& held) { return AtOrBelow(held.first, top); });
 }
 
-void TListingReadAhead::ReadLoop() {
+void TListingReadAhead::ReadLoop(bool helper) {
   TLock lock(mu_);
   for (;;) {
-    work_.wait(lock, [this] { return stopping_ || (!queue_.empty() && bytes_ < byte_cap_); });
+    work_.wait(lock, [&] {
+      return stopping_ ||
+             (!queue_.empty() && bytes_ < byte_cap_ && (!helper || per_entry_ >= slow_per_entry_));
+    });
     if (stopping_) return;
     const std::string dir = std::move(queue_.back());
     queue_.pop_back();
@@ -131,11 +158,14 @@ void TListingReadAhead::ReadOne(TLock& lock, const std::string& dir, uint64_t id
   std::shared_ptr<HeldDir> held = HoldParent(lock, parent);
   TListing read;
   lock.unlock();
+  const auto start = std::chrono::steady_clock::now();
   read.status = held ? platform_.ListDirAt(*held, LastComponent(dir), &read.entries, &read.identity)
                      : Status::FromErrno(ENOENT);
   read.bytes = BytesOf(read.entries);
   held.reset();
+  const std::chrono::duration<double, std::micro> took = std::chrono::steady_clock::now() - start;
   lock.lock();
+  WeighRead(took.count() / static_cast<double>(read.entries.size() + 1));
   const auto it = listings_.find(dir);
   if (it != listings_.end() && it->second.id == id && it->second.state == TState::kReading) {
     TListing& listing = it->second;
@@ -146,7 +176,17 @@ void TListingReadAhead::ReadOne(TLock& lock, const std::string& dir, uint64_t id
     listing.bytes = read.bytes;
     bytes_ += read.bytes;
   }
+  reads_done_.fetch_add(1, std::memory_order_release);
   read_.notify_all();
+}
+
+// The helpers read only while reads wait on a disk: on a warm cache they
+// would cost the walk more in handing over than they save.
+void TListingReadAhead::WeighRead(double micros_per_entry) {
+  constexpr double kWeight = 1.0 / 8;
+  const bool was_slow = per_entry_ >= slow_per_entry_;
+  per_entry_ += (micros_per_entry - per_entry_) * kWeight;
+  if (!was_slow && per_entry_ >= slow_per_entry_) work_.notify_all();
 }
 
 // A parent held before a change that may have moved it is not kept: a later

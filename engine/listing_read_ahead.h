@@ -1,6 +1,7 @@
 #ifndef QUORVANE_ENGINE_LISTING_READ_AHEAD_H_
 #define QUORVANE_ENGINE_LISTING_READ_AHEAD_H_
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/reader_pool.h"
 #include "filesys/platform.h"
 
 namespace qv {
@@ -30,17 +32,14 @@ namespace qv {
 // cap, so at most the cap plus the widest directories in flight.
 //
 // Threads: Want, Take, Forget and Changed on the walk's thread; the readers
-// (kReaders unless told otherwise) are joined by the destructor.
+// are joined by the destructor.
 class TListingReadAhead {
  public:
-  // One reader: on a warm cache a second costs the walk more in handing
-  // listings over than it saves; more help only where reads wait on a disk.
-  static constexpr int kReaders = 1;
   static constexpr size_t kByteCap = size_t{4} << 20;
 
   // roots end with "/": the paths the walk's changes are spelled below.
-  TListingReadAhead(Platform& platform, std::vector<std::string> roots, int readers = kReaders,
-                    size_t byte_cap = kByteCap);
+  TListingReadAhead(Platform& platform, std::vector<std::string> roots,
+                    TReaderPool readers = TReaderPool{}, size_t byte_cap = kByteCap);
   ~TListingReadAhead();
   TListingReadAhead(const TListingReadAhead&) = delete;
   TListingReadAhead& operator=(const TListingReadAhead&) = delete;
@@ -70,10 +69,12 @@ class TListingReadAhead {
   };
   using TLock = std::unique_lock<std::mutex>;
 
-  void ReadLoop();
+  void AwaitRead(TLock& lock);
+  void ReadLoop(bool helper);
   // Reads dir (listing id); the lock is released meanwhile.
   void ReadOne(TLock& lock, const std::string& dir, uint64_t id);
   std::shared_ptr<HeldDir> HoldParent(TLock& lock, const std::string& parent);
+  void WeighRead(double micros_per_entry);
   void Drop(std::map<std::string, TListing>::iterator it);
   void SpoilAll();
   bool Placeable(const std::string& path) const;
@@ -81,6 +82,7 @@ class TListingReadAhead {
   Platform& platform_;
   const std::vector<std::string> roots_;
   const size_t byte_cap_;
+  const double slow_per_entry_;
   std::mutex mu_;
   std::condition_variable work_;  // readers: work queued, room freed or stopping
   std::condition_variable read_;  // Take: a read finished
@@ -90,8 +92,10 @@ class TListingReadAhead {
   // changes that may have moved one since a reader began to hold it.
   std::map<std::string, std::shared_ptr<HeldDir>> held_;
   uint64_t moves_ = 0;
+  std::atomic<uint64_t> reads_done_{0};
   uint64_t next_id_ = 1;
   size_t bytes_ = 0;
+  double per_entry_ = 0;  // microseconds, weighted toward the last reads
   bool stopping_ = false;
   std::vector<std::thread> readers_;
 };

@@ -206,7 +206,7 @@ void TMirrorThread::RunMirrors(TQVIniFile& ini) {
   TDestDisks disks(platform_);
   TMappings mappings(ini);
   TScanContext context{platform_, ini,       live_,    mappings,           disks,
-                       gate_,     progress_, current_, options_.read_ahead};
+                       gate_,     progress_, current_, options_.read_ahead ? TReaderPool{} : TReaderPool{.count = 0}};
   TMirrors mirrors(context);
   if (mirrors.Load(logger_, options_.destinations) && !logger_.IsTerminated()) {
     mirrors.Run(logger_);

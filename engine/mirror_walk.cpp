@@ -100,9 +100,10 @@ void TMirror::ProcessDirectory(TDirToProcess& root, TItemCounters counters, uint
 // The readers list through the platform below the mirror's wrappers: they
 // neither count as writes nor report changes.
 void TMirror::StartReadAhead() {
-  if (!context_.read_ahead) return;
+  if (context_.read_ahead.count == 0) return;
   ahead_ = std::make_unique<TListingReadAhead>(
-      context_.platform, std::vector<std::string>{source_path(), dest_path()});
+      context_.platform, std::vector<std::string>{source_path(), dest_path()},
+      context_.read_ahead);
   changes_.ReportTo(ahead_.get());
 }
 
@@ -117,6 +118,7 @@ void TMirror::ReadAhead(const std::vector<TWalkFrame>& stack, const TDirToProces
   constexpr size_t kPairs = 8;
   if (!ahead_) return;
   std::vector<std::string> dirs;
+  std::vector<std::string> sources;
   if (entering != nullptr && entering->dest_attributes != kNoDestDir) {
     dirs.push_back(entering->dest);
   }
@@ -125,10 +127,11 @@ void TMirror::ReadAhead(const std::vector<TWalkFrame>& stack, const TDirToProces
     if (!frame->entered) continue;
     for (size_t i = frame->next; i < frame->children.size() && pairs < kPairs; ++i, ++pairs) {
       const TDirToProcess& next = *frame->children[i];
-      dirs.push_back(next.source);
+      sources.push_back(next.source);
       if (next.dest_attributes != kNoDestDir) dirs.push_back(next.dest);
     }
   }
+  dirs.insert(dirs.end(), sources.rbegin(), sources.rend());
   ahead_->Want(dirs);
 }
 

@@ -1,6 +1,8 @@
 #ifndef QUORVANE_ENGINE_SCAN_CONTEXT_H_
 #define QUORVANE_ENGINE_SCAN_CONTEXT_H_
 
+#include "engine/reader_pool.h"
+
 namespace qv {
 
 class Platform;
@@ -27,8 +29,8 @@ struct TScanContext {
   TScanProgress& progress;
   TCurrentMirror& current;  // the mirror that runs now, under its lock
   // Listings are read ahead of the walk on threads of their own (see
-  // TListingReadAhead); off, the walk reads every listing itself.
-  bool read_ahead = true;
+  // TListingReadAhead).
+  TReaderPool read_ahead{};
 };
 
 }  // namespace qv

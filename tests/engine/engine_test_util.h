@@ -15,6 +15,7 @@
 #include "config/mappings.h"
 #include "config/qv_ini_file.h"
 #include "engine/current_mirror.h"
+#include "engine/reader_pool.h"
 #include "engine/scan_progress.h"
 #include "filesys/testing/fault_platform.h"
 #include "tests/support/recording_logger.h"
@@ -104,7 +105,7 @@ class MirrorTest : public ::testing::Test {
   MirrorLogger log_;
   ScriptedGate gate_;
   bool confirm_ = false;
-  bool read_ahead_ = true;
+  TReaderPool read_ahead_;
   FileTime started_ = 0;  // the pinned time of the last run
   int errors_ = 0;        // logged by the last run
   TWideStringList<> overlaps_;  // inner sources of nested mirrors

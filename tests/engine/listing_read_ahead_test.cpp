@@ -84,7 +84,7 @@ TEST_P(ReadAheadChangeTest, AChangeSpoilsTheListingsItTouches) {
     started.Open();
     (void)go.Wait(kLimit);
   };
-  TListingReadAhead ahead(platform_, {dir_ / "src/", dir_ / "dst/"}, 1);
+  TListingReadAhead ahead(platform_, {dir_ / "src/", dir_ / "dst/"}, {.count = 1});
   const std::string a = dir_ / "src/a/";
   ahead.Want({a, dir_ / "src/b/"});
   ASSERT_TRUE(started.Wait(kLimit));
@@ -128,7 +128,7 @@ TEST_P(ReadAheadTakeTest, OnlyASoundListingIsTaken) {
   platform_.on_call = [&](Op op, const std::string& path) {
     if (op == Op::kListDir && path == dir_ / "src/b") read.Open();
   };
-  TListingReadAhead ahead(platform_, {dir_ / "src/"}, 1);
+  TListingReadAhead ahead(platform_, {dir_ / "src/"}, {.count = 1});
   const std::string a = dir_ / "src/a/";
   ahead.Want({a, dir_ / "src/b/"});
   ASSERT_TRUE(read.Wait(kLimit));  // a/ was read before
@@ -140,6 +140,29 @@ TEST_P(ReadAheadTakeTest, OnlyASoundListingIsTaken) {
 
 INSTANTIATE_TEST_SUITE_P(Takes, ReadAheadTakeTest, ::testing::ValuesIn(kTakes),
                          [](const auto& row) { return std::string(row.param.name); });
+
+// On a slow disk the helpers read beside the reader: a read that waits
+// holds up neither the next one nor the walk's take of it.
+TEST_F(ReadAheadTest, HelpersReadWhileAReadWaits) {
+  TLatch b_started;
+  TLatch go;
+  platform_.on_call = [&](Op op, const std::string& path) {
+    if (op != Op::kListDir) return;
+    if (path == dir_ / "src/a") (void)go.Wait(kLimit);
+    if (path == dir_ / "src/b") b_started.Open();
+  };
+  TListingReadAhead ahead(platform_, {dir_ / "src/"}, {.count = 2, .slow_per_entry = 0});
+  const std::string a = dir_ / "src/a/";
+  const std::string b = dir_ / "src/b/";
+  ahead.Want({a, b});
+  ASSERT_TRUE(b_started.Wait(kLimit));
+  std::vector<DirEntry> entries;
+  EXPECT_TRUE(ahead.Take(b, IdentityOf("src/b"), &entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"z"}));
+  go.Open();
+  EXPECT_TRUE(ahead.Take(a, IdentityOf("src/a"), &entries));
+  EXPECT_EQ(Names(entries), (std::vector<std::string>{"x", "y"}));
+}
 
 }  // namespace
 }  // namespace qv::testing

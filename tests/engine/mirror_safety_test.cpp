@@ -110,7 +110,7 @@ TEST_F(MirrorTest, LinkedDirectoryThatCannotBeMadeIsOnePlainError) {
 // destination stays until a scan lists the parent without it.
 TEST_F(MirrorTest, SourceDirectoryThatCannotBeListedLeavesItsDestinationAlone) {
   MakeTree(dst_, {"sub/x.txt=x", "sub/old.txt=old"});
-  read_ahead_ = false;  // each fault fails one listing: the walk's own
+  read_ahead_.count = 0;  // each fault fails one listing: the walk's own
   for (const int error : {EACCES, EIO, ENOENT, ENOTDIR}) {
     SCOPED_TRACE(error);
     MakeTree(src_, {"sub/x.txt=x"});

@@ -108,7 +108,8 @@ class TreeMaker {
 class Side : public MirrorTest {
  public:
   Side(unsigned seed, bool read_ahead) {
-    read_ahead_ = read_ahead;
+    // Every helper reads too, as on a cold disk.
+    read_ahead_ = read_ahead ? TReaderPool{.count = 3, .slow_per_entry = 0} : TReaderPool{.count = 0};
     // Two subdirectories that copy a file into each other's trees on both
     // sides: while one is walked, the other's listings may be read already.
     MakeTree(src_, {"m0/map.txt=zero", "m1/map.txt=one"});
