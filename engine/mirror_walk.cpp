@@ -113,7 +113,11 @@ void TMirror::StopReadAhead() {
 }
 
 // A window of pairs: far enough to keep the readers busy while the walk
-// settles one pair, near enough that few are read again after a change.
+// settles one pair, near enough that few are read again after a change. The
+// destinations come first, near to far, then the sources from the far end:
+// the walk lists a near source itself when it gets there first, so that it
+// and a reader seldom want the same listing at once (a wait costs more than
+// a listing on a warm cache).
 void TMirror::ReadAhead(const std::vector<TWalkFrame>& stack, const TDirToProcess* entering) {
   constexpr size_t kPairs = 8;
   if (!ahead_) return;
