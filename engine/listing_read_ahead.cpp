@@ -52,14 +52,16 @@ TListingReadAhead::~TListingReadAhead() {
     const std::lock_guard lock(mu_);
     stopping_ = true;
   }
-  work_.notify_all();
+  Wake(true);
   for (std::thread& reader : readers_) reader.join();
 }
 
 void TListingReadAhead::Want(const std::vector<std::string>& dirs) {
   bool added_any = false;
+  bool slow = false;
   {
     const std::lock_guard lock(mu_);
+    slow = Slow();
     for (const std::string& dir : queue_) {
       const auto it = listings_.find(dir);
       if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) Drop(it);
@@ -73,7 +75,7 @@ void TListingReadAhead::Want(const std::vector<std::string>& dirs) {
     }
   }
   // Waking the readers costs the walk more than a listing on a warm cache.
-  if (added_any) work_.notify_all();
+  if (added_any) Wake(slow);
 }
 
 bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
@@ -94,9 +96,10 @@ bool TListingReadAhead::Take(const std::string& dir, const DirIdentity& expect,
                      listing.identity.device == expect.device;
   if (sound) *entries = std::move(listing.entries);
   const bool was_full = bytes_ >= byte_cap_;
+  const bool slow = Slow();
   Drop(it);
   lock.unlock();
-  if (was_full) work_.notify_all();  // room for the next read
+  if (was_full) Wake(slow);  // room for the next read
   return sound;
 }
 
@@ -113,15 +116,17 @@ void TListingReadAhead::AwaitRead(TLock& lock) {
 
 void TListingReadAhead::Forget(const std::string& dir) {
   bool was_full = false;
+  bool slow = false;
   {
     const std::lock_guard lock(mu_);
     was_full = bytes_ >= byte_cap_;
+    slow = Slow();
     for (auto it = listings_.lower_bound(dir);
          it != listings_.end() && AtOrBelow(it->first, dir);) {
       Drop(it++);
     }
   }
-  if (was_full) work_.notify_all();
+  if (was_full) Wake(slow);
 }
 
 void TListingReadAhead::Changed(const std::string& path) {
@@ -139,9 +144,8 @@ void TListingReadAhead::Changed(const std::string& path) {
 void TListingReadAhead::ReadLoop(bool helper) {
   TLock lock(mu_);
   for (;;) {
-    work_.wait(lock, [&] {
-      return stopping_ ||
-             (!queue_.empty() && bytes_ < byte_cap_ && (!helper || per_entry_ >= slow_per_entry_));
+    (helper ? help_ : work_).wait(lock, [&] {
+      return stopping_ || (!queue_.empty() && bytes_ < byte_cap_ && (!helper || Slow()));
     });
     if (stopping_) return;
     const std::string dir = std::move(queue_.back());
@@ -184,9 +188,17 @@ void TListingReadAhead::ReadOne(TLock& lock, const std::string& dir, uint64_t id
 // would cost the walk more in handing over than they save.
 void TListingReadAhead::WeighRead(double micros_per_entry) {
   constexpr double kWeight = 1.0 / 8;
-  const bool was_slow = per_entry_ >= slow_per_entry_;
+  const bool was_slow = Slow();
   per_entry_ += (micros_per_entry - per_entry_) * kWeight;
-  if (!was_slow && per_entry_ >= slow_per_entry_) work_.notify_all();
+  if (!was_slow && Slow()) help_.notify_all();
+}
+
+bool TListingReadAhead::Slow() const { return per_entry_ >= slow_per_entry_; }
+
+// Helpers sleeping through a warm cache are not woken for every new listing.
+void TListingReadAhead::Wake(bool slow) {
+  work_.notify_all();
+  if (slow) help_.notify_all();
 }
 
 // A parent held before a change that may have moved it is not kept: a later

@@ -75,6 +75,8 @@ class TListingReadAhead {
   void ReadOne(TLock& lock, const std::string& dir, uint64_t id);
   std::shared_ptr<HeldDir> HoldParent(TLock& lock, const std::string& parent);
   void WeighRead(double micros_per_entry);
+  bool Slow() const;  // under mu_
+  void Wake(bool slow);
   void Drop(std::map<std::string, TListing>::iterator it);
   void SpoilAll();
   bool Placeable(const std::string& path) const;
@@ -84,7 +86,8 @@ class TListingReadAhead {
   const size_t byte_cap_;
   const double slow_per_entry_;
   std::mutex mu_;
-  std::condition_variable work_;  // readers: work queued, room freed or stopping
+  std::condition_variable work_;  // the first reader: work queued, room freed or stopping
+  std::condition_variable help_;  // the helpers: as work_, while reads are slow
   std::condition_variable read_;  // Take: a read finished
   std::map<std::string, TListing> listings_;
   std::vector<std::string> queue_;  // listings to read, the next one last
