@@ -209,8 +209,8 @@ void AddScanCommand(TCommandRegistry& registry) {
                  "asked: updates go ahead as with Confirm off, after a warning")
       ->excludes("--plan");
   scan->add_flag("--no-read-ahead", flags->no_read_ahead,
-                 "Read every directory only when the scan gets there, not ahead of it on a "
-                 "second thread (slower; for comparing, and for file systems that mind)")
+                 "Read every directory only when the scan gets there, not ahead of it on "
+                 "threads of its own (slower; for comparing, and for file systems that mind)")
       ->excludes("--plan");
 }
 
