@@ -156,9 +156,12 @@ class TArchive {
  private:
   // Settings.
   void SaveInfo();
+  // Stores the mark before this run's first change to the archive: a run
+  // that changes nothing costs the store no commit to open and close.
   void MarkRunOpen();
+  void MarkSlotOpen();
   // Whether an earlier run left the archive marked open; read once, before
-  // this run marks it (the archive opens before its counters load).
+  // this run marks it.
   bool WasLeftOpen();
   void CloseRun();
   bool CreateArchiveDir(uint16_t* flags, TLogger& logger);
@@ -224,7 +227,9 @@ class TArchive {
   bool loading_ = false;
   bool use_compressed_ = true;
   bool slot_claimed_ = false;
+  bool slot_named_ = false;  // stored as the last time slot
   bool run_open_ = false;
+  bool running_ = false;  // between OpenArchive and CloseArchive
   std::optional<bool> left_open_;
   TDestLock lock_;
   bool days_held_ = false;

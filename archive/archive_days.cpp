@@ -175,8 +175,9 @@ bool TArchive::RemoveDay(const std::string& day, uint16_t* flags, bool* skipped,
     *skipped = true;
     return false;
   }
-  // Another mirror may free space in an archive whose run has closed.
-  const bool was_open = run_open_;
+  // Another mirror may free space in an archive whose run has closed (or
+  // not begun): that removal closes again at once.
+  const bool closes = !running_;
   MarkRunOpen();
   logger.LogLine("Removing day " + day_dir);
   const TCounts before = content_.Get();
@@ -193,7 +194,7 @@ bool TArchive::RemoveDay(const std::string& day, uint16_t* flags, bool* skipped,
   if (!logger.IsTerminated() && CountersImplausible()) {
     removed = ScanArchive(nullptr, logger) && removed;
   }
-  if (!was_open) CloseRun();
+  if (closes) CloseRun();
   return removed;
 }
 
@@ -221,6 +222,7 @@ bool TArchive::RemoveDayFolder(const std::string& day_dir, TLogger& logger) {
 // day is today or later); the archive's counters follow the log directory's.
 void TArchive::RemoveLogsUpTo(const std::string& day, TLogger& logger) {
   if (!IsDirectory(platform_, log_dir_.log_dir())) return;
+  MarkRunOpen();
   const TCounts removed_before = log_dir_.removed();
   SubtractCounts(&content_, log_dir_.kept());
   log_dir_.RemoveUpTo(day, today_, logger, use_compressed_);

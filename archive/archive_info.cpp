@@ -80,7 +80,6 @@ bool TArchive::LoadInfo(int64_t* items, uint16_t* flags, bool use_compressed, TL
   if (ini_.ReadInteger(archive_key_, kVersionValue, 0) < 1) {
     ini_.WriteInteger(archive_key_, kVersionValue, 1);
   }
-  MarkRunOpen();
   return CheckLimits(items, flags, logger);
 }
 
@@ -121,8 +120,8 @@ bool TArchive::ScanArchive(int64_t* items, TLogger& logger) {
 }
 
 bool TArchive::OpenArchive(uint16_t* flags, TLogger& logger) {
+  running_ = true;
   ClaimTimeSlot();
-  MarkRunOpen();
   if (!IsDirectory(platform_, archive_dir_) && !CreateArchiveDir(flags, logger)) return false;
   if (!log_dir_.CreateLogDir(logger)) return false;
   if (!logger.SetLogFileName(log_dir_.LogFileName(TimeSlotRelative()))) return false;
@@ -134,6 +133,7 @@ bool TArchive::CreateArchiveDir(uint16_t* flags, TLogger& logger) {
                   archive_dir_, flags)) {
     return false;
   }
+  MarkRunOpen();
   const Status status = platform_.CreatePrivateDir(ExcludeTrailingSeparator(archive_dir_));
   if (!status.ok()) {
     logger.LogSysError(status.code(), "Could not create archive directory " + archive_dir_);
@@ -149,6 +149,7 @@ bool TArchive::CreateArchiveDir(uint16_t* flags, TLogger& logger) {
 
 void TArchive::CloseArchive() {
   loading_ = false;
+  running_ = false;
   CloseRun();
   if (ini_.ReadLastTimeSlot(archive_key_).empty()) {
     ini_.WriteLastTimeSlot(archive_key_, time_slot_path_);

@@ -4,6 +4,7 @@
 #include "archive/counter_arithmetic.h"
 #include "archive/dest_disk.h"
 #include "config/qv_ini_file.h"
+#include "config/settings_db.h"
 #include "filesys/file_ops.h"
 #include "filesys/listing.h"
 #include "filesys/path_ops.h"
@@ -15,6 +16,12 @@ namespace {
 
 // What a full file system is first asked to free; doubled at every retry.
 constexpr int64_t kFirstRoomRequest = 16384;
+
+// A folder that cannot be listed counts as not empty: it is not removed.
+bool Empty(Platform& platform, const std::string& dir) {
+  std::vector<DirEntry> entries;
+  return platform.ListDir(dir, &entries).ok() && entries.empty();
+}
 
 }  // namespace
 
@@ -86,9 +93,19 @@ bool TArchive::MakeArchiveDir(const std::string& dir, bool parent_made, bool* pa
   if (created) {
     content_.IncDirs();
     grown_.IncDirs();
-    if (dir == time_slot_path_) ini_.WriteLastTimeSlot(archive_key_, time_slot_path_);
   }
   return true;
+}
+
+// Before the first version goes in, the mark and the slot's name (which
+// tells later scans that versions were stored here) in one commit.
+void TArchive::MarkSlotOpen() {
+  if (slot_named_) return MarkRunOpen();
+  TSettingsTransaction transaction(ini_.db());
+  MarkRunOpen();
+  ini_.WriteLastTimeSlot(archive_key_, time_slot_path_);
+  (void)transaction.Commit();
+  slot_named_ = true;
 }
 
 bool TArchive::MoveToArchive(const TArchiveItem& item, const std::string& question, uint16_t* flags,
@@ -97,6 +114,7 @@ bool TArchive::MoveToArchive(const TArchiveItem& item, const std::string& questi
   const std::string asked = question.empty() ? "Move " + item.path + " to archive?" : question;
   if (!PassGate(gate_, asked, std::string(), item.path, flags)) return false;
   ClaimTimeSlot();
+  MarkSlotOpen();
   const std::string target = ArchivePath(item.path);
   const std::string from = ExcludeTrailingSeparator(item.path);
   const std::string to = ExcludeTrailingSeparator(target);
@@ -156,6 +174,7 @@ bool TArchive::RestoreFromArchive(const std::string& dest_path, TDirInfo* dest_c
   // An unclaimed slot name may still be an earlier run's: claiming it first
   // makes sure only what this run archived comes back.
   ClaimTimeSlot();
+  MarkRunOpen();
   const std::string archived = ExcludeTrailingSeparator(ArchivePath(dest_path));
   FileInfo info;
   if (!platform_.Stat(archived, &info).ok()) {
@@ -200,6 +219,8 @@ void TArchive::RemoveEmptyDirs(const std::string& dir, size_t min_length) {
     FileInfo info;
     if (!platform_.Stat(path, &info).ok()) continue;
     if (!info.IsDirectory() || info.IsReparsePoint()) return;
+    if (!run_open_ && !Empty(platform_, path)) return;
+    MarkRunOpen();
     const bool read_only = (info.attributes & kAttrReadOnly) != 0;
     if (read_only) (void)platform_.SetAttributes(path, info.attributes & ~kAttrReadOnly);
     if (!platform_.RemoveDir(path).ok()) {

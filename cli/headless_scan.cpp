@@ -11,6 +11,7 @@
 #include "cli/terminal_output.h"
 #include "config/config_data.h"
 #include "config/qv_ini_file.h"
+#include "config/settings_db.h"
 #include "engine/mirror_thread.h"
 #include "engine/scan_done_text.h"
 #include "filesys/console.h"
@@ -104,6 +105,7 @@ class THeadlessScan {
   bool RunOnce() {
     Platform& platform = context_.platform();
     log_.ClearLog();
+    log_.DeferLastLog();
     const FileTime start = platform.Now();
     TMirrorThread thread(platform, config_, options_, front_end_);
     front_end_.Attach(thread);
@@ -116,6 +118,8 @@ class THeadlessScan {
     if (thread.error_count() > 0) errors_ = true;
     stopped_ = thread.stopped();
     const bool again = !thread.IsTerminated() && thread.restart();
+    // The scan's end and its log's name in one commit of the store.
+    TSettingsTransaction transaction(ini_.db());
     if (again) {
       log_.AddLine("Restarting scanner.", true);
     } else if (!stopped_) {
@@ -129,6 +133,8 @@ class THeadlessScan {
     // What could not be saved in an archive goes to standard error rather
     // than nowhere: standard output may be discarded.
     if (!log_.SaveLog(false)) ShowUnsaved();
+    log_.StoreLastLog();
+    (void)transaction.Commit();
     return again;
   }
 

@@ -118,9 +118,17 @@ void TLog::DropFront(size_t count) {
 void TLog::Saved(bool created) {
   failed_file_.clear();
   last_log_ = file_name_;
-  ini_.WriteString(kBaseKey, kLastLogValue, last_log_);
+  last_log_stored_ = false;
+  if (!defer_last_log_) StoreLastLog();
   if (callbacks_.log_saved) callbacks_.log_saved();
   Append((created ? "Log written to " : "Log appended to ") + file_name_, true);
+}
+
+void TLog::StoreLastLog() {
+  defer_last_log_ = false;
+  if (last_log_stored_) return;
+  last_log_stored_ = true;
+  (void)ini_.WriteString(kBaseKey, kLastLogValue, last_log_);
 }
 
 void TLog::SaveFailed(const Status& status) {

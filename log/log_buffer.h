@@ -75,6 +75,13 @@ class TLog {
   // is written, and clear empties a buffer of kMaxLines lines or more.
   // False when the file could not be written.
   bool SaveLog(bool clear);
+  // From here until StoreLastLog a save keeps the last log's name in memory
+  // only: a scan stores it once, with its end, as each commit of the store
+  // waits for the disk.
+  void DeferLastLog() { defer_last_log_ = true; }
+  // Stores the name of the log saved last unless it is stored already; later
+  // saves store theirs at once again. A refusal is kept by the store.
+  void StoreLastLog();
   // The newest log file of the archive of destination_dir (ends with "/"),
   // or "" when there is none.
   std::string FindLastLog(const std::string& destination_dir);
@@ -113,6 +120,8 @@ class TLog {
   std::string held_relative_;
   Status hold_status_;
   std::string last_log_;
+  bool defer_last_log_ = false;
+  bool last_log_stored_ = true;
   // The file whose save failure was reported; "" after a successful save.
   std::string failed_file_;
 };

@@ -316,6 +316,7 @@ TEST_F(ArchiveTest, ShrinksTenMegabytesBelowAnExceededMaximum) {
                                                       {18 * kMiB - 1, kNoLimit, true},
                                                       {kNoLimit, 18 * kMiB - 1, true}};
   for (const auto& [max_size, max_compressed, shrinks] : cases) {
+    ASSERT_TRUE(ClearArchiveInfo(ini_, Mapping(dest_), nullptr));  // days put back: count again
     for (const char* day : days) Put(ArchiveDir() + day + "10 00 00/f", 6 * kMiB);
     Mapping(dest_).mutable_settings().max_archive_size = max_size;
     Mapping(dest_).mutable_settings().max_compressed_archive_size = max_compressed;
@@ -431,7 +432,17 @@ TEST_F(ArchiveTest, ArchiveOfOnlyLogsShrinksOnlyWithMoreFolders) {
 // before its counters loaded.
 TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   Put(ArchiveDir() + "2024/01/05/10 00 00/f", 10);
-  ASSERT_TRUE(Moved(*Opened(), "a.txt", 42));
+  Put(ArchiveDir() + "2024/01/04/10 00 00/f", 1);
+  const auto run_open = [&] { return ini_.ReadInteger(Mapping(dest_).archive_key(), "RunOpen", 0); };
+  {
+    // Marked before the first change, and a day removed in the run leaves
+    // it open until the run closes.
+    auto archive = Opened();
+    EXPECT_EQ(run_open(), 0);
+    ASSERT_TRUE(archive->RemoveDay("2024/01/04/", &flags_, &skipped_, log_));
+    EXPECT_EQ(run_open(), 1);
+    ASSERT_TRUE(Moved(*archive, "a.txt", 42));
+  }
   for (const bool closed_before : {false, true}) {
     log_.lines.clear();
     auto archive = Opened();
@@ -445,7 +456,7 @@ TEST_F(ArchiveTest, ArchiveIsCountedAgainOnlyAfterARunThatDidNotClose) {
   TCounts stored;
   ASSERT_TRUE(ini_.ReadCounters(Mapping(dest_).archive_key(), &stored));
   EXPECT_EQ(stored, Recount());
-  EXPECT_EQ(ini_.ReadInteger(Mapping(dest_).archive_key(), "RunOpen", 0), 0);
+  EXPECT_EQ(run_open(), 0);
   {
     TArchive cancelled(platform_, ini_, Mapping(dest_), disks_.GetDestDisk(dest_, 0, log_), gate_);
     ASSERT_TRUE(cancelled.OpenArchive(&flags_, log_));
@@ -534,6 +545,9 @@ TEST_F(ArchiveTest, TheDriveGivesUpTheOldestDaysOfTheArchivesThatMay) {
        },
        {a + "03/", a + "07/"}}};
   for (const auto& [keep, removed] : kCases) {
+    for (const std::string& dest : {dest_, dest_b}) {  // days put back: count again
+      ASSERT_TRUE(ClearArchiveInfo(ini_, Mapping(dest), nullptr));
+    }
     for (const std::string& day : {a + "03", a + "07", b + "03", b + "05"}) {
       Put(day + "/s/f", 6 * kMiB);
     }

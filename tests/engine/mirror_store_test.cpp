@@ -23,13 +23,16 @@ int CountValues(const std::string& file, const std::string& lname,
   return count;
 }
 
-// Another writer holds the store while the mirror's end stores.
+// The second run changes a file or not; another writer may hold the store
+// while the mirror's end stores.
 struct StoreCase {
   const char* name;
+  bool change;
   bool locked_at_end;
+  int open_at_flush;    // the mark that a run was cut short, before its end
   int end_commits;      // commits from the last log save to the run's end
-  int run_commits;      // of the whole second run, nothing changed
-  int run_open_values;  // the mark that a run was cut short, after the run
+  int run_commits;      // of the whole second run
+  int run_open_values;  // the mark, after the run
   TScanResult result;   // stored, after a retry that finds the store free
                         // (the refusal is logged after the end is computed)
 };
@@ -41,9 +44,12 @@ class MirrorRun : public MirrorTest {
 
 TEST(MirrorStoreTest, RunEndIsOneCommitAndARefusedOneIsReportedAndKept) {
   const StoreCase kCases[] = {
-      // The open mark, what the mirror found (unchanged) and its end.
-      {"Free", false, 1, 3, 0, TScanResult::kCompleted},
-      {"LockedAtEnd", true, 0, 2, 1, TScanResult::kCompleted},
+      // What the mirror found (unchanged, so no write reaches the disk) and
+      // its end: an archive nothing went into is never marked open.
+      {"NothingChanged", false, false, 0, 1, 2, 0, TScanResult::kCompleted},
+      // The mark before the old version goes into the archive.
+      {"Changed", true, false, 1, 1, 3, 0, TScanResult::kCompleted},
+      {"LockedAtEnd", true, true, 1, 0, 2, 1, TScanResult::kCompleted},
   };
   for (const StoreCase& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -51,12 +57,14 @@ TEST(MirrorStoreTest, RunEndIsOneCommitAndARefusedOneIsReportedAndKept) {
     MakeTree(t.src_, {"a.txt=a", "sub/b.txt=b"});
     t.Run();
     ASSERT_EQ(t.errors_, 0);
+    if (c.change) MakeTree(t.src_, {"a.txt=changed"});
     const std::string file = t.dir_ / "settings.db";
     TSettingsDb& db = t.ini_.db();
     sqlite3* holder = nullptr;
     int64_t at_flush = 0;
     t.log_.on_flush = [&] {
       at_flush = db.commits();
+      EXPECT_EQ(CountValues(file, "runopen"), c.open_at_flush);
       if (!c.locked_at_end) return;
       ASSERT_EQ(sqlite3_open(file.c_str(), &holder), SQLITE_OK);
       ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "config/qv_ini_file.h"
+#include "config/settings_db.h"
 #include "filesys/testing/fault_platform.h"
 #include "log/log_buffer.h"
 #include "log/log_dir.h"
@@ -64,6 +65,26 @@ TEST_F(LogFilesTest, OverflowAtAThousandLinesSavesAndLaterSavesAppend) {
   EXPECT_EQ(ReadFile(file_), first + written + appended);
   EXPECT_EQ(log_.text(), written + appended + appended);
   EXPECT_EQ(TLog(platform_, ini_).last_log(), file_);
+}
+
+// A scan stores the last log's name once, with its end; a save outside a
+// scan stores it at once again.
+TEST_F(LogFilesTest, DeferredLastLogIsStoredOnce) {
+  log_.DeferLastLog();
+  log_.SetLogFile(file_);
+  log_.SaveLog(false);
+  log_.SaveLog(false);
+  EXPECT_EQ(log_.last_log(), file_);
+  EXPECT_EQ(TLog(platform_, ini_).last_log(), "");
+  const int64_t commits = ini_.db().commits();
+  log_.StoreLastLog();
+  log_.StoreLastLog();
+  EXPECT_EQ(ini_.db().commits() - commits, 1);
+  EXPECT_EQ(TLog(platform_, ini_).last_log(), file_);
+  const std::string other = dir_ / "other.txt";
+  log_.SetLogFile(other);
+  log_.SaveLog(false);
+  EXPECT_EQ(TLog(platform_, ini_).last_log(), other);
 }
 
 // A save that fails never loses text that was not written; it is written,

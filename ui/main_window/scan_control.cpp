@@ -5,6 +5,7 @@
 #include "config/config_data.h"
 #include "config/config_keys.h"
 #include "config/qv_ini_file.h"
+#include "config/settings_db.h"
 #include "engine/mirror_thread.h"
 #include "engine/scan_done_text.h"
 #include "filesys/platform.h"
@@ -132,6 +133,7 @@ void TScanControl::StartScan() {
   scan_start_ = platform_.Now();
   emit progress(0, 1, 0);
   log_.ClearLog();
+  log_.DeferLastLog();
   TScanOptions options;
   options.settings_path = settings_path_;
   options.started_with_start = started_with_start_;
@@ -274,6 +276,7 @@ void TScanControl::EndScan(const TScanEnd& end) {
     return;
   }
   log_.SaveLog(false);
+  log_.StoreLastLog();
   SetState(TScanState::kIdle);
   emit statusText(QString::fromStdString(EndText(end.terminated, end.errors)));
   RunPendingActions();
@@ -293,10 +296,16 @@ void TScanControl::RunPendingActions() {
 }
 
 void TScanControl::ScanFinished(bool logged_errors) {
-  // A scan whose end time cannot be stored is still done.
-  (void)ini_.WriteLastScan(last_scan_);
-  Log(ScanDoneText(scan_start_, last_scan_));
-  log_.SaveLog(false);
+  {
+    // The scan's end and its log's name in one commit. A scan whose end
+    // time cannot be stored is still done.
+    TSettingsTransaction transaction(ini_.db());
+    (void)ini_.WriteLastScan(last_scan_);
+    Log(ScanDoneText(scan_start_, last_scan_));
+    log_.SaveLog(false);
+    log_.StoreLastLog();
+    (void)transaction.Commit();
+  }
   if (config_.switches.close_when_done) {
     SetState(TScanState::kIdle);
     emit closeNow();
