@@ -70,7 +70,6 @@ TEST_F(ConfigCommandsTest, BadInputOrALockedStoreGivesOneErrorLineStatusTwoAndCh
       {{"versions", "relative"}, "must be an absolute file name"},
       {{"restore", "@src/x"}, "the mirror holds no version of it"},
       {{"verify", "@d2"}, "no mirror has the destination"},
-      {{"scan", "@d2"}, "no mirror has the destination"},
   };
   const std::string before = StoreBytes();
   for (const auto& [args, says] : kCases) {

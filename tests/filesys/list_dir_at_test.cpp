@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -8,17 +7,11 @@
 #include "filesys/overlay_platform.h"
 #include "filesys/posix/posix_platform.h"
 #include "filesys/testing/fault_platform.h"
+#include "tests/support/entry_names.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::testing {
 namespace {
-
-std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) names.push_back(entry.name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // top/ holds a/ (x, y) and the file f.
 class ListDirAtTest : public ::testing::Test {

@@ -37,6 +37,7 @@ struct TAnswer {
   int64_t total_bytes;
   quint64 generation;
   bool on_main_thread;
+  bool operator==(const TAnswer&) const = default;
 };
 
 // Free space is pinned; asking a drive below "/hang/" blocks until the latch
@@ -79,16 +80,10 @@ TEST_F(DiskInfoWorkerTest, AnswersArriveOnTheMainThreadInTheOrderAskedOncePerDri
   const uint64_t generation = worker.Load({"/b/", "/a/", "/b/", "/c/"});
   worker.Query("/d/");
   ASSERT_TRUE(WaitFor([&] { return worker.idle(); }));
-  const std::vector<std::string> expected = {"/b/", "/a/", "/c/", "/d/"};
-  ASSERT_EQ(answers_.size(), expected.size());
-  for (size_t i = 0; i < expected.size(); ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(answers_[i].drive, expected[i]);
-    EXPECT_EQ(answers_[i].free_bytes, kFree);
-    EXPECT_EQ(answers_[i].total_bytes, kTotal);
-    EXPECT_EQ(answers_[i].generation, generation);
-    EXPECT_TRUE(answers_[i].on_main_thread);
-  }
+  std::vector<TAnswer> expected;
+  for (const char* drive : {"/b/", "/a/", "/c/", "/d/"})
+    expected.push_back({drive, kFree, kTotal, generation, true});
+  EXPECT_EQ(answers_, expected);
 }
 
 TEST_F(DiskInfoWorkerTest, AnswersOfAReplacedLoadAreDropped) {
@@ -99,9 +94,7 @@ TEST_F(DiskInfoWorkerTest, AnswersOfAReplacedLoadAreDropped) {
   // The running query of the first load answers now, before "/new/" runs.
   latch_->Open();
   ASSERT_TRUE(WaitFor([&] { return worker.idle(); }));
-  ASSERT_EQ(answers_.size(), 1u);
-  EXPECT_EQ(answers_[0].drive, "/new/");
-  EXPECT_EQ(answers_[0].generation, second);
+  EXPECT_EQ(answers_, (std::vector<TAnswer>{{"/new/", kFree, kTotal, second, true}}));
 }
 
 TEST_F(DiskInfoWorkerTest, AHangingQueryFailsInTimeAndIsLeftBehind) {

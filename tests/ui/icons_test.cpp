@@ -46,11 +46,6 @@ TEST(IconsTest, EveryStateHasItsOwnPictureAtEverySize) {
   EXPECT_EQ(pictures.size(), 4U);
 }
 
-TEST(IconsTest, AnUnknownNameGivesNoIconAndTheProgramIconIsTheScanningOne) {
-  for (const char* name : {"", "md", "MAIN", "MX"}) EXPECT_TRUE(StateIcon(name).isNull()) << name;
-  EXPECT_EQ(Image(ProgramIcon(), 32), Image(StateIcon("MAINICON"), 32));
-}
-
 TEST(IconsTest, TheAboutBoxShowsTheProgramIcon) {
   TAboutBox box("/usr/bin/quorvane");
   const auto* label = box.findChild<QLabel*>("ProgramIcon");

@@ -85,18 +85,6 @@ class StatsPanelTest : public ::testing::Test {
   TStatsPanel panel_{SharedDefaultPlatform(), 2000ms};
 };
 
-TEST_F(StatsPanelTest, WithoutMirrorsKeepsTwoRowsOfTitles) {
-  for (const TChartKind kind : {kFiles, kSizes}) {
-    const TChartModel& model = panel_.model(kind);
-    ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(Text(kind, 0, 0), ChartColumnTitle(kind, 0));
-    for (int column = 0; column < kChartColumns; ++column) {
-      EXPECT_EQ(Text(kind, 1, column), "") << column;
-    }
-  }
-  EXPECT_EQ(panel_.mirrors_list().count(), 0);
-}
-
 TEST_F(StatsPanelTest, ListsHideColumnsMirrorsAndBarsInModelAndView) {
   LoadTwo();
   const int source1 = ChartRowOf(1, TChartRowKind::kSource);

@@ -39,23 +39,13 @@ TEST(TrayMenuTest, TheItemsFollowTheState) {
 
 TEST(TrayMenuTest, ItemsHaveTheirNamesAndCaptionsInOrder) {
   TTrayMenu menu([] { return true; });
-  const std::pair<const char*, const char*> expected[] = {
-      {"MenuSysTrayViewQV", "&View Quorvane"},
-      {"MenuSysTrayStart", "&Start scan"},
-      {"MenuSysTrayStop", "&Stop scan"},
-      {"MenuSysTrayStartTimer", "Start &timer"},
-      {"", ""},
-      {"MenuSysTrayClose", "&Close Quorvane"},
-      {"MenuSysTrayCloseWhenDone", "Close when &done"},
-      {"MenuSystrayCloseMenu", "Close menu"},
-  };
-  const QList<QAction*> actions = menu.actions();
-  ASSERT_EQ(actions.size(), std::size(expected));
-  for (qsizetype i = 0; i < actions.size(); ++i) {
-    EXPECT_EQ(actions[i]->objectName().toStdString(), expected[i].first);
-    EXPECT_EQ(actions[i]->text().toStdString(), expected[i].second);
-    EXPECT_EQ(actions[i]->isSeparator(), expected[i].first[0] == '\0');
-  }
+  QStringList items;
+  for (const QAction* action : menu.actions()) items << action->objectName() + "=" + action->text();
+  EXPECT_EQ(items.join('|').toStdString(),
+            "MenuSysTrayViewQV=&View Quorvane|MenuSysTrayStart=&Start scan|"
+            "MenuSysTrayStop=&Stop scan|MenuSysTrayStartTimer=Start &timer|=|"
+            "MenuSysTrayClose=&Close Quorvane|MenuSysTrayCloseWhenDone=Close when &done|"
+            "MenuSystrayCloseMenu=Close menu");
   EXPECT_EQ(menu.defaultAction(), menu.view());
   // Opening the menu shows the effective CloseWhenDone.
   emit menu.aboutToShow();

@@ -40,20 +40,16 @@ class WindowPlacementTest : public WindowTest {
   }
 };
 
-TEST_F(WindowPlacementTest, ClosedInTheNormalStateStoresItsBounds) {
-  TMainWindow& window = MakeWindow();
-  window.setGeometry(60, 70, 500, 400);
-  CloseWindow();
-  EXPECT_EQ(Stored(),
-            (TValues{{"Left", 60}, {"Top", 70}, {"Width", 500}, {"Height", 400}, {"WinState", 0}}));
-}
-
 // The offscreen screen is 800 by 800 pixels.
-TEST_F(WindowPlacementTest, AStoredPlacementOffTheScreenIsPulledBack) {
+TEST_F(WindowPlacementTest, AStoredPlacementOffTheScreenIsPulledBackAndTheNormalBoundsStored) {
   Store({{"Left", -500}, {"Top", 30}, {"Width", 720}, {"Height", 900}, {"WinState", 0}});
   TMainWindow& window = MakeWindow();
   EXPECT_EQ(window.geometry(), QRect(0, 30, 720, 770));
   EXPECT_FALSE(window.isMaximized());
+  window.setGeometry(60, 70, 500, 400);
+  CloseWindow();
+  EXPECT_EQ(Stored(),
+            (TValues{{"Left", 60}, {"Top", 70}, {"Width", 500}, {"Height", 400}, {"WinState", 0}}));
 }
 
 TEST_F(WindowPlacementTest, ClosedWhileMaximisedKeepsTheNormalBoundsAndRestoresThemMaximised) {

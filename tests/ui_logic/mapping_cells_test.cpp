@@ -101,20 +101,6 @@ TEST_F(MappingCellsTest, SourcesAndDestinationsAgainstTheirRowAndTheRowsAbove) {
   }
 }
 
-// Answered Yes, the question about a destination holding files is not
-// asked again while the dialog is open, at a second OK either.
-TEST_F(MappingCellsTest, TheExistingDirectoryQuestionIsAskedOnce) {
-  const TMappingCellInput input{{dir_ / "src/", dir_ / "full/"}, "", {}, true};
-  TAskedQuestions asked;
-  const TCellVerdict first = CheckMappingDestination(platform_, input, asked);
-  ASSERT_EQ(first.kind, TVerdictKind::kWarning);
-  asked.Accept(first);
-  asked.EndValidation();
-  const TCellVerdict second = CheckMappingDestination(platform_, input, asked);
-  EXPECT_TRUE(second.ok()) << second.message;
-  EXPECT_EQ(second.text, dir_ / "full/");
-}
-
 TEST_F(MappingCellsTest, AnEmptyResolutionTakesTheDefaultOfTheDestinationsFileSystem) {
   platform_.volumes = {{"/media/usb/", {"vfat"}}, {"/", {"ext4"}}};
   EXPECT_EQ(DefaultResolutionAt(platform_, "/media/usb/bk/", true), 20000000);
