@@ -1,6 +1,5 @@
 #include "engine/listing_read_ahead.h"
 
-#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -9,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "filesys/testing/fault_platform.h"
+#include "tests/support/entry_names.h"
 #include "tests/support/latch.h"
 #include "tests/support/temp_dir.h"
 
@@ -16,13 +16,6 @@ namespace qv::testing {
 namespace {
 
 constexpr std::chrono::seconds kLimit{30};
-
-std::vector<std::string> Names(const std::vector<DirEntry>& entries) {
-  std::vector<std::string> names;
-  for (const DirEntry& entry : entries) names.push_back(entry.name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 // src/ holds a/ (x, y) and b/ (z); dst/ holds c/.
 class ReadAheadTest : public ::testing::Test {
