@@ -1,8 +1,10 @@
 #include "filesys/posix/confinement.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include <fcntl.h>
+#include <limits.h>
 #include <linux/openat2.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -36,6 +38,22 @@ bool HasDotDot(std::string_view rel) {
   return false;
 }
 
+// rel with single "/" and none at its ends: "a//b/" is "a/b".
+std::string Key(std::string_view rel) {
+  std::string key;
+  key.reserve(rel.size());
+  for (const char c : rel) {
+    if (c != '/' || (!key.empty() && key.back() != '/')) key.push_back(c);
+  }
+  if (!key.empty() && key.back() == '/') key.pop_back();
+  return key;
+}
+
+// above is dir itself or a directory dir lies in.
+bool AtOrAbove(std::string_view above, std::string_view dir) {
+  return dir.starts_with(above) && (dir.size() == above.size() || dir[above.size()] == '/');
+}
+
 // With O_NOFOLLOW | O_DIRECTORY a link answers ENOTDIR; it is told apart from
 // a file in the path, which keeps that answer.
 Status LinkOr(Status failure, int dir, const std::string& name) {
@@ -49,13 +67,21 @@ Status LinkOr(Status failure, int dir, const std::string& name) {
 
 }  // namespace
 
+// A directory below a root, open, and its Key below the root.
+struct Confinement::Held {
+  std::string key;
+  std::shared_ptr<const UniqueFd> fd;
+};
+
 struct Confinement::Root {
+  // Deep enough for most trees, few enough descriptors for any.
+  static constexpr size_t kMaxHeld = 32;
+
   std::string path;                 // ends with "/"
   mutable std::atomic<int> fd{-1};  // O_PATH descriptor, opened on first use
-  // The parent directory resolved last, below this root.
-  mutable std::mutex cache_mu;
-  mutable std::string cached_rel;                     // guarded by cache_mu
-  mutable std::shared_ptr<const UniqueFd> cached_fd;  // guarded by cache_mu
+  // The directories of the last way down, each inside the one before.
+  mutable std::mutex chain_mu;
+  mutable std::vector<Held> chain;  // guarded by chain_mu
 
   ~Root() {
     if (fd >= 0) ::close(fd);
@@ -82,6 +108,28 @@ struct Confinement::Root {
     *rel = SkipSlashes(std::string_view(below).substr(path.size()));
     if (HasDotDot(*rel)) return Status::FromErrno(EINVAL);
     return Open(root_fd);
+  }
+
+  // The held directory nearest to key, at or above it; none (no fd) when
+  // only the root is.
+  Held Nearest(const std::string& key) const {
+    std::lock_guard lock(chain_mu);
+    for (auto held = chain.rbegin(); held != chain.rend(); ++held) {
+      if (AtOrAbove(held->key, key)) return *held;
+    }
+    return {};
+  }
+
+  // Holds key as the deepest directory of the way down; the ones not above
+  // it go.
+  void Keep(std::string key, std::shared_ptr<const UniqueFd> dir) const {
+    std::lock_guard lock(chain_mu);
+    const auto off = std::find_if(chain.begin(), chain.end(), [&](const Held& held) {
+      return held.key == key || !AtOrAbove(held.key, key);
+    });
+    chain.erase(off, chain.end());
+    if (chain.size() == kMaxHeld) chain.erase(chain.begin());
+    chain.push_back({std::move(key), std::move(dir)});
   }
 };
 
@@ -164,20 +212,16 @@ Status Confinement::Resolve(const std::string& path, Resolved* entry) const {
   const size_t leaf = rel.rfind('/', rel.find_last_not_of('/')) + 1;  // npos + 1 == 0
   entry->at = AtPath{root_fd, rel.data() + leaf};
   if (leaf == 0) return Status::Ok();
-  const std::string_view parent = rel.substr(0, leaf);
-  {
-    std::lock_guard lock(root->cache_mu);
-    if (root->cached_fd != nullptr && root->cached_rel == parent) entry->parent = root->cached_fd;
-  }
-  if (entry->parent == nullptr) {
+  const std::string parent = Key(rel.substr(0, leaf));
+  Held held = root->Nearest(parent);
+  if (held.key != parent || held.fd == nullptr) {
     UniqueFd opened;
-    s = OpenBelow(root_fd, parent, kSearchFlags, &opened);
+    s = OpenFrom(held, root_fd, rel.substr(0, leaf), parent, kSearchFlags, &opened);
     if (!s.ok()) return s;
-    entry->parent = std::make_shared<const UniqueFd>(std::move(opened));
-    std::lock_guard lock(root->cache_mu);
-    root->cached_rel = parent;
-    root->cached_fd = entry->parent;
+    held.fd = std::make_shared<const UniqueFd>(std::move(opened));
+    root->Keep(parent, held.fd);
   }
+  entry->parent = std::move(held.fd);
   entry->at.dir = entry->parent->get();
   return Status::Ok();
 }
@@ -190,35 +234,45 @@ void Confinement::Forget() const {
   }
   if (roots == nullptr) return;
   for (const Root& root : roots->list) {
-    std::lock_guard lock(root.cache_mu);
-    root.cached_fd.reset();
-    root.cached_rel.clear();
+    std::lock_guard lock(root.chain_mu);
+    root.chain.clear();
   }
 }
 
-Status Confinement::OpenDirectory(const std::string& dir, UniqueFd* fd) const {
+Status Confinement::OpenDirectory(const std::string& dir,
+                                  std::shared_ptr<const UniqueFd>* fd) const {
+  constexpr int kListFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
   std::shared_ptr<const Roots> roots;
   const bool active = active_.load(std::memory_order_acquire);
+  UniqueFd opened;
   if (const Root* self = active ? MatchRoot(dir, &roots) : nullptr) {
     int root_fd = -1;
     const Status s = self->Open(&root_fd);
     if (!s.ok()) return s;
-    *fd = UniqueFd(::openat(root_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd->valid() ? Status::Ok() : ErrnoStatus();
-  }
-  const Root* root = active ? Match(dir, &roots) : nullptr;
-  if (root == nullptr) {
+    opened = UniqueFd(::openat(root_fd, ".", kListFlags));
+  } else if (const Root* root = active ? Match(dir, &roots) : nullptr) {
+    int root_fd = -1;
+    std::string_view rel;
+    Status s = root->Enter(dir, &root_fd, &rel);
+    std::string key = Key(rel);
+    if (s.ok()) s = OpenFrom(root->Nearest(key), root_fd, rel, key, kListFlags, &opened);
+    if (!s.ok()) return s;
+    // Its entries and subdirectories come next.
+    *fd = std::make_shared<const UniqueFd>(std::move(opened));
+    root->Keep(std::move(key), *fd);
+    return Status::Ok();
+  } else {
     // O_NOFOLLOW on the path without its trailing "/": a directory swapped
     // for a link is refused instead of walked.
-    *fd = UniqueFd(::open(EntryPath(dir).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    return fd->valid() ? Status::Ok() : ErrnoStatus();
+    opened = UniqueFd(::open(EntryPath(dir).c_str(), kListFlags | O_NOFOLLOW));
   }
-  int root_fd = -1;
-  std::string_view rel;
-  Status s = root->Enter(dir, &root_fd, &rel);
-  return s.ok() ? OpenBelow(root_fd, rel, O_RDONLY | O_DIRECTORY | O_CLOEXEC, fd) : s;
+  if (!opened.valid()) return ErrnoStatus();
+  *fd = std::make_shared<const UniqueFd>(std::move(opened));
+  return Status::Ok();
 }
 
+// Holding leaves the chain alone: the readers that hold directories must not
+// move the walk's way down.
 Status Confinement::Hold(const std::string& dir, UniqueFd* fd) const {
   const std::string path = dir.substr(0, dir.find_last_not_of('/') + 1) + "/";
   std::shared_ptr<const Roots> roots;
@@ -227,7 +281,8 @@ Status Confinement::Hold(const std::string& dir, UniqueFd* fd) const {
   if (below != nullptr) {
     std::string_view rel;
     const Status s = below->Enter(dir, &root_fd, &rel);
-    return s.ok() ? OpenBelow(root_fd, rel, kSearchFlags, fd) : s;
+    const std::string key = Key(rel);
+    return s.ok() ? OpenFrom(below->Nearest(key), root_fd, rel, key, kSearchFlags, fd) : s;
   }
   for (size_t i = 0; roots != nullptr && i < roots->list.size(); ++i) {
     const Root& root = roots->list[i];
@@ -239,6 +294,19 @@ Status Confinement::Hold(const std::string& dir, UniqueFd* fd) const {
   }
   *fd = UniqueFd(::open(path.c_str(), kSearchFlags));
   return fd->valid() ? Status::Ok() : ErrnoStatus();
+}
+
+// What a path from the root could not reach, a held directory does not
+// reach either: the limit stays that of the path, whichever the start.
+Status Confinement::OpenFrom(const Held& from, int root_fd, std::string_view rel,
+                             const std::string& key, int flags, UniqueFd* fd) const {
+  if (rel.size() >= PATH_MAX) return Status::FromErrno(ENAMETOOLONG);
+  if (from.fd == nullptr) return OpenBelow(root_fd, key, flags, fd);
+  if (from.key == key) {
+    *fd = UniqueFd(::openat(from.fd->get(), ".", flags));
+    return fd->valid() ? Status::Ok() : ErrnoStatus();
+  }
+  return OpenBelow(from.fd->get(), std::string_view(key).substr(from.key.size() + 1), flags, fd);
 }
 
 Status Confinement::OpenBeneath(int dir_fd, std::string_view relative, int flags,

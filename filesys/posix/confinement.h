@@ -19,8 +19,9 @@ namespace qv {
 // Below a root no symbolic link is followed on the way to an entry: the root
 // itself is opened once, following links (the user chose that path), calls
 // on the root reach that open directory, and the
-// directories between it and the entry are resolved from its descriptor with
-// openat2(RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH), or by a walk of
+// directories between it and the entry are resolved from its descriptor, or
+// from the nearest directory on the way that is still held open (see
+// Forget), with openat2(RESOLVE_NO_SYMLINKS | RESOLVE_BENEATH), or by a walk of
 // openat(O_NOFOLLOW) where the kernel has no openat2. A link met there fails
 // with ELOOP, a ".." component with EINVAL. The last component is left to the
 // *at call, which decides as before whether it follows a link.
@@ -65,12 +66,15 @@ class Confinement {
   // Opens the directory dir for listing; a link as dir itself is refused
   // too, and not followed anywhere below a root. A root itself is the
   // directory it was opened as.
-  Status OpenDirectory(const std::string& dir, UniqueFd* fd) const;
+  // The directory stays held by the confinement too (see Forget).
+  Status OpenDirectory(const std::string& dir, std::shared_ptr<const UniqueFd>* fd) const;
 
-  // Forgets the directories resolved so far. Each root keeps the last parent
-  // directory it resolved open, so that a walk working in one directory
-  // resolves it once; a directory renamed or removed through this platform
-  // must not be found under its old name again. (One renamed by somebody
+  // Forgets the directories resolved so far. Each root keeps the directories
+  // of its last way down open (the parents resolved and the directories
+  // listed, a few dozen at most), so that a walk resolves a directory once
+  // and each next one from the nearest of them; a directory renamed or
+  // removed through this platform must not be found under its old name
+  // again. (One renamed by somebody
   // else is still used through its open descriptor: writes then land in the
   // directory itself, never behind a link.)
   void Forget() const;
@@ -90,6 +94,7 @@ class Confinement {
   void set_walk_only(bool walk_only) { walk_only_.store(walk_only); }
 
  private:
+  struct Held;
   struct Root;
   struct Roots;
   // A resolved path; at.dir belongs to parent or to a root held by roots.
@@ -106,6 +111,10 @@ class Confinement {
   const Root* MatchRoot(const std::string& path, std::shared_ptr<const Roots>* roots) const;
   // Opens rel, a path below the directory open as root_fd, with flags.
   Status OpenBelow(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;
+  // Opens rel, a path below the root open as root_fd, from the held
+  // directory from (at or above rel's Key, key; none: the root).
+  Status OpenFrom(const Held& from, int root_fd, std::string_view rel, const std::string& key,
+                  int flags, UniqueFd* fd) const;
   Status Walk(int root_fd, std::string_view rel, int flags, UniqueFd* fd) const;
 
   mutable std::mutex mu_;

@@ -92,10 +92,10 @@ Status LinkOrNotDir(int dir_fd, const std::string& name) {
 
 Status PosixPlatform::ListDir(const std::string& dir, std::vector<DirEntry>* entries) {
   entries->clear();
-  UniqueFd fd;
+  std::shared_ptr<const UniqueFd> fd;
   Status opened = confinement_.OpenDirectory(dir, &fd);
   if (!opened.ok()) return opened;
-  return ReadListing(fd.get(), entries);
+  return ReadListing(fd->get(), entries);
 }
 
 Status PosixPlatform::ListDirAt(const HeldDir& held, const std::string& name,

@@ -88,8 +88,6 @@ class DeepTreeTest : public ToolTest {
 };
 
 TEST_F(DeepTreeTest, FiveThousandLevelsUnderASmallStack) {
-  // Every call below a root resolves the path from the root: the fewer
-  // calls per level, the faster.
   MakeTree(At(""), {"src/", "dst/"});
   RunOk({"mirror", "add", "--no-copy-security", At("src"), At("dst")});
   for (const char* name : {"LogCreateDir", "LogExcluded"}) RunOk({"set", name, "false"});

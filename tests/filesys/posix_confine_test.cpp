@@ -125,6 +125,75 @@ TEST_P(PosixConfineTest, PlainTreesWorkAndSwappedInLinksAreNeverPassed) {
   }
 }
 
+// A directory the confinement still holds from an earlier call is used
+// through its descriptor: sub swapped for a link afterwards leads nowhere
+// outside, whatever the call.
+TEST_P(PosixConfineTest, HeldDirectoriesNeverLeadThroughALinkSwappedInLater) {
+  for (const auto& [name, call] : kOps) {
+    SCOPED_TRACE(name);
+    const Tree t = MakeTree(std::string("held ") + name);
+    ASSERT_TRUE(platform_.ListDir(t.sub, &listed).ok());
+    ASSERT_EQ(rename(t.sub.c_str(), (t.root + "sub.real").c_str()), 0);
+    ASSERT_EQ(symlink(t.outside.c_str(), (t.root + "sub").c_str()), 0);
+    const auto before = Snapshot(t.outside);
+    const Status s = call(platform_, t);
+    EXPECT_TRUE(s.ok() || s.code() == ELOOP) << s.code();
+    EXPECT_EQ(Snapshot(t.outside), before);
+  }
+}
+
+// A directory moved or removed through the platform is not found under its
+// old name again: a new one made there is what the next call sees.
+TEST_P(PosixConfineTest, DirectoriesMovedOrRemovedAreLookedUpAgain) {
+  const std::pair<const char*, std::function<Status(T)>> gone[] = {
+      {"Move", [&](T t) { return platform_.Move(t.sub + "d", t.root + "old"); }},
+      {"RemoveDir", [&](T t) { return platform_.RemoveDir(t.sub + "d/"); }},
+  };
+  for (const auto& [name, go] : gone) {
+    SCOPED_TRACE(name);
+    const Tree t = MakeTree(name);
+    ASSERT_TRUE(platform_.ListDir(t.sub + "d/", &listed).ok());  // holds sub/d
+    ASSERT_TRUE(go(t).ok());
+    MakeDirs(t.sub + "d");
+    WriteFile(t.sub + "d/new", "");
+    ASSERT_TRUE(platform_.ListDir(t.sub + "d/", &listed).ok());
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].name, "new");
+  }
+}
+
+// A deep walk down and back up lists every level right ("d" is not taken
+// for the start of "dd") and holds a bounded number of descriptors.
+TEST_P(PosixConfineTest, DeepTreesListRightWithFewDescriptors) {
+  const Tree t = MakeTree("deep");
+  constexpr int kDepth = 120;
+  std::vector<std::string> levels{t.sub};
+  for (int i = 1; i <= kDepth; ++i) {
+    levels.push_back(levels.back() + "d/");
+    MakeDirs(levels.back() + "d");
+    WriteFile(levels.back() + "at " + std::to_string(i), "");
+    MakeDirs(levels.back() + "dd");
+    WriteFile(levels.back() + "dd/in " + std::to_string(i), "");
+  }
+  const auto open_fds = [] {
+    return std::distance(std::filesystem::directory_iterator("/proc/self/fd"), {});
+  };
+  const auto fds_before = open_fds();
+  const auto expect_listed = [&](const std::string& dir, const std::string& name) {
+    ASSERT_TRUE(platform_.ListDir(dir, &listed).ok()) << dir;
+    EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
+                            [&](const DirEntry& e) { return e.name == name; }))
+        << dir << " lacks " << name;
+  };
+  for (int i = 1; i <= kDepth; ++i) {
+    expect_listed(levels[i], "at " + std::to_string(i));
+    // Beside the level just listed and held: ".../d" is not above ".../dd".
+    if (i > 1) expect_listed(levels[i - 1] + "dd/", "in " + std::to_string(i - 1));
+  }
+  for (int i = kDepth; i >= 1; i -= 7) expect_listed(levels[i], "at " + std::to_string(i));
+  EXPECT_LT(open_fds() - fds_before, 40);
+}
+
 // A link as the last component is the entry itself, never followed.
 TEST_P(PosixConfineTest, ALinkAsTheLastComponentIsTheEntryItself) {
   const Tree tree = MakeTree("t");
