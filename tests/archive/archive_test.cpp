@@ -30,6 +30,7 @@
 #include "filesys/testing/fault_platform.h"
 #include "tests/support/recording_logger.h"
 #include "tests/support/scoped_mount.h"
+#include "tests/support/scripted_gate.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::testing {
@@ -46,21 +47,6 @@ FileTime LocalFileTime(const char* text) {
   parts.tm_isdst = -1;
   return (static_cast<int64_t>(mktime(&parts)) + kUnixEpochSeconds) * kFileTimeTicksPerSecond;
 }
-
-// Answers every question with answer and remembers it. on_ask sees the
-// caller's flags before the answer and may change them, as the dialog's
-// scope buttons would.
-struct ScriptedGate : TConfirmGate {
-  bool Confirm(const std::string& question, const std::string&, const std::string&, uint16_t* flags,
-               const std::string&) override {
-    questions.push_back(question);
-    if (on_ask) on_ask(flags);
-    return answer;
-  }
-  bool answer = true;
-  std::function<void(uint16_t*)> on_ask;
-  Lines questions;
-};
 
 struct ArchiveLogger : RecordingLogger {
   bool SetLogFileName(const std::string& path) override {
@@ -145,8 +131,8 @@ class ArchiveTest : public ::testing::Test {
   std::string dest_ = dir_ / "dest/";
   FaultPlatform platform_{DefaultPlatform()};
   TQVIniFile ini_{platform_, dir_ / "settings.db"};
-  ScriptedGate gate_;
   ArchiveLogger log_;
+  ScriptedGate gate_{log_};
   uint16_t flags_ = kConfirmDefaultYes;
   bool skipped_ = false;
   int64_t items_ = 0;
@@ -297,7 +283,7 @@ TEST_F(ArchiveTest, RemovedDayTakesItsLogsAndItsLinksGoAsLinks) {
 // A No for the rest of the mirror is written back into the caller's flags.
 TEST_F(ArchiveTest, DeclinedRemovalStopsTheShrinkAndKeepsItsScope) {
   Put(ArchiveDir() + "2024/01/05/10 00 00/f", 1000);
-  gate_.answer = false;
+  gate_.declined = "Remove day ";
   gate_.on_ask = [](uint16_t* f) {
     EXPECT_NE(*f & kConfirmRemoveDay, 0);
     *f &= ~(kConfirmAsk | kConfirmDirScope | kConfirmDefaultYes);

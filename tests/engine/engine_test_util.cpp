@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include "config/config_keys.h"
 #include "config/filter_store.h"
@@ -70,6 +74,17 @@ std::string MirrorTest::Expand(std::string text) const {
 
 void MirrorTest::StoreFilter(const std::string& text, int type) {
   ASSERT_TRUE(SaveNewFilter(ini_, Expand(text), true, type, true, nullptr));
+}
+
+void SetWriteTime(const std::string& path, int64_t unix_seconds, int64_t nanoseconds) {
+  const struct timespec times[2] = {{0, UTIME_OMIT}, {unix_seconds, nanoseconds}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+void MirrorTest::StoreFileMapping(int n, const std::string& source, const std::string& target) {
+  const std::string key = std::string(kFileMappingsKey) + "\\" + std::to_string(n);
+  ASSERT_TRUE(ini_.WriteString(key, "", Expand(target)) &&
+              ini_.WriteString(key, "Source", Expand(source)));
 }
 
 Tree ListTree(const std::string& root) {

@@ -1,7 +1,7 @@
 #ifndef QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 #define QUORVANE_TESTS_ENGINE_ENGINE_TEST_UTIL_H_
 
-#include <cerrno>
+#include <cstdint>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include "archive/confirm_gate.h"
 #include "archive/dest_disks.h"
 #include "config/config_data.h"
 #include "config/mappings.h"
@@ -19,6 +18,7 @@
 #include "engine/scan_progress.h"
 #include "filesys/testing/fault_platform.h"
 #include "tests/support/recording_logger.h"
+#include "tests/support/scripted_gate.h"
 #include "tests/support/temp_dir.h"
 
 namespace qv::testing {
@@ -40,28 +40,8 @@ class MirrorLogger : public RecordingLogger {
   std::function<void(const std::string&)> on_line;
 };
 
-// Records the questions; says No to those that begin with declined, and logs
-// it as the scan's gate does; Yes to all others.
-class ScriptedGate : public TConfirmGate {
- public:
-  explicit ScriptedGate(TLogger& logger) : logger_(logger) {}
-  bool Confirm(const std::string& question, const std::string&, const std::string&,
-               uint16_t* flags, const std::string&) override {
-    questions.push_back(question);
-    if (on_ask) on_ask(flags);
-    const bool yes = declined.empty() || !question.starts_with(declined);
-    if (!yes) logger_.LogSysError(ECANCELED, question);
-    return yes;
-  }
-
-  std::string declined;
-  std::vector<std::string> questions;
-  // Runs on the asker's flags, as the scope of a dialog's answer would.
-  std::function<void(uint16_t*)> on_ask;
-
- private:
-  TLogger& logger_;
-};
+// Sets the write time of path itself, not of a link's target.
+void SetWriteTime(const std::string& path, int64_t unix_seconds, int64_t nanoseconds = 0);
 
 // Entries of a tree as ListTree gives them.
 using Tree = std::vector<std::string>;
@@ -70,11 +50,13 @@ using Tree = std::vector<std::string>;
 // directory as "path/", a link as "path->target", sorted.
 Tree ListTree(const std::string& root);
 
-// One mapping of dir/src/ onto dir/dst/ in a real settings file. Public, so
-// that table rows can arrange a case.
+// One mapping of dir/src/ onto dir/dst/ in a real settings file. Public and
+// with a body of its own, so that table rows can arrange a case and a test
+// can build one per row or side.
 class MirrorTest : public ::testing::Test {
  public:
   MirrorTest();
+  void TestBody() override {}
 
   // Runs the mirror once as a scan would, with fresh drives and log, and
   // ends with its scan-end lines.
@@ -83,6 +65,8 @@ class MirrorTest : public ::testing::Test {
   std::string Archived(const std::string& relative);
   // Stores a filter (SRC and DST expanded) after those stored before.
   void StoreFilter(const std::string& text, int type);
+  // Stores file mapping n: source (SRC and DST expanded) copied onto target.
+  void StoreFileMapping(int n, const std::string& source, const std::string& target);
   void ExpectLogged(const Tree& lines) const {
     for (const std::string& line : lines) EXPECT_TRUE(log_.Has(line)) << line;
   }

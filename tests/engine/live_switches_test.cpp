@@ -38,18 +38,5 @@ TEST(LiveSwitchesTest, TakesAllButWhatShapesTheWholeScan) {
   }
 }
 
-TEST(LiveSwitchesTest, SuspendTimeStartsFromTheSettingsAndIsNeverNegative) {
-  TConfigData config;
-  config.SetSuspendMillis(4000);
-  TLiveSwitches switches(config);
-  EXPECT_EQ(switches.suspend_millis(), 4000);
-  // Set; read.
-  const std::pair<int, int> kCases[] = {{2500, 2500}, {0, 0}, {-5, 0}};
-  for (const auto& [set, read] : kCases) {
-    switches.SetSuspendMillis(set);
-    EXPECT_EQ(switches.suspend_millis(), read) << set;
-  }
-}
-
 }  // namespace
 }  // namespace qv::testing

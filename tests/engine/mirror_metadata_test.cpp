@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -40,11 +39,6 @@ std::optional<std::string> Xattr(const std::string& path, const char* name) {
   if (size < 0) return std::nullopt;
   value.resize(static_cast<size_t>(size));
   return value;
-}
-
-void SetWriteTime(const std::string& path, time_t seconds) {
-  const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
 }
 
 // The number on the "Updated N security descriptors" line; 0 without one.

@@ -5,7 +5,6 @@
 #include <string>
 #include <tuple>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 
 #include "config/config_keys.h"
@@ -17,13 +16,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Sets the write time of path itself, not of a link's target.
-void SetWriteTime(const std::string& path, int64_t unix_seconds, int64_t nanoseconds = 0) {
-  const struct timespec times[2] = {{0, UTIME_OMIT}, {unix_seconds, nanoseconds}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
-}
-
-// The same in 100-ns units after 1970.
+// The write time of path in 100-ns units after 1970.
 void SetWriteTicks(const std::string& path, int64_t ticks) {
   SetWriteTime(path, ticks / kFileTimeTicksPerSecond, ticks % kFileTimeTicksPerSecond * 100);
 }
@@ -71,10 +64,8 @@ TEST_F(MirrorTest, FirstMirrorCopiesTheTreeAndTheNextArchivesEveryChange) {
 // writes its source a second time.
 TEST_F(MirrorTest, MinimalAgeHoldsChangedFilesBackAndFileMappingsCopyTwice) {
   const std::string age = std::string(kMinimalAgesKey) + "\\1";
-  const std::string map = std::string(kFileMappingsKey) + "\\1";
   ASSERT_TRUE(ini_.WriteString(age, "", src_ + "work") && ini_.WriteInteger(age, "MinAge", 10));
-  ASSERT_TRUE(ini_.WriteString(map, "", dst_ + "conf.active") &&
-              ini_.WriteString(map, "Source", src_ + "conf.backup"));
+  StoreFileMapping(1, "SRCconf.backup", "DSTconf.active");
   MakeTree(src_, {"work/held.txt=changed", "work/due.txt=changed", "work/future.txt=changed",
                   "work/new.txt=new", "conf.backup=v1"});
   MakeTree(dst_, {"work/held.txt=old", "work/due.txt=old", "work/future.txt=old"});

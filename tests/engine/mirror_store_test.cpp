@@ -37,11 +37,6 @@ struct StoreCase {
                         // (the refusal is logged after the end is computed)
 };
 
-// One fixture per case of the table.
-class MirrorRun : public MirrorTest {
-  void TestBody() override {}
-};
-
 TEST(MirrorStoreTest, RunEndIsOneCommitAndARefusedOneIsReportedAndKept) {
   const StoreCase kCases[] = {
       // What the mirror found (unchanged, so no write reaches the disk) and
@@ -53,7 +48,7 @@ TEST(MirrorStoreTest, RunEndIsOneCommitAndARefusedOneIsReportedAndKept) {
   };
   for (const StoreCase& c : kCases) {
     SCOPED_TRACE(c.name);
-    MirrorRun t;
+    MirrorTest t;  // one per case
     MakeTree(t.src_, {"a.txt=a", "sub/b.txt=b"});
     t.Run();
     ASSERT_EQ(t.errors_, 0);

@@ -115,10 +115,10 @@ class Side : public MirrorTest {
     MakeTree(src_, {"m0/map.txt=zero", "m1/map.txt=one"});
     MakeDirs(dst_ + "m0");
     MakeDirs(dst_ + "m1");
-    Map(1, "m0/map.txt", dst_ + "m1/mapped-dst.txt");
-    Map(2, "m0/map.txt", src_ + "m1/mapped-src.txt");
-    Map(3, "m1/map.txt", dst_ + "m0/mapped-dst.txt");
-    Map(4, "m1/map.txt", src_ + "m0/mapped-src.txt");
+    StoreFileMapping(1, "SRCm0/map.txt", "DSTm1/mapped-dst.txt");
+    StoreFileMapping(2, "SRCm0/map.txt", "SRCm1/mapped-src.txt");
+    StoreFileMapping(3, "SRCm1/map.txt", "DSTm0/mapped-dst.txt");
+    StoreFileMapping(4, "SRCm1/map.txt", "SRCm0/mapped-src.txt");
     TreeMaker(seed, src_, dst_).Make("", 0);
     platform_.on_call = [this](Op op, const std::string&) {
       if (op != Op::kListDir || std::this_thread::get_id() == scan_thread_) return;
@@ -126,14 +126,6 @@ class Side : public MirrorTest {
       ++read_ahead_calls_;
     };
   }
-  void TestBody() override {}
-
-  void Map(int n, const std::string& source, const std::string& target) {
-    const std::string key = std::string(kFileMappingsKey) + "\\" + std::to_string(n);
-    ASSERT_TRUE(ini_.WriteString(key, "", target) &&
-                ini_.WriteString(key, "Source", src_ + source));
-  }
-
   // The log of a run with the roots spelled SRC and DST, less what tells
   // drives apart.
   std::vector<std::string> Logged() const {
@@ -190,9 +182,7 @@ bool Archived(const Tree& archive, const std::string& entry) {
 // listings may well have been read already: nothing the destination held is
 // lost, and the next scan brings it level with the source.
 TEST_P(ReadAheadScanTest, ASourceChangedDuringTheScanLosesNothingAndConverges) {
-  struct : MirrorTest {
-    void TestBody() override {}
-  } t;
+  MirrorTest t;
   TreeMaker(GetParam(), t.src_, t.dst_).Make("", 0);
   const Tree before = t.DestTree();
   bool changed = false;
